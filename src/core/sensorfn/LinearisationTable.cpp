@@ -1,0 +1,130 @@
+#include "core/sensorfn/LinearisationTable.h"
+
+#include <QFile>
+#include <algorithm>
+#include <charconv>
+#include <limits>
+
+namespace korvo {
+
+int linTableSize(std::uint16_t variantCode) {
+    return variantCode == 400 ? 1024 : 2048;
+}
+
+std::uint16_t linStoredValue(long long fileValue) {
+    // The bias is taken modulo 65536 first so the sum cannot overflow for any input.
+    const long long wrapped = ((fileValue % 65536) + 65536 + 32767) % 65536;
+    return static_cast<std::uint16_t>(wrapped);
+}
+
+namespace {
+
+bool isBlank(char c) {
+    return c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == '\f' || c == '\v';
+}
+
+}  // namespace
+
+LinLoadResult parseLinearisationText(const QByteArray& text, int tableSize, XFlashTable& table) {
+    LinLoadResult result;
+    tableSize = std::clamp(tableSize, 0, kXFlashTableWords);
+    XFlashTable loaded = table;
+
+    const char* p = text.constData();
+    const char* const end = p + text.size();
+    int line = 1;
+    int count = 0;
+    while (count < tableSize) {
+        while (p != end && isBlank(*p)) {
+            if (*p == '\n') ++line;
+            ++p;
+        }
+        if (p == end) break;
+        const char* tokenEnd = p;
+        while (tokenEnd != end && !isBlank(*tokenEnd)) ++tokenEnd;
+
+        const char* digits = p;
+        if (*digits == '+') ++digits;  // from_chars takes '-' but not '+'
+        long long value = 0;
+        const auto [stop, ec] = std::from_chars(digits, tokenEnd, value);
+        if (digits == tokenEnd || (digits != p && *digits == '-') || ec != std::errc() ||
+            stop != tokenEnd) {
+            result.error =
+                QStringLiteral("Linearisation file: line %1: \"%2\" is not a whole number.")
+                    .arg(line)
+                    .arg(QString::fromLatin1(p, static_cast<int>(tokenEnd - p)));
+            return result;
+        }
+        loaded[static_cast<std::size_t>(count)] = linStoredValue(value);
+        ++count;
+        p = tokenEnd;
+    }
+    if (count < tableSize) {
+        result.error = QStringLiteral("Linearisation file: %1 values found, %2 needed.")
+                           .arg(count)
+                           .arg(tableSize);
+        return result;
+    }
+    table = loaded;
+    result.ok = true;
+    return result;
+}
+
+LinLoadResult loadLinearisationFile(const QString& path, int tableSize, XFlashTable& table) {
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) {
+        LinLoadResult result;
+        result.error =
+            QStringLiteral("Cannot read linearisation file %1: %2").arg(path, file.errorString());
+        return result;
+    }
+    return parseLinearisationText(file.readAll(), tableSize, table);
+}
+
+int xflashBlockStart(const XFlashBlock& block) {
+    return (block.page - kXFlashFirstPage) * kXFlashPageWords + block.offset;
+}
+
+std::vector<XFlashBlock> xflashBlocks(int tableSize) {
+    std::vector<XFlashBlock> blocks;
+    const int pages = std::clamp(tableSize, 0, kXFlashTableWords) / kXFlashPageWords;
+    for (int page = 0; page < pages; ++page) {
+        for (int offset = 0; offset < kXFlashPageWords; offset += kXFlashBlockWords) {
+            blocks.push_back({static_cast<std::uint16_t>(kXFlashFirstPage + page),
+                              static_cast<std::uint16_t>(offset)});
+        }
+    }
+    return blocks;
+}
+
+XFlashRequest xflashClearRequest() {
+    XFlashRequest request;
+    request.argument = 0;
+    request.data.fill(0x00AA);
+    return request;
+}
+
+XFlashRequest xflashWriteRequest(const XFlashTable& table, const XFlashBlock& block) {
+    XFlashRequest request;
+    request.argument = block.offset;
+    request.data[0] = block.page;
+    const int start = xflashBlockStart(block);
+    for (int i = 0; i < kXFlashBlockWords; ++i) {
+        const int index = start + i;
+        // Blocks outside the table carry zeros instead of reading past its end.
+        request.data[1 + i] =
+            (index >= 0 && index < kXFlashTableWords) ? table[static_cast<std::size_t>(index)] : 0;
+    }
+    return request;
+}
+
+std::optional<QString> xflashPageMessage(std::uint16_t page) {
+    if (page < kXFlashFirstPage || page > kXFlashLastPage) return std::nullopt;
+    return QStringLiteral("X-FLASH-write OK: PAGE%1 ...").arg(page);
+}
+
+bool isLastXFlashBlock(std::uint16_t page, std::uint16_t offset) {
+    return page == kXFlashLastPage && offset == kXFlashLastOffset;
+}
+
+}  // namespace korvo
