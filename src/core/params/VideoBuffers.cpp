@@ -1,0 +1,15 @@
+#include "core/params/VideoBuffers.h"
+
+namespace korvo {
+
+std::uint16_t thresholdLineValue(std::uint16_t videoFullScale, std::uint16_t videoThdFix) {
+    const std::uint32_t v = std::uint32_t{videoFullScale} * videoThdFix / 100u;
+    return static_cast<std::uint16_t>(v > 0xFFFFu ? 0xFFFFu : v);
+}
+
+void fillThresholdLine(VideoBuffers& buffers, std::uint16_t videoFullScale,
+                       std::uint16_t videoThdFix) {
+    buffers.thresholdLine.fill(thresholdLineValue(videoFullScale, videoThdFix));
+}
+
+}  // namespace korvo

@@ -1,0 +1,101 @@
+// The written bytes of the INI object and the lookup rules of the reader.
+
+#include <gtest/gtest.h>
+
+#include "core/ini/IniFile.h"
+#include "core/ini/IniValue.h"
+
+namespace korvo {
+namespace {
+
+TEST(IniFormat, WritesSectionsKeysAndEmptyLineAfterEverySection) {
+    IniFile ini(false);
+    ini.putInt("APPLICATION", "MPC-Panel max", 0);
+    ini.putInt("MPLEX_GEN", "MPC-Teach-Val", 500);
+    ini.putInt("APPLICATION", "Panel width ", 800);  // back to the first section, trailing blank
+    ini.putInt("MPLEX_GEN", "MPC-Tol-Low", -7);
+    EXPECT_EQ(ini.toBytes(), QByteArray("[APPLICATION]\r\n"
+                                        "MPC-Panel max = 0\r\n"
+                                        "Panel width  = 800\r\n"
+                                        "\r\n"
+                                        "[MPLEX_GEN]\r\n"
+                                        "MPC-Teach-Val = 500\r\n"
+                                        "MPC-Tol-Low = -7\r\n"
+                                        "\r\n"));
+}
+
+TEST(IniFormat, EmptyObjectWritesNothing) {
+    EXPECT_EQ(IniFile().toBytes(), QByteArray());
+}
+
+TEST(IniFormat, PuttingAKeyAgainReplacesItsValueInPlace) {
+    IniFile ini;
+    ini.putInt("S", "A", 1);
+    ini.putInt("S", "B", 2);
+    ini.putInt("s", " a", 3);
+    EXPECT_EQ(ini.toBytes(), QByteArray("[S]\r\nA = 3\r\nB = 2\r\n\r\n"));
+}
+
+TEST(IniFormat, UnsignedValuesTravelAsTheSameBitPattern) {
+    IniFile ini;
+    ini.putUInt32("PARA1", "um-Slope", 3000000000u);
+    ini.putUInt32("PARA1", "max", 0xFFFFFFFFu);
+    ini.putInt("PARA1", "min", INT32_MIN);
+    EXPECT_EQ(ini.toBytes(), QByteArray("[PARA1]\r\num-Slope = -1294967296\r\nmax = -1\r\n"
+                                        "min = -2147483648\r\n\r\n"));
+    IniFile back;
+    ASSERT_TRUE(back.fromBytes(ini.toBytes()));
+    EXPECT_EQ(back.getUInt32("PARA1", "um-Slope"), 3000000000u);
+    EXPECT_EQ(back.getUInt32("PARA1", "max"), 0xFFFFFFFFu);
+    EXPECT_EQ(back.getInt("PARA1", "min"), INT32_MIN);
+    EXPECT_EQ(toInt32Pattern(2147483648u), INT32_MIN);
+    EXPECT_EQ(fromInt32Pattern(-1294967296), 3000000000u);
+}
+
+TEST(IniFormat, LookupIgnoresCaseAndSurroundingBlanks) {
+    IniFile ini;
+    ASSERT_TRUE(
+        ini.fromBytes("[CONNECTION]\r\nBAUDRATE = 2\r\n\r\n"
+                      "[ application ]\r\n  Panel width   =   640  \r\n"
+                      "\tpower\t=\t500\r\n"));
+    EXPECT_EQ(ini.getInt("connection", "Baudrate"), 2);
+    EXPECT_EQ(ini.getInt("APPLICATION", "Panel width "), 640);
+    EXPECT_EQ(ini.getInt("Application", "POWER"), 500);
+    EXPECT_TRUE(ini.hasSection(" Connection"));
+    EXPECT_FALSE(ini.hasSection("CONNECT"));
+    EXPECT_FALSE(ini.getInt("CONNECTION", "Panel width").has_value());  // other section
+}
+
+TEST(IniFormat, ValuesConvertOnlyWhenWhollyASigned32BitNumber) {
+    EXPECT_EQ(parseIniInt("  -42 "), -42);
+    EXPECT_EQ(parseIniInt("+17"), 17);
+    EXPECT_EQ(parseIniInt("007"), 7);
+    EXPECT_EQ(parseIniInt("2147483647"), INT32_MAX);
+    EXPECT_EQ(parseIniInt("-2147483648"), INT32_MIN);
+    for (const char* bad : {"", "   ", "2147483648", "-2147483649", "1099511627776", "12abc", "abc",
+                            "1 2", "- 5", "+", "0x10", "1.5", "99999999999999999999999"}) {
+        EXPECT_FALSE(parseIniInt(bad).has_value()) << bad;
+    }
+}
+
+TEST(IniFormat, MissingAndUnreadableValuesAreNotFound) {
+    IniFile ini;
+    ini.fromBytes("[PARA0]\r\nAverage = many\r\nEmpty =\r\nBlank =    \r\nPower = 500\r\n\r\n");
+    EXPECT_FALSE(ini.getInt("PARA0", "Average").has_value());
+    EXPECT_FALSE(ini.getInt("PARA0", "Empty").has_value());
+    EXPECT_FALSE(ini.getInt("PARA0", "Blank").has_value());
+    EXPECT_FALSE(ini.getInt("PARA0", "Missing").has_value());
+    EXPECT_FALSE(ini.getInt("PARA9", "Power").has_value());
+    EXPECT_EQ(ini.getInt("PARA0", "Power"), 500);
+}
+
+TEST(IniFormat, ReadingThenWritingKeepsTheOrder) {
+    const QByteArray bytes("[B]\r\nz = 1\r\na = -2\r\n\r\n[A]\r\nk = 3\r\n\r\n");
+    IniFile ini;
+    ini.fromBytes(bytes);
+    EXPECT_EQ(ini.toBytes(), bytes);
+    EXPECT_EQ(ini.skippedLineCount(), 0);
+}
+
+}  // namespace
+}  // namespace korvo
