@@ -1,0 +1,55 @@
+#include "sim/Faults.h"
+
+namespace korvo::sim {
+
+std::optional<FaultRule> FaultTable::take(int commandCode, bool replying) {
+    for (auto it = rules_.begin(); it != rules_.end(); ++it) {
+        if (it->commandCode != -1 && it->commandCode != commandCode) continue;
+        if (!replying && it->fault != Fault::HangUp) continue;
+        FaultRule used = *it;
+        if (it->count > 0 && --it->count == 0) rules_.erase(it);
+        return used;
+    }
+    return std::nullopt;
+}
+
+QByteArray spoilReply(const QByteArray& reply, ReplyShape shape, Fault fault, std::mt19937& rng) {
+    std::uniform_int_distribution<int> byte(0, 255);
+    switch (fault) {
+        case Fault::NoReply:
+            return {};
+        case Fault::ShortReply: {
+            const int n = shape == ReplyShape::Frame ? 35 : shape == ReplyShape::Block ? 100 : 60;
+            return reply.left(n);
+        }
+        case Fault::LongReply: {
+            const int n = shape == ReplyShape::Frame ? 40 : shape == ReplyShape::Block ? 130 : 80;
+            QByteArray longer = reply;
+            while (longer.size() < n) longer.append(static_cast<char>(byte(rng)));
+            return longer;
+        }
+        case Fault::NoSync: {
+            QByteArray out = reply;
+            if (out.size() >= 4) {
+                out[0] = 0x00;
+                out[1] = 0x00;
+                if (out[2] == 0x00 && static_cast<std::uint8_t>(out[3]) == 0xAA) out[3] = 0x00;
+            }
+            return out;
+        }
+        case Fault::Garbage: {
+            QByteArray out(36, '\0');
+            for (char& c : out) c = static_cast<char>(byte(rng));
+            // Random bytes must not pass for a sync word by chance.
+            if (out[0] == 0x00) out[0] = 0x5A;
+            if (out[2] == 0x00) out[2] = 0x5A;
+            return out;
+        }
+        case Fault::LateReply:
+        case Fault::HangUp:
+            return reply;
+    }
+    return reply;
+}
+
+}  // namespace korvo::sim

@@ -1,0 +1,58 @@
+#include "sim/LineSchedule.h"
+
+#include <algorithm>
+
+namespace korvo::sim {
+
+namespace {
+// Bytes due this soon go out with the current ones, so a fast line does not wake us per byte.
+constexpr auto kSlack = std::chrono::microseconds(150);
+}  // namespace
+
+void LineSchedule::queue(const QByteArray& bytes, Clock::time_point at, int baud) {
+    if (bytes.isEmpty()) return;
+    Item item;
+    item.bytes = bytes;
+    item.start = std::max(at, lineFree_);
+    if (baud > 0) {
+        item.byteTime =
+            std::chrono::duration_cast<Clock::duration>(std::chrono::duration<double>(10.0 / baud));
+    }
+    lineFree_ = item.start + item.byteTime * bytes.size();
+    items_.push_back(std::move(item));
+}
+
+QByteArray LineSchedule::due(Clock::time_point now) const {
+    QByteArray out;
+    const Clock::time_point limit = now + kSlack;
+    for (const Item& item : items_) {
+        int n = item.sent;
+        while (n < item.bytes.size() && item.dueOf(n) <= limit) ++n;
+        out.append(item.bytes.constData() + item.sent, n - item.sent);
+        if (n < item.bytes.size()) break;  // later items wait for this one
+    }
+    return out;
+}
+
+void LineSchedule::sent(int count) {
+    while (count > 0 && !items_.empty()) {
+        Item& head = items_.front();
+        const int take = std::min(count, static_cast<int>(head.bytes.size()) - head.sent);
+        head.sent += take;
+        count -= take;
+        if (head.sent == head.bytes.size()) items_.pop_front();
+    }
+}
+
+Clock::time_point LineSchedule::nextDue() const {
+    if (items_.empty()) return Clock::time_point::max();
+    const Item& head = items_.front();
+    return head.dueOf(head.sent);
+}
+
+void LineSchedule::clear() {
+    items_.clear();
+    lineFree_ = {};
+}
+
+}  // namespace korvo::sim

@@ -1,0 +1,26 @@
+#pragma once
+// Command line of the korvo-sim program:
+//   korvo-sim --count N [--first-com C] [--map PATH] [--model F:V:FW[:PIXELS[:VIDEORES]]]...
+//             [--id TEXT]... [--serial N] [--pace] [--baud B] [--latency-ms L] [--strict-baud]
+// --model and --id may repeat: sensor i takes the i-th, the last one given serves the rest.
+
+#include <QString>
+#include <QStringList>
+#include <vector>
+
+#include "sim/SensorConfig.h"
+
+namespace korvo::sim {
+
+struct SimOptions {
+    int firstCom = 1;
+    QString mapPath;  // empty: the default map beside the program
+    std::vector<SensorConfig> sensors;
+};
+
+// Parses the arguments (argv[0] first). False with a message for the user on bad input.
+bool parseSimOptions(const QStringList& arguments, SimOptions* options, QString* error);
+// "F:V:FW[:PIXELS[:VIDEORES]]" into the model fields of `config`.
+bool parseModelArgument(const QString& text, SensorConfig* config);
+
+}  // namespace korvo::sim

@@ -1,0 +1,106 @@
+#pragma once
+// The PC end of a virtual sensor's line for tests: plain POSIX reads and writes on the slave path,
+// so the sensor is checked without any of the program's own serial code.
+
+#include <fcntl.h>
+#include <poll.h>
+#include <unistd.h>
+
+#include <QByteArray>
+#include <QString>
+#include <cerrno>
+#include <chrono>
+#include <cstdint>
+#include <initializer_list>
+#include <vector>
+
+namespace korvo::sim::test {
+
+// A 36-byte request: start word, code, argument and up to 15 data words (rest zero).
+inline QByteArray request(std::uint16_t code, std::uint16_t argument,
+                          std::initializer_list<std::uint16_t> data = {}) {
+    std::vector<std::uint16_t> words = {0x0055, code, argument};
+    words.insert(words.end(), data.begin(), data.end());
+    words.resize(18, 0);
+    QByteArray bytes;
+    for (std::uint16_t w : words) {
+        bytes.append(static_cast<char>(w >> 8));
+        bytes.append(static_cast<char>(w & 0xFF));
+    }
+    return bytes;
+}
+
+inline QByteArray bytesOf(std::initializer_list<int> values) {
+    QByteArray out;
+    for (int v : values) out.append(static_cast<char>(v));
+    return out;
+}
+
+inline std::uint16_t word(const QByteArray& bytes, int index) {
+    return static_cast<std::uint16_t>((static_cast<std::uint8_t>(bytes.at(index * 2)) << 8) |
+                                      static_cast<std::uint8_t>(bytes.at(index * 2 + 1)));
+}
+
+class LineClient {
+public:
+    explicit LineClient(const QString& path) {
+        fd_ = ::open(path.toLocal8Bit().constData(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
+    }
+    ~LineClient() {
+        if (fd_ >= 0) ::close(fd_);
+    }
+    LineClient(const LineClient&) = delete;
+    LineClient& operator=(const LineClient&) = delete;
+
+    bool isOpen() const { return fd_ >= 0; }
+
+    bool send(const QByteArray& bytes) {
+        return ::write(fd_, bytes.constData(), bytes.size()) == bytes.size();
+    }
+
+    // Reads until `count` bytes came or the time is up; returns what came.
+    QByteArray read(int count, int timeoutMs) {
+        QByteArray out;
+        const auto deadline =
+            std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
+        while (out.size() < count) {
+            const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
+                deadline - std::chrono::steady_clock::now());
+            if (left.count() <= 0) break;
+            pollfd p{fd_, POLLIN, 0};
+            const int ready = ::poll(&p, 1, static_cast<int>(left.count()));
+            if (ready < 0 && errno == EINTR) continue;
+            if (ready <= 0) break;
+            if (p.revents & (POLLHUP | POLLERR)) {
+                hungUp_ = true;
+                break;
+            }
+            char buf[512];
+            const ssize_t n =
+                ::read(fd_, buf, std::min<std::size_t>(sizeof buf, count - out.size()));
+            if (n > 0) {
+                out.append(buf, static_cast<int>(n));
+            } else if (n < 0 && errno == EIO) {
+                hungUp_ = true;
+                break;
+            }
+        }
+        return out;
+    }
+
+    // Everything that arrives within `ms` (for replies that must not come, or come too long).
+    QByteArray readFor(int ms) { return read(1 << 20, ms); }
+
+    QByteArray exchange(const QByteArray& req, int replyBytes, int timeoutMs = 1000) {
+        send(req);
+        return read(replyBytes, timeoutMs);
+    }
+
+    bool hungUp() const { return hungUp_; }
+
+private:
+    int fd_ = -1;
+    bool hungUp_ = false;
+};
+
+}  // namespace korvo::sim::test
