@@ -662,8 +662,13 @@ def main_panel():
           visible=False)
     graph(p, "mainVideoGraph", 37, "CC_GRAPHVideo", "Video graph", (RIGHT_X, gtop, RIGHT_W, gh),
           visible=False)
-    graph(p, "mainRollGraph", 40, "CC_GRAPHRaw", "Roll graph", (RIGHT_X, gtop, RIGHT_W, gh))
-    graph(p, "mainProfile", 38, None, "Profile graph", (RIGHT_X, gtop + gh + 4, RIGHT_W, 46))
+    roll = graph(p, "mainRollGraph", 40, "CC_GRAPHRaw", "Roll graph", (RIGHT_X, gtop, RIGHT_W, gh))
+    roll.dyn("traceCount", "number", 6)
+    roll.dyn("pointsPerScreen", "number", 101)
+    profile = graph(p, "mainProfile", 38, None, "Profile graph", (RIGHT_X, gtop + gh + 4, RIGHT_W, 46))
+    # The profile graph's y axis is fixed: edges 0.25..1.0, tolerance windows 0..0.35, cursors 0.75.
+    profile.dyn("yMin", "double", 0.0)
+    profile.dyn("yMax", "double", 1.0)
 
     row = gtop + gh + 4 + 46 + 6  # 342
     button(p, "mainZoom", 45, "CC_TOGGButtonZoom", "ZOOM", (RIGHT_X, row, 64, 28),

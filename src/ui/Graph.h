@@ -10,7 +10,6 @@
 
 #include <QColor>
 #include <QWidget>
-
 #include <map>
 #include <memory>
 #include <vector>
@@ -47,15 +46,15 @@ struct AxisRange {
 struct StripChart {
     int traceCount = 1;
     int pointsPerScreen = 101;
-    std::vector<double> values;  // the last values plotted, interleaved, sample-major
-    std::vector<double> shown;   // what the screen holds: the last pointsPerScreen samples
+    std::vector<double> values;       // the last values plotted, interleaved, sample-major
+    std::vector<double> shown;        // what the screen holds: the last pointsPerScreen samples
     std::map<int, QRgb> traceColors;  // trace number 1.. -> colour
     std::map<int, int> traceStyles;   // trace number 1.. -> style attribute
 };
 
 struct GraphModel {
-    std::vector<GraphPlot> plots;   // PlotXY results, in drawing order
-    std::vector<GraphRect> rects;   // PlotRectangle results, in drawing order
+    std::vector<GraphPlot> plots;        // PlotXY results, in drawing order
+    std::vector<GraphRect> rects;        // PlotRectangle results, in drawing order
     std::map<int, GraphCursor> cursors;  // cursor number 1.. -> position
     AxisRange xAxis;
     AxisRange yAxis;

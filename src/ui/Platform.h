@@ -5,24 +5,37 @@
 //
 // Event model: a left mouse press on a bound control delivers EVENT_LEFT_CLICK before the widget
 // acts, so the commit of the same click arrives after it. User edits deliver EVENT_VAL_CHANGED and
-// EVENT_COMMIT. Values set from code fire no callback.
-
-#include "ui/Events.h"
-#include "ui/Popups.h"
+// EVENT_COMMIT. Values set from code fire no callback. Callbacks may run nested event loops and
+// may hide, show or discard panels.
+//
+// Layout files: Qt Designer documents. The root widget holds the panel resources as direct
+// children, each with the dynamic property "resourceId" (and optionally "callback"). Every widget
+// with the dynamic property "ctrlId" is a control of the nearest enclosing panel (a loaded panel
+// or a page of a tab control); "callback" names its callback. A QComboBox ring takes its item
+// values from the property "ringValues" ("1,2,4,8"), else from the item index.
 
 #include <QRect>
 #include <QString>
 #include <QStringList>
 #include <QWidget>
-
 #include <map>
 #include <memory>
 #include <utility>
 #include <vector>
 
+#include "ui/Events.h"
+#include "ui/Popups.h"
+
 namespace korvo::ui {
 
 class GraphWidget;
+
+// Negative results of loadPanel.
+inline constexpr int kLayoutFileMissing = -1;
+inline constexpr int kLayoutUnreadable = -2;
+inline constexpr int kResourceMissing = -3;
+inline constexpr int kUnknownCallback = -4;
+inline constexpr int kBadParentPanel = -5;
 
 struct RingItem {
     QString label;
@@ -45,22 +58,28 @@ public:
     void registerCallback(const QString& name, Callback cb);
 
     // ---- panels --------------------------------------------------------------------------
-    // parent 0: top-level window. Otherwise the panel becomes a child of the parent panel.
-    // Returns a handle >= 1, or a negative value when the file or resource is missing.
+    // parent 0: top-level window. Otherwise the panel becomes a child of the parent panel (or
+    // tab page) at the position the layout stores. A loaded panel is hidden until displayed.
+    // layoutFile: a bare name is looked up in the program directory. Each file is read once.
+    // Returns a handle >= 1, or a negative value (kLayoutFileMissing ...) on failure.
     int loadPanel(int parent, const QString& layoutFile, int resourceId);
-    // The panel handle of page `page` of the tab control `tabCtrl` on `panel`.
+    // The panel handle of page `page` of the tab control `tabCtrl` on `panel`; negative when
+    // there is no such page.
     int tabPagePanel(int panel, int tabCtrl, int page);
+    int tabPageCount(int panel, int tabCtrl) const;
     void displayPanel(int panel);
     void hidePanel(int panel);
-    void discardPanel(int panel);
-    bool panelVisible(int panel) const;
+    void discardPanel(int panel);        // with its child panels
+    bool panelVisible(int panel) const;  // the panel's own visible state
     QWidget* panelWidget(int panel) const;
     int panelOfWidget(const QWidget* w) const;  // 0 when unknown
 
-    QRect panelGeometry(int panel) const;  // left, top, width, height (frame-less client area)
+    // left, top, width, height: of a top-level panel's client area on the screen, of a child
+    // panel inside its parent.
+    QRect panelGeometry(int panel) const;
     void setPanelPos(int panel, int top, int left);
     void setPanelSize(int panel, int height, int width);
-    void centrePanel(int panel);
+    void centrePanel(int panel);  // on the primary screen (a child panel: in its parent)
     bool panelMaximized(int panel) const;
     void maximizePanel(int panel);
     void setPanelTitle(int panel, const QString& title);
@@ -74,7 +93,8 @@ public:
     bool hasCtrl(int panel, int ctrl) const { return this->ctrl(panel, ctrl) != nullptr; }
 
     // Values. Numeric controls, rings (by item value), check boxes, toggles, radio buttons,
-    // sliders, binary switches and LEDs hold integers; text controls hold text.
+    // sliders, binary switches and LEDs hold integers; text controls hold text. A ring set to a
+    // value that no item has shows no selection and reads back that value.
     void setInt(int panel, int ctrl, int value);
     int getInt(int panel, int ctrl) const;
     void setDouble(int panel, int ctrl, double value);
@@ -82,7 +102,8 @@ public:
     void setText(int panel, int ctrl, const QString& text);
     QString getText(int panel, int ctrl) const;
 
-    // Attributes.
+    // Attributes. visible() and dimmed() are the control's own state, whether or not its panel
+    // is shown. Colours are 0xRRGGBB values.
     void setDimmed(int panel, int ctrl, bool dimmed);
     bool dimmed(int panel, int ctrl) const;
     void setVisible(int panel, int ctrl, bool visible);
@@ -115,9 +136,10 @@ public:
     void replaceTextBoxLine(int panel, int ctrl, int line, const QString& text);
     QStringList textBoxLines(int panel, int ctrl) const;
 
-    // A text control created at run time; returns its control id.
+    // A text control (a label sized to its text) created at run time; returns its control id.
     int newTextCtrl(int panel, const QString& text, int left, int top);
-    // Loads a bitmap into a picture control; false when the file cannot be read.
+    // Loads a bitmap into a picture control, which takes the bitmap's size; false when the file
+    // cannot be read.
     bool displayImageFile(int panel, int ctrl, const QString& path);
 
     GraphWidget* graph(int panel, int ctrl) const;
@@ -129,18 +151,27 @@ public:
     // A full mouse click on a bound control as the user makes it: left click, then the widget's
     // own action (toggle, radio, ...) and its value-changed and commit events.
     void click(int panel, int ctrl);
+    // Like the user, click() and the user edits do nothing on a dimmed control, nor on one that is
+    // not visible on the screen (with a warning).
+    // A right mouse click on a control, as the user makes it.
+    void rightClick(int panel, int ctrl);
     // A user edit of a numeric, ring or slider control: sets the value, then value changed and
-    // commit, as typing and leaving the field does.
+    // commit, as typing and leaving the field does (also when the value stays the same). On a
+    // two-state control it clicks when the value differs. A ring value that no item has is
+    // refused.
     void userSetInt(int panel, int ctrl, int value);
     void userSetDouble(int panel, int ctrl, double value);
+    // The user closes a top-level panel's window: the panel callback receives EVENT_CLOSE.
+    void userClosePanel(int panel);
 
     // ---- event loop ----------------------------------------------------------------------
     int runUserInterface();  // returns the code given to quitUserInterface
+    // Ends runUserInterface once control returns to its loop (also from a nested callback).
     void quitUserInterface(int code);
-    bool quitRequested() const;
+    bool quitRequested() const;  // since runUserInterface last started
 
     // ---- pop-ups -------------------------------------------------------------------------
-    Popups& popups();
+    Popups& popups();  // Qt dialogs unless replaced
     void setPopups(std::unique_ptr<Popups> popups);
 
 private:
