@@ -1,0 +1,173 @@
+#include "core/link/ComPort.h"
+
+#include <QTimer>
+#include <algorithm>
+
+#include "core/link/Frame.h"
+#include "core/link/PortSettings.h"
+
+namespace korvo {
+
+namespace {
+
+// The fixed error code for a failed open, and a reason a user can act on.
+int codeForOpenError(QSerialPort::SerialPortError error) {
+    switch (error) {
+        case QSerialPort::DeviceNotFoundError:
+            return kErrNoSerialPort;
+        case QSerialPort::PermissionError:
+        case QSerialPort::OpenError:
+            return kErrCannotOpen;
+        case QSerialPort::UnsupportedOperationError:
+            return kErrInvalidParameter;
+        case QSerialPort::NotOpenError:
+            return kErrPortNotOpen;
+        case QSerialPort::TimeoutError:
+            return kErrTimeout;
+        case QSerialPort::ResourceError:
+        case QSerialPort::ReadError:
+        case QSerialPort::WriteError:
+            return kErrIo;
+        default:
+            return kErrUnknownSystem;
+    }
+}
+
+QString hintForOpenError(QSerialPort::SerialPortError error) {
+    switch (error) {
+        case QSerialPort::DeviceNotFoundError:
+            return QStringLiteral("no such device: check the port map");
+        case QSerialPort::PermissionError:
+            return QStringLiteral(
+                "permission denied or port in use: add the user to group dialout, or close the "
+                "program that holds the port");
+        case QSerialPort::OpenError:
+            return QStringLiteral("the port is already open");
+        case QSerialPort::UnsupportedOperationError:
+            return QStringLiteral("the device does not accept these serial settings");
+        default:
+            return {};
+    }
+}
+
+}  // namespace
+
+ComPort::ComPort(int comNumber, LinkState& link, QObject* parent)
+    : QObject(parent), comNumber_(comNumber), link_(link), serial_(new QSerialPort(this)) {
+    connect(serial_, &QSerialPort::readyRead, this, &ComPort::RX_Receive_Function);
+    connect(serial_, &QSerialPort::errorOccurred, this, &ComPort::onError);
+}
+
+ComPort::~ComPort() {
+    if (serial_->isOpen()) serial_->close();
+}
+
+int ComPort::open(const QString& devicePath, int baudRate, int queueSize) {
+    close();
+    devicePath_ = devicePath;
+    baudRate_ = baudRate;
+    queueSize_ = queueSize;
+    detail_.clear();
+    callbackOn_ = false;
+
+    serial_->setPortName(devicePath);
+    serial_->setBaudRate(baudRate);
+    serial_->setDataBits(QSerialPort::Data8);
+    serial_->setParity(QSerialPort::NoParity);
+    serial_->setStopBits(QSerialPort::OneStop);
+    serial_->setFlowControl(QSerialPort::NoFlowControl);
+    serial_->setReadBufferSize(queueSize);
+    if (!serial_->open(QIODevice::ReadWrite)) {
+        const QSerialPort::SerialPortError error = serial_->error();
+        QString reason = serial_->errorString();
+        const QString hint = hintForOpenError(error);
+        if (!hint.isEmpty())
+            reason = reason.isEmpty() ? hint : reason + QStringLiteral(" - ") + hint;
+        detail_ = QStringLiteral("COM%1 (%2): %3").arg(comNumber_).arg(devicePath, reason);
+        serial_->clearError();
+        return codeForOpenError(error);
+    }
+    broken_ = false;
+    return 0;
+}
+
+void ComPort::close() {
+    callbackOn_ = false;
+    if (serial_->isOpen()) serial_->close();
+    serial_->clearError();
+}
+
+bool ComPort::isOpen() const {
+    return serial_->isOpen();
+}
+
+int ComPort::flushIn() {
+    if (!isOpen()) return kErrPortNotOpen;
+    serial_->clear(QSerialPort::Input);
+    return 0;
+}
+
+int ComPort::flushOut() {
+    if (!isOpen()) return kErrPortNotOpen;
+    serial_->clear(QSerialPort::Output);
+    return 0;
+}
+
+int ComPort::write(const std::uint8_t* data, int count) {
+    if (!isOpen()) return kErrPortNotOpen;
+    const qint64 n = serial_->write(reinterpret_cast<const char*>(data), count);
+    if (n < 0) return kErrIo;
+    // Hand the bytes to the driver now rather than on the next event-loop pass.
+    if (isOpen()) serial_->flush();
+    return static_cast<int>(n);
+}
+
+int ComPort::read(int count) {
+    if (!isOpen()) return kErrPortNotOpen;
+    count = std::max(count, 0);
+    const int fits = std::min(count, kLinkBufferSize);
+    const qint64 n = serial_->read(reinterpret_cast<char*>(link_.rxBuf.data()), fits);
+    if (n < 0) return kErrIo;
+    if (count > fits) serial_->skip(count - fits);
+    return static_cast<int>(n);
+}
+
+int ComPort::inQLen() const {
+    if (!isOpen()) return kErrPortNotOpen;
+    return static_cast<int>(serial_->bytesAvailable());
+}
+
+void ComPort::RX_Receive_Function() {
+    if (!callbackOn_ || serial_->bytesAvailable() < kFrameBytes) return;
+    serial_->read(reinterpret_cast<char*>(link_.rxBuf.data()), kFrameBytes);
+    link_.replyKind = GetRxBuf36(link_);
+    link_.receiveFlag = 1;
+    // Whatever came beyond the frame is not part of this reply.
+    serial_->clear(QSerialPort::Input);
+}
+
+void ComPort::onError(QSerialPort::SerialPortError error) {
+    if (broken_ || !serial_->isOpen()) return;  // failures of open() are reported by open()
+    switch (error) {
+        case QSerialPort::ResourceError:
+        case QSerialPort::ReadError:
+        case QSerialPort::WriteError:
+            // The device is gone or unusable. The port counts as closed from now on, so waits on
+            // it end at once; the device itself is closed on the next event-loop pass, outside
+            // the serial port's own notification handler that is reporting the error.
+            detail_ = QStringLiteral("COM%1 (%2): %3")
+                          .arg(comNumber_)
+                          .arg(devicePath_, serial_->errorString());
+            broken_ = true;
+            callbackOn_ = false;
+            QTimer::singleShot(0, this, [this] {
+                if (broken_ && serial_->isOpen()) serial_->close();
+            });
+            emit linkLost(comNumber_);
+            break;
+        default:
+            break;
+    }
+}
+
+}  // namespace korvo

@@ -1,0 +1,76 @@
+#pragma once
+// One serial port, addressed by its COM number and opened by device path. Replies are taken in
+// by the receive callback: once at least one frame's worth of bytes is queued it reads exactly 36
+// bytes into the shared reply buffer, decodes them, sets the reply kind and the receive flag and
+// discards whatever else was queued. Reads never block: waits poll the queue length while the
+// pump runs events (mixing blocking waits with signals stalls Qt 6.4's serial port).
+//
+// A hang-up (pseudo-terminal closed, USB adapter pulled) marks the port broken and closes it,
+// so a wait on it ends at once; the port can be opened again later.
+
+#include <QObject>
+#include <QSerialPort>
+#include <QString>
+#include <cstdint>
+
+#include "core/link/LinkState.h"
+
+namespace korvo {
+
+class ComPort final : public QObject {
+    Q_OBJECT
+public:
+    ComPort(int comNumber, LinkState& link, QObject* parent = nullptr);
+    ~ComPort() override;
+
+    // Opens devicePath at the baud rate, 8N1, no flow control, with a receive queue of queueSize
+    // bytes; the receive callback is off. Returns 0, or a negative error code with the reason in
+    // errorDetail(). An open port is closed first.
+    int open(const QString& devicePath, int baudRate, int queueSize);
+    void close();
+
+    // False after a hang-up even before the device itself has been closed.
+    bool isOpen() const;
+    // True after a hang-up until the next successful open.
+    bool isBroken() const { return broken_; }
+    int comNumber() const { return comNumber_; }
+    QString devicePath() const { return devicePath_; }
+    int baudRate() const { return baudRate_; }
+    int queueSize() const { return queueSize_; }
+    // Device path and the system's reason of the last failure ("" when none).
+    QString errorDetail() const { return detail_; }
+
+    // All return a negative error code when the port is not open.
+    int flushIn();   // discards every received byte, queued here or in the driver
+    int flushOut();  // discards bytes not yet sent
+    // Writes and pushes the bytes out at once; returns the count accepted.
+    int write(const std::uint8_t* data, int count);
+    // Reads up to count queued bytes into the start of the reply buffer and returns how many.
+    // Never writes beyond the buffer: bytes past its size are read and discarded.
+    int read(int count);
+    int inQLen() const;
+
+    void installCallback(bool on) { callbackOn_ = on; }
+    bool callbackInstalled() const { return callbackOn_; }
+
+signals:
+    // Emitted once per hang-up, after the port has been closed.
+    void linkLost(int comNumber);
+
+private:
+    // The receive callback: one frame once at least 36 bytes are queued.
+    void RX_Receive_Function();
+    void onError(QSerialPort::SerialPortError error);
+
+    int comNumber_;
+    LinkState& link_;
+    QSerialPort* serial_;  // child
+    QString devicePath_;
+    QString detail_;
+    int baudRate_ = 0;
+    int queueSize_ = 0;
+    bool callbackOn_ = false;
+    bool broken_ = false;
+};
+
+}  // namespace korvo

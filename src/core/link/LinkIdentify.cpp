@@ -1,0 +1,132 @@
+// Line check, firmware text and hardware information.
+
+#include <algorithm>
+
+#include "core/link/Frame.h"
+#include "core/link/Identification.h"
+#include "core/link/SensorLink.h"
+
+namespace korvo {
+
+namespace {
+enum LineCheck { kLineTimeout = -1, kLineOtherReply = -2, kLineNoSync = 0, kLineGood = 1 };
+}
+
+// Command 5 with the data-word buffer as the caller filled it.
+int SensorLink::lineCheck(int port, double limit) {
+    sendRequest(port, 5, 0, Flush::OutThenIn);
+    const double start = pump_.now();
+    if (!awaitReply(port, kReplyNone, start, limit)) return kLineTimeout;
+    if (link_.replyKind != kReplyEcho) return kLineOtherReply;
+    for (int i = 0; i < 3; ++i) link_.dataWords[i] = frameWord(link_.rxBuf, i);
+    link_.serialNumber = link_.dataWords[2];
+    const bool sync = link_.dataWords[0] == kSyncWord || link_.dataWords[1] == kSyncWord;
+    return sync ? kLineGood : kLineNoSync;
+}
+
+int SensorLink::CheckComLine(int port) {
+    CopyVarsToPP(params_, 0, link_.dataWords, band_, model_.pixelCount);
+    const int check = lineCheck(port, kReplyLimit);
+    switch (check) {
+        case kLineTimeout:
+            setStatus(QStringLiteral("Timeout-RS-232..."));
+            break;
+        case kLineGood:
+            setStatus(QStringLiteral("Echo Check - Line Ok!") +
+                      serialNumberSuffix(link_.serialNumber));
+            break;
+        case kLineNoSync:
+            setStatus(QStringLiteral("read error - not sync byte 0xAA!"));
+            break;
+        default:
+            break;  // another kind of reply: the status text stays
+    }
+    showStatus(StatusLine::Both);
+    return check == kLineOtherReply ? 0 : check;
+}
+
+int SensorLink::Check232Line(int port) {
+    link_.setMplexStatus(QString());
+    setStatus(QString());
+    link_.dataWords.fill(0);
+    const int check = lineCheck(port, kShortReplyLimit);
+    QString text;
+    switch (check) {
+        case kLineTimeout:
+            text = QStringLiteral("Timeout RS-232!");
+            break;
+        case kLineGood:
+            text = QStringLiteral("Line OK!") + serialNumberSuffix(link_.serialNumber);
+            break;
+        case kLineNoSync:
+            text = QStringLiteral("ERROR,no sync byte!");
+            break;
+        default:
+            break;
+    }
+    if (check != kLineOtherReply) {
+        link_.setMplexStatus(text);
+        setStatus(text);
+    }
+    return check == kLineOtherReply ? 0 : check;
+}
+
+int SensorLink::GetVERSIONInfo(int port) {
+    // The firmware text is a plain byte stream longer than a frame: the receive callback must
+    // not cut it up.
+    ports_.installCallback(port, false);
+    ports_.flushIn(port);
+    ports_.flushOut(port);
+    link_.commandCode = 7;
+    link_.argumentWord = 0;
+    FillTxBuf(link_, 7, 0, link_.dataWords);
+    writeRequest(port);
+    show(QStringLiteral("Waiting for firmware info ..."), StatusLine::Both);
+
+    bool timedOut = false;
+    const int queued = awaitQueued(port, kFirmwareBytes, pump_.now(), kReplyLimit, timedOut);
+    const int got = queued > 0 ? std::max(ports_.read(port, queued), 0) : 0;
+    const int kept = std::min(got, kLinkBufferSize);
+    link_.firmwareText = firmwareTextFromBytes(std::span(link_.rxBuf.data(), kept));
+    setStatus(link_.firmwareText);
+
+    ports_.installCallback(port, true);
+    ports_.flushIn(port);
+    ports_.flushOut(port);
+    link_.replyKind = kReplyNone;
+    return queued;
+}
+
+HardwareQuery SensorLink::GetHARDWAREInfo(int port) {
+    sendRequest(port, 10, 0, Flush::OutThenIn);
+    const double start = pump_.now();
+    if (!awaitReply(port, kReplyNone, start, kReplyLimit)) {
+        setStatus(QStringLiteral("Timeout-RS-232..."));
+        return {};
+    }
+    if (link_.replyKind != kReplyEcho) return {};
+
+    // Frame words 2..12; word 2 is not in the data-word buffer after an echo reply.
+    const auto w = [this](int i) { return frameWord(link_.rxBuf, i); };
+    HardwareInfo info;
+    info.familyCode = w(2);
+    info.word3 = w(3);
+    info.word4 = w(4);
+    info.word5 = w(5);
+    info.pixelCount = w(6);
+    info.word7 = w(7);
+    info.word8 = w(8);
+    info.word9 = w(9);
+    info.firmwareVersion = w(10);
+    info.variantCode = w(11);
+    info.videoResolution = w(12);
+    storeHardwareInfo(info, model_);
+    if (w(1) != 10) return {};
+
+    HardwareQuery query;
+    query.result = 1;
+    query.profile = applyHardwareInfo(info, model_);
+    return query;
+}
+
+}  // namespace korvo

@@ -1,0 +1,45 @@
+// The parameter halves: read from and written to the sensor's RAM or EEPROM.
+
+#include "core/link/SensorLink.h"
+
+namespace korvo {
+
+int SensorLink::GetParamHalf(int target, std::uint16_t half, int port) {
+    if (target == kMemoryFile) return 0;
+    const std::uint16_t code = target == kMemoryEeprom ? 4 : 2;
+    CopyVarsToPP(params_, half, link_.dataWords, band_, model_.pixelCount);
+    const int written = sendRequest(port, code, half, Flush::InThenOut);
+    if (written == kFrameBytes)
+        show(QStringLiteral("Waiting for parameter-frame ..."), StatusLine::Main);
+    const double start = pump_.now();
+    if (!awaitReply(port, kReplyEcho, start, kReplyLimit)) {
+        setStatus(QStringLiteral("Timeout-RS-232..."));
+        showStatus(StatusLine::Main);
+        return -1;
+    }
+    CopyPPtoVars(params_, half, link_.dataWords, band_, model_.pixelCount);
+    setStatus(QStringLiteral("Parameter-frame received! - Line Ok!"));
+    showStatus(StatusLine::Main);
+    return 1;
+}
+
+int SensorLink::SendParamHalf(int target, std::uint16_t half, int port) {
+    link_.startWord = 0x0055;
+    const std::uint16_t code = target == kMemoryEeprom ? 3 : 1;
+    CopyVarsToPP(params_, half, link_.dataWords, band_, model_.pixelCount);
+    // Only the input queue is emptied here.
+    const int written = sendRequest(port, code, half, Flush::InOnly);
+    if (written == kFrameBytes) {
+        show(half == 0 ? QStringLiteral("Transmit para0 - Line Ok!")
+                       : QStringLiteral("Transmit para1 - Line Ok!"),
+             StatusLine::Main);
+    }
+    const double start = pump_.now();
+    const bool ok = awaitReply(port, kReplyEcho, start, kReplyLimit);
+    setStatus(ok ? QStringLiteral("Transmission successful - Line Ok!")
+                 : QStringLiteral("Timeout-RS-232..."));
+    showStatus(StatusLine::Main);
+    return ok ? 1 : -1;
+}
+
+}  // namespace korvo

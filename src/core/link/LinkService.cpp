@@ -1,0 +1,110 @@
+// Requests laid out word by word: TEST and the multiplexer teach-in (command 16), and the
+// X-FLASH linearisation table (commands 101 and 102).
+
+#include "core/link/Frame.h"
+#include "core/link/SensorLink.h"
+
+namespace korvo {
+
+namespace {
+std::array<std::uint16_t, kFrameWords> requestWords(std::uint16_t code, std::uint16_t arg) {
+    std::array<std::uint16_t, kFrameWords> words{};
+    words[0] = kStartWord;
+    words[1] = code;
+    words[2] = arg;
+    return words;
+}
+}  // namespace
+
+int SensorLink::TestBUTTON(int port, std::uint16_t teachValue, std::uint16_t upperTolerance,
+                           std::uint16_t lowerTolerance) {
+    auto words = requestWords(16, teachValue);
+    words[3] = upperTolerance;
+    words[4] = lowerTolerance;
+    link_.commandCode = 16;
+    link_.argumentWord = teachValue;
+    writeTxWords(link_, words);
+    ports_.flushIn(port);
+    ports_.flushOut(port);
+    link_.replyKind = kReplyNone;
+    writeRequest(port);
+    const double start = pump_.now();
+    show(QStringLiteral("activating TEST ..."), StatusLine::Main);
+    const bool ok = awaitReply(port, kReplyEcho, start, kShortReplyLimit);
+    setStatus(ok ? QStringLiteral("TEST-BUTTON-done-ok!") : QStringLiteral("Timeout-RS-232..."));
+    showStatus(StatusLine::Main);
+    resumeRunLoop();
+    return ok ? 1 : 0;
+}
+
+int SensorLink::ActivateTeach(int port, std::uint16_t teachValue, std::uint16_t upperTolerance,
+                              std::uint16_t lowerTolerance) {
+    ports_.flushIn(port);
+    ports_.flushOut(port);
+    auto words = requestWords(16, teachValue);
+    words[3] = upperTolerance;
+    words[4] = lowerTolerance;
+    link_.commandCode = 16;
+    link_.argumentWord = teachValue;
+    writeTxWords(link_, words);
+    writeRequest(port);
+    link_.replyKind = kReplyNone;
+    const double start = pump_.now();
+    const bool ok = awaitReply(port, kReplyEcho, start, kShortReplyLimit);
+    link_.setMplexStatus(ok ? QStringLiteral("TEACH-IN OK!") : QStringLiteral("Timeout RS-232!"));
+    return ok ? 1 : 0;
+}
+
+int SensorLink::ClearXFLASH(int port) {
+    auto words = requestWords(101, 0);
+    for (int i = 3; i < kFrameWords; ++i) words[i] = kSyncWord;
+    link_.commandCode = 101;
+    link_.argumentWord = 0;
+    writeTxWords(link_, words);
+    ports_.flushIn(port);
+    ports_.flushOut(port);
+    link_.replyKind = kReplyNone;
+    writeRequest(port);
+    const double start = pump_.now();
+    show(QStringLiteral("clearing X-FLASH..."), StatusLine::Main);
+    const bool ok = awaitReply(port, kReplyEcho, start, kReplyLimit);
+    setStatus(ok ? QStringLiteral("X-FLASH-cleared!") : QStringLiteral("Timeout-RS-232..."));
+    showStatus(StatusLine::Main);
+    return ok ? 1 : 0;
+}
+
+XFlashWrite SensorLink::WriteXFLASH(int port, std::uint16_t offset, std::uint16_t page,
+                                    std::span<const std::uint16_t, 8> entries) {
+    auto words = requestWords(102, offset);
+    words[3] = page;
+    for (int i = 0; i < 8; ++i) words[4 + i] = entries[i];
+    link_.commandCode = 102;
+    link_.argumentWord = offset;
+    writeTxWords(link_, words);
+    ports_.flushIn(port);
+    ports_.flushOut(port);
+    link_.replyKind = kReplyNone;
+    writeRequest(port);
+    const double start = pump_.now();
+
+    XFlashWrite outcome;
+    outcome.blockStart = (static_cast<int>(page) - 2) * 256 + offset;
+    if (!awaitReply(port, kReplyEcho, start, kReplyLimit)) {
+        setStatus(QStringLiteral("Timeout-RS-232..."));
+        showStatus(StatusLine::Main);
+        return outcome;
+    }
+    outcome.result = 1;
+    outcome.echoedOffset = link_.dataWords[0];
+    outcome.echoedPage = link_.dataWords[1];
+    if (outcome.echoedPage >= 2 && outcome.echoedPage <= 9)
+        setStatus(QStringLiteral("X-FLASH-write OK: PAGE%1 ...").arg(outcome.echoedPage));
+    outcome.lastBlock = outcome.echoedPage == 9 && outcome.echoedOffset == 248;
+    if (outcome.lastBlock)
+        show(QStringLiteral("X-FLASH Data successfully written!"), StatusLine::Main);
+    else
+        showStatus(StatusLine::Main);
+    return outcome;
+}
+
+}  // namespace korvo

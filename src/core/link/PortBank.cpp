@@ -1,0 +1,94 @@
+#include "core/link/PortBank.h"
+
+#include <utility>
+
+#include "core/link/PortMap.h"
+#include "core/link/PortSettings.h"
+
+namespace korvo {
+
+PortBank::PortBank(LinkState& link, QString portMapPath)
+    : link_(link), portMapPath_(std::move(portMapPath)) {}
+
+PortBank::~PortBank() {
+    closeAll();
+}
+
+QString PortBank::portMapPath() const {
+    return portMapPath_.isEmpty() ? PortMap::defaultFilePath() : portMapPath_;
+}
+
+QString PortBank::devicePathFor(int comNumber) const {
+    return PortMap::load(portMapPath()).devicePath(comNumber);
+}
+
+ComPort& PortBank::portFor(int comNumber) {
+    auto& slot = ports_[comNumber];
+    if (!slot) slot = std::make_unique<ComPort>(comNumber, link_);
+    return *slot;
+}
+
+int PortBank::open(int comNumber, int baudIndex, int queueSize) {
+    if (comNumber < 1) return kErrInvalidPort;
+    return portFor(comNumber).open(devicePathFor(comNumber), baudRateForIndex(baudIndex),
+                                   queueSize);
+}
+
+void PortBank::close(int comNumber) {
+    if (ComPort* p = port(comNumber)) p->close();
+}
+
+void PortBank::closeAll() {
+    for (auto& [n, p] : ports_) p->close();
+}
+
+ComPort* PortBank::port(int comNumber) const {
+    const auto it = ports_.find(comNumber);
+    return it == ports_.end() ? nullptr : it->second.get();
+}
+
+bool PortBank::isOpen(int comNumber) const {
+    const ComPort* p = port(comNumber);
+    return p != nullptr && p->isOpen();
+}
+
+bool PortBank::isBroken(int comNumber) const {
+    const ComPort* p = port(comNumber);
+    return p != nullptr && p->isBroken();
+}
+
+QString PortBank::errorDetail(int comNumber) const {
+    const ComPort* p = port(comNumber);
+    return p ? p->errorDetail() : QString();
+}
+
+int PortBank::flushIn(int comNumber) {
+    ComPort* p = port(comNumber);
+    return p ? p->flushIn() : kErrPortNotOpen;
+}
+
+int PortBank::flushOut(int comNumber) {
+    ComPort* p = port(comNumber);
+    return p ? p->flushOut() : kErrPortNotOpen;
+}
+
+int PortBank::write(int comNumber, const std::uint8_t* data, int count) {
+    ComPort* p = port(comNumber);
+    return p ? p->write(data, count) : kErrPortNotOpen;
+}
+
+int PortBank::read(int comNumber, int count) {
+    ComPort* p = port(comNumber);
+    return p ? p->read(count) : kErrPortNotOpen;
+}
+
+int PortBank::inQLen(int comNumber) const {
+    const ComPort* p = port(comNumber);
+    return p ? p->inQLen() : kErrPortNotOpen;
+}
+
+void PortBank::installCallback(int comNumber, bool on) {
+    if (ComPort* p = port(comNumber)) p->installCallback(on);
+}
+
+}  // namespace korvo

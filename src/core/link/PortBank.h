@@ -1,0 +1,60 @@
+#pragma once
+// All serial ports of the program, one per COM number, created on first use and kept until the
+// bank ends. Every port delivers its replies into the one shared link state. The device of a COM
+// number is looked up in the port map file each time a port is opened, so edits to the map (by
+// the user or the virtual sensor) take effect at the next opening.
+
+#include <QObject>
+#include <QString>
+#include <cstdint>
+#include <map>
+#include <memory>
+
+#include "core/link/ComPort.h"
+#include "core/link/LinkState.h"
+
+namespace korvo {
+
+class PortBank {
+public:
+    explicit PortBank(LinkState& link, QString portMapPath = {});
+    ~PortBank();
+    PortBank(const PortBank&) = delete;
+    PortBank& operator=(const PortBank&) = delete;
+
+    // The port map file read at each opening; empty = the program directory's file.
+    void setPortMapPath(const QString& path) { portMapPath_ = path; }
+    QString portMapPath() const;
+    // The device a COM number opens, from the map as it stands now.
+    QString devicePathFor(int comNumber) const;
+
+    // Opens COM comNumber at the table's baud rate for baudIndex with the given receive queue
+    // size (closing it first if open). Returns 0 or a negative error code.
+    int open(int comNumber, int baudIndex, int queueSize);
+    void close(int comNumber);
+    void closeAll();
+
+    // nullptr when the COM number was never used.
+    ComPort* port(int comNumber) const;
+    bool isOpen(int comNumber) const;
+    bool isBroken(int comNumber) const;
+    // Device path and reason of the last failure of that port.
+    QString errorDetail(int comNumber) const;
+
+    // The port operations by COM number; kErrPortNotOpen for a port that is not open.
+    int flushIn(int comNumber);
+    int flushOut(int comNumber);
+    int write(int comNumber, const std::uint8_t* data, int count);
+    int read(int comNumber, int count);
+    int inQLen(int comNumber) const;
+    void installCallback(int comNumber, bool on);
+
+private:
+    ComPort& portFor(int comNumber);
+
+    LinkState& link_;
+    QString portMapPath_;
+    std::map<int, std::unique_ptr<ComPort>> ports_;
+};
+
+}  // namespace korvo

@@ -1,0 +1,48 @@
+#include "core/link/PortMap.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFile>
+#include <QRegularExpression>
+#include <QStringList>
+
+namespace korvo {
+
+PortMap PortMap::parse(const QString& text) {
+    static const QRegularExpression line(QStringLiteral(R"(^COM\s*(\d+)\s*=\s*(\S.*)$)"),
+                                         QRegularExpression::CaseInsensitiveOption);
+    static const QRegularExpression commentStart(QStringLiteral("[#;]"));
+    PortMap map;
+    for (QString raw : text.split(QLatin1Char('\n'))) {
+        const qsizetype comment = raw.indexOf(commentStart);
+        if (comment >= 0) raw.truncate(comment);
+        const QString trimmed = raw.trimmed();
+        if (trimmed.isEmpty()) continue;
+        const QRegularExpressionMatch m = line.match(trimmed);
+        if (!m.hasMatch()) continue;
+        bool ok = false;
+        const int n = m.captured(1).toInt(&ok);
+        if (!ok || n < 1) continue;
+        map.paths_[n] = m.captured(2).trimmed();
+    }
+    return map;
+}
+
+PortMap PortMap::load(const QString& filePath) {
+    QFile file(filePath);
+    if (!file.open(QIODevice::ReadOnly | QIODevice::Text)) return {};
+    return parse(QString::fromLocal8Bit(file.readAll()));
+}
+
+QString PortMap::defaultFilePath() {
+    return QDir(QCoreApplication::applicationDirPath())
+        .filePath(QString::fromLatin1(kPortMapFileName));
+}
+
+QString PortMap::devicePath(int comNumber) const {
+    const auto it = paths_.find(comNumber);
+    if (it != paths_.end()) return it->second;
+    return QStringLiteral("/dev/ttyS%1").arg(comNumber - 1);
+}
+
+}  // namespace korvo

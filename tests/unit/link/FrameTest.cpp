@@ -1,0 +1,96 @@
+#include <gtest/gtest.h>
+
+#include <array>
+#include <cstdint>
+#include <vector>
+
+#include "core/link/Frame.h"
+#include "core/params/ParamSet.h"
+
+namespace korvo {
+namespace {
+
+std::vector<std::uint8_t> firstBytes(const LinkState& link, int n) {
+    return {link.txBuf.begin(), link.txBuf.begin() + n};
+}
+
+TEST(FillTxBuf, WritesEighteenBigEndianWordsAndNothingBeyond) {
+    LinkState link;
+    link.txBuf.fill(0xEE);
+    std::array<std::uint16_t, 16> words{};
+    for (int i = 0; i < 16; ++i) words[i] = static_cast<std::uint16_t>(i + 1);
+    words[14] = 0xABCD;
+
+    FillTxBuf(link, 5, 0x1234, words);
+
+    const std::vector<std::uint8_t> expected{0x00, 0x55, 0x00, 0x05, 0x12, 0x34, 0x00, 0x01, 0x00,
+                                             0x02, 0x00, 0x03, 0x00, 0x04, 0x00, 0x05, 0x00, 0x06,
+                                             0x00, 0x07, 0x00, 0x08, 0x00, 0x09, 0x00, 0x0A, 0x00,
+                                             0x0B, 0x00, 0x0C, 0x00, 0x0D, 0x00, 0x0E, 0xAB, 0xCD};
+    EXPECT_EQ(firstBytes(link, 36), expected);
+    // The sixteenth buffer word is never sent, and bytes past the frame stay as they were.
+    EXPECT_EQ(link.txBuf[36], 0xEE);
+    EXPECT_EQ(link.txBuf[4095], 0xEE);
+}
+
+TEST(FillTxBuf, CarriesUmSlopeOfPara1LowWordFirst) {
+    LinkState link;
+    ParamSet params;
+    params.umSlope = 70000;
+    ToleranceBand band;
+    CopyVarsToPP(params, 1, link.dataWords, band, 4096);
+
+    FillTxBuf(link, 1, 1, link.dataWords);
+
+    EXPECT_EQ(link.txBuf[2], 0x00);
+    EXPECT_EQ(link.txBuf[3], 0x01);
+    EXPECT_EQ(link.txBuf[5], 0x01);
+    const std::vector<std::uint8_t> slope{link.txBuf.begin() + 28, link.txBuf.begin() + 32};
+    EXPECT_EQ(slope, (std::vector<std::uint8_t>{0x11, 0x70, 0x00, 0x01}));
+}
+
+// A reply frame with the given code in word 1; word i (i >= 2) holds 0x0100 + i.
+void putReply(LinkState& link, std::uint16_t code) {
+    putFrameWord(link.rxBuf, 0, 0x00AA);
+    putFrameWord(link.rxBuf, 1, code);
+    for (int i = 2; i < 18; ++i) putFrameWord(link.rxBuf, i, static_cast<std::uint16_t>(0x100 + i));
+}
+
+TEST(GetRxBuf36, RawDataAndRecordRepliesFillAllSixteenWords) {
+    for (const auto& [code, kind] : {std::pair<std::uint16_t, int>{8, 8}, {18, 18}, {19, 18}}) {
+        LinkState link;
+        link.dataWords.fill(0x7777);
+        putReply(link, code);
+        EXPECT_EQ(GetRxBuf36(link), kind) << "reply code " << code;
+        for (int i = 0; i < 16; ++i) EXPECT_EQ(link.dataWords[i], 0x102 + i) << "entry " << i;
+    }
+}
+
+TEST(GetRxBuf36, AnyOtherCodeIsAnEchoWithoutWordTwo) {
+    // The echoed command, an unknown code, and a code that is negative as a signed word.
+    for (const std::uint16_t code : {std::uint16_t{2}, std::uint16_t{170}, std::uint16_t{0xFFF8}}) {
+        LinkState link;
+        link.dataWords.fill(0x7777);
+        putReply(link, code);
+        EXPECT_EQ(GetRxBuf36(link), 1) << "reply code " << code;
+        for (int i = 0; i < 15; ++i) EXPECT_EQ(link.dataWords[i], 0x103 + i) << "entry " << i;
+        EXPECT_EQ(link.dataWords[15], 0x7777);
+        EXPECT_EQ(frameWord(link.rxBuf, 2), 0x102);  // still readable in the reply buffer
+    }
+}
+
+TEST(GetRxBuf36, DecodesHighByteFirst) {
+    LinkState link;
+    link.rxBuf[2] = 0x00;
+    link.rxBuf[3] = 0x08;
+    link.rxBuf[4] = 0x12;
+    link.rxBuf[5] = 0x34;
+    link.rxBuf[34] = 0xFE;
+    link.rxBuf[35] = 0xDC;
+    ASSERT_EQ(GetRxBuf36(link), 8);
+    EXPECT_EQ(link.dataWords[0], 0x1234);
+    EXPECT_EQ(link.dataWords[15], 0xFEDC);
+}
+
+}  // namespace
+}  // namespace korvo
