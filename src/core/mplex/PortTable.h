@@ -11,7 +11,7 @@ namespace korvo {
 
 inline constexpr int kMplexGroups = 7;
 inline constexpr int kMplexPortsPerGroup = 16;
-inline constexpr int kMplexStatusTextMax = 35;
+inline constexpr int kPortStatusTextMax = 35;  // a port status field holds 35 characters
 inline constexpr char kMplexNotConnectedText[] = "not connected";
 
 struct MplexTable;
@@ -45,7 +45,7 @@ struct MplexTable {
     std::uint16_t upperTolerance = 0;
     std::uint16_t lowerTolerance = 0;
     MplexPort currentPort;  // the port last read back from its panel
-    QString statusText;     // the multiplexer status text (up to kMplexStatusTextMax characters)
+    QString statusText;     // the multiplexer status text (up to kPortStatusTextMax characters)
 
     MplexTable() { initDefaultMplexTable(*this); }
 };

@@ -1,0 +1,38 @@
+#!/usr/bin/env bash
+# Installs what is missing, builds, starts a group of virtual sensors on COM1..COM16 and starts
+# the program on them. Without a display it runs under Xvfb, writes a screenshot of the
+# multiplexer window and says where.
+set -euo pipefail
+root="$(cd "$(dirname "$0")/.." && pwd)"
+build="${BUILD_DIR:-$root/build}"
+bash "$root/scripts/setup.sh"
+BUILD_DIR="$build" bash "$root/scripts/build.sh"
+bin="$build/bin"
+
+# Sixteen virtual sensors: several models, and one of a sibling series on COM4 that the program
+# must refuse.
+sim_log="$build/korvo-sim.log"
+"$bin/korvo-sim" --count 16 --first-com 1 --map "$bin/COMPORTS.map" \
+  --model 1:80:318 --model 2:250:318 --model 104:21000:316 --model 1:80:318 --model 102:500:316 \
+  --id KORVO-KM --id KORVO-KM --id KORVO-KM --id KORVO-GX --id KORVO-KM \
+  >"$sim_log" 2>&1 &
+sim_pid=$!
+cleanup() { kill "$sim_pid" 2>/dev/null || true; wait "$sim_pid" 2>/dev/null || true; }
+trap cleanup EXIT
+for _ in $(seq 50); do
+  [ "$(grep -c '^COM' "$sim_log" 2>/dev/null || true)" -ge 16 ] && break
+  sleep 0.1
+done
+echo "Virtual sensors:"; sed 's/^/  /' "$sim_log"
+
+if [ -n "${DISPLAY:-}" ]; then
+  "$bin/korvo-km-scope"
+else
+  shot="$build/multiplexer.png"
+  xvfb-run -a -s "-screen 0 1280x1024x24" bash -c '
+    "$1/korvo-km-scope" & app=$!
+    sleep 4
+    import -window root "$2"
+    kill $app; wait $app 2>/dev/null || true' _ "$bin" "$shot"
+  echo "No display: ran the program under Xvfb. Screenshot of the multiplexer window: $shot"
+fi

@@ -1,0 +1,54 @@
+#pragma once
+// All program-wide state, created once at start-up and handed to whoever uses it. Nothing here
+// knows about panels; the panel handles live in Panels.
+
+#include <QString>
+#include <array>
+#include <cstdint>
+
+#include "core/link/LinkState.h"
+#include "core/model/ModelState.h"
+#include "core/mplex/PortTable.h"
+#include "core/params/ParamSet.h"
+#include "core/params/VideoBuffers.h"
+
+namespace korvo {
+
+inline constexpr int kLinearisationWords = 2048;
+
+inline constexpr char kVersionText[] = "V3.18";
+inline constexpr char kBuildText[] = "Build: 06/Nov/2013";
+inline constexpr char kTitleText[] = "KORVO-KM-Scope";
+inline constexpr char kMplexSettingsFile[] = "MPLEX16.ini";
+inline constexpr char kRecorderFile[] = "RECORD.DAT";
+
+struct AppState {
+    LinkState link;      // buffers, flags, port in use, status texts
+    ParamSet params;     // para0 and para1
+    ToleranceBand band;  // tolerance lines of the profile plot
+    RunRecord run;       // last raw-data reply
+    RunRecord shortRun;  // last record reply
+    ModelState model;    // derived from the sensor's hardware information
+    VideoBuffers video;  // profile, threshold array/line, auto curve
+    std::array<std::uint16_t, kLinearisationWords> linTable{};
+    MplexTable mplex;  // 7 groups x 16 ports, general values, current port
+
+    int memoryTarget = 1;  // of GET and SEND: 1 RAM, 2 EEPROM, 3 File (MemoryTarget)
+    int teachInProgress = 0;
+    int serviceState = 0;               // 1 while the Calib panel's service controls are shown
+    std::uint16_t savedPortNumber = 1;  // restored by DISCARD of the connect pop-up
+    std::uint16_t savedBaudIndex = 1;
+
+    QString versionText;
+    QString buildText;
+    QString titleText;
+    QString recorderPath;  // absolute path of the recorder data file
+    QString programDir;    // the executable's folder: layouts, bitmaps and settings files
+
+    // "KORVO-KM-Scope V3.18": the scope window's title.
+    QString scopeWindowTitle() const { return titleText + QLatin1Char(' ') + versionText; }
+    // Absolute path of a file in the program directory.
+    QString programFile(const QString& name) const;
+};
+
+}  // namespace korvo

@@ -1,0 +1,34 @@
+#pragma once
+// Binding the callback names that the layout files use to the program's functions. The platform
+// refuses to load a panel whose layout names an unregistered callback, so every name must be
+// registered before the first panel is loaded; registerAllCallbacks does that.
+//
+// Each area registers its own names. Names whose behaviour is not written yet are registered by
+// registerPendingCallbacks as callbacks that do nothing; an area that implements one of them
+// removes it from that list and registers it itself.
+
+#include <QString>
+
+namespace korvo {
+
+struct ScopeApp;
+
+// The program's form of a callback: the running program first, then the platform's arguments.
+using AppCallback = int (*)(ScopeApp& app, int panel, int control, int event, void* callbackData,
+                            int eventData1, int eventData2);
+
+void bindCallback(ScopeApp& app, const QString& name, AppCallback fn);
+
+// Every area below, in this order.
+void registerAllCallbacks(ScopeApp& app);
+
+void registerPendingCallbacks(ScopeApp& app);     // PendingCallbacks.cpp
+void registerShellCallbacks(ScopeApp& app);       // CC_PANEL, CC_PANEL_MPC
+void registerMplexPanelCallbacks(ScopeApp& app);  // enable switch, save, load
+void registerMplexSequenceCallbacks(ScopeApp& app);  // INIT, TEACH, STOP, port callbacks
+void registerHelpBoxCallbacks(ScopeApp& app);        // HelpBox.cpp: the help boxes
+void registerMainCommandCallbacks(ScopeApp& app);    // MainCommands.cpp: GET, SEND, radios, tabs
+void registerConnectPopupCallbacks(ScopeApp& app);   // ConnectPopup.cpp: the connect pop-up
+void registerParamControlCallbacks(ScopeApp& app);   // ParamControls.cpp: parameter controls
+
+}  // namespace korvo

@@ -1,0 +1,16 @@
+#pragma once
+// Colours the shell draws with, as 0xRRGGBB values (the platform's colour form).
+
+#include <QColor>
+
+namespace korvo {
+
+inline constexpr QRgb kWhite = 0xFFFFFF;
+inline constexpr QRgb kBlack = 0x000000;
+inline constexpr QRgb kGrey = 0x808080;
+inline constexpr QRgb kGreen = 0x00FF00;
+inline constexpr QRgb kDarkGreen = 0x008000;
+inline constexpr QRgb kRed = 0xFF0000;
+inline constexpr QRgb kHeaderBlue = 0x0080FF;
+
+}  // namespace korvo

@@ -1,0 +1,77 @@
+#include "app/HelpBox.h"
+
+#include "app/CallbackRegistry.h"
+#include "app/ControlIds.h"
+#include "app/ScopeApp.h"
+#include "ui/Events.h"
+#include "ui/Platform.h"
+
+namespace korvo {
+namespace {
+
+using namespace ids;
+
+bool isClick(int event) {
+    return event == ui::EVENT_LEFT_CLICK || event == ui::EVENT_RIGHT_CLICK;
+}
+
+// Moves, raises and toggles one box. The box is raised because the child panels are stacked
+// above the main panel's own controls, and a help text often lands over one of them.
+void toggleBox(ui::Platform& ui, int panel, int box, int left, int top, const QString& text) {
+    ui.setCtrlPos(panel, box, left, top);
+    ui.bringToFront(panel, box);
+    ui.setVisible(panel, box, !ui.visible(panel, box));
+    ui.resetTextBox(panel, box, text);
+}
+
+}  // namespace
+
+QRect ctrlRectInMain(ScopeApp& app, int panel, int control) {
+    QRect r = app.ui.boundingRect(panel, control);
+    if (panel != app.panels.main) {
+        const QRect p = app.ui.panelGeometry(panel);
+        r.translate(p.left(), p.top());
+    }
+    return r;
+}
+
+void ToggleHelpBox(ScopeApp& app, HelpBox box, int left, int top, const QString& text) {
+    const int ctrl = box == HelpBox::Large ? MAIN_HELPLARGE : MAIN_HELP;
+    toggleBox(app.ui, app.panels.main, ctrl, left, top, text);
+}
+
+void HideHelpBoxes(ScopeApp& app) {
+    app.ui.setVisible(app.panels.main, MAIN_HELP, false);
+    app.ui.setVisible(app.panels.main, MAIN_HELPLARGE, false);
+}
+
+void ToggleConnectHelpBox(ScopeApp& app, int left, int top, const QString& text) {
+    toggleBox(app.ui, app.panels.connect, CON_HELP, left, top, text);
+}
+
+void HideConnectHelpBox(ScopeApp& app) {
+    app.ui.setVisible(app.panels.connect, CON_HELP, false);
+}
+
+int CC_HelpText1(ScopeApp& app, int, int, int event, void*, int, int) {
+    if (isClick(event)) HideHelpBoxes(app);
+    return 0;
+}
+
+int CC_HelpText2(ScopeApp& app, int panel, int control, int event, void* callbackData,
+                 int eventData1, int eventData2) {
+    return CC_HelpText1(app, panel, control, event, callbackData, eventData1, eventData2);
+}
+
+int CC_HelpText3(ScopeApp& app, int, int, int event, void*, int, int) {
+    if (isClick(event)) HideConnectHelpBox(app);
+    return 0;
+}
+
+void registerHelpBoxCallbacks(ScopeApp& app) {
+    bindCallback(app, QStringLiteral("CC_HelpText1"), CC_HelpText1);
+    bindCallback(app, QStringLiteral("CC_HelpText2"), CC_HelpText2);
+    bindCallback(app, QStringLiteral("CC_HelpText3"), CC_HelpText3);
+}
+
+}  // namespace korvo

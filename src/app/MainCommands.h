@@ -1,0 +1,58 @@
+#pragma once
+// The commands of the scope window's main panel: GET and SEND of the parameter set (sensor RAM,
+// EEPROM or parameter file), the memory target radios, the evaluation begin and end fields, the
+// four tab toggles and the CONNECT toggle, and the right-click help of every main-panel command.
+//
+// RUN, STOP, VIDEO, Reset, Zoom and the three graphs are registered here with their help only;
+// the measurement loops and the Reset exchange add their own events to these callbacks.
+
+#include <QString>
+
+namespace korvo {
+
+struct ScopeApp;
+
+// Status texts of the parameter-file commands.
+inline constexpr char kParamReadFromFile[] = "Parameter read from file!";
+inline constexpr char kParamNotReadFromFile[] = "Parameter not read from file!";
+inline constexpr char kParamSavedToFile[] = "Parameter saved to file!";
+inline constexpr char kParamNotSavedToFile[] = "Parameter not saved to file!";
+inline constexpr char kParamSavingFailed[] = "Parameter saving to file failed!";
+
+// Shows a main-panel command's help box for the right click on (panel, control). callback is the
+// command's callback name ("CC_BTNRun", ... "CC_GRAPHData"); returns false for a name that has
+// no help here.
+bool ShowMainCommandHelp(ScopeApp& app, const QString& callback, int panel, int control);
+
+// The outcome text of an operation: into the status text and onto the main panel's status line.
+void ShowMainStatus(ScopeApp& app, const QString& text);
+
+int CC_BTNGet(ScopeApp& app, int panel, int control, int event, void* callbackData, int eventData1,
+              int eventData2);
+int CC_BTNSend(ScopeApp& app, int panel, int control, int event, void* callbackData, int eventData1,
+               int eventData2);
+int CC_RBTRam(ScopeApp& app, int panel, int control, int event, void* callbackData, int eventData1,
+              int eventData2);
+int CC_RBTEeprom(ScopeApp& app, int panel, int control, int event, void* callbackData,
+                 int eventData1, int eventData2);
+int CC_RBTFile(ScopeApp& app, int panel, int control, int event, void* callbackData, int eventData1,
+               int eventData2);
+int CC_NEDITEdgeLeft(ScopeApp& app, int panel, int control, int event, void* callbackData,
+                     int eventData1, int eventData2);
+int CC_NEDITEdgeRight(ScopeApp& app, int panel, int control, int event, void* callbackData,
+                      int eventData1, int eventData2);
+int CC_TOGGBTN_Para1(ScopeApp& app, int panel, int control, int event, void* callbackData,
+                     int eventData1, int eventData2);
+int CC_TOGGBTN_Para2(ScopeApp& app, int panel, int control, int event, void* callbackData,
+                     int eventData1, int eventData2);
+int CC_TOGGBTN_Recorder(ScopeApp& app, int panel, int control, int event, void* callbackData,
+                        int eventData1, int eventData2);
+int CC_TOGGBTN_Calib(ScopeApp& app, int panel, int control, int event, void* callbackData,
+                     int eventData1, int eventData2);
+// Returns 1 for a click on the pressed toggle (the pop-up is already open), else 0.
+int CC_TOGGBTNConnect(ScopeApp& app, int panel, int control, int event, void* callbackData,
+                      int eventData1, int eventData2);
+
+void registerMainCommandCallbacks(ScopeApp& app);
+
+}  // namespace korvo

@@ -1,0 +1,43 @@
+// KORVO-KM-Scope: sets up and watches KORVO-KM laser line sensors over RS-232, up to 112 of them
+// on the multiplexer window. The program directory (the executable's folder) holds the layout
+// files, the logo bitmaps and the settings files.
+
+#include <QApplication>
+#include <QTimer>
+#include <cstdio>
+#include <memory>
+
+#include "app/ScopeApp.h"
+#include "app/Startup.h"
+#include "ui/Platform.h"
+#include "ui/Popups.h"
+
+namespace {
+
+// Benchmark hook, not an operator option: with KORVO_EXIT_AFTER_SHOW=1 the program prints one
+// line as soon as the multiplexer window has been shown and painted, then leaves the event loop
+// without writing any file. bench_startup uses it to time the start-up.
+bool exitAfterShow() {
+    return qEnvironmentVariableIntValue("KORVO_EXIT_AFTER_SHOW") == 1;
+}
+
+}  // namespace
+
+int main(int argc, char* argv[]) {
+    QApplication application(argc, argv);
+    korvo::ui::Platform platform(QCoreApplication::applicationDirPath());
+    platform.setPopups(std::make_unique<korvo::ui::DialogPopups>());
+
+    std::function<void(korvo::ScopeApp&)> afterStart;
+    if (exitAfterShow()) {
+        afterStart = [&platform](korvo::ScopeApp&) {
+            // Queued behind the show and paint events of the window.
+            QTimer::singleShot(0, QCoreApplication::instance(), [&platform] {
+                std::fputs("shown\n", stdout);
+                std::fflush(stdout);
+                platform.quitUserInterface(0);
+            });
+        };
+    }
+    return korvo::RunScopeProgram(platform, afterStart);
+}
