@@ -669,6 +669,7 @@ def main_panel():
     # The profile graph's y axis is fixed: edges 0.25..1.0, tolerance windows 0..0.35, cursors 0.75.
     profile.dyn("yMin", "double", 0.0)
     profile.dyn("yMax", "double", 1.0)
+    profile.dyn("axisLabels", "bool", False)
 
     row = gtop + gh + 4 + 46 + 6  # 342
     button(p, "mainZoom", 45, "CC_TOGGButtonZoom", "ZOOM", (RIGHT_X, row, 64, 28),

@@ -72,6 +72,8 @@ class GraphWidget : public QWidget {
     Q_PROPERTY(double yMax READ layoutYMax WRITE setLayoutYMax)
     Q_PROPERTY(int traceCount READ traceCount WRITE setTraceCount)
     Q_PROPERTY(int pointsPerScreen READ pointsPerScreen WRITE setPointsPerScreen)
+    // A thin strip such as the profile graph has no room for tick labels.
+    Q_PROPERTY(bool axisLabels READ axisLabels WRITE setAxisLabels)
 public:
     explicit GraphWidget(QWidget* parent = nullptr);
     ~GraphWidget() override;
@@ -113,6 +115,8 @@ public:
     double layoutXMax() const { return layoutX_.max; }
     double layoutYMin() const { return layoutY_.min; }
     double layoutYMax() const { return layoutY_.max; }
+    bool axisLabels() const { return axisLabels_; }
+    void setAxisLabels(bool on);
     void setLayoutXMin(double v);
     void setLayoutXMax(double v);
     void setLayoutYMin(double v);
@@ -123,6 +127,7 @@ private:
     void redraw();
     GraphModel model_;
     AxisRange layoutX_, layoutY_;
+    bool axisLabels_ = true;
     int nextHandle_ = 1;
     bool redrawPending_ = false;
     struct View;

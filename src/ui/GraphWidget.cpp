@@ -1,3 +1,4 @@
+#include <QGraphicsLayout>
 #include <QTimer>
 #include <algorithm>
 
@@ -145,6 +146,18 @@ void GraphWidget::setLayoutYMin(double v) {
 void GraphWidget::setLayoutYMax(double v) {
     layoutY_.max = v;
     if (layoutY_.max > layoutY_.min) setYAxisManual(layoutY_.min, layoutY_.max);
+}
+
+void GraphWidget::setAxisLabels(bool on) {
+    axisLabels_ = on;
+    view_->xAxis->setLabelsVisible(on);
+    view_->yAxis->setLabelsVisible(on);
+    view_->xAxis->setGridLineVisible(on);
+    view_->yAxis->setGridLineVisible(on);
+    if (!on) {
+        view_->chart->setMargins(QMargins(2, 2, 2, 2));
+        view_->chart->layout()->setContentsMargins(0, 0, 0, 0);
+    }
 }
 
 void GraphWidget::changed() {

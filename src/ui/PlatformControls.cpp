@@ -240,6 +240,8 @@ void Platform::setText(int panel, int ctrl, const QString& text) {
     switch (c->kind) {
         case ControlKind::TextLine:
             qobject_cast<QLineEdit*>(w)->setText(text);
+            // Show the beginning of a text that is wider than the field, not its end.
+            qobject_cast<QLineEdit*>(w)->setCursorPosition(0);
             break;
         case ControlKind::TextBox:
             setPlainText(w, text);

@@ -3,8 +3,9 @@
 namespace korvo {
 
 namespace {
-constexpr std::int32_t kMaxBaudIndex = 4;
-constexpr std::int32_t kMaxComPort = 255;
+std::uint16_t lowHalf(std::int32_t v) {
+    return static_cast<std::uint16_t>(static_cast<std::uint32_t>(v) & 0xFFFFu);
+}
 }  // namespace
 
 QString mplexTabKey(int group) {
@@ -104,12 +105,11 @@ void applyMplexIni(const MplexIniRead& read, MplexTable& table) {
             const MplexPortIniRead& in = read.ports[g][p];
             MplexPort& port = group.ports[p];
             if (in.enabled) port.enabled = *in.enabled != 0 ? 1 : 0;
-            if (in.baudIndex && *in.baudIndex >= 0 && *in.baudIndex <= kMaxBaudIndex) {
-                port.baudIndex = static_cast<std::uint16_t>(*in.baudIndex);
-            }
-            if (in.comPort && *in.comPort >= 1 && *in.comPort <= kMaxComPort) {
-                port.comPort = static_cast<std::uint16_t>(*in.comPort);
-            }
+            // Stored as written, low 16 bits: a baud index outside 0..4 opens at 19200 baud and
+            // a COM number no port has fails visibly when the port is opened, whereas keeping
+            // the previous number would quietly talk to another sensor.
+            if (in.baudIndex) port.baudIndex = lowHalf(*in.baudIndex);
+            if (in.comPort) port.comPort = lowHalf(*in.comPort);
         }
     }
 }

@@ -95,8 +95,8 @@ MplexIniRead readMplexIniFile(const QString& path);
 
 // Stores the keys that are present into the table, everything else stays: the general values,
 // group states and per port enabled, baud index and COM number. Group states and enables are
-// stored as 0 or 1 (any non-zero value means on). A baud index outside 0..4 or a COM number
-// outside 1..255 cannot be used to open a port and is ignored like a missing key.
+// stored as 0 or 1 (any non-zero value means on); baud index and COM number as the low 16 bits of
+// the value, whatever it is.
 void applyMplexIni(const MplexIniRead& read, MplexTable& table);
 
 }  // namespace korvo

@@ -130,7 +130,7 @@ TEST(MplexIni, OnlyPresentKeysAreApplied) {
     EXPECT_EQ(t.groups[1].ports[0].enabled, 1);
 }
 
-TEST(MplexIni, ValuesThatCannotOpenAPortAreIgnored) {
+TEST(MplexIni, PortValuesAreStoredAsWrittenEvenWhenNoPortHasThem) {
     IniFile ini;
     ini.fromBytes(
         "[MPLEX1_PORT1]\r\nEnable = 5\r\nBaudrate = 9\r\nCOM = 0\r\n"
@@ -140,10 +140,12 @@ TEST(MplexIni, ValuesThatCannotOpenAPortAreIgnored) {
     applyMplexIni(mplexIniRead(ini), t);
     EXPECT_EQ(t.groups[0].state, 1);
     EXPECT_EQ(t.groups[0].ports[0].enabled, 1);
-    EXPECT_EQ(t.groups[0].ports[0].baudIndex, 1);
-    EXPECT_EQ(t.groups[0].ports[0].comPort, 1);
-    EXPECT_EQ(t.groups[0].ports[1].baudIndex, 1);
-    EXPECT_EQ(t.groups[0].ports[1].comPort, 2);
+    // Not silently replaced by the previous values: COM 0 must fail at the opening rather than
+    // the port going on to talk to COM 1.
+    EXPECT_EQ(t.groups[0].ports[0].baudIndex, 9);
+    EXPECT_EQ(t.groups[0].ports[0].comPort, 0);
+    EXPECT_EQ(t.groups[0].ports[1].baudIndex, 0xFFFF);
+    EXPECT_EQ(t.groups[0].ports[1].comPort, 70000 - 65536);
 }
 
 TEST(MplexIni, GeometryRules) {
