@@ -670,6 +670,9 @@ def main_panel():
     profile.dyn("yMin", "double", 0.0)
     profile.dyn("yMax", "double", 1.0)
     profile.dyn("axisLabels", "bool", False)
+    # Until a sensor is known the x axis spans the start-up pixel range.
+    profile.dyn("xMin", "double", 1.0)
+    profile.dyn("xMax", "double", 1024.0)
 
     row = gtop + gh + 4 + 46 + 6  # 342
     button(p, "mainZoom", 45, "CC_TOGGButtonZoom", "ZOOM", (RIGHT_X, row, 64, 28),
