@@ -29,10 +29,20 @@ if [ -n "${DISPLAY:-}" ]; then
   "$bin/korvo-km-scope"
 else
   shot="$build/multiplexer.png"
+  shot2="$build/scope.png"
+  # Under Xvfb: a screenshot of the multiplexer window, then INIT of group 1 and the scope toggle
+  # of P3 (clicked at their places in the window), and a screenshot of the scope window on it.
   xvfb-run -a -s "-screen 0 1280x1024x24" bash -c '
     "$1/korvo-km-scope" & app=$!
     sleep 4
     import -window root "$2"
-    kill $app; wait $app 2>/dev/null || true' _ "$bin" "$shot"
-  echo "No display: ran the program under Xvfb. Screenshot of the multiplexer window: $shot"
+    win=$(xdotool search --name "Multiplexer" | head -n 1)
+    eval "$(xdotool getwindowgeometry --shell "$win")"
+    xdotool mousemove $((X + 386)) $((Y + 421)) click 1; sleep 2
+    xdotool mousemove $((X + 208)) $((Y + 168)) click 1; sleep 3
+    import -window root "$3"
+    kill $app; wait $app 2>/dev/null || true' _ "$bin" "$shot" "$shot2"
+  echo "No display: ran the program under Xvfb."
+  echo "Screenshot of the multiplexer window: $shot"
+  echo "Screenshot after INIT and the scope toggle of P3: $shot2"
 fi
