@@ -5,8 +5,10 @@
 namespace korvo::sim {
 
 namespace {
-// Bytes due this soon go out with the current ones, so a fast line does not wake us per byte.
-constexpr auto kSlack = std::chrono::microseconds(150);
+// Within a reply, bytes may wait this long after their time to leave together with later ones,
+// so that a fast line does not wake the thread (and the reader) for every byte. No byte ever
+// leaves before its time, and the last byte of a reply does not wait at all.
+constexpr auto kBatch = std::chrono::microseconds(1000);
 }  // namespace
 
 void LineSchedule::queue(const QByteArray& bytes, Clock::time_point at, int baud) {
@@ -24,10 +26,9 @@ void LineSchedule::queue(const QByteArray& bytes, Clock::time_point at, int baud
 
 QByteArray LineSchedule::due(Clock::time_point now) const {
     QByteArray out;
-    const Clock::time_point limit = now + kSlack;
     for (const Item& item : items_) {
         int n = item.sent;
-        while (n < item.bytes.size() && item.dueOf(n) <= limit) ++n;
+        while (n < item.bytes.size() && item.dueOf(n) <= now) ++n;
         out.append(item.bytes.constData() + item.sent, n - item.sent);
         if (n < item.bytes.size()) break;  // later items wait for this one
     }
@@ -47,7 +48,8 @@ void LineSchedule::sent(int count) {
 Clock::time_point LineSchedule::nextDue() const {
     if (items_.empty()) return Clock::time_point::max();
     const Item& head = items_.front();
-    return head.dueOf(head.sent);
+    const int last = static_cast<int>(head.bytes.size()) - 1;
+    return std::min(head.dueOf(head.sent) + kBatch, head.dueOf(last));
 }
 
 void LineSchedule::clear() {

@@ -1,7 +1,7 @@
 #pragma once
 // The sensor's transmit line: replies wait here until their bytes are due. Unpaced, every byte is
-// due at once; paced, the bytes of a reply leave one by one at the line rate (10 bit times per
-// byte), and a reply never starts before the previous one has left.
+// due at once; paced, each byte of a reply is due 10 bit times after the one before, and a reply
+// never starts before the previous one has left. No byte leaves before it is due.
 
 #include <QByteArray>
 #include <chrono>
@@ -21,7 +21,8 @@ public:
     // Marks `count` bytes of due() as written.
     void sent(int count);
     bool empty() const { return items_.empty(); }
-    // When the next byte falls due, or max() with nothing queued.
+    // When to hand out bytes next, or max() with nothing queued: the next byte's time, or a
+    // little later to take a few bytes at once, but never after the reply's last byte is due.
     Clock::time_point nextDue() const;
     void clear();
 

@@ -2,6 +2,7 @@
 
 #include <poll.h>
 #include <sys/eventfd.h>
+#include <sys/prctl.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -194,7 +195,9 @@ struct VirtualSensor::Impl {
             return;
         }
         if (reply.bytes.isEmpty()) return;
-        Clock::time_point at = now;
+        // The reply follows the request's last byte on the line, however late this thread woke
+        // up to act on it; bytes already due then leave at once.
+        Clock::time_point at = p.due;
         if (pace) at += std::chrono::milliseconds(latencyMs);
         if (fault) {
             if (fault->fault == Fault::LateReply) at += std::chrono::milliseconds(fault->delayMs);
@@ -260,6 +263,9 @@ struct VirtualSensor::Impl {
     }
 
     void serve() {
+        // Bytes are due to the microsecond; the default slack of 50 us on every timed wait would
+        // make each paced reply late by that much.
+        ::prctl(PR_SET_TIMERSLACK, 1UL, 0UL, 0UL, 0UL);
         std::unique_lock<std::mutex> lk(mu);
         while (!stopRequested) {
             serviceCommands();
