@@ -80,9 +80,9 @@ int identify(ScopeApp& app, std::uint16_t port, const ConnectOptions& options,
     // just made this port.
     const std::uint16_t getPort = options.getOnPortInUse ? link.portNumber : port;
     app.pump.delay(kSettleSeconds);
-    PushGET(app, kTargetRam, 0, getPort);
+    PushGET(app, kMemoryRam, 0, getPort);
     app.pump.delay(kSettleSeconds);
-    PushGET(app, kTargetRam, 1, getPort);
+    PushGET(app, kMemoryRam, 1, getPort);
     link.setStatus(link.firmwareText);
     popupText = link.firmwareText + serialNumberSuffix(link.serialNumber);
     GetEEThreshold(app);

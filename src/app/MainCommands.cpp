@@ -171,7 +171,7 @@ void memoryTargetChanged(ScopeApp& app, int radio, int target) {
         for (int r : radios) ui.setInt(main, r, r == radio ? 1 : 0);
     } else {
         // Switching a radio off falls back to RAM: there is always exactly one target.
-        app.state.memoryTarget = kTargetRam;
+        app.state.memoryTarget = kMemoryRam;
         for (int r : radios) ui.setInt(main, r, r == MAIN_RAM ? 1 : 0);
     }
 }
@@ -203,18 +203,15 @@ int tabToggle(ScopeApp& app, int event, int toggle) {
             if (t.toggle != toggle) ui.setInt(main, t.toggle, 0);
     } else if (event == ui::EVENT_COMMIT) {
         int own = 0;
-        for (const Tab& t : kTabs) {
-            if (t.toggle == toggle) {
-                own = app.panels.*t.panel;
-            } else {
-                ui.hidePanel(app.panels.*t.panel);
-            }
-        }
+        for (const Tab& t : kTabs)
+            if (t.toggle == toggle) own = app.panels.*t.panel;
         if (own <= 0) return 0;
         const QRect at = ui.panelGeometry(own);
         ui.setPanelPos(own, at.top(), at.left());
         // A click on the active toggle leaves it on.
         ui.setInt(main, toggle, 1);
+        for (const Tab& t : kTabs)
+            if (t.toggle != toggle) ui.hidePanel(app.panels.*t.panel);
         ui.displayPanel(own);
     }
     return 0;
@@ -268,15 +265,15 @@ int CC_BTNGet(ScopeApp& app, int panel, int control, int event, void*, int, int)
     if (event == ui::EVENT_LEFT_CLICK) {
         // GET ends a running loop before its commit starts the exchange.
         app.state.link.stopFlag = kStopByUser;
-        if (app.state.memoryTarget != kTargetFile) {
+        if (app.state.memoryTarget != kMemoryFile) {
             app.sensor.WriteDummyFrame(portInUse(app));
             app.pump.delay(0.05);
         }
     } else if (event == ui::EVENT_COMMIT) {
-        if (app.state.memoryTarget == kTargetFile) {
+        if (app.state.memoryTarget == kMemoryFile) {
             getFromFile(app);
         } else {
-            app.state.link.commandCode = app.state.memoryTarget == kTargetEeprom ? 4 : 2;
+            app.state.link.commandCode = app.state.memoryTarget == kMemoryEeprom ? 4 : 2;
             getBothHalves(app);
         }
     }
@@ -287,7 +284,7 @@ int CC_BTNSend(ScopeApp& app, int panel, int control, int event, void*, int, int
     if (rightClickHelp(app, event, "CC_BTNSend", panel, control)) return 0;
     if (event != ui::EVENT_COMMIT) return 0;
     ShowMainStatus(app, QStringLiteral("Transmit..."));
-    if (app.state.memoryTarget == kTargetFile) {
+    if (app.state.memoryTarget == kMemoryFile) {
         sendToFile(app);
     } else {
         sendToSensor(app);
@@ -296,17 +293,17 @@ int CC_BTNSend(ScopeApp& app, int panel, int control, int event, void*, int, int
 }
 
 int CC_RBTRam(ScopeApp& app, int, int control, int event, void*, int, int) {
-    if (event == ui::EVENT_VAL_CHANGED) memoryTargetChanged(app, control, kTargetRam);
+    if (event == ui::EVENT_VAL_CHANGED) memoryTargetChanged(app, control, kMemoryRam);
     return 0;
 }
 
 int CC_RBTEeprom(ScopeApp& app, int, int control, int event, void*, int, int) {
-    if (event == ui::EVENT_VAL_CHANGED) memoryTargetChanged(app, control, kTargetEeprom);
+    if (event == ui::EVENT_VAL_CHANGED) memoryTargetChanged(app, control, kMemoryEeprom);
     return 0;
 }
 
 int CC_RBTFile(ScopeApp& app, int, int control, int event, void*, int, int) {
-    if (event == ui::EVENT_VAL_CHANGED) memoryTargetChanged(app, control, kTargetFile);
+    if (event == ui::EVENT_VAL_CHANGED) memoryTargetChanged(app, control, kMemoryFile);
     return 0;
 }
 

@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "app/ControlIds.h"
+#include "app/ControlStates.h"
 #include "app/ScopeApp.h"
 #include "core/model/ModelTable.h"
 #include "ui/Graph.h"
@@ -67,8 +68,7 @@ void applyParameterControls(ScopeApp& app, const ModelProfile& profile) {
         const bool dim = *profile.triggerDimmed;
         ui.setDimmed(p1, P1_INTRGMODE, dim);
         ui.setDimmed(p1, P1_TRGPIX, dim);
-        for (int c : {MAIN_DARKPIX, MAIN_TRIGCOMP, MAIN_TRIGLED})
-            ui.setDimmed(app.panels.main, c, dim);
+        for (int c : kTriggerIndicators) ui.setDimmed(app.panels.main, c, dim);
     }
     if (profile.outputDimmed) ui.setDimmed(p1, P1_OUTMODE, *profile.outputDimmed);
 }

@@ -71,9 +71,17 @@ int GetMplexPortValues(ScopeApp& app, int group, int port) {
     rec.scopeActive = app.ui.getInt(panel, PORT_SCOPE);
     rec.baudIndex = static_cast<std::uint16_t>(app.ui.getInt(panel, PORT_BAUD));
     rec.comPort = static_cast<std::uint16_t>(app.ui.getInt(panel, PORT_COM));
-    rec.statusText = app.ui.getText(panel, PORT_STATUS).left(kMplexStatusTextMax);
+    rec.statusText = app.ui.getText(panel, PORT_STATUS).left(kPortStatusTextMax);
     app.state.mplex.currentPort = rec;
     return panel;
+}
+
+void GetMplexGeneralValues(ScopeApp& app) {
+    MplexTable& table = app.state.mplex;
+    const int mpc = app.panels.mpc;
+    table.teachValue = static_cast<std::uint16_t>(app.ui.getInt(mpc, MPC_TEACHVAL));
+    table.upperTolerance = static_cast<std::uint16_t>(app.ui.getInt(mpc, MPC_TOLHIGH));
+    table.lowerTolerance = static_cast<std::uint16_t>(app.ui.getInt(mpc, MPC_TOLLOW));
 }
 
 void SetMplexTabState(ScopeApp& app, int group) {

@@ -20,6 +20,9 @@ void SetMplexPortValues(ScopeApp& app, int group, int port);
 // port's panel handle.
 int GetMplexPortValues(ScopeApp& app, int group, int port);
 
+// The multiplexer panel's teach value, upper and lower tolerance fields into the general values.
+void GetMplexGeneralValues(ScopeApp& app);
+
 // Group state <-> the group's enable switch. A group outside 0..6 acts on group 0.
 void SetMplexTabState(ScopeApp& app, int group);
 int GetMplexTabState(ScopeApp& app, int group);

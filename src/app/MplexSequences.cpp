@@ -72,14 +72,6 @@ int activeGroup(ScopeApp& app) {
     return (page >= 0 && page < kMplexGroups) ? page : 0;
 }
 
-void readGeneralValues(ScopeApp& app) {
-    MplexTable& table = app.state.mplex;
-    const int mpc = app.panels.mpc;
-    table.teachValue = static_cast<std::uint16_t>(app.ui.getInt(mpc, MPC_TEACHVAL));
-    table.upperTolerance = static_cast<std::uint16_t>(app.ui.getInt(mpc, MPC_TOLHIGH));
-    table.lowerTolerance = static_cast<std::uint16_t>(app.ui.getInt(mpc, MPC_TOLLOW));
-}
-
 // A loop that ran to its end hands the stop flag back as it found it, so that "stopped" stays
 // true for everything that tests it afterwards; inside a running measurement loop (flag 0) it
 // stays 0.
@@ -143,33 +135,20 @@ void scopeOn(ScopeApp& app, int group, int port) {
     app.ui.setInt(app.panels.main, MAIN_PORTNUM, link.portNumber);
 }
 
-}  // namespace
-
-int InitMplex(ScopeApp& app, int group) {
-    if (group < 1 || group > kMplexGroups) return 1;
-    const int g = group - 1;
+// The loop of INIT and TEACH over the 16 ports of group g (0..6): events run before each port,
+// perPort serves every enabled one, and STOP ends the loop after the port in progress with
+// stoppedText on the status line (result 0). The stop flag is cleared at the start, so that STOP
+// during INIT ALL or TEACH ALL ends only the group in progress.
+template <typename PerPort>
+int runGroupLoop(ScopeApp& app, int g, const char* stoppedText, PerPort perPort) {
     LinkState& link = app.state.link;
     const int flagBefore = link.stopFlag;
     link.stopFlag = kStopRunning;
     for (int p = 0; p < kMplexPortsPerGroup; ++p) {
         app.pump.processEvents();
-        MplexPort& rec = record(app, g, p);
-        if (rec.enabled != 0) {
-            const int n = p + 1;
-            setBoth(app, portText("Init-Port P", n, " ..."));
-            showBoth(app, g, p);
-            takePortSettings(app, g, p);
-            if (portIsOpen(app, rec)) {
-                setBoth(app, portText("Port P", n, " open OK!"));
-            } else {
-                openPort(app, rec);
-                setBoth(app, rec.openState == 1 ? portText("Init-Port P", n, " OK!")
-                                                : portText("Init-Port P", n, " ERROR!"));
-            }
-            showBoth(app, g, p);
-        }
+        if (record(app, g, p).enabled != 0) perPort(p, p + 1);
         if (link.stopFlag == kStopByUser) {
-            app.ui.setText(app.panels.mpc, MPC_STATUS, QStringLiteral("OPEN/INIT stopped !"));
+            app.ui.setText(app.panels.mpc, MPC_STATUS, QString::fromLatin1(stoppedText));
             return 0;
         }
     }
@@ -177,39 +156,48 @@ int InitMplex(ScopeApp& app, int group) {
     return 1;
 }
 
+}  // namespace
+
+int InitMplex(ScopeApp& app, int group) {
+    if (group < 1 || group > kMplexGroups) return 1;
+    const int g = group - 1;
+    return runGroupLoop(app, g, "OPEN/INIT stopped !", [&app, g](int p, int n) {
+        MplexPort& rec = record(app, g, p);
+        setBoth(app, portText("Init-Port P", n, " ..."));
+        showBoth(app, g, p);
+        takePortSettings(app, g, p);
+        if (portIsOpen(app, rec)) {
+            setBoth(app, portText("Port P", n, " open OK!"));
+        } else {
+            openPort(app, rec);
+            setBoth(app, rec.openState == 1 ? portText("Init-Port P", n, " OK!")
+                                            : portText("Init-Port P", n, " ERROR!"));
+        }
+        showBoth(app, g, p);
+    });
+}
+
 int ActivateMplex(ScopeApp& app, int group) {
     if (group < 1 || group > kMplexGroups) return 1;
     const int g = group - 1;
-    LinkState& link = app.state.link;
-    MplexTable& table = app.state.mplex;
-    const int flagBefore = link.stopFlag;
-    link.stopFlag = kStopRunning;
-    for (int p = 0; p < kMplexPortsPerGroup; ++p) {
-        app.pump.processEvents();
+    return runGroupLoop(app, g, "TEACH-IN stopped !", [&app, g](int p, int n) {
+        LinkState& link = app.state.link;
+        MplexTable& table = app.state.mplex;
         MplexPort& rec = record(app, g, p);
-        if (rec.enabled != 0) {
-            const int n = p + 1;
-            GetMplexPortValues(app, g, p);
-            link.setStatus(portText("Activate Teach-In P", n, " ..."));
-            link.setMplexStatus(portText("Activate Teach P", n, " ..."));
-            showBoth(app, g, p);
-            if (!portIsOpen(app, rec)) {
-                setBoth(app, portText("Port P", n, " not open!"));
-            } else {
-                app.sensor.ActivateTeach(table.currentPort.comPort, table.teachValue,
-                                         table.upperTolerance, table.lowerTolerance);
-                settleOpenState(app, g, p);
-            }
-            table.currentPort.openState = rec.openState;
-            showBoth(app, g, p);
+        GetMplexPortValues(app, g, p);
+        link.setStatus(portText("Activate Teach-In P", n, " ..."));
+        link.setMplexStatus(portText("Activate Teach P", n, " ..."));
+        showBoth(app, g, p);
+        if (!portIsOpen(app, rec)) {
+            setBoth(app, portText("Port P", n, " not open!"));
+        } else {
+            app.sensor.ActivateTeach(table.currentPort.comPort, table.teachValue,
+                                     table.upperTolerance, table.lowerTolerance);
+            settleOpenState(app, g, p);
         }
-        if (link.stopFlag == kStopByUser) {
-            app.ui.setText(app.panels.mpc, MPC_STATUS, QStringLiteral("TEACH-IN stopped !"));
-            return 0;
-        }
-    }
-    endLoop(link, flagBefore);
-    return 1;
+        table.currentPort.openState = rec.openState;
+        showBoth(app, g, p);
+    });
 }
 
 int CC_BTNinit(ScopeApp& app, int, int, int event, void*, int, int) {
@@ -225,18 +213,18 @@ int CC_BTNinitAll(ScopeApp& app, int, int, int event, void*, int, int) {
 // The general values are taken on the press; the commit takes them again so that a TEACH
 // started from the keyboard, which has no press, sends what the fields show.
 int CC_BTNteach(ScopeApp& app, int, int, int event, void*, int, int) {
-    if (event == ui::EVENT_LEFT_CLICK) readGeneralValues(app);
+    if (event == ui::EVENT_LEFT_CLICK) GetMplexGeneralValues(app);
     if (event == ui::EVENT_COMMIT) {
-        readGeneralValues(app);
+        GetMplexGeneralValues(app);
         ActivateMplex(app, activeGroup(app) + 1);
     }
     return 0;
 }
 
 int CC_BTNteachAll(ScopeApp& app, int, int, int event, void*, int, int) {
-    if (event == ui::EVENT_LEFT_CLICK) readGeneralValues(app);
+    if (event == ui::EVENT_LEFT_CLICK) GetMplexGeneralValues(app);
     if (event == ui::EVENT_COMMIT) {
-        readGeneralValues(app);
+        GetMplexGeneralValues(app);
         forEachEnabledGroup(app, [&app](int g) { ActivateMplex(app, g); });
     }
     return 0;
@@ -305,7 +293,7 @@ int CC_DispStatus(ScopeApp& app, int panel, int, int event, void*, int, int) {
     int g = 0, p = 0;
     if (!portOfPanel(app, panel, g, p)) return 0;
     MplexTable& table = app.state.mplex;
-    readGeneralValues(app);
+    GetMplexGeneralValues(app);
     GetMplexPortValues(app, g, p);
     table.currentPort.openState = record(app, g, p).openState;
     if (event != ui::EVENT_LEFT_DOUBLE_CLICK) return 0;

@@ -30,10 +30,6 @@ void applyGeometry(ScopeApp& app, const PanelGeometryPlan& plan) {
     if (plan.size) app.ui.setPanelSize(mpc, plan.size->height(), plan.size->width());
 }
 
-std::uint16_t readField(ScopeApp& app, int ctrl) {
-    return static_cast<std::uint16_t>(app.ui.getInt(app.panels.mpc, ctrl));
-}
-
 ui::FileChoice settingsFileDialog(ScopeApp& app) {
     return app.ui.popups().fileSelect(app.state.programDir, QString::fromLatin1(kMplexIniFileName),
                                       QString::fromLatin1(kMplexIniFilter), kDialogTitle);
@@ -79,9 +75,7 @@ FileWriteResult WriteIniFile(ScopeApp& app, const QString& path) {
     const int mpc = app.panels.mpc;
     const QRect geometry = app.ui.panelGeometry(mpc);
     const bool maximised = app.ui.panelMaximized(mpc);
-    table.teachValue = readField(app, MPC_TEACHVAL);
-    table.upperTolerance = readField(app, MPC_TOLHIGH);
-    table.lowerTolerance = readField(app, MPC_TOLLOW);
+    GetMplexGeneralValues(app);
 
     // Group states and ports as the panels show them now.
     for (int g = 0; g < kMplexGroups; ++g) {

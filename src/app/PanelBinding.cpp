@@ -1,13 +1,13 @@
 #include "app/PanelBinding.h"
 
-#include <cmath>
 #include <cstdint>
-#include <limits>
 
 #include "app/ControlIds.h"
+#include "app/ControlStates.h"
 #include "app/ScopeApp.h"
 #include "app/VideoPlot.h"
 #include "core/params/VideoBuffers.h"
+#include "core/sensorfn/Calibration.h"
 #include "ui/Graph.h"
 #include "ui/Platform.h"
 
@@ -21,16 +21,6 @@ constexpr QRgb kPixelAreaColor = 0xA0A0A0;
 
 std::uint16_t u16(int value) {
     return static_cast<std::uint16_t>(value);
-}
-
-// A float field read back as an unsigned 32-bit value: the fraction is cut off toward zero and
-// the integer part wraps into 32 bits, so values of 2^31 and above keep their unsigned meaning.
-std::uint32_t truncateToU32(double value) {
-    if (!std::isfinite(value)) return 0;
-    const double whole = std::trunc(value);
-    constexpr double kLimit = 9.0e18;  // inside the range of a 64-bit integer
-    if (whole >= kLimit || whole <= -kLimit) return 0;
-    return static_cast<std::uint32_t>(static_cast<std::int64_t>(whole));
 }
 
 // The controls hold single-precision floats; the arithmetic follows what they can hold.
@@ -68,8 +58,8 @@ void writeBoundControls(ScopeApp& app) {
     ui.setInt(pn.main, MAIN_EDGERIGHT, p.evalEnd);
     ui.setInt(pn.calib, CAL_CCDMODE, p.ccdOperationMode);
 
-    ui.setDouble(pn.calib, CAL_SLOPE, asFloat(static_cast<double>(p.umSlope) / 1024.0));
-    ui.setDouble(pn.calib, CAL_OFFSET, asFloat(static_cast<double>(p.umOffset) - 32767.0));
+    ui.setDouble(pn.calib, CAL_SLOPE, slopeFromUmSlope(p.umSlope));
+    ui.setDouble(pn.calib, CAL_OFFSET, offsetFromUmOffset(p.umOffset));
 }
 
 void videoThresholdMode(ScopeApp& app) {
@@ -88,53 +78,13 @@ void videoThresholdMode(ScopeApp& app) {
     }
 }
 
-void ccdOperationMode(ScopeApp& app) {
-    if (app.state.model.familyCode <= 100) return;
-    ui::Platform& ui = app.ui;
-    const int p2 = app.panels.para2;
-    const ParamSet& p = app.state.params;
-    if (p.ccdOperationMode == 1) {
-        for (int c : {P2_SAVETHD, P2_FILTER, P2_VTHDMODE}) ui.setDimmed(p2, c, true);
-    } else {
-        ui.setDimmed(p2, P2_SAVETHD, p.videoThdMode == 0);
-        ui.setDimmed(p2, P2_FILTER, false);
-        ui.setDimmed(p2, P2_VTHDMODE, false);
-    }
-}
-
-void internalTrigger(ScopeApp& app) {
-    ui::Platform& ui = app.ui;
-    const int p1 = app.panels.para1;
-    const int hwType = app.state.model.hardwareType;
-    const bool on = app.state.params.intTriggerMode > 0;
-    if (on) {
-        if (hwType == 3) {
-            ui.setInt(p1, P1_OUTMODE, 3);
-            ui.setDimmed(p1, P1_OUTMODE, true);
-        } else if (hwType == 1) {
-            ui.setDimmed(p1, P1_OUTMODE, false);
-        }
-        ui.setDimmed(p1, P1_TRGPIX, false);
-    } else {
-        if (hwType == 1) ui.setInt(p1, P1_OUTMODE, 0);
-        ui.setDimmed(p1, P1_OUTMODE, true);
-        ui.setDimmed(p1, P1_TRGPIX, true);
-    }
-    for (int c : {MAIN_DARKPIX, MAIN_TRIGLED, MAIN_TRIGCOMP}) ui.setVisible(app.panels.main, c, on);
-}
-
+// Hardware mode 1 or 3 takes the tolerances from the sensor's own controls; the analog readouts
+// exist only with an analog output mode; a recorder that paces itself has no time interval.
 void dependentControls(ScopeApp& app) {
-    ui::Platform& ui = app.ui;
     const ParamSet& p = app.state.params;
-    const bool hardwareTolerance = p.hardwareMode == 1 || p.hardwareMode == 3;
-    ui.setDimmed(app.panels.para1, P1_TOLUP, hardwareTolerance);
-    ui.setDimmed(app.panels.para1, P1_TOLLOW, hardwareTolerance);
-
-    const bool analog = p.analogOutMode > 0;
-    for (int c : {MAIN_ANAVALUE, MAIN_ANAMAX, MAIN_ANAMIN, MAIN_RESET, MAIN_ANACOMP})
-        ui.setVisible(app.panels.main, c, analog);
-
-    ui.setDimmed(app.panels.recorder, REC_INCTIME, p.rs232Mode != 0);
+    DimToleranceFields(app, p.hardwareMode == 1 || p.hardwareMode == 3);
+    ShowAnalogIndicators(app, p.analogOutMode > 0);
+    app.ui.setDimmed(app.panels.recorder, REC_INCTIME, p.rs232Mode != 0);
 }
 
 void profileGraph(ScopeApp& app) {
@@ -145,10 +95,7 @@ void profileGraph(ScopeApp& app) {
 
     ui::GraphWidget* graph = ui.graph(main, MAIN_PROFILE);
     if (graph != nullptr) graph->setXAxisManual(1.0, pixels);
-    ui.setDouble(main, MAIN_TOLUP_MM,
-                 p.upperTolerance * static_cast<double>(p.umSlope) / 1024000.0);
-    ui.setDouble(main, MAIN_TOLLOW_MM,
-                 p.lowerTolerance * static_cast<double>(p.umSlope) / 1024000.0);
+    ShowToleranceLimits(app, p.upperTolerance, p.lowerTolerance);
     if (graph == nullptr) return;
     graph->setCursor(2, p.evalBegin, kCursorY);
     graph->setCursor(3, p.evalEnd, kCursorY);
@@ -169,8 +116,9 @@ void SetPanelValues(ScopeApp& app) {
     writeBoundControls(app);
     recomputeToleranceBand(s.params, s.model.pixelCount, s.band);
     videoThresholdMode(app);
-    ccdOperationMode(app);
-    internalTrigger(app);
+    ApplyCcdOperationMode(app, s.params.ccdOperationMode);
+    // The output mode forced here reaches the parameter set with the next panel read.
+    ApplyInternalTriggerState(app, s.params.intTriggerMode > 0);
     dependentControls(app);
     fillThresholdLine(s.video, s.model.videoFullScale, s.params.videoThdFix);
     recomputeToleranceBand(s.params, s.model.pixelCount, s.band);
@@ -214,8 +162,8 @@ void GetPanelValues(ScopeApp& app) {
     p.ccdOperationMode = u16(ui.getInt(pn.calib, CAL_CCDMODE));
     const double offset = asFloat(ui.getDouble(pn.calib, CAL_OFFSET));
     const double slope = asFloat(ui.getDouble(pn.calib, CAL_SLOPE));
-    p.umSlope = truncateToU32(slope * 1024.0);
-    p.umOffset = truncateToU32(offset + 32767.0);
+    p.umSlope = umSlopeFromSlope(slope);
+    p.umOffset = umOffsetFromOffset(offset);
 
     // The tolerance lines and the threshold line follow the new values; the teach line keeps
     // what it showed until the next full refresh.

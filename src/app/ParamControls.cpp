@@ -6,6 +6,7 @@
 #include "app/CallbackRegistry.h"
 #include "app/Colors.h"
 #include "app/ControlIds.h"
+#include "app/ControlStates.h"
 #include "app/HelpBox.h"
 #include "app/ScopeApp.h"
 #include "app/VideoPlot.h"
@@ -93,19 +94,10 @@ constexpr ParamHelp kParamHelp[] = {
      "teach value."},
 };
 
-constexpr int kTriggerIndicators[] = {MAIN_DARKPIX, MAIN_TRIGCOMP, MAIN_TRIGLED};
-constexpr int kAnalogIndicators[] = {MAIN_ANAVALUE, MAIN_ANAMAX, MAIN_ANAMIN, MAIN_RESET,
-                                     MAIN_ANACOMP};
-
 bool rightClickHelp(ScopeApp& app, int event, const char* name, int panel, int control) {
     if (event != ui::EVENT_RIGHT_CLICK) return false;
     ShowParamControlHelp(app, QString::fromLatin1(name), panel, control);
     return true;
-}
-
-template <size_t N>
-void setVisibleAll(ScopeApp& app, const int (&ctrls)[N], bool visible) {
-    for (int c : ctrls) app.ui.setVisible(app.panels.main, c, visible);
 }
 
 // ---- trigger, hardware mode, analog output -------------------------------------------------
@@ -120,31 +112,23 @@ void triggerCoupling(ScopeApp& app) {
         ui.setInt(p1, P1_OUTMODE, 0);
     }
     ui.setDimmed(p1, P1_TRGPIX, !on);
-    setVisibleAll(app, kTriggerIndicators, on);
+    ShowTriggerIndicators(app, on);
 }
 
 void toleranceDimming(ScopeApp& app) {
     const int mode = app.ui.getInt(app.panels.para2, P2_HWMODE);
-    const bool dim = mode == 1 || mode == 3;
-    app.ui.setDimmed(app.panels.para1, P1_TOLUP, dim);
-    app.ui.setDimmed(app.panels.para1, P1_TOLLOW, dim);
+    DimToleranceFields(app, mode == 1 || mode == 3);
 }
 
 void analogIndicators(ScopeApp& app) {
-    setVisibleAll(app, kAnalogIndicators, app.ui.getInt(app.panels.para1, P1_ANAMODE) > 0);
+    ShowAnalogIndicators(app, app.ui.getInt(app.panels.para1, P1_ANAMODE) > 0);
 }
 
 // ---- tolerances ----------------------------------------------------------------------------
 
-double toleranceMm(const ScopeApp& app, int pixels) {
-    return static_cast<double>(app.state.params.umSlope) * pixels / 1024000.0;
-}
-
 void toleranceDisplays(ScopeApp& app) {
-    ui::Platform& ui = app.ui;
     const int p1 = app.panels.para1;
-    ui.setDouble(app.panels.main, MAIN_TOLUP_MM, toleranceMm(app, ui.getInt(p1, P1_TOLUP)));
-    ui.setDouble(app.panels.main, MAIN_TOLLOW_MM, toleranceMm(app, ui.getInt(p1, P1_TOLLOW)));
+    ShowToleranceLimits(app, app.ui.getInt(p1, P1_TOLUP), app.ui.getInt(p1, P1_TOLLOW));
 }
 
 // The band must fit in the CCD line above the teach value: upper < pixel count - teach. A teach
@@ -215,8 +199,7 @@ void thresholdRedraw(ScopeApp& app) {
         return;
     }
     VideoBuffers& v = app.state.video;
-    for (int i = 0; i < kProfileSamples; ++i)
-        v.autoCurve[i] = static_cast<std::uint16_t>(static_cast<long>(v.video[i]) * percent / 100);
+    fillAutoCurve(v, static_cast<std::uint16_t>(percent));
     ui::GraphWidget* g = ui.graph(main, MAIN_VIDEOGRAPH);
     if (!g) return;
     const std::vector<double> x(app.state.model.videoX.begin(), app.state.model.videoX.end());
@@ -244,26 +227,18 @@ void thresholdCoupling(ScopeApp& app) {
     ui::Platform& ui = app.ui;
     const int p2 = app.panels.para2;
     const ParamSet& p = app.state.params;
-    if (ui.getInt(app.panels.calib, CAL_CCDMODE) == 1) {
-        for (int c : {P2_SAVETHD, P2_FILTER, P2_VTHDMODE}) ui.setDimmed(p2, c, true);
-        ui.setInt(p2, P2_VTHD, p.videoThdFix);
-        ui.setInt(p2, P2_VTHDMODE, 0);
-        plotFixedThreshold(app, p.videoThdFix);
-        return;
-    }
-    if (p.videoThdMode == 0) {
-        ui.setInt(p2, P2_VTHD, p.videoThdFix);
-        ui.setInt(p2, P2_VTHDMODE, p.videoThdMode);
-        ui.setDimmed(p2, P2_SAVETHD, true);
+    const int ccdMode = ui.getInt(app.panels.calib, CAL_CCDMODE);
+    // Digital comparison (1) works with the fixed threshold only; otherwise the parameter set's
+    // threshold mode comes back.
+    const bool fixed = ccdMode == 1 || p.videoThdMode == 0;
+    ui.setInt(p2, P2_VTHD, fixed ? p.videoThdFix : p.videoThdAuto);
+    ui.setInt(p2, P2_VTHDMODE, ccdMode == 1 ? 0 : p.videoThdMode);
+    if (fixed) {
         plotFixedThreshold(app, p.videoThdFix);
     } else {
-        ui.setInt(p2, P2_VTHD, p.videoThdAuto);
-        ui.setInt(p2, P2_VTHDMODE, p.videoThdMode);
-        ui.setDimmed(p2, P2_SAVETHD, false);
         plotWith(app, app.state.video.thresholdArray);
     }
-    ui.setDimmed(p2, P2_FILTER, false);
-    ui.setDimmed(p2, P2_VTHDMODE, false);
+    ApplyCcdOperationMode(app, ccdMode);
 }
 
 // ---- controls with help only ---------------------------------------------------------------

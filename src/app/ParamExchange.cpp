@@ -29,7 +29,7 @@ void showVideoGraph(ScopeApp& app) {
 int PushGET(ScopeApp& app, int target, std::uint16_t half, std::uint16_t port) {
     AppState& s = app.state;
     int result = 1;
-    if (target != kTargetFile) {
+    if (target != kMemoryFile) {
         result = app.sensor.GetParamHalf(target, half, port);
         // para0 alone, or a failed half, leaves the panels as they are.
         if (half == 0 || result != 1) {

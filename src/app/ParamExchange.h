@@ -4,13 +4,11 @@
 
 #include <cstdint>
 
+#include "core/link/SensorLink.h"  // MemoryTarget: kMemoryRam, kMemoryEeprom, kMemoryFile
+
 namespace korvo {
 
 struct ScopeApp;
-
-inline constexpr int kTargetRam = 1;
-inline constexpr int kTargetEeprom = 2;
-inline constexpr int kTargetFile = 3;
 
 // Reads parameter half `half` (0 = para0, 1 = para1) from `target` on COM port `port`; after
 // para1 (or from the File target) all panels show the set. Returns 1 when the half arrived (or

@@ -108,6 +108,22 @@ TEST_F(BindingTest, PanelsReadBackWithCalibrationConversions) {
     EXPECT_EQ(app().state.band.upperLine[0], 1500 + p.upperTolerance);
 }
 
+TEST_F(BindingTest, OffsetBelowMinus32767IsShownNegativeAndReadsBackUnchanged) {
+    startWith({});
+    const Panels& pn = panels();
+    ParamSet& p = app().state.params;
+    // An offset field of -40000 wraps round in the unsigned parameter.
+    ui().setDouble(pn.calib, CAL_OFFSET, -40000.0);
+    GetPanelValues(app());
+    const std::uint32_t wrapped = p.umOffset;
+    EXPECT_EQ(wrapped, static_cast<std::uint32_t>(32767 - 40000));
+
+    SetPanelValues(app());
+    EXPECT_DOUBLE_EQ(ui().getDouble(pn.calib, CAL_OFFSET), -40000.0);
+    GetPanelValues(app());
+    EXPECT_EQ(p.umOffset, wrapped);
+}
+
 TEST_F(BindingTest, DimmButtonsTreatsAnyNonZeroStateAsDimmed) {
     startWith({});
     const Panels& pn = panels();
@@ -167,9 +183,9 @@ TEST_F(BindingTest, FailedSecondHalfKeepsPanelsAndFirstHalfIsTaken) {
     changed.videoThdFix = 77;
     setSensorRam(0, changed);
 
-    EXPECT_EQ(PushGET(app(), kTargetRam, 0, 1), 1);
+    EXPECT_EQ(PushGET(app(), kMemoryRam, 0, 1), 1);
     sensor(0).setFault(sim::Fault::NoReply, 2);
-    EXPECT_EQ(PushGET(app(), kTargetRam, 1, 1), -1);
+    EXPECT_EQ(PushGET(app(), kMemoryRam, 1, 1), -1);
 
     EXPECT_EQ(app().state.params.teachValue, 111);
     EXPECT_EQ(app().state.params.videoThdFix, before.videoThdFix);
@@ -183,7 +199,7 @@ TEST_F(BindingTest, GetFromFileTargetOnlyRefreshesThePanels) {
     app().state.params.teachValue = 321;
     sensor(0).clearReceivedFrames();
 
-    EXPECT_EQ(PushGET(app(), kTargetFile, 1, 1), 1);
+    EXPECT_EQ(PushGET(app(), kMemoryFile, 1, 1), 1);
 
     EXPECT_EQ(ui().getInt(panels().para2, P2_TEACHVAL), 321);
     EXPECT_FALSE(sensor(0).waitForFrames(1, 100));
@@ -195,7 +211,7 @@ TEST_F(BindingTest, SendUsesEepromCodeAndHalfArgument) {
     sensor(0).clearReceivedFrames();
     app().state.params.videoThdFix = 88;
 
-    EXPECT_EQ(PushSEND(app(), kTargetEeprom, 1, 1), 1);
+    EXPECT_EQ(PushSEND(app(), kMemoryEeprom, 1, 1), 1);
 
     const auto frames = sensor(0).receivedFrames();
     ASSERT_EQ(frames.size(), 1u);

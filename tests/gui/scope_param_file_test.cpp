@@ -80,6 +80,21 @@ TEST_F(ScopeParamFileTest, CancelledOrFailedSavingSaysSo) {
     EXPECT_FALSE(QFile::exists(unwritable));
 }
 
+TEST_F(ScopeParamFileTest, TheFileDetailOfAStatusGoesWithTheNextStatus) {
+    QWidget* statusLine = ui().ctrl(mainPanel(), MAIN_STATUS);
+    ASSERT_NE(statusLine, nullptr);
+    popups->expectFile(kSendTitle, {ui::FileChoice::New, path});
+    ui().click(mainPanel(), MAIN_SEND);
+    ASSERT_EQ(mainStatus(), QStringLiteral("Parameter saved to file!"));
+    EXPECT_EQ(statusLine->toolTip(), path);
+
+    // A later outcome, here a sensor exchange on a port without sensor, has no file behind it.
+    ui().click(mainPanel(), MAIN_RAM);
+    ui().click(mainPanel(), MAIN_SEND);
+    EXPECT_EQ(mainStatus(), QStringLiteral("Timeout-RS-232..."));
+    EXPECT_TRUE(statusLine->toolTip().isEmpty());
+}
+
 TEST_F(ScopeParamFileTest, CancelledLoadLeavesTheSetAlone) {
     app().state.model.hardwareType = 1;
     const ParamSet before = app().state.params;

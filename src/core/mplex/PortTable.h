@@ -45,7 +45,7 @@ struct MplexTable {
     std::uint16_t upperTolerance = 0;
     std::uint16_t lowerTolerance = 0;
     MplexPort currentPort;  // the port last read back from its panel
-    QString statusText;     // the multiplexer status text (up to kPortStatusTextMax characters)
+    // The multiplexer status text is LinkState::mplexStatusText: the link operations write it.
 
     MplexTable() { initDefaultMplexTable(*this); }
 };

@@ -12,4 +12,9 @@ void fillThresholdLine(VideoBuffers& buffers, std::uint16_t videoFullScale,
     buffers.thresholdLine.fill(thresholdLineValue(videoFullScale, videoThdFix));
 }
 
+void fillAutoCurve(VideoBuffers& buffers, std::uint16_t percent) {
+    for (std::size_t i = 0; i < buffers.video.size(); ++i)
+        buffers.autoCurve[i] = thresholdLineValue(buffers.video[i], percent);
+}
+
 }  // namespace korvo

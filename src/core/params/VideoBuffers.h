@@ -19,5 +19,8 @@ std::uint16_t thresholdLineValue(std::uint16_t videoFullScale, std::uint16_t vid
 // Every entry of the threshold line = thresholdLineValue().
 void fillThresholdLine(VideoBuffers& buffers, std::uint16_t videoFullScale,
                        std::uint16_t videoThdFix);
+// The automatic threshold at `percent` of the profile: every entry i of the auto threshold curve
+// = video[i] x percent / 100 (integer division), saturated at 65535 like the threshold line.
+void fillAutoCurve(VideoBuffers& buffers, std::uint16_t percent);
 
 }  // namespace korvo
