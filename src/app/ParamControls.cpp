@@ -206,7 +206,7 @@ void thresholdRedraw(ScopeApp& app) {
     g->deleteAllPlots();
     g->plotXY(x, asDoubles(v.video), kRed);
     g->plotXY(x, asDoubles(v.thresholdArray), kDarkGreen);
-    g->plotXY(x, asDoubles(v.autoCurve), kDarkGreen);
+    g->plotXY(x, asDoubles(v.autoCurve), kDarkGreen, ui::PlotStyle::Dashed);
     g->refresh();
 }
 

@@ -20,11 +20,15 @@ QT_END_NAMESPACE
 
 namespace korvo::ui {
 
+// How a plot's points are joined.
+enum class PlotStyle { Line, Dashed };
+
 struct GraphPlot {
     int handle = 0;
     std::vector<double> x;
     std::vector<double> y;
     QRgb color = 0;
+    PlotStyle style = PlotStyle::Line;
 };
 
 struct GraphRect {
@@ -81,7 +85,8 @@ public:
     const GraphModel& model() const { return model_; }
 
     // PlotXY: returns the plot handle (> 0). Of unequal arrays the shorter length is used.
-    int plotXY(const std::vector<double>& x, const std::vector<double>& y, QRgb color);
+    int plotXY(const std::vector<double>& x, const std::vector<double>& y, QRgb color,
+               PlotStyle style = PlotStyle::Line);
     // PlotRectangle: returns the plot handle (> 0).
     int plotRectangle(double x1, double y1, double x2, double y2, QRgb outline, QRgb fill);
     void deletePlot(int handle);  // one plot or rectangle

@@ -169,7 +169,9 @@ void GraphWidget::View::draw(const GraphModel& m) {
         points.resize(static_cast<qsizetype>(n));
         for (size_t k = 0; k < n; ++k) points[k] = QPointF(p.x[k], p.y[k]);
         s->replace(points);
-        s->setPen(linePen(p.color));
+        QPen pen = linePen(p.color);
+        if (p.style == PlotStyle::Dashed) pen.setStyle(Qt::DashLine);
+        s->setPen(pen);
         s->setVisible(true);
     }
 

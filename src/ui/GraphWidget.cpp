@@ -21,13 +21,15 @@ std::pair<double, double> GraphWidget::shownYRange() const {
     return view_->yRange;
 }
 
-int GraphWidget::plotXY(const std::vector<double>& x, const std::vector<double>& y, QRgb color) {
+int GraphWidget::plotXY(const std::vector<double>& x, const std::vector<double>& y, QRgb color,
+                        PlotStyle style) {
     GraphPlot plot;
     plot.handle = nextHandle_++;
     const size_t n = std::min(x.size(), y.size());
     plot.x.assign(x.begin(), x.begin() + static_cast<std::ptrdiff_t>(n));
     plot.y.assign(y.begin(), y.begin() + static_cast<std::ptrdiff_t>(n));
     plot.color = color;
+    plot.style = style;
     model_.plots.push_back(std::move(plot));
     changed();
     return model_.plots.back().handle;

@@ -162,6 +162,10 @@ TEST_F(ScopeParamControlsTest, ThresholdModeAndSliderRedrawTheThreshold) {
     const ui::GraphModel& g = graphModel(mainPanel(), MAIN_VIDEOGRAPH);
     ASSERT_EQ(g.plots.size(), 3u);
     EXPECT_EQ(g.plots[2].y[101], 50.0);
+    // The stored curve and the new automatic curve are both green; the new one is set apart by
+    // its line style.
+    EXPECT_EQ(g.plots[1].color, g.plots[2].color);
+    EXPECT_NE(g.plots[1].style, g.plots[2].style);
     EXPECT_EQ(g.plots[0].x[1], app().state.model.videoX[1]);
 }
 
