@@ -6,6 +6,8 @@
 #include "ui/Events.h"
 #include "ui/Platform.h"
 
+#include <algorithm>
+
 namespace korvo {
 namespace {
 
@@ -16,8 +18,14 @@ bool isClick(int event) {
 }
 
 // Moves, raises and toggles one box. The box is raised because the child panels are stacked
-// above the main panel's own controls, and a help text often lands over one of them.
+// above the main panel's own controls, and a help text often lands over one of them. A box that
+// would stick out of its panel (the commands at the right edge) is moved back inside, so that
+// its text is never cut off.
 void toggleBox(ui::Platform& ui, int panel, int box, int left, int top, const QString& text) {
+    const QRect area = ui.panelGeometry(panel);
+    const QRect size = ui.boundingRect(panel, box);
+    left = std::max(0, std::min(left, area.width() - size.width()));
+    top = std::max(0, std::min(top, area.height() - size.height()));
     ui.setCtrlPos(panel, box, left, top);
     ui.bringToFront(panel, box);
     ui.setVisible(panel, box, !ui.visible(panel, box));

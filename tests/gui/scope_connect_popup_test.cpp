@@ -168,7 +168,7 @@ TEST_F(ScopeConnectPopupTest, HelpBoxTogglesAboveTheButtons) {
     ui().rightClick(con(), CON_TRY);
     ASSERT_TRUE(ui().visible(con(), CON_HELP));
     EXPECT_EQ(ui().boundingRect(con(), CON_HELP).topLeft(),
-              QPoint(tryAt.left() + 15, tryAt.top() - 65));
+              helpBoxAt(con(), CON_HELP, QPoint(tryAt.left() + 15, tryAt.top() - 65)));
     EXPECT_EQ(ui().textBoxLines(con(), CON_HELP).first(), QStringLiteral("TRY TO CONNECT BUTTON:"));
 
     ui().rightClick(con(), CON_TRY);
@@ -177,7 +177,7 @@ TEST_F(ScopeConnectPopupTest, HelpBoxTogglesAboveTheButtons) {
     const QRect discardAt = ui().boundingRect(con(), CON_DISCARD);
     ui().rightClick(con(), CON_DISCARD);
     EXPECT_EQ(ui().boundingRect(con(), CON_HELP).topLeft(),
-              QPoint(discardAt.left() - 200, discardAt.top() - 65));
+              helpBoxAt(con(), CON_HELP, QPoint(discardAt.left() - 200, discardAt.top() - 65)));
     ui().click(con(), CON_HELP);
     EXPECT_FALSE(ui().visible(con(), CON_HELP));
 }

@@ -117,7 +117,7 @@ TEST_F(ScopeMainCommandsTest, HelpBoxesToggleByVisibilityBesideTheClickedCommand
     ui().rightClick(main, MAIN_RUN);
     ASSERT_TRUE(ui().visible(main, MAIN_HELP));
     EXPECT_EQ(ui().boundingRect(main, MAIN_HELP).topLeft(),
-              QPoint(run.left() + run.width() + 10, run.top() - 10));
+              helpBoxAt(main, MAIN_HELP, QPoint(run.left() + run.width() + 10, run.top() - 10)));
     EXPECT_TRUE(helpText(MAIN_HELP).startsWith(QStringLiteral("RUN-BUTTON:\n")));
 
     ui().rightClick(main, MAIN_STOP);  // another control: the visible box goes away
@@ -126,16 +126,22 @@ TEST_F(ScopeMainCommandsTest, HelpBoxesToggleByVisibilityBesideTheClickedCommand
     EXPECT_TRUE(ui().visible(main, MAIN_HELP));
     EXPECT_TRUE(helpText(MAIN_HELP).startsWith(QStringLiteral("STOP-BUTTON:\n")));
 
+    // GET sits near the right edge: its box, due at its right plus 20, is moved back inside the
+    // window so that no text is cut off.
     const QRect get = ui().boundingRect(main, MAIN_GET);
+    const int mainWidth = ui().panelGeometry(main).width();
+    const int boxWidth = ui().boundingRect(main, MAIN_HELP).width();
+    ASSERT_GT(get.left() + get.width() + 20 + boxWidth, mainWidth);
     ui().rightClick(main, MAIN_GET);
     ui().rightClick(main, MAIN_GET);
     EXPECT_EQ(ui().boundingRect(main, MAIN_HELP).topLeft(),
-              QPoint(get.left() + get.width() + 20, get.top() - 40));
+              QPoint(mainWidth - boxWidth, get.top() - 40));
+    EXPECT_EQ(ui().boundingRect(main, MAIN_HELP).right(), mainWidth - 1);
     const QRect end = ui().boundingRect(main, MAIN_EDGERIGHT);
     ui().rightClick(main, MAIN_EDGERIGHT);
     ui().rightClick(main, MAIN_EDGERIGHT);
     EXPECT_EQ(ui().boundingRect(main, MAIN_HELP).topLeft(),
-              QPoint(end.left() - end.width() - 100, end.top() - 20));
+              helpBoxAt(main, MAIN_HELP, QPoint(end.left() - end.width() - 100, end.top() - 20)));
 
     ui().click(main, MAIN_HELP);  // a click on the box hides it
     EXPECT_FALSE(ui().visible(main, MAIN_HELP));
@@ -149,7 +155,7 @@ TEST_F(ScopeMainCommandsTest, GraphHelpUsesTheLargeBoxAtTheRollGraph) {
     ASSERT_TRUE(ui().visible(main, MAIN_HELPLARGE));
     EXPECT_FALSE(ui().visible(main, MAIN_HELP));
     EXPECT_EQ(ui().boundingRect(main, MAIN_HELPLARGE).topLeft(),
-              QPoint(roll.left() + 80, roll.top() + 40));
+              helpBoxAt(main, MAIN_HELPLARGE, QPoint(roll.left() + 80, roll.top() + 40)));
     EXPECT_EQ(ui().textBoxLines(main, MAIN_HELPLARGE).first(),
               QStringLiteral("ROLL-GRAPH-WINDOW:"));
 
@@ -161,7 +167,7 @@ TEST_F(ScopeMainCommandsTest, GraphHelpUsesTheLargeBoxAtTheRollGraph) {
     ui().rightClick(main, MAIN_VIDEOGRAPH);
     EXPECT_TRUE(ui().visible(main, MAIN_HELPLARGE));
     EXPECT_EQ(ui().boundingRect(main, MAIN_HELPLARGE).topLeft(),
-              QPoint(roll.left() + 80, roll.top() + 40));
+              helpBoxAt(main, MAIN_HELPLARGE, QPoint(roll.left() + 80, roll.top() + 40)));
     EXPECT_EQ(ui().textBoxLines(main, MAIN_HELPLARGE).first(),
               QStringLiteral("VIDEO-GRAPH-WINDOW:"));
 

@@ -27,7 +27,8 @@ TEST_F(ScopeParamControlsTest, HelpToggleGoesByVisibilityAndAverageUsesTheLargeB
     const int main = mainPanel();
     ui().rightClick(p1(), P1_EVALMODE);
     ASSERT_TRUE(ui().visible(main, MAIN_HELP));
-    EXPECT_EQ(ui().boundingRect(main, MAIN_HELP).topLeft(), besides(p1(), P1_EVALMODE, 20, 10));
+    EXPECT_EQ(ui().boundingRect(main, MAIN_HELP).topLeft(),
+              helpBoxAt(main, MAIN_HELP, besides(p1(), P1_EVALMODE, 20, 10)));
     EXPECT_EQ(ui().textBoxLines(main, MAIN_HELP).first(), QStringLiteral("EVALUATION-MODE:"));
 
     ui().rightClick(p1(), P1_POLARITY);  // another control hides the visible box
@@ -36,7 +37,8 @@ TEST_F(ScopeParamControlsTest, HelpToggleGoesByVisibilityAndAverageUsesTheLargeB
     ui().rightClick(p1(), P1_AVERAGE);
     EXPECT_FALSE(ui().visible(main, MAIN_HELP));
     ASSERT_TRUE(ui().visible(main, MAIN_HELPLARGE));
-    EXPECT_EQ(ui().boundingRect(main, MAIN_HELPLARGE).topLeft(), besides(p1(), P1_AVERAGE, 20, 10));
+    EXPECT_EQ(ui().boundingRect(main, MAIN_HELPLARGE).topLeft(),
+              helpBoxAt(main, MAIN_HELPLARGE, besides(p1(), P1_AVERAGE, 20, 10)));
     EXPECT_EQ(ui().textBoxLines(main, MAIN_HELPLARGE).first(), QStringLiteral("AVERAGE:"));
 
     // The teach button's box is placed from its left edge, without its width.
@@ -48,7 +50,8 @@ TEST_F(ScopeParamControlsTest, HelpToggleGoesByVisibilityAndAverageUsesTheLargeB
               QPoint(panel.left() + teach.left() + 100, panel.top() + teach.top() - 10));
     ui().rightClick(p2(), P2_POWER);
     ui().rightClick(p2(), P2_POWER);
-    EXPECT_EQ(ui().boundingRect(main, MAIN_HELP).topLeft(), besides(p2(), P2_POWER, 160, 10));
+    EXPECT_EQ(ui().boundingRect(main, MAIN_HELP).topLeft(),
+              helpBoxAt(main, MAIN_HELP, besides(p2(), P2_POWER, 160, 10)));
 }
 
 TEST_F(ScopeParamControlsTest, LowerToleranceHelpFollowsTheFirmwareVersion) {

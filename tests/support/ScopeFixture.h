@@ -1,4 +1,6 @@
 #pragma once
+
+#include <algorithm>
 // The scope window ready for work: the program started with its virtual sensors (sensor i on
 // COM i+1), the main panel shown with the Para1 panel, and helpers that open a port without the
 // identification and read back what a sensor received.
@@ -56,6 +58,15 @@ protected:
         for (int p : {panels().para1, panels().para2, panels().recorder, panels().calib})
             if (p != panel) ui().hidePanel(p);
         ui().displayPanel(panel);
+    }
+
+    // Where a help box lands: at the wanted place, moved back inside its panel where it would
+    // stick out of it.
+    QPoint helpBoxAt(int panel, int box, QPoint wanted) {
+        const QRect area = ui().panelGeometry(panel);
+        const QRect size = ui().boundingRect(panel, box);
+        return {std::max(0, std::min(wanted.x(), area.width() - size.width())),
+                std::max(0, std::min(wanted.y(), area.height() - size.height()))};
     }
 
     int mainPanel() const { return panels().main; }
