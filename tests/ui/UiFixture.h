@@ -13,64 +13,53 @@
 
 namespace korvo::ui::test {
 
-inline constexpr int RES_MAIN = 1;
-inline constexpr int RES_PORT = 2;
-
-// Main panel controls
-inline constexpr int C_RUN = 2;
-inline constexpr int C_TOGGLE = 3;
-inline constexpr int C_CHECK = 4;
-inline constexpr int C_RADIO_A = 5;
-inline constexpr int C_RADIO_B = 6;
-inline constexpr int C_NUM = 7;
-inline constexpr int C_DBL = 8;
-inline constexpr int C_RING = 9;
-inline constexpr int C_RING_PLAIN = 10;
-inline constexpr int C_SLIDER = 11;
-inline constexpr int C_STATUS = 12;
-inline constexpr int C_BOX = 13;
-inline constexpr int C_LED = 14;
-inline constexpr int C_SWITCH = 15;
-inline constexpr int C_GRAPH = 16;
-inline constexpr int C_TAB = 17;
-inline constexpr int C_PICTURE = 18;
-inline constexpr int C_READOUT = 19;
-// On each tab page
-inline constexpr int P_ENABLE = 2;
-// Port panel
-inline constexpr int PORT_COM = 2;
-inline constexpr int PORT_ENABLE = 4;
-inline constexpr int PORT_SCOPE = 5;
+enum Resource : int { RES_MAIN = 1, RES_PORT = 2 };
+// Main panel controls, numbered in layout order
+enum MainCtrl : int {
+    C_RUN = 2,
+    C_TOGGLE,
+    C_CHECK,
+    C_RADIO_A,
+    C_RADIO_B,
+    C_NUM,
+    C_DBL,
+    C_RING,
+    C_RING_PLAIN,
+    C_SLIDER,
+    C_STATUS,
+    C_BOX,
+    C_LED,
+    C_SWITCH,
+    C_GRAPH,
+    C_TAB,
+    C_PICTURE
+};
+// P_ENABLE on each tab page; the rest on the port panel
+enum OtherCtrl : int { P_ENABLE = 2, PORT_COM = 2, PORT_ENABLE = 4 };
 
 struct Recorded {
-    int panel;
-    int ctrl;
-    int event;
-    int data1;
+    int panel, ctrl, event, data1;
     bool operator==(const Recorded&) const = default;
 };
 
-// The layout document used by the tests. extraCallback: one more control on the port panel bound
-// to that callback name (to test unknown names).
-QByteArray testLayout(const QString& extraCallback = {});
+// The layout document used by the tests. runCallback: the RUN button's callback name;
+// extraCallback: one more control on the port panel bound to that name (to test unknown names).
+QByteArray testLayout(const QString& runCallback = "CB_CTRL", const QString& extraCallback = {});
 
 class UiFixture : public ::testing::Test {
 protected:
     void SetUp() override;
-    void TearDown() override;
-
+    void TearDown() override { ui.reset(); }
     // Writes a layout file into the temporary program directory; returns its bare name.
     QString writeLayout(const QString& name, const QByteArray& bytes);
-
     // Events of one panel/control, in order.
     std::vector<int> eventsOf(int panel, int ctrl) const;
 
     QTemporaryDir dir;
     std::unique_ptr<Platform> ui;
     std::vector<Recorded> events;
-    QString layout;  // bare file name of the test layout
-    // What the panel callback does on EVENT_CLOSE
-    bool hideOnClose = false;
+    QString layout;            // bare file name of the test layout
+    bool hideOnClose = false;  // what the panel callback does on EVENT_CLOSE
 };
 
 }  // namespace korvo::ui::test

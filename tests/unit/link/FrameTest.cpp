@@ -1,3 +1,5 @@
+// Request frames and the decoding of reply frames.
+
 #include <gtest/gtest.h>
 
 #include <array>
@@ -10,8 +12,8 @@
 namespace korvo {
 namespace {
 
-std::vector<std::uint8_t> firstBytes(const LinkState& link, int n) {
-    return {link.txBuf.begin(), link.txBuf.begin() + n};
+std::vector<std::uint8_t> txBytes(const LinkState& link, int from, int to) {
+    return {link.txBuf.begin() + from, link.txBuf.begin() + to};
 }
 
 TEST(FillTxBuf, WritesEighteenBigEndianWordsAndNothingBeyond) {
@@ -27,7 +29,7 @@ TEST(FillTxBuf, WritesEighteenBigEndianWordsAndNothingBeyond) {
                                              0x02, 0x00, 0x03, 0x00, 0x04, 0x00, 0x05, 0x00, 0x06,
                                              0x00, 0x07, 0x00, 0x08, 0x00, 0x09, 0x00, 0x0A, 0x00,
                                              0x0B, 0x00, 0x0C, 0x00, 0x0D, 0x00, 0x0E, 0xAB, 0xCD};
-    EXPECT_EQ(firstBytes(link, 36), expected);
+    EXPECT_EQ(txBytes(link, 0, 36), expected);
     // The sixteenth buffer word is never sent, and bytes past the frame stay as they were.
     EXPECT_EQ(link.txBuf[36], 0xEE);
     EXPECT_EQ(link.txBuf[4095], 0xEE);
@@ -42,11 +44,8 @@ TEST(FillTxBuf, CarriesUmSlopeOfPara1LowWordFirst) {
 
     FillTxBuf(link, 1, 1, link.dataWords);
 
-    EXPECT_EQ(link.txBuf[2], 0x00);
-    EXPECT_EQ(link.txBuf[3], 0x01);
-    EXPECT_EQ(link.txBuf[5], 0x01);
-    const std::vector<std::uint8_t> slope{link.txBuf.begin() + 28, link.txBuf.begin() + 32};
-    EXPECT_EQ(slope, (std::vector<std::uint8_t>{0x11, 0x70, 0x00, 0x01}));
+    EXPECT_EQ(txBytes(link, 2, 6), (std::vector<std::uint8_t>{0x00, 0x01, 0x00, 0x01}));
+    EXPECT_EQ(txBytes(link, 28, 32), (std::vector<std::uint8_t>{0x11, 0x70, 0x00, 0x01}));
 }
 
 // A reply frame with the given code in word 1; word i (i >= 2) holds 0x0100 + i.
@@ -64,6 +63,13 @@ TEST(GetRxBuf36, RawDataAndRecordRepliesFillAllSixteenWords) {
         EXPECT_EQ(GetRxBuf36(link), kind) << "reply code " << code;
         for (int i = 0; i < 16; ++i) EXPECT_EQ(link.dataWords[i], 0x102 + i) << "entry " << i;
     }
+    // High byte first, checked against raw bytes.
+    LinkState link;
+    link.rxBuf[3] = 0x08;
+    link.rxBuf[4] = 0x12;
+    link.rxBuf[5] = 0x34;
+    ASSERT_EQ(GetRxBuf36(link), 8);
+    EXPECT_EQ(link.dataWords[0], 0x1234);
 }
 
 TEST(GetRxBuf36, AnyOtherCodeIsAnEchoWithoutWordTwo) {
@@ -77,19 +83,6 @@ TEST(GetRxBuf36, AnyOtherCodeIsAnEchoWithoutWordTwo) {
         EXPECT_EQ(link.dataWords[15], 0x7777);
         EXPECT_EQ(frameWord(link.rxBuf, 2), 0x102);  // still readable in the reply buffer
     }
-}
-
-TEST(GetRxBuf36, DecodesHighByteFirst) {
-    LinkState link;
-    link.rxBuf[2] = 0x00;
-    link.rxBuf[3] = 0x08;
-    link.rxBuf[4] = 0x12;
-    link.rxBuf[5] = 0x34;
-    link.rxBuf[34] = 0xFE;
-    link.rxBuf[35] = 0xDC;
-    ASSERT_EQ(GetRxBuf36(link), 8);
-    EXPECT_EQ(link.dataWords[0], 0x1234);
-    EXPECT_EQ(link.dataWords[15], 0xFEDC);
 }
 
 }  // namespace

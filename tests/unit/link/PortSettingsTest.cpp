@@ -1,3 +1,5 @@
+// Serial port settings: error texts, baud rates, the map of COM numbers to devices.
+
 #include <gtest/gtest.h>
 
 #include "core/link/PortMap.h"
@@ -7,14 +9,12 @@ namespace korvo {
 namespace {
 
 TEST(PortSettings, ErrorTextsAreFixed) {
-    EXPECT_EQ(rs232ErrorText(-1), QStringLiteral("Unknown system error"));
-    EXPECT_EQ(rs232ErrorText(-2), QStringLiteral("Invalid port number"));
-    EXPECT_EQ(rs232ErrorText(-3), QStringLiteral("Port is not open"));
-    EXPECT_EQ(rs232ErrorText(-4), QStringLiteral("Unknown I/0 error"));
-    EXPECT_EQ(rs232ErrorText(-6), QStringLiteral("No serial port found"));
-    EXPECT_EQ(rs232ErrorText(-7), QStringLiteral("Cannot open port"));
-    EXPECT_EQ(rs232ErrorText(-13), QStringLiteral("Invalid parameter"));
-    EXPECT_EQ(rs232ErrorText(-99), QStringLiteral("Timeout"));
+    const std::pair<int, const char*> texts[] = {
+        {-1, "Unknown system error"}, {-2, "Invalid port number"},
+        {-3, "Port is not open"},     {-4, "Unknown I/0 error"},
+        {-6, "No serial port found"}, {-7, "Cannot open port"},
+        {-13, "Invalid parameter"},   {-99, "Timeout"}};
+    for (const auto& [code, text] : texts) EXPECT_EQ(rs232ErrorText(code), QString(text)) << code;
     for (const int other : {-5, -8, -12, -14, -98, -100})
         EXPECT_EQ(rs232ErrorText(other), QStringLiteral("RS-232 error!")) << other;
 }
