@@ -2,123 +2,93 @@
 // and files that cannot be written or hold nonsense.
 
 #include "app/MainCommands.h"
-#include "support/ScopeFixture.h"
+#include "support/GuiFixture.h"
 
 namespace korvo::test {
 namespace {
 
 using namespace ids;
 
-const QString kSendTitle = QStringLiteral("KORVO-KM-Series Parameter File");
-const QString kGetTitle = QStringLiteral("KORVO-KM-Series-Parameter-File");
+const QString kSendTitle = "KORVO-KM-Series Parameter File";
+const QString kGetTitle = "KORVO-KM-Series-Parameter-File";
+const QString kFile = "KORVO-PARA.ini";
 
-QByteArray readAll(const QString& path) {
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
-
-void writeAll(const QString& path, const QByteArray& bytes) {
-    QFile f(path);
-    ASSERT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
-    f.write(bytes);
-}
-
-class ScopeParamFileTest : public ScopeWindowTest {
+class ScopeParamFileTest : public ScopeAppTest {
 protected:
     void SetUp() override {
         launch();
         if (HasFatalFailure()) return;
         ui().click(mainPanel(), MAIN_FILE);
         ASSERT_EQ(app().state.memoryTarget, 3);
-        path = dir.file(QStringLiteral("KORVO-PARA.ini"));
     }
-    QString path;
+    void send(ui::FileChoice choice, int confirm = -1) {
+        popups->expectFile(kSendTitle, std::move(choice));
+        if (confirm >= 0)
+            popups->expectConfirm("ATTENTION!", "Parameter-File already exists - overwrite ?",
+                                  confirm == 1);
+        ui().click(mainPanel(), MAIN_SEND);
+    }
+    void get(ui::FileChoice choice) {
+        popups->expectFile(kGetTitle, std::move(choice));
+        ui().click(mainPanel(), MAIN_GET);
+    }
 };
 
-TEST_F(ScopeParamFileTest, SaveIntoANewFileWritesAtOnceFromThePanels) {
+TEST_F(ScopeParamFileTest, SaveIntoANewFileWritesAtOnceAndAnExistingOneAfterAsking) {
     ui().setInt(panels().para2, P2_POWER, 345);
-    popups->expectFile(kSendTitle, {ui::FileChoice::New, path});
-
-    ui().click(mainPanel(), MAIN_SEND);
-
+    send({ui::FileChoice::New, dir.file(kFile)});
     ASSERT_EQ(popups->shown().size(), 1u);
     EXPECT_EQ(popups->shown()[0].directory, dir.path());
-    EXPECT_EQ(popups->shown()[0].defaultName, QStringLiteral("KORVO-PARA.ini"));
-    EXPECT_EQ(popups->shown()[0].filter, QStringLiteral("*.ini"));
-    EXPECT_TRUE(readAll(path).startsWith("[PARA0]\r\nPower = 345\r\nPower-Mode = 1\r\n"));
-    EXPECT_EQ(mainStatus(), QStringLiteral("Parameter saved to file!"));
-}
+    EXPECT_EQ(popups->shown()[0].defaultName, kFile);
+    EXPECT_EQ(popups->shown()[0].filter, "*.ini");
+    EXPECT_TRUE(dir.read(kFile).startsWith("[PARA0]\r\nPower = 345\r\nPower-Mode = 1\r\n"));
+    EXPECT_EQ(mainStatus(), "Parameter saved to file!");
+    EXPECT_EQ(ui().ctrl(mainPanel(), MAIN_STATUS)->toolTip(), dir.file(kFile));
+    ShowMainStatus(app(), "Timeout-RS-232...");  // a later status has no file behind it
+    EXPECT_TRUE(ui().ctrl(mainPanel(), MAIN_STATUS)->toolTip().isEmpty());
 
-TEST_F(ScopeParamFileTest, SaveIntoAnExistingFileAsksFirst) {
-    const QString question = QStringLiteral("Parameter-File already exists - overwrite ?");
-    writeAll(path, "old contents\r\n");
+    dir.write(kFile, "old contents\r\n");
+    send({ui::FileChoice::Existing, dir.file(kFile)}, 0);
+    EXPECT_EQ(dir.read(kFile), "old contents\r\n");
+    EXPECT_EQ(mainStatus(), "Parameter not saved to file!");
 
-    popups->expectFile(kSendTitle, {ui::FileChoice::Existing, path});
-    popups->expectConfirm(QStringLiteral("ATTENTION!"), question, false);
-    ui().click(mainPanel(), MAIN_SEND);
-    EXPECT_EQ(readAll(path), QByteArray("old contents\r\n"));
-    EXPECT_EQ(mainStatus(), QStringLiteral("Parameter not saved to file!"));
-
-    popups->expectFile(kSendTitle, {ui::FileChoice::Existing, path});
-    popups->expectConfirm(QStringLiteral("ATTENTION!"), question, true);
-    ui().click(mainPanel(), MAIN_SEND);
-    EXPECT_TRUE(readAll(path).startsWith("[PARA0]\r\n"));
-    EXPECT_EQ(mainStatus(), QStringLiteral("Parameter saved to file!"));
+    send({ui::FileChoice::Existing, dir.file(kFile)}, 1);
+    EXPECT_TRUE(dir.read(kFile).startsWith("[PARA0]\r\n"));
+    EXPECT_EQ(mainStatus(), "Parameter saved to file!");
 }
 
 TEST_F(ScopeParamFileTest, CancelledOrFailedSavingSaysSo) {
-    popups->expectFile(kSendTitle, {});
-    ui().click(mainPanel(), MAIN_SEND);
-    EXPECT_EQ(mainStatus(), QStringLiteral("Parameter saving to file failed!"));
+    send({});
+    EXPECT_EQ(mainStatus(), "Parameter saving to file failed!");
 
     // A folder that does not exist stands for any place that cannot be written.
-    const QString unwritable = dir.file(QStringLiteral("no-such-folder/KORVO-PARA.ini"));
-    ShowMainStatus(app(), QStringLiteral("something else"));
-    popups->expectFile(kSendTitle, {ui::FileChoice::New, unwritable});
-    ui().click(mainPanel(), MAIN_SEND);
-    EXPECT_EQ(mainStatus(), QStringLiteral("Parameter saving to file failed!"));
-    EXPECT_FALSE(QFile::exists(unwritable));
-}
-
-TEST_F(ScopeParamFileTest, TheFileDetailOfAStatusGoesWithTheNextStatus) {
-    QWidget* statusLine = ui().ctrl(mainPanel(), MAIN_STATUS);
-    ASSERT_NE(statusLine, nullptr);
-    popups->expectFile(kSendTitle, {ui::FileChoice::New, path});
-    ui().click(mainPanel(), MAIN_SEND);
-    ASSERT_EQ(mainStatus(), QStringLiteral("Parameter saved to file!"));
-    EXPECT_EQ(statusLine->toolTip(), path);
-
-    // A later outcome, here a sensor exchange on a port without sensor, has no file behind it.
-    ui().click(mainPanel(), MAIN_RAM);
-    ui().click(mainPanel(), MAIN_SEND);
-    EXPECT_EQ(mainStatus(), QStringLiteral("Timeout-RS-232..."));
-    EXPECT_TRUE(statusLine->toolTip().isEmpty());
-}
-
-TEST_F(ScopeParamFileTest, CancelledLoadLeavesTheSetAlone) {
-    app().state.model.hardwareType = 1;
-    const ParamSet before = app().state.params;
-    popups->expectFile(kGetTitle, {});
-
-    ui().click(mainPanel(), MAIN_GET);
-
-    EXPECT_EQ(app().state.params, before);
-    EXPECT_EQ(mainStatus(), QStringLiteral("Parameter not read from file!"));
+    ShowMainStatus(app(), "something else");
+    send({ui::FileChoice::New, dir.file("no-such-folder/" + kFile)});
+    EXPECT_EQ(mainStatus(), "Parameter saving to file failed!");
+    EXPECT_FALSE(dir.exists("no-such-folder/" + kFile));
 }
 
 TEST_F(ScopeParamFileTest, LoadTakesTheFileAndTheRangesApply) {
+    dir.write(kFile, "[PARA0]\r\nTeach-Value = 700\r\n");
+    const ParamSet before = app().state.params;
+    // Before any sensor is known, and when cancelled, nothing changes.
+    get({ui::FileChoice::Existing, dir.file(kFile)});
+    EXPECT_EQ(app().state.params, before);
+    EXPECT_EQ(mainStatus(), "Parameter not read from file!");
     app().state.model.hardwareType = 1;
-    const std::uint16_t averageBefore = app().state.params.average;
-    writeAll(path,
-             "[PARA0]\r\nPower = 99999\r\nAverage = lots\r\nEval-End = 0\r\nTeach-Value = 700\r\n"
-             "this is no key line\r\n[PARA1]\r\nVideo-Thd-Fix = 5\r\num-Slope = -1294967296\r\n");
-    popups->expectFile(kGetTitle, {ui::FileChoice::Existing, path});
+    ShowMainStatus(app(), "something else");
+    get({});
+    EXPECT_EQ(app().state.params, before);
+    EXPECT_EQ(mainStatus(), "Parameter not read from file!");
 
-    ui().click(mainPanel(), MAIN_GET);
+    dir.write(kFile,
+              "[PARA0]\r\nPower = 99999\r\nAverage = lots\r\nEval-End = 0\r\nTeach-Value = 700\r\n"
+              "this is no key line\r\n[PARA1]\r\nVideo-Thd-Fix = 5\r\num-Slope = -1294967296\r\n");
+    get({ui::FileChoice::Existing, dir.file(kFile)});
 
     const ParamSet& p = app().state.params;
     EXPECT_EQ(p.teachValue, 700);
-    EXPECT_EQ(p.average, averageBefore);
+    EXPECT_EQ(p.average, before.average);
     EXPECT_EQ(p.umSlope, 3000000000u);
     // 99999 keeps its low 16 bits (34463), which the panel refresh replaces like any power
     // above 1000.
@@ -127,19 +97,7 @@ TEST_F(ScopeParamFileTest, LoadTakesTheFileAndTheRangesApply) {
     EXPECT_EQ(p.evalEnd, 256);
     EXPECT_EQ(p.videoThdFix, 10);
     EXPECT_EQ(ui().getInt(panels().para2, P2_TEACHVAL), 700);
-    EXPECT_EQ(mainStatus(), QStringLiteral("Parameter read from file!"));
-}
-
-TEST_F(ScopeParamFileTest, LoadBeforeAnySensorIsKnownChangesNothingAndSaysSo) {
-    ASSERT_EQ(app().state.model.hardwareType, 0);
-    writeAll(path, "[PARA0]\r\nTeach-Value = 700\r\n");
-    const ParamSet before = app().state.params;
-    popups->expectFile(kGetTitle, {ui::FileChoice::Existing, path});
-
-    ui().click(mainPanel(), MAIN_GET);
-
-    EXPECT_EQ(app().state.params, before);
-    EXPECT_EQ(mainStatus(), QStringLiteral("Parameter not read from file!"));
+    EXPECT_EQ(mainStatus(), "Parameter read from file!");
 }
 
 }  // namespace

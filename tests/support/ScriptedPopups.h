@@ -22,21 +22,19 @@ public:
     struct Shown {
         Kind kind = Kind::Message;
         QString title;
-        QString text;  // message and confirm
-        // file selection
-        QString directory;
-        QString defaultName;
-        QString filter;
+        QString text;                            // message and confirm
+        QString directory, defaultName, filter;  // file selection
     };
 
+    // A null text matches any text (for messages that carry the operating system's words).
     void expectMessage(const QString& title, const QString& text) {
-        queue_.push_back(Expected{Kind::Message, title, text, false, {}});
+        queue_.push_back({Kind::Message, title, text, false, {}});
     }
     void expectConfirm(const QString& title, const QString& text, bool answer) {
-        queue_.push_back(Expected{Kind::Confirm, title, text, answer, {}});
+        queue_.push_back({Kind::Confirm, title, text, answer, {}});
     }
     void expectFile(const QString& title, ui::FileChoice choice) {
-        queue_.push_back(Expected{Kind::File, title, {}, false, std::move(choice)});
+        queue_.push_back({Kind::File, title, {}, false, std::move(choice)});
     }
 
     const std::vector<Shown>& shown() const { return shown_; }
@@ -44,71 +42,64 @@ public:
     size_t pending() const { return queue_.size(); }
     void expectAllShown() {
         for (const Expected& e : queue_)
-            ADD_FAILURE() << "expected " << kindName(e.kind) << " pop-up \""
-                          << e.title.toStdString() << "\" was not shown";
+            ADD_FAILURE() << "expected " << name(e.kind) << " pop-up \"" << e.title.toStdString()
+                          << "\" was not shown";
         queue_.clear();
     }
 
     void message(const QString& title, const QString& text) override {
-        shown_.push_back(Shown{Kind::Message, title, text, {}, {}, {}});
-        take(Kind::Message, title, text);
+        take({Kind::Message, title, text, {}, {}, {}});
     }
-
     bool confirm(const QString& title, const QString& text) override {
-        shown_.push_back(Shown{Kind::Confirm, title, text, {}, {}, {}});
-        const Expected* e = take(Kind::Confirm, title, text);
+        const Expected* e = take({Kind::Confirm, title, text, {}, {}, {}});
         return e && e->answer;
     }
-
     ui::FileChoice fileSelect(const QString& directory, const QString& defaultName,
                               const QString& filter, const QString& title) override {
-        shown_.push_back(Shown{Kind::File, title, {}, directory, defaultName, filter});
-        const Expected* e = take(Kind::File, title, {});
+        const Expected* e = take({Kind::File, title, {}, directory, defaultName, filter});
         return e ? e->choice : ui::FileChoice{};
     }
 
 private:
     struct Expected {
-        Kind kind;
+        Kind kind = Kind::Message;
         QString title;
         QString text;
-        bool answer;
+        bool answer = false;
         ui::FileChoice choice;
     };
 
-    static const char* kindName(Kind k) {
-        switch (k) {
-            case Kind::Message:
-                return "message";
-            case Kind::Confirm:
-                return "confirm";
-            case Kind::File:
-                return "file selection";
-        }
-        return "?";
+    static const char* name(Kind k) {
+        static const char* const names[] = {"message", "confirm", "file selection"};
+        return names[static_cast<int>(k)];
     }
 
-    // Takes the next expectation; nullptr (and a failure) when the pop-up is not the one expected.
-    const Expected* take(Kind kind, const QString& title, const QString& text) {
+    // Records the pop-up and takes the next expectation; nullptr (and a failure) when the kind
+    // differs. A differing title or text fails too, but the queued answer still applies.
+    const Expected* take(const Shown& s) {
+        shown_.push_back(s);
+        const auto describe = [](Kind k, const QString& title, const QString& text) {
+            return std::string(name(k)) + " \"" + title.toStdString() + "\": \"" +
+                   text.toStdString() + "\"";
+        };
         if (queue_.empty()) {
-            ADD_FAILURE() << "unexpected " << kindName(kind) << " pop-up \"" << title.toStdString()
-                          << "\": \"" << text.toStdString() << "\"";
+            ADD_FAILURE() << "unexpected " << describe(s.kind, s.title, s.text);
             return nullptr;
         }
         last_ = queue_.front();
         queue_.pop_front();
-        if (last_.kind != kind || last_.title != title || last_.text != text) {
-            ADD_FAILURE() << "pop-up mismatch: expected " << kindName(last_.kind) << " \""
-                          << last_.title.toStdString() << "\": \"" << last_.text.toStdString()
-                          << "\", shown " << kindName(kind) << " \"" << title.toStdString()
-                          << "\": \"" << text.toStdString() << "\"";
-            if (last_.kind != kind) return nullptr;
+        if (last_.kind != s.kind || last_.title != s.title ||
+            (!last_.text.isNull() && last_.text != s.text)) {
+            ADD_FAILURE() << "pop-up mismatch: expected "
+                          << describe(last_.kind, last_.title, last_.text) << ", shown "
+                          << describe(s.kind, s.title, s.text);
+            if (last_.kind != s.kind) return nullptr;
         }
         return &last_;
     }
 
     std::deque<Expected> queue_;
-    Expected last_{};
+    Expected last_;
     std::vector<Shown> shown_;
 };
 
