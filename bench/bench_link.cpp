@@ -3,8 +3,11 @@
 //   bench_link [--pace] [--runs N] [--seconds S]
 //
 // 1. Raw-data exchanges (command 8) per second through the link code against an unpaced virtual
-//    sensor, next to a minimal request/reply loop over a bare pseudo-terminal pair answered by a
-//    plain echo thread: the ratio is what the port layer and the event loop cost.
+//    sensor, next to a plain POSIX client against the same kind of virtual sensor (what the
+//    sensor itself costs) and a minimal request/reply loop over a bare pseudo-terminal pair
+//    answered by a plain echo thread. Every exchange of the link empties both queues before it
+//    writes; the plain client and the second minimal loop do the same (tcflush), so the ratio
+//    against them is what the port layer and the event loop cost.
 // 2. With --pace: the same exchanges with the sensor pacing its bytes at 115200 baud, against the
 //    line's limit of 72 bytes x 10 bits per exchange = 160 exchanges per second.
 // 3. CPU time the calling thread uses while it waits 1.0 s for a reply that never comes.
@@ -27,6 +30,7 @@
 #include <thread>
 #include <vector>
 
+#include "core/link/Frame.h"
 #include "core/link/LinkState.h"
 #include "core/link/PortBank.h"
 #include "core/link/Pump.h"
@@ -116,8 +120,9 @@ bool readExactly(int fd, char* buf, int n) {
 }
 
 // The floor: 36 bytes out, 36 bytes back over a bare pseudo-terminal pair, blocking reads, an
-// echo thread on the other side.
-double minimalRate(double seconds) {
+// echo thread on the other side. With flush, both queues are emptied before each write, as
+// every exchange of the link does.
+double minimalRate(double seconds, bool flush) {
     int master = -1, slave = -1;
     if (openpty(&master, &slave, nullptr, nullptr, nullptr) != 0) return 0.0;
     makeRaw(master);
@@ -137,6 +142,7 @@ double minimalRate(double seconds) {
     const auto start = Clock::now();
     double elapsed = 0.0;
     while (elapsed < seconds) {
+        if (flush) tcflush(slave, TCIOFLUSH);
         if (::write(slave, request, 36) != 36 || !readExactly(slave, reply, 36)) break;
         ++count;
         elapsed = std::chrono::duration<double>(Clock::now() - start).count();
@@ -145,6 +151,35 @@ double minimalRate(double seconds) {
     echo.join();
     ::close(slave);
     ::close(master);
+    return elapsed > 0 ? count / elapsed : 0.0;
+}
+
+// Raw-data requests from a plain POSIX client (blocking reads, both queues emptied before each
+// write) against a virtual sensor of its own: what the sensor side costs without the link code.
+double plainClientRate(const sim::SensorConfig& config, double seconds) {
+    sim::VirtualSensor sensor(config);
+    if (!sensor.start()) return 0.0;
+    const int fd = ::open(sensor.devicePath().toLocal8Bit().constData(), O_RDWR | O_NOCTTY);
+    if (fd < 0) return 0.0;
+    makeRaw(fd);
+    LinkState link;
+    FillTxBuf(link, 8, 0, link.dataWords);
+    char reply[36];
+    int count = 0;
+    const auto start = Clock::now();
+    double elapsed = 0.0;
+    while (elapsed < seconds) {
+        tcflush(fd, TCIOFLUSH);
+        if (::write(fd, link.txBuf.data(), 36) != 36 || !readExactly(fd, reply, 36) ||
+            reply[3] != 8) {
+            count = 0;
+            break;
+        }
+        ++count;
+        elapsed = std::chrono::duration<double>(Clock::now() - start).count();
+    }
+    ::close(fd);
+    sensor.stop();
     return elapsed > 0 ? count / elapsed : 0.0;
 }
 
@@ -173,17 +208,35 @@ int main(int argc, char** argv) {
         return 1;
     }
 
-    std::vector<double> core, minimal;
+    std::vector<double> core, plain, minimal, minimalFlush;
     for (int r = 0; r < runs; ++r) {
         core.push_back(coreRate(rig, seconds));
-        minimal.push_back(minimalRate(seconds));
+        plain.push_back(plainClientRate(unpaced, seconds));
+        minimal.push_back(minimalRate(seconds, false));
+        minimalFlush.push_back(minimalRate(seconds, true));
     }
-    const double coreMedian = median(core), minimalMedian = median(minimal);
-    std::printf("raw-data exchanges/s, unpaced sensor (median of %d x %.1f s)\n", runs, seconds);
-    std::printf("  link code (PushGETRAW)          %9.0f /s\n", coreMedian);
-    std::printf("  minimal request/reply loop      %9.0f /s\n", minimalMedian);
-    std::printf("  ratio link / minimal            %9.2f\n",
-                minimalMedian > 0 ? coreMedian / minimalMedian : 0.0);
+    const double coreMedian = median(core), plainMedian = median(plain);
+    const double minimalMedian = median(minimal), flushMedian = median(minimalFlush);
+    const auto ratio = [](double a, double b) { return b > 0 ? a / b : 0.0; };
+    const auto us = [](double rate) { return rate > 0 ? 1e6 / rate : 0.0; };
+    std::printf("raw-data exchanges/s, unpaced sensor (median of %d x %.2f s)\n", runs, seconds);
+    std::printf("  link code (PushGETRAW)                   %9.0f /s %6.1f us\n", coreMedian,
+                us(coreMedian));
+    std::printf("  plain POSIX client, virtual sensor       %9.0f /s %6.1f us\n", plainMedian,
+                us(plainMedian));
+    std::printf("  minimal loop, echo thread, no flush      %9.0f /s %6.1f us\n", minimalMedian,
+                us(minimalMedian));
+    std::printf("  minimal loop + tcflush both queues       %9.0f /s %6.1f us\n", flushMedian,
+                us(flushMedian));
+    std::printf(
+        "  (the link empties both queues before every request; the plain client and\n"
+        "   the flushing minimal loop do the same)\n");
+    std::printf("  ratio link / plain client                %9.2f\n",
+                ratio(coreMedian, plainMedian));
+    std::printf("  ratio link / minimal loop + tcflush      %9.2f\n",
+                ratio(coreMedian, flushMedian));
+    std::printf("  ratio link / minimal loop, no flush      %9.2f\n",
+                ratio(coreMedian, minimalMedian));
 
     if (pace) {
         sim::SensorConfig paced;
@@ -200,9 +253,9 @@ int main(int argc, char** argv) {
         const double limit = 115200.0 / (72 * 10);
         const double m = median(rates);
         std::printf("raw-data exchanges/s, sensor paced at 115200 baud\n");
-        std::printf("  link code                       %9.1f /s\n", m);
-        std::printf("  line limit (72 bytes x 10 bits) %9.1f /s\n", limit);
-        std::printf("  ratio                           %9.2f\n", m / limit);
+        std::printf("  link code                                %9.1f /s\n", m);
+        std::printf("  line limit (72 bytes x 10 bits)          %9.1f /s\n", limit);
+        std::printf("  ratio                                    %9.2f\n", m / limit);
     }
 
     // A reply that never comes: the wait must sleep through its second.
@@ -216,8 +269,8 @@ int main(int argc, char** argv) {
         cpu.push_back(threadCpuSeconds() - c0);
     }
     std::printf("waiting for a reply that never comes (median of %zu)\n", cpu.size());
-    std::printf("  wall time                       %9.3f s\n", median(wall));
-    std::printf("  CPU time of the waiting thread  %9.2f ms (%.2f %% of the wait)\n",
+    std::printf("  wall time                                %9.3f s\n", median(wall));
+    std::printf("  CPU time of the waiting thread           %9.2f ms (%.2f %% of the wait)\n",
                 median(cpu) * 1000.0, 100.0 * median(cpu) / median(wall));
     return 0;
 }

@@ -20,7 +20,8 @@ LiveMeasurement::LiveMeasurement(std::uint16_t pixelCount, std::uint16_t videoRe
     : pixelCount_(pixelCount == 0 ? 4096 : pixelCount),
       fullScale_(static_cast<std::uint16_t>(videoResolution > 1 ? videoResolution - 1 : 255)),
       noise_(noise),
-      rng_(seed) {
+      rng_(seed),
+      profileRng_(seed ^ 0x5BD1E995u) {
     resetHold();
     advanceTo(0.0);
 }
@@ -133,7 +134,7 @@ double LiveMeasurement::brightAt(double pixel) const {
     return 0.8 * fullScale_ * (1.0 - 0.2 * u * u);
 }
 
-Profile LiveMeasurement::profile() {
+Profile LiveMeasurement::profileOf(const Edges& e) {
     const double step = pixelCount_ / 256.0;
     const double edgeWidth = step * 0.6;
     std::normal_distribution<double> noise(0.0, kNoiseShare * fullScale_);
@@ -141,14 +142,14 @@ Profile LiveMeasurement::profile() {
     for (int i = 0; i < 256; ++i) {
         const double x = i * step;
         double inside = 0.0;  // 1 where the object shades the line
-        if (edgeCount_ >= 1) {
-            const double fromLeft = 1.0 / (1.0 + std::exp(-(x - left_) / edgeWidth));
+        if (e.count >= 1) {
+            const double fromLeft = 1.0 / (1.0 + std::exp(-(x - e.left) / edgeWidth));
             const double toRight =
-                edgeCount_ >= 2 ? 1.0 / (1.0 + std::exp(-(right_ - x) / edgeWidth)) : 1.0;
+                e.count >= 2 ? 1.0 / (1.0 + std::exp(-(e.right - x) / edgeWidth)) : 1.0;
             inside = fromLeft * toRight;
         }
         double v = brightAt(x) * (1.0 - (1.0 - kDarkLevel) * inside);
-        if (noise_) v += noise(rng_);
+        if (noise_) v += noise(profileRng_);
         p[i] = clampWord(v, 0, fullScale_);
     }
     return p;

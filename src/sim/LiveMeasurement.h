@@ -47,8 +47,17 @@ public:
     std::uint16_t holdMax() const { return max_; }
     std::uint16_t holdMin() const { return min_; }
 
+    // The edges as they stand, to compute their profile later (profileOf()).
+    struct Edges {
+        std::uint16_t left = 0, right = 0, count = 0;
+    };
+    Edges edges() const { return {left_, right_, edgeCount_}; }
     // The CCD profile now (with noise when enabled).
-    Profile profile();
+    Profile profile() { return profileOf(edges()); }
+    // The CCD profile the line receiver shows with these edges (with noise when enabled). Its
+    // noise comes from a random stream of its own, so when a profile is computed does not
+    // change the edge jitter.
+    Profile profileOf(const Edges& e);
     // The profile with nothing in the light path, scaled by percent / 100: what storing the
     // automatic threshold keeps.
     Profile thresholdCurve(int percent, bool withNoise);
@@ -61,6 +70,7 @@ private:
     std::uint16_t fullScale_;
     bool noise_;
     std::mt19937 rng_;
+    std::mt19937 profileRng_;
     bool pinned_ = false;
     std::uint16_t left_ = 0, right_ = 0, edgeCount_ = 2;
     std::uint16_t max_ = 0, min_ = 0;

@@ -49,9 +49,17 @@ Reply SensorLogic::halfReply(const Request& r, const ParamHalf& half) const {
     return frame(w);
 }
 
-Reply SensorLogic::block(const Request& r) const {
+const Profile& SensorLogic::lastVideo() {
+    if (videoPending_) {
+        video_ = measurement_.profileOf(videoEdges_);
+        videoPending_ = false;
+    }
+    return video_;
+}
+
+Reply SensorLogic::block(const Request& r) {
     const std::uint16_t selector = r.data[0];
-    const Profile& source = selector == 0 ? video_ : thresholds_[selector == 2 ? 1 : 0];
+    const Profile& source = selector == 0 ? lastVideo() : thresholds_[selector == 2 ? 1 : 0];
     std::array<std::uint16_t, 64> words{};
     for (int j = 0; j < 64; ++j) {
         const int at = r.argument + j;
@@ -155,7 +163,9 @@ Reply SensorLogic::handle(const QByteArray& bytes, double seconds) {
         case 7:
             return {firmwareTextFor(config_), ReplyShape::FirmwareText};
         case 8: {
-            video_ = measurement_.profile();  // the profile that belongs to this measurement
+            // The profile that belongs to this measurement, computed when a block read wants it.
+            videoEdges_ = measurement_.edges();
+            videoPending_ = true;
             const RunRecordWords rec = measurement_.runRecord(params_);
             FrameWords w = replyHeader(8);
             for (int i = 0; i < 16; ++i) w[2 + i] = rec[i];

@@ -46,14 +46,16 @@ public:
     LiveMeasurement& measurement() { return measurement_; }
     // Threshold arrays: target 1 RAM, 2 EEPROM.
     Profile& thresholds(int target) { return thresholds_[target == 2 ? 1 : 0]; }
-    const Profile& lastVideo() const { return video_; }
+    // The profile of the last raw-data measurement, computed when first asked for: most
+    // raw-data requests are never followed by a block read.
+    const Profile& lastVideo();
     std::vector<std::uint16_t>& xflash() { return xflash_; }
 
 private:
     FrameWords echo(const Request& r) const;
     Reply frame(const FrameWords& w) const;
     Reply halfReply(const Request& r, const ParamHalf& half) const;
-    Reply block(const Request& r) const;
+    Reply block(const Request& r);
     Reply hardwareInfo() const;
     Reply calibration(const Request& r);
     Reply xflashWrite(const Request& r);
@@ -66,6 +68,8 @@ private:
     LiveMeasurement measurement_;
     std::array<Profile, 2> thresholds_{};
     Profile video_{};
+    LiveMeasurement::Edges videoEdges_{};
+    bool videoPending_ = false;  // video_ still has to be computed from videoEdges_
     std::vector<std::uint16_t> xflash_;
     bool calibrating_ = false;
 };

@@ -165,6 +165,9 @@ struct VirtualSensor::Impl {
             const ssize_t n = ::read(pty.masterFd(), buf, sizeof buf);
             if (n > 0) {
                 takeBytes(buf, static_cast<int>(n), now);
+                // A short read took all that was queued; the next poll reports any more, so the
+                // usual request costs one read rather than a second one that only says EAGAIN.
+                if (n < static_cast<ssize_t>(sizeof buf)) return;
                 continue;
             }
             if (n < 0 && errno == EINTR) continue;

@@ -1,7 +1,10 @@
 #include "core/link/ComPort.h"
 
+#include <unistd.h>
+
 #include <QTimer>
 #include <algorithm>
+#include <cerrno>
 
 #include "core/link/Frame.h"
 #include "core/link/PortSettings.h"
@@ -48,6 +51,19 @@ QString hintForOpenError(QSerialPort::SerialPortError error) {
         default:
             return {};
     }
+}
+
+// One write() of the bytes to the device; what it returns (-1 on any failure).
+ssize_t writeOnce(int fd, const std::uint8_t* data, int count) {
+    if (fd < 0) {
+        errno = EBADF;
+        return -1;
+    }
+    ssize_t n = 0;
+    do {
+        n = ::write(fd, data, static_cast<std::size_t>(count));
+    } while (n < 0 && errno == EINTR);
+    return n;
 }
 
 }  // namespace
@@ -113,9 +129,41 @@ int ComPort::flushOut() {
     return 0;
 }
 
+int ComPort::flushInThenOut() {
+    if (!isOpen()) return kErrPortNotOpen;
+    // Both directions at once: the driver empties its input queue first, then its output queue.
+    serial_->clear(QSerialPort::AllDirections);
+    return 0;
+}
+
 int ComPort::write(const std::uint8_t* data, int count) {
     if (!isOpen()) return kErrPortNotOpen;
-    const qint64 n = serial_->write(reinterpret_cast<const char*>(data), count);
+    const char* bytes = reinterpret_cast<const char*>(data);
+    if (count > 0 && serial_->bytesToWrite() > 0) {
+        // Earlier bytes still wait for room in the driver: these go out after them, sent by the
+        // serial port as soon as the driver takes more.
+        const qint64 n = serial_->write(bytes, count);
+        return n < 0 ? kErrIo : static_cast<int>(n);
+    }
+    if (count > 0) {
+        // Straight to the driver: what the serial port's flush would do too, without switching
+        // its write notification on and off around every frame (each switch wakes the event
+        // loop once more).
+        const ssize_t n = writeOnce(static_cast<int>(serial_->handle()), data, count);
+        if (n == count) return count;
+        if (n >= 0 || errno == EAGAIN || errno == EWOULDBLOCK) {
+            // The driver queue is full: the rest waits in the serial port, which sends it as soon
+            // as the driver has room. Pushing it now would only fail again, and the serial port
+            // would take that failure for a lost device.
+            const int done = n > 0 ? static_cast<int>(n) : 0;
+            const qint64 queued = serial_->write(bytes + done, count - done);
+            if (queued < 0) return done > 0 ? done : kErrIo;
+            return done + static_cast<int>(queued);
+        }
+        // Any other failure takes the serial port's own way below, which reports it (a hang-up
+        // marks the port broken).
+    }
+    const qint64 n = serial_->write(bytes, count);
     if (n < 0) return kErrIo;
     // Hand the bytes to the driver now rather than on the next event-loop pass.
     if (isOpen()) serial_->flush();

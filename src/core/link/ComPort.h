@@ -43,7 +43,10 @@ public:
     // All return a negative error code when the port is not open.
     int flushIn();   // discards every received byte, queued here or in the driver
     int flushOut();  // discards bytes not yet sent
-    // Writes and pushes the bytes out at once; returns the count accepted.
+    // flushIn() then flushOut() in a single request to the driver.
+    int flushInThenOut();
+    // Writes and pushes the bytes out at once; what a full driver queue cannot take yet follows
+    // in order as soon as it has room. Returns the count accepted.
     int write(const std::uint8_t* data, int count);
     // Reads up to count queued bytes into the start of the reply buffer and returns how many.
     // Never writes beyond the buffer: bytes past its size are read and discarded.

@@ -72,6 +72,11 @@ int PortBank::flushOut(int comNumber) {
     return p ? p->flushOut() : kErrPortNotOpen;
 }
 
+int PortBank::flushInThenOut(int comNumber) {
+    ComPort* p = port(comNumber);
+    return p ? p->flushInThenOut() : kErrPortNotOpen;
+}
+
 int PortBank::write(int comNumber, const std::uint8_t* data, int count) {
     ComPort* p = port(comNumber);
     return p ? p->write(data, count) : kErrPortNotOpen;

@@ -44,6 +44,7 @@ public:
     // The port operations by COM number; kErrPortNotOpen for a port that is not open.
     int flushIn(int comNumber);
     int flushOut(int comNumber);
+    int flushInThenOut(int comNumber);
     int write(int comNumber, const std::uint8_t* data, int count);
     int read(int comNumber, int count);
     int inQLen(int comNumber) const;

@@ -26,8 +26,7 @@ int SensorLink::sendRequest(int port, std::uint16_t code, std::uint16_t arg, Flu
             ports_.flushIn(port);
             break;
         case Flush::InThenOut:
-            ports_.flushIn(port);
-            ports_.flushOut(port);
+            ports_.flushInThenOut(port);
             break;
         case Flush::InOnly:
             ports_.flushIn(port);
@@ -44,15 +43,27 @@ int SensorLink::writeRequest(int port) {
 bool SensorLink::awaitReply(int port, int expectedKind, double start, double limit,
                             LimitRule rule) {
     const double deadline = start + limit;
+    const auto replied = [&] {
+        return expectedKind == kReplyNone ? link_.replyKind != kReplyNone
+                                          : link_.replyKind == expectedKind;
+    };
+    const auto expired = [&] {
+        const double elapsed = pump_.now() - start;
+        return rule == LimitRule::Strict ? elapsed > limit : elapsed >= limit;
+    };
+    // A reply kind set before the wait is only taken once the events already queued have run:
+    // one of them may replace it. Otherwise the first wait runs them.
+    if (replied()) pump_.processEvents();
     for (;;) {
-        pump_.processEvents();
-        const bool replied = expectedKind == kReplyNone ? link_.replyKind != kReplyNone
-                                                        : link_.replyKind == expectedKind;
-        if (replied) return true;
+        if (replied()) return true;
         // A port that is closed or has hung up cannot answer any more.
         if (!ports_.isOpen(port)) return false;
-        const double elapsed = pump_.now() - start;
-        if (rule == LimitRule::Strict ? elapsed > limit : elapsed >= limit) return false;
+        if (expired()) {
+            // A reply that came in by now still counts.
+            pump_.processEvents();
+            return replied();
+        }
+        // Runs what arrives, so the loop looks at the reply kind again right after it.
         pump_.waitForEvents(deadline);
     }
 }

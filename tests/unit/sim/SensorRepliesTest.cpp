@@ -137,6 +137,35 @@ TEST_F(SensorReplies, BlocksAre128BytesFromTheChosenArray) {
     EXPECT_EQ(word(video, 96), sensor.lastVideo()[96]);
 }
 
+TEST_F(SensorReplies, VideoBlocksShowTheLastRawDataMeasurementNotTheEdgesSince) {
+    const auto readVideo = [this] {
+        QByteArray video;
+        for (int offset : {0, 64, 128, 192}) {
+            client->send(request(9, static_cast<std::uint16_t>(offset), {0}));
+            video += client->read(128, 1000);
+        }
+        return video;
+    };
+    // Pixels 1024 and 3072 of 8192 are video samples 32 and 96.
+    sensor.setMeasurement(2048, 4096);
+    client->exchange(request(8, 0), 36);
+    sensor.setMeasurement(6000, 7000);  // the edges move before the blocks are read
+    QByteArray video = readVideo();
+    ASSERT_EQ(video.size(), 512);
+    EXPECT_LT(word(video, 96), 30);    // still the shadow of the measurement
+    EXPECT_GT(word(video, 200), 150);  // pixel 6400, lit then
+    const Profile served = sensor.lastVideo();
+    for (int i = 0; i < 256; ++i) ASSERT_EQ(word(video, i), served[i]) << i;
+
+    // The next measurement brings the next profile.
+    client->exchange(request(8, 0), 36);
+    video = readVideo();
+    ASSERT_EQ(video.size(), 512);
+    EXPECT_GT(word(video, 96), 150);
+    EXPECT_LT(word(video, 200), 30);
+    EXPECT_EQ(word(video, 200), sensor.lastVideo()[200]);
+}
+
 TEST_F(SensorReplies, RawDataAndRecordRepliesCarryThePinnedMeasurement) {
     ParamHalf h0 = sensor.ramHalf(0);
     h0[p0::kTeachValue] = 4800;
