@@ -16,8 +16,10 @@ std::array<std::uint16_t, kFrameWords> requestWords(std::uint16_t code, std::uin
 }
 }  // namespace
 
-int SensorLink::TestBUTTON(int port, std::uint16_t teachValue, std::uint16_t upperTolerance,
-                           std::uint16_t lowerTolerance) {
+// Command 16 carries the teach value as its argument and the two tolerances in words 3 and 4.
+// Both senders empty the queues, write and wait up to 0.5 s for the echo.
+bool SensorLink::exchangeTest(int port, std::uint16_t teachValue, std::uint16_t upperTolerance,
+                              std::uint16_t lowerTolerance, const QString& shownAtOnce) {
     auto words = requestWords(16, teachValue);
     words[3] = upperTolerance;
     words[4] = lowerTolerance;
@@ -29,8 +31,14 @@ int SensorLink::TestBUTTON(int port, std::uint16_t teachValue, std::uint16_t upp
     link_.replyKind = kReplyNone;
     writeRequest(port);
     const double start = pump_.now();
-    show(QStringLiteral("activating TEST ..."), StatusLine::Main);
-    const bool ok = awaitReply(port, kReplyEcho, start, kShortReplyLimit);
+    if (!shownAtOnce.isEmpty()) show(shownAtOnce, StatusLine::Main);
+    return awaitReply(port, kReplyEcho, start, kShortReplyLimit);
+}
+
+int SensorLink::TestBUTTON(int port, std::uint16_t teachValue, std::uint16_t upperTolerance,
+                           std::uint16_t lowerTolerance) {
+    const bool ok = exchangeTest(port, teachValue, upperTolerance, lowerTolerance,
+                                 QStringLiteral("activating TEST ..."));
     setStatus(ok ? QStringLiteral("TEST-BUTTON-done-ok!") : QStringLiteral("Timeout-RS-232..."));
     showStatus(StatusLine::Main);
     resumeRunLoop();
@@ -39,18 +47,7 @@ int SensorLink::TestBUTTON(int port, std::uint16_t teachValue, std::uint16_t upp
 
 int SensorLink::ActivateTeach(int port, std::uint16_t teachValue, std::uint16_t upperTolerance,
                               std::uint16_t lowerTolerance) {
-    ports_.flushIn(port);
-    ports_.flushOut(port);
-    auto words = requestWords(16, teachValue);
-    words[3] = upperTolerance;
-    words[4] = lowerTolerance;
-    link_.commandCode = 16;
-    link_.argumentWord = teachValue;
-    writeTxWords(link_, words);
-    writeRequest(port);
-    link_.replyKind = kReplyNone;
-    const double start = pump_.now();
-    const bool ok = awaitReply(port, kReplyEcho, start, kShortReplyLimit);
+    const bool ok = exchangeTest(port, teachValue, upperTolerance, lowerTolerance, QString());
     link_.setMplexStatus(ok ? QStringLiteral("TEACH-IN OK!") : QStringLiteral("Timeout RS-232!"));
     return ok ? 1 : 0;
 }

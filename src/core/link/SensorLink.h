@@ -166,6 +166,8 @@ private:
     int openAndInstall(int port, int baudIndex, int queueSize);
     int lineCheck(int port, double limit);
     int calibrationExchange(int port, std::uint16_t arg);
+    bool exchangeTest(int port, std::uint16_t teachValue, std::uint16_t upperTolerance,
+                      std::uint16_t lowerTolerance, const QString& shownAtOnce);
 
     LinkState& link_;
     PortBank& ports_;

@@ -279,22 +279,6 @@ void storeHardwareInfo(const HardwareInfo& words, ModelState& state) {
     state.pixelCount = words.pixelCount;
 }
 
-HardwareInfo hardwareInfoFromDataWords(const std::array<std::uint16_t, 16>& d) {
-    HardwareInfo info;
-    info.familyCode = d[0];
-    info.word3 = d[1];
-    info.word4 = d[2];
-    info.word5 = d[3];
-    info.pixelCount = d[4];
-    info.word7 = d[5];
-    info.word8 = d[6];
-    info.word9 = d[7];
-    info.firmwareVersion = d[8];
-    info.variantCode = d[9];
-    info.videoResolution = d[10];
-    return info;
-}
-
 std::optional<int> videoXStepFor(std::uint16_t pixelCount) {
     for (const PixelStep& entry : kPixelSteps) {
         if (entry.pixelCount == pixelCount) return entry.step;

@@ -69,12 +69,6 @@ struct ModelProfile {
 // query, also when its command echo is not 10; nothing is derived here.
 void storeHardwareInfo(const HardwareInfo& words, ModelState& state);
 
-// Reply data words (data word k = frame word k + 2) into the hardware-info record. This is the
-// layout of a 16-word decode only: the hardware query is answered by an echo reply, whose decode
-// leaves frame word 2 (the family code) out of the data-word buffer and shifts the rest by one,
-// so that reply must be read from the reply buffer's frame words 2..12 instead.
-HardwareInfo hardwareInfoFromDataWords(const std::array<std::uint16_t, 16>& dataWords);
-
 // The video x table step of a known pixel count (one of the 24 known counts), else empty.
 std::optional<int> videoXStepFor(std::uint16_t pixelCount);
 
