@@ -1,63 +1,141 @@
-#include <gtest/gtest.h>
+// Time-outs, replies of the wrong shape and lines that hang up.
 
-#include <memory>
+#include <functional>
 
 #include "LinkRig.h"
 
 namespace korvo::test {
 namespace {
 
-class Faults : public ::testing::Test {
-protected:
-    void SetUp() override {
-        rig = std::make_unique<LinkRig>();
-        rig->open();
-        rig->sensor().freezeMeasurement();
-        rig->sink.clear();
-    }
-    std::unique_ptr<LinkRig> rig;
-};
+using sim::Fault;
 
-TEST_F(Faults, LongReplyTakesTheFirstFrameAndDiscardsTheRest) {
+using Faults = OpenRig;
+
+TEST_F(Faults, ReplyWithinTheSecondIsTakenALaterOneIsNot) {
     SensorLink& s = rig->sensorLink;
-    rig->sensor().setFault(sim::Fault::LongReply, 8, 1);
+    rig->sensor().setFault(Fault::LateReply, 2, 1, 900);
+    double start = rig->pump.now();
+    EXPECT_EQ(s.GetParamHalf(kMemoryRam, 0, 1), 1);
+    EXPECT_GE(rig->since(start), 0.85);
+
+    rig->sensor().setFault(Fault::LateReply, 2, 1, 1250);
+    start = rig->pump.now();
+    const double cpuBefore = threadCpuSeconds();
+    EXPECT_EQ(s.GetParamHalf(kMemoryRam, 1, 1), -1);
+    EXPECT_GT(rig->since(start), 1.0);
+    EXPECT_LT(rig->since(start), 1.15);
+    EXPECT_LT(threadCpuSeconds() - cpuBefore, 0.1) << "the wait must sleep, not spin";
+    EXPECT_EQ(rig->link.statusText, QStringLiteral("Timeout-RS-232..."));
+
+    // The late reply is still taken in; the next exchange clears it before its own wait.
+    rig->pump.delay(0.4);
+    EXPECT_EQ(rig->link.replyKind, kReplyEcho);
+    rig->sensor().setFault(Fault::NoReply, 1, 1);
+    EXPECT_EQ(s.SendParamHalf(kMemoryRam, 0, 1), -1);
+}
+
+TEST_F(Faults, EachExchangeReportsItsOwnTimeout) {
+    SensorLink& s = rig->sensorLink;
+    const QString dots = QStringLiteral("Timeout-RS-232...");
+    const QString line = QStringLiteral("Timeout RS232-Line!");
+    struct Case {
+        int code;
+        std::function<int()> call;
+        int result;
+        int stopAfter;
+        const QString& text;
+    };
+    const Case cases[] = {
+        {8, [&] { return s.PushGETRAW(1); }, 0, kStopByUser, line},
+        {18, [&] { return s.RequestRecordSample(1); }, -1, kStopRecordTimeout, line},
+        {6, [&] { return s.TeachSetpoint(1); }, -1, kStopByUser, line},
+        {11, [&] { return s.ResetMaxMin(1); }, -1, kStopByUser, dots},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.code);
+        rig->sensor().setFault(Fault::NoReply, c.code, 1);
+        rig->link.stopFlag = kStopRunning;
+        rig->sink.clear();
+        EXPECT_EQ(c.call(), c.result);
+        EXPECT_EQ(rig->link.stopFlag, c.stopAfter);
+        EXPECT_EQ(rig->link.statusText, c.text);
+        EXPECT_TRUE(rig->sink.saw(c.text));
+    }
+    EXPECT_EQ(rig->link.replyKind, kReplyNone);  // no loop left to resume
+
+    rig->sensor().setFault(Fault::NoReply, 16, 2);
+    double start = rig->pump.now();
+    EXPECT_EQ(s.TestBUTTON(1, 512, 100, 100), 0);
+    EXPECT_GT(rig->since(start), 0.5);
+    EXPECT_LT(rig->since(start), 0.65);
+    EXPECT_EQ(rig->link.statusText, dots);
+    EXPECT_EQ(s.ActivateTeach(1, 512, 100, 100), 0);
+    EXPECT_EQ(rig->link.mplexStatusText, QStringLiteral("Timeout RS-232!"));
+
+    rig->sensor().setFault(Fault::NoReply, 5, 1);
+    start = rig->pump.now();
+    EXPECT_EQ(s.Check232Line(1), -1);
+    EXPECT_LT(rig->since(start), 0.65);
+    EXPECT_EQ(rig->link.mplexStatusText, QStringLiteral("Timeout RS-232!"));
+    EXPECT_EQ(rig->link.statusText, QStringLiteral("Timeout RS-232!"));
+
+    rig->sensor().setFault(Fault::NoReply, 13, 1);
+    rig->sink.clear();
+    EXPECT_EQ(s.ActivateAutoThdSave(1, 70, 1), -1);
+    EXPECT_EQ(rig->link.statusText, dots);
+    EXPECT_EQ(rig->sink.last(), QStringLiteral("Save auto-video-threshold..."));
+
+    rig->sensor().setFault(Fault::NoReply, 190, 1);
+    EXPECT_EQ(s.ChangeBaudRate(1, 4), 0);
+    EXPECT_TRUE(
+        rig->sink.saw(QStringLiteral("Timeout: changing RS-232-baudrate..."), StatusLine::Both));
+    EXPECT_EQ(rig->bank.port(1)->baudRate(), 19200);
+    EXPECT_TRUE(rig->bank.isOpen(1));
+}
+
+TEST_F(Faults, WrongLengthsAndMissingSync) {
+    SensorLink& s = rig->sensorLink;
+    // 40 bytes: the first frame counts, nothing of the rest reaches the next reply.
+    rig->sensor().setFault(Fault::LongReply, 8, 1);
     rig->sensor().setMeasurement(120, 340);
     ASSERT_EQ(s.PushGETRAW(1), 8);
     EXPECT_EQ(rig->link.dataWords[0], 120);
     EXPECT_EQ(rig->link.dataWords[1], 340);
     rig->pump.delay(0.05);
     EXPECT_EQ(rig->bank.inQLen(1), 0);
-    // Nothing of the 4 extra bytes reaches the next reply.
     ASSERT_EQ(s.CheckComLine(1), 1);
     EXPECT_EQ(rig->link.serialNumber, 4711);
-}
 
-TEST_F(Faults, ShortReplyTimesOutAndIsFlushedByTheNextExchange) {
-    SensorLink& s = rig->sensorLink;
-    rig->sensor().setFault(sim::Fault::ShortReply, 5, 1);
+    // 35 bytes time out and are flushed by the next exchange.
+    rig->sensor().setFault(Fault::ShortReply, 5, 1);
     EXPECT_EQ(s.CheckComLine(1), -1);
-    EXPECT_EQ(rig->link.statusText, QStringLiteral("Timeout-RS-232..."));
     EXPECT_TRUE(rig->sink.saw(QStringLiteral("Timeout-RS-232..."), StatusLine::Both));
     EXPECT_EQ(s.CheckComLine(1), 1);
     EXPECT_EQ(rig->link.statusText, QStringLiteral("Echo Check - Line Ok!   SN:4711"));
-}
 
-TEST_F(Faults, MissingSyncWordFailsTheLineChecks) {
-    SensorLink& s = rig->sensorLink;
-    rig->sensor().setFault(sim::Fault::NoSync, 5, 2);
+    rig->sensor().setFault(Fault::NoSync, 5, 2);
     EXPECT_EQ(s.CheckComLine(1), 0);
-    EXPECT_EQ(rig->link.statusText, QStringLiteral("read error - not sync byte 0xAA!"));
     EXPECT_TRUE(
         rig->sink.saw(QStringLiteral("read error - not sync byte 0xAA!"), StatusLine::Both));
     EXPECT_EQ(s.Check232Line(1), 0);
     EXPECT_EQ(rig->link.mplexStatusText, QStringLiteral("ERROR,no sync byte!"));
     EXPECT_EQ(rig->link.statusText, QStringLiteral("ERROR,no sync byte!"));
+
+    // Firmware text of 60 and of more than 72 bytes.
+    rig->sensor().setFault(Fault::ShortReply, 7, 1);
+    EXPECT_EQ(s.GetVERSIONInfo(1), 60);
+    EXPECT_TRUE(rig->link.firmwareText.startsWith(QLatin1String("KORVO-KM")));
+    rig->sensor().setFault(Fault::LongReply, 7, 1);
+    EXPECT_GE(s.GetVERSIONInfo(1), 72);
+    EXPECT_LE(rig->link.firmwareText.size(), 72);
+    EXPECT_TRUE(rig->bank.port(1)->callbackInstalled());
+    EXPECT_EQ(rig->bank.inQLen(1), 0);
 }
 
 TEST_F(Faults, BlocksOfTheWrongLengthStopTheRun) {
     SensorLink& s = rig->sensorLink;
     rig->video.video.fill(0x5555);
-    rig->sensor().setFault(sim::Fault::LongReply, 9, 1);
+    rig->sensor().setFault(Fault::LongReply, 9, 1);  // 130 bytes
     EXPECT_EQ(s.readBlockRun(1, 0), 0);
     EXPECT_EQ(rig->link.statusText, QStringLiteral("More than 64 data-words !"));
     EXPECT_EQ(rig->sensor().receivedFrames().size(), 1u);  // blocks 1..3 not requested
@@ -65,42 +143,63 @@ TEST_F(Faults, BlocksOfTheWrongLengthStopTheRun) {
     EXPECT_EQ(rig->video.video[0], 0x5555);
     EXPECT_TRUE(rig->bank.port(1)->callbackInstalled());
 
-    rig->sensor().setFault(sim::Fault::ShortReply, 9, 1);
+    rig->sensor().setFault(Fault::ShortReply, 9, 1);  // 100 bytes
     const double start = rig->pump.now();
     EXPECT_EQ(s.readBlockRun(1, 0), 0);
-    EXPECT_GT(rig->pump.now() - start, 1.0);
+    EXPECT_GT(rig->since(start), 1.0);
     EXPECT_EQ(rig->link.statusText, QStringLiteral("Timeout-RS-232 while reading 64 data-words!"));
     EXPECT_EQ(rig->video.video[63], 0x5555);
-
-    // The callback is back: frames work again.
-    EXPECT_EQ(s.PushGETRAW(1), 8);
+    EXPECT_EQ(s.PushGETRAW(1), 8);  // the callback is back
 }
 
-TEST_F(Faults, FirmwareTextOfOtherLengths) {
+TEST(FirmwareText, WithoutZeroByteEndsAfterSeventyTwo) {
+    sim::SensorConfig c;
+    c.firmwareText = QByteArray(72, 'K');
+    c.firmwareText.replace(0, 8, "KORVO-KM");
+    LinkRig rig({c});
+    rig.open();
+    EXPECT_EQ(rig.sensorLink.GetVERSIONInfo(1), 72);
+    EXPECT_EQ(rig.link.firmwareText.size(), 72);
+    EXPECT_TRUE(rig.link.firmwareText.startsWith(QLatin1String("KORVO-KMKK")));
+}
+
+TEST_F(Faults, HangUpEndsTheWaitAtOnceAndThePortCanBeOpenedAgain) {
     SensorLink& s = rig->sensorLink;
-    rig->sensor().setFault(sim::Fault::ShortReply, 7, 1);
-    EXPECT_EQ(s.GetVERSIONInfo(1), 60);
-    EXPECT_TRUE(rig->link.firmwareText.startsWith(QLatin1String("KORVO-KM")));
-    EXPECT_LE(rig->link.firmwareText.size(), 60);
+    rig->sensor().setFault(Fault::HangUp, 2, 1);
+    double start = rig->pump.now();
+    EXPECT_EQ(s.GetParamHalf(kMemoryRam, 0, 1), -1);
+    EXPECT_LT(rig->since(start), 0.3);
+    EXPECT_EQ(rig->link.statusText, QStringLiteral("Timeout-RS-232..."));
+    EXPECT_TRUE(rig->bank.isBroken(1));
+    EXPECT_FALSE(rig->bank.isOpen(1));
+    EXPECT_FALSE(rig->bank.errorDetail(1).isEmpty());
 
-    rig->sensor().setFault(sim::Fault::LongReply, 7, 1);
-    EXPECT_GE(s.GetVERSIONInfo(1), 72);
-    EXPECT_LE(rig->link.firmwareText.size(), 72);
-    EXPECT_TRUE(rig->bank.port(1)->callbackInstalled());
-    EXPECT_EQ(rig->bank.inQLen(1), 0);
-}
+    ASSERT_FALSE(rig->sensor().reopen().isEmpty());
+    rig->rewriteMap();
+    rig->open();
+    EXPECT_FALSE(rig->bank.isBroken(1));
+    EXPECT_EQ(s.CheckComLine(1), 1);
 
-TEST_F(Faults, FirmwareTextWithoutZeroByteEndsAfterSeventyTwo) {
-    LinkRig own([] {
-        sim::SensorConfig c;
-        c.firmwareText = QByteArray(72, 'K');
-        c.firmwareText.replace(0, 8, "KORVO-KM");
-        return std::vector<sim::SensorConfig>{c};
-    }());
-    own.open();
-    EXPECT_EQ(own.sensorLink.GetVERSIONInfo(1), 72);
-    EXPECT_EQ(own.link.firmwareText.size(), 72);
-    EXPECT_TRUE(own.link.firmwareText.startsWith(QLatin1String("KORVO-KMKK")));
+    // No event runs between the hang-up and the request: the write itself meets the dead line.
+    rig->sensor().hangUp();
+    start = rig->pump.now();
+    EXPECT_EQ(s.PushGETRAW(1), 0);
+    EXPECT_LT(rig->since(start), 0.3);
+    EXPECT_TRUE(rig->bank.isBroken(1));
+    EXPECT_FALSE(rig->bank.isOpen(1));
+
+    // Hung up while idle: every later exchange fails at once.
+    ASSERT_FALSE(rig->sensor().reopen().isEmpty());
+    rig->rewriteMap();
+    rig->open();
+    rig->sensor().hangUp();
+    rig->pump.delay(0.2);
+    EXPECT_TRUE(rig->bank.isBroken(1));
+    start = rig->pump.now();
+    EXPECT_EQ(s.PushGETRAW(1), 0);
+    EXPECT_EQ(s.GetVERSIONInfo(1), 0);
+    EXPECT_EQ(s.readBlockRun(1, 0), 0);
+    EXPECT_LT(rig->since(start), 0.2);
 }
 
 }  // namespace

@@ -1,6 +1,10 @@
 #include "LinkRig.h"
 
-#include <gtest/gtest.h>
+#include <fcntl.h>
+#include <pty.h>
+#include <sys/resource.h>
+#include <termios.h>
+#include <unistd.h>
 
 namespace korvo::test {
 
@@ -43,10 +47,52 @@ QByteArray LinkRig::takeRequest(int index) {
     return frames.empty() ? QByteArray() : frames.back().bytes;
 }
 
+void BarePty::SetUp() {
+    char name[128] = {};
+    ASSERT_EQ(openpty(&master, &keeper, name, nullptr, nullptr), 0);
+    termios t{};
+    tcgetattr(master, &t);
+    cfmakeraw(&t);
+    tcsetattr(master, TCSANOW, &t);
+    ::fcntl(master, F_SETFL, ::fcntl(master, F_GETFL) | O_NONBLOCK);
+    path = QString::fromLocal8Bit(name);
+}
+
+void BarePty::TearDown() {
+    ::close(keeper);
+    ::close(master);
+}
+
+void BarePty::sensorWrites(const QByteArray& bytes) {
+    ASSERT_EQ(::write(master, bytes.constData(), bytes.size()), bytes.size());
+}
+
+QByteArray BarePty::sensorReads(int count) {
+    QByteArray got;
+    char buf[4096];
+    const double end = pump.now() + 2.0;
+    while (got.size() < count && pump.now() < end) {
+        pump.processEvents();
+        const ssize_t n = ::read(master, buf, sizeof buf);
+        if (n > 0)
+            got.append(buf, static_cast<int>(n));
+        else
+            pump.waitForEvents(pump.now() + 0.001);
+    }
+    return got;
+}
+
 QByteArray frameHex(const char* hexWords) {
     QByteArray bytes = QByteArray::fromHex(QByteArray(hexWords).replace(' ', ""));
     bytes.append(QByteArray(36 - bytes.size(), '\0'));
     return bytes;
+}
+
+double threadCpuSeconds() {
+    rusage usage{};
+    getrusage(RUSAGE_THREAD, &usage);
+    const auto sec = [](const timeval& t) { return t.tv_sec + t.tv_usec * 1e-6; };
+    return sec(usage.ru_utime) + sec(usage.ru_stime);
 }
 
 }  // namespace korvo::test

@@ -1,11 +1,13 @@
 #pragma once
-// The PC side's link code wired to virtual sensors over real pseudo-terminals: a farm of sensors
-// on COM1.., a port map in a temporary directory, and one instance of every piece of shared
-// state, as the program holds them.
+// The PC side's link code wired to virtual sensors over real pseudo-terminals, plus a bare
+// pseudo-terminal pair for tests that play the sensor's end themselves.
+
+#include <gtest/gtest.h>
 
 #include <QByteArray>
 #include <QString>
 #include <QTemporaryDir>
+#include <memory>
 #include <vector>
 
 #include "core/link/LinkState.h"
@@ -30,7 +32,7 @@ public:
         shown.push_back({text, where});
     }
     void showPortNumber(int port) override { ports.push_back(port); }
-    bool saw(const QString& text, StatusLine where) const;
+    bool saw(const QString& text, StatusLine where = StatusLine::Main) const;
     QString last() const { return shown.empty() ? QString() : shown.back().text; }
     void clear() { shown.clear(); }
 
@@ -44,13 +46,11 @@ public:
     ~LinkRig();
 
     sim::VirtualSensor& sensor(int index = 0) { return farm.sensor(index); }
-    // Opens COM com the way the connect pop-up does; asserts success.
-    void open(int com = 1, int baudIndex = 1);
-    // Points the map at the sensors' current devices (after a reopen).
-    void rewriteMap();
-    // The last request the sensor received since the previous call (waiting up to a second for
-    // one to arrive); empty when none came.
+    void open(int com = 1, int baudIndex = 1);  // asserts success
+    void rewriteMap();                          // after a sensor reopened its device
+    // The last request the sensor received since the previous call (waits up to a second).
     QByteArray takeRequest(int index = 0);
+    double since(double start) { return pump.now() - start; }
 
     QTemporaryDir dir;
     QString mapPath;
@@ -66,7 +66,37 @@ public:
     SensorLink sensorLink;
 };
 
+// One sensor on COM1, opened, with a still measurement and an empty status log.
+class OpenRig : public ::testing::Test {
+protected:
+    void SetUp() override {
+        rig = std::make_unique<LinkRig>();
+        rig->open();
+        rig->sensor().freezeMeasurement();
+        rig->sink.clear();
+    }
+    std::unique_ptr<LinkRig> rig;
+};
+
+// A raw pseudo-terminal pair; the test reads and writes the master (the sensor's end).
+class BarePty : public ::testing::Test {
+protected:
+    void SetUp() override;
+    void TearDown() override;
+    void sensorWrites(const QByteArray& bytes);
+    // Reads at the sensor's end while the pump runs, until `count` bytes or two seconds.
+    QByteArray sensorReads(int count);
+
+    int master = -1;
+    int keeper = -1;  // keeps the slave side alive while the port is closed
+    QString path;
+    LinkState link;
+    QtPump pump;
+};
+
 // A request or reply written out as hex words ("0055 0005 ..."); missing words are zero.
 QByteArray frameHex(const char* hexWords);
+// CPU seconds of the calling thread (virtual sensors run on threads of their own).
+double threadCpuSeconds();
 
 }  // namespace korvo::test

@@ -3,6 +3,7 @@
 // so the sensor is checked without any of the program's own serial code.
 
 #include <fcntl.h>
+#include <gtest/gtest.h>
 #include <poll.h>
 #include <unistd.h>
 
@@ -12,7 +13,10 @@
 #include <chrono>
 #include <cstdint>
 #include <initializer_list>
+#include <memory>
 #include <vector>
+
+#include "sim/VirtualSensor.h"
 
 namespace korvo::sim::test {
 
@@ -30,10 +34,16 @@ inline QByteArray request(std::uint16_t code, std::uint16_t argument,
     return bytes;
 }
 
-inline QByteArray bytesOf(std::initializer_list<int> values) {
-    QByteArray out;
-    for (int v : values) out.append(static_cast<char>(v));
-    return out;
+// Bytes written out in hex ("00AA 0005 ..."), padded with zero bytes to `size`.
+inline QByteArray hexBytes(QByteArray hex, int size = 36) {
+    QByteArray bytes = QByteArray::fromHex(hex.replace(' ', ""));
+    if (bytes.size() < size) bytes.append(QByteArray(size - bytes.size(), '\0'));
+    return bytes;
+}
+
+// A reply echoes a request's words behind the sync word 0x00AA.
+inline QByteArray echoOf(const QByteArray& req) {
+    return QByteArray(req).replace(0, 2, QByteArray::fromHex("00AA"));
 }
 
 inline std::uint16_t word(const QByteArray& bytes, int index) {
@@ -88,7 +98,7 @@ public:
         return out;
     }
 
-    // Everything that arrives within `ms` (for replies that must not come, or come too long).
+    // Everything that arrives within `ms`.
     QByteArray readFor(int ms) { return read(1 << 20, ms); }
 
     QByteArray exchange(const QByteArray& req, int replyBytes, int timeoutMs = 1000) {
@@ -101,6 +111,24 @@ public:
 private:
     int fd_ = -1;
     bool hungUp_ = false;
+};
+
+// A quiet sensor (no noise, no records of its own), started, with a client on its line.
+class SensorOnLine : public ::testing::Test {
+protected:
+    static SensorConfig quietConfig() {
+        SensorConfig c;
+        c.noise = false;
+        c.recordPeriodMs = 0;
+        return c;
+    }
+    void SetUp() override {
+        ASSERT_TRUE(sensor.start()) << sensor.errorText().toStdString();
+        client = std::make_unique<LineClient>(sensor.devicePath());
+        ASSERT_TRUE(client->isOpen());
+    }
+    VirtualSensor sensor{quietConfig()};
+    std::unique_ptr<LineClient> client;
 };
 
 }  // namespace korvo::sim::test

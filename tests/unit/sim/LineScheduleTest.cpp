@@ -62,16 +62,6 @@ TEST(LineSchedule, PacedBytesNeverLeaveBeforeTheirTime) {
     EXPECT_LT(wakes, 12);
 }
 
-TEST(LineSchedule, SlowLineStillSendsEachByteOnTime) {
-    const Clock::time_point t0 = Clock::now();
-    const Clock::duration b = byteTime(9600);  // about 1 ms a byte
-    LineSchedule line;
-    line.queue(frame(0x40), t0, 9600);
-    EXPECT_LE(line.nextDue(), t0 + b + std::chrono::milliseconds(1));
-    EXPECT_EQ(send(line, t0 + b * 3).size(), 3);
-    EXPECT_TRUE(line.due(t0 + b * 4 - nanoseconds(1)).isEmpty());
-}
-
 TEST(LineSchedule, AReplyWaitsForTheOneBeforeUnpacedGoesAtOnce) {
     const Clock::time_point t0 = Clock::now();
     const Clock::duration b = byteTime(115200);

@@ -9,19 +9,15 @@ namespace korvo::sim {
 namespace {
 
 TEST(SensorModel, PixelCountsOfTheModelRows) {
-    EXPECT_EQ(modelPixelCount(1, 80, 310), 4096);
-    EXPECT_EQ(modelPixelCount(1, 80, 312), 8192);
-    EXPECT_EQ(modelPixelCount(4, 60, 315), 2048);
-    EXPECT_EQ(modelPixelCount(4, 60, 316), 4096);
-    EXPECT_EQ(modelPixelCount(4, 20162, 318), 1792);
-    EXPECT_EQ(modelPixelCount(6, 20280, 318), 16384);
-    EXPECT_EQ(modelPixelCount(102, 510, 318), 768);
-    EXPECT_EQ(modelPixelCount(103, 750, 310), 2360);
-    EXPECT_EQ(modelPixelCount(103, 750, 313), 4720);
-    EXPECT_EQ(modelPixelCount(103, 750, 316), 9216);
-    EXPECT_EQ(modelPixelCount(104, 21000, 315), 6144);
-    EXPECT_EQ(modelPixelCount(5, 1, 318), 4096);  // unknown family
-
+    const struct {
+        int family, variant, firmware, pixels;
+    } rows[] = {{1, 80, 310, 4096},    {1, 80, 312, 8192},      {4, 60, 315, 2048},
+                {4, 60, 316, 4096},    {4, 20162, 318, 1792},   {6, 20280, 318, 16384},
+                {102, 510, 318, 768},  {103, 750, 310, 2360},   {103, 750, 313, 4720},
+                {103, 750, 316, 9216}, {104, 21000, 315, 6144}, {5, 1, 318, 4096}};
+    for (const auto& r : rows)
+        EXPECT_EQ(modelPixelCount(r.family, r.variant, r.firmware), r.pixels)
+            << r.family << "/" << r.variant << " " << r.firmware;
     SensorConfig c;
     c.pixelCount = 3000;  // an explicit count wins
     EXPECT_EQ(effectivePixelCount(c), 3000);
@@ -35,37 +31,23 @@ TEST(SensorModel, FirmwareTextIsPaddedOrCutTo72Bytes) {
     c.serial = 7;
     c.firmwareId = "KORVO-GX";
     QByteArray expected("KORVO-GX-75-CL V3.10 VIRTUAL SN7");
-    expected.append(72 - expected.size(), '\0');
-    EXPECT_EQ(firmwareTextFor(c), expected);
-
+    EXPECT_EQ(firmwareTextFor(c), expected + QByteArray(72 - expected.size(), '\0'));
     c.firmwareText = QByteArray(80, 'x');
     EXPECT_EQ(firmwareTextFor(c), QByteArray(72, 'x'));
+}
+
+bool parse(const char* line, SimOptions* o, QString* error) {
+    return parseSimOptions(QString::fromLatin1(line).split(' '), o, error);
 }
 
 TEST(SimOptions, ModelsAndIdsRepeatTheLastOneGiven) {
     SimOptions o;
     QString error;
-    ASSERT_TRUE(parseSimOptions({"korvo-sim",
-                                 "--count",
-                                 "3",
-                                 "--first-com",
-                                 "4",
-                                 "--model",
-                                 "1:80:310",
-                                 "--model",
-                                 "6:20280:318:16384:1024",
-                                 "--id",
-                                 "RMZ12",
-                                 "--serial",
-                                 "100",
-                                 "--pace",
-                                 "--baud",
-                                 "38400",
-                                 "--latency-ms",
-                                 "16",
-                                 "--map",
-                                 "/tmp/x.map"},
-                                &o, &error))
+    ASSERT_TRUE(
+        parse("korvo-sim --count 3 --first-com 4 --model 1:80:310 --model "
+              "6:20280:318:16384:1024 --id RMZ12 --serial 100 --pace --baud 38400 "
+              "--latency-ms 16 --map /tmp/x.map",
+              &o, &error))
         << error.toStdString();
     ASSERT_EQ(o.sensors.size(), 3u);
     EXPECT_EQ(o.firstCom, 4);
@@ -81,21 +63,17 @@ TEST(SimOptions, ModelsAndIdsRepeatTheLastOneGiven) {
     EXPECT_EQ(o.sensors[2].baud, 38400);
     EXPECT_EQ(o.sensors[2].latencyMs, 16);
 
-    ASSERT_TRUE(parseSimOptions({"korvo-sim", "--count", "1"}, &o, &error));
+    ASSERT_TRUE(parse("korvo-sim --count 1", &o, &error));
     EXPECT_EQ(o.sensors[0].firmwareId, "KORVO-KM");
     EXPECT_EQ(o.sensors[0].variant, 80);
     EXPECT_TRUE(o.mapPath.isEmpty());
-}
 
-TEST(SimOptions, BadInputIsRefused) {
-    SimOptions o;
-    QString error;
-    EXPECT_FALSE(parseSimOptions({"korvo-sim"}, &o, &error));
-    EXPECT_FALSE(parseSimOptions({"korvo-sim", "--count", "0"}, &o, &error));
-    EXPECT_FALSE(parseSimOptions({"korvo-sim", "--count", "2", "--model", "1:80"}, &o, &error));
-    EXPECT_FALSE(parseSimOptions({"korvo-sim", "--count", "2", "--baud", "12345"}, &o, &error));
-    EXPECT_FALSE(parseSimOptions({"korvo-sim", "--count", "2", "--bogus"}, &o, &error));
-    EXPECT_FALSE(error.isEmpty());
+    for (const char* bad : {"korvo-sim", "korvo-sim --count 0", "korvo-sim --count 2 --model 1:80",
+                            "korvo-sim --count 2 --baud 12345", "korvo-sim --count 2 --bogus"}) {
+        error.clear();
+        EXPECT_FALSE(parse(bad, &o, &error)) << bad;
+        EXPECT_FALSE(error.isEmpty()) << bad;
+    }
 }
 
 }  // namespace

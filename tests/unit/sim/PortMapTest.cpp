@@ -1,21 +1,15 @@
 // The port map: our lines in and out, everybody else's lines untouched; the farm and the program.
 
 #include <gtest/gtest.h>
-#include <signal.h>
-#include <spawn.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
 #include <QDir>
 #include <QFile>
+#include <QProcess>
 #include <QTemporaryDir>
 #include <filesystem>
 
 #include "LineClient.h"
 #include "sim/PortMap.h"
-#include "sim/SensorFarm.h"
-
-extern char** environ;
 
 namespace korvo::sim {
 namespace {
@@ -66,29 +60,6 @@ TEST(PortMap, MissingFileIsCreatedAndLinesParse) {
     EXPECT_FALSE(parsePortMapLine("# COM2 = /dev/x", &e));
 }
 
-TEST(SensorFarm, WritesOneLinePerSensorAndRemovesThemOnDestruction) {
-    QTemporaryDir dir;
-    const QString path = dir.filePath("COMPORTS.map");
-    writeAll(path, "COM1 = /dev/ttyS0\n");
-    {
-        SensorFarm farm;
-        SensorConfig c;
-        c.recordPeriodMs = 0;
-        farm.add(c);
-        c.serial = 99;
-        farm.add(c);
-        ASSERT_TRUE(farm.start());
-        ASSERT_TRUE(farm.writePortMap(path, 2));
-        const QByteArray expected =
-            "COM1 = /dev/ttyS0\nCOM2 = " + farm.sensor(0).devicePath().toLocal8Bit() +
-            "\nCOM3 = " + farm.sensor(1).devicePath().toLocal8Bit() + "\n";
-        EXPECT_EQ(readAll(path), expected);
-        test::LineClient client(farm.sensor(1).devicePath());
-        EXPECT_EQ(test::word(client.exchange(test::request(5, 0), 36), 2), 99);
-    }
-    EXPECT_EQ(readAll(path), "COM1 = /dev/ttyS0\n");
-}
-
 // korvo-sim sits beside this test program in the build's program directory.
 QString simProgram() {
     return QString::fromStdString(
@@ -102,47 +73,26 @@ TEST(SimProgram, ServesUntilSigtermThenRemovesItsLines) {
     const QString map = dir.filePath("COMPORTS.map");
     writeAll(map, "COM1 = /dev/ttyS0\nCOM6 = /dev/stale\n");
 
-    int out[2];
-    ASSERT_EQ(::pipe(out), 0);
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_adddup2(&actions, out[1], 1);
-    posix_spawn_file_actions_addclose(&actions, out[0]);
-    const QByteArray exe = program.toLocal8Bit(), mapArg = map.toLocal8Bit();
-    const char* argv[] = {exe.constData(), "--count",          "2",        "--first-com", "5",
-                          "--map",         mapArg.constData(), "--serial", "300",         nullptr};
-    pid_t pid = 0;
-    ASSERT_EQ(
-        posix_spawn(&pid, exe.constData(), &actions, nullptr, const_cast<char**>(argv), environ),
-        0);
-    posix_spawn_file_actions_destroy(&actions);
-    ::close(out[1]);
-
+    QProcess sim;
+    sim.start(program, {"--count", "2", "--first-com", "5", "--map", map, "--serial", "300"});
+    ASSERT_TRUE(sim.waitForStarted());
     // Two "COM<n> <path>" lines, then it serves.
     QByteArray printed;
-    char buf[256];
-    while (printed.count('\n') < 2) {
-        const ssize_t n = ::read(out[0], buf, sizeof buf);
-        if (n <= 0) break;
-        printed.append(buf, static_cast<int>(n));
-    }
-    ::close(out[0]);
+    while (printed.count('\n') < 2 && sim.waitForReadyRead(5000)) printed += sim.readAll();
     const QList<QByteArray> lines = printed.trimmed().split('\n');
     ASSERT_EQ(lines.size(), 2) << printed.toStdString();
     ASSERT_TRUE(lines[1].startsWith("COM6 /dev/"));
-    const QString com6 = QString::fromLocal8Bit(lines[1].mid(5));
-    EXPECT_EQ(readAll(map), "COM1 = /dev/ttyS0\nCOM6 = " + com6.toLocal8Bit() +
-                                "\nCOM5 = " + lines[0].mid(5) + "\n");
+    const QByteArray com6 = lines[1].mid(5);
+    EXPECT_EQ(readAll(map),
+              "COM1 = /dev/ttyS0\nCOM6 = " + com6 + "\nCOM5 = " + lines[0].mid(5) + "\n");
     {
-        test::LineClient client(com6);
+        test::LineClient client(QString::fromLocal8Bit(com6));
         EXPECT_EQ(test::word(client.exchange(test::request(5, 0), 36), 2), 301);
     }
-
-    ASSERT_EQ(::kill(pid, SIGTERM), 0);
-    int status = 0;
-    ASSERT_EQ(::waitpid(pid, &status, 0), pid);
-    ASSERT_TRUE(WIFEXITED(status));
-    EXPECT_EQ(WEXITSTATUS(status), 0);
+    sim.terminate();  // SIGTERM
+    ASSERT_TRUE(sim.waitForFinished(5000));
+    EXPECT_EQ(sim.exitStatus(), QProcess::NormalExit);
+    EXPECT_EQ(sim.exitCode(), 0);
     EXPECT_EQ(readAll(map), "COM1 = /dev/ttyS0\n");
 }
 

@@ -1,0 +1,179 @@
+// The port layer and the pump's waits, with the test playing the sensor's end of the line.
+
+#include <unistd.h>
+
+#include <QObject>
+#include <QTimer>
+#include <chrono>
+#include <thread>
+
+#include "LinkRig.h"
+#include "core/link/ComPort.h"
+#include "core/link/PortSettings.h"
+
+namespace korvo::test {
+namespace {
+
+using std::chrono::milliseconds;
+
+TEST_F(BarePty, FullQueueDoesNotLeaveThePortDeaf) {
+    ComPort port(1, link);
+    ASSERT_EQ(port.open(path, 19200, 64), 0);
+    sensorWrites(QByteArray(200, 'x'));  // more than the queue holds, nobody takes frames
+    pump.delay(0.1);
+    EXPECT_EQ(port.inQLen(), 64);
+    EXPECT_EQ(port.read(port.inQLen()), 64);
+    port.flushIn();
+    port.installCallback(true);
+    sensorWrites(frameHex("00AA 0008 1234"));
+    pump.delay(0.1);
+    EXPECT_EQ(link.replyKind, kReplyRawData);
+    EXPECT_EQ(link.dataWords[0], 0x1234);
+}
+
+TEST_F(BarePty, ReadNeverRunsPastTheReplyBuffer) {
+    ComPort port(1, link);
+    ASSERT_EQ(port.open(path, 115200, 8192), 0);
+    QByteArray stream(5000, 'a');
+    stream[4095] = 'z';
+    stream[4096] = 'q';
+    sensorWrites(stream);
+    pump.delay(0.2);
+    ASSERT_EQ(port.inQLen(), 5000);
+    EXPECT_EQ(port.read(5000), kLinkBufferSize);
+    EXPECT_EQ(link.rxBuf[4095], 'z');
+    EXPECT_EQ(port.inQLen(), 0);  // the rest is discarded, not left for the next reply
+}
+
+TEST_F(BarePty, CallbackTakesOneFrameAndDiscardsTheRest) {
+    ComPort port(1, link);
+    ASSERT_EQ(port.open(path, 19200, 1024), 0);
+    port.installCallback(true);
+    sensorWrites(frameHex("00AA 0013 0001 0002") + QByteArray("tail"));
+    pump.delay(0.1);
+    EXPECT_EQ(link.replyKind, kReplyRecord);
+    EXPECT_EQ(link.receiveFlag, 1);
+    EXPECT_EQ(link.dataWords[0], 1);
+    EXPECT_EQ(port.inQLen(), 0);
+
+    link.replyKind = kReplyNone;  // fewer than 36 bytes raise nothing
+    sensorWrites(QByteArray(35, '\0'));
+    pump.delay(0.1);
+    EXPECT_EQ(link.replyKind, kReplyNone);
+    EXPECT_EQ(port.inQLen(), 35);
+}
+
+TEST_F(BarePty, FramesBeyondAFullDriverQueueStillLeaveInOrder) {
+    ComPort port(1, link);
+    ASSERT_EQ(port.open(path, 115200, 4096), 0);
+    // Far more than the driver holds is written while nobody reads; then the sensor takes some
+    // bytes, so the driver has room before the port sent what waits: later frames must not
+    // overtake it.
+    QByteArray sent;
+    std::uint8_t frame[kFrameBytes] = {};
+    const auto writeFrames = [&](int from, int to) {
+        for (int i = from; i < to; ++i) {
+            frame[0] = static_cast<std::uint8_t>(i >> 8);
+            frame[1] = static_cast<std::uint8_t>(i & 0xFF);
+            frame[35] = static_cast<std::uint8_t>(i * 7);
+            ASSERT_EQ(port.write(frame, kFrameBytes), kFrameBytes) << "frame " << i;
+            sent.append(reinterpret_cast<const char*>(frame), kFrameBytes);
+        }
+    };
+    writeFrames(0, 3000);
+    QByteArray got(8192, '\0');
+    const ssize_t early = ::read(master, got.data(), got.size());
+    ASSERT_GT(early, 0);
+    got.resize(static_cast<int>(early));
+    std::this_thread::sleep_for(milliseconds(20));
+    writeFrames(3000, 6000);
+    got += sensorReads(sent.size() - got.size());
+    ASSERT_EQ(got.size(), sent.size());
+    EXPECT_TRUE(got == sent) << "bytes arrived out of order";
+    EXPECT_FALSE(port.isBroken());  // a full queue is no lost device
+    EXPECT_TRUE(port.isOpen());
+}
+
+TEST_F(BarePty, EmptyingBothQueuesDiscardsBytesWhereverTheyWait) {
+    ComPort port(1, link);
+    EXPECT_EQ(port.flushInThenOut(), kErrPortNotOpen);
+    ASSERT_EQ(port.open(path, 19200, 1024), 0);
+    sensorWrites(QByteArray(50, 'a'));  // already taken in by the port
+    pump.delay(0.05);
+    ASSERT_EQ(port.inQLen(), 50);
+    EXPECT_EQ(port.flushInThenOut(), 0);
+    EXPECT_EQ(port.inQLen(), 0);
+
+    sensorWrites(QByteArray(40, 'b'));  // still in the driver: no event has run since
+    std::this_thread::sleep_for(milliseconds(30));
+    EXPECT_EQ(port.flushInThenOut(), 0);
+    pump.delay(0.05);
+    EXPECT_EQ(port.inQLen(), 0);
+
+    port.installCallback(true);  // the next frame arrives whole
+    sensorWrites(frameHex("00AA 0008 4321"));
+    pump.delay(0.1);
+    EXPECT_EQ(link.replyKind, kReplyRawData);
+    EXPECT_EQ(link.dataWords[0], 0x4321);
+}
+
+// Waits up to `seconds`, cut short by an event due after `eventMs`.
+void waitCutShort(QtPump& pump, double seconds, int eventMs) {
+    QObject context;
+    bool fired = false;
+    QTimer::singleShot(eventMs, &context, [&fired] { fired = true; });
+    const double deadline = pump.now() + seconds;
+    while (!fired && pump.now() < deadline) pump.waitForEvents(deadline);
+    ASSERT_TRUE(fired);
+}
+
+TEST(PumpWait, EachWaitEndsByItsOwnDeadlineAndSleeps) {
+    QtPump pump;
+    for (int round = 0; round < 3; ++round) {
+        waitCutShort(pump, 0.8, 5);  // may leave a wake-up 0.8 s ahead behind
+        const double start = pump.now();
+        pump.delay(0.05);
+        EXPECT_GE(pump.now() - start, 0.05);
+        EXPECT_LT(pump.now() - start, 0.2) << "round " << round;
+    }
+    for (int i = 0; i < 20; ++i) waitCutShort(pump, 0.03 + 0.01 * i, 1);
+    const double cpuBefore = threadCpuSeconds();
+    const double start = pump.now();
+    pump.delay(0.4);
+    EXPECT_GE(pump.now() - start, 0.4);
+    EXPECT_LT(pump.now() - start, 0.5);
+    EXPECT_LT(threadCpuSeconds() - cpuBefore, 0.04) << "the wait must sleep, not spin";
+}
+
+// Replies already in the driver before a wait starts running events.
+TEST(AwaitReply, AQueuedReplyCountsAndReplacesAKindSetBeforehand) {
+    LinkRig rig;
+    rig.open();
+    const auto echoWaitsInTheDriver = [&rig] {
+        rig.sensor().clearReceivedFrames();
+        ASSERT_EQ(rig.sensorLink.sendRequest(1, 5, 0), kFrameBytes);
+        ASSERT_TRUE(rig.sensor().waitForFrames(1, 1000));
+        std::this_thread::sleep_for(milliseconds(30));
+    };
+    // As a measurement loop hands the raw-data kind back: the queued echo replaces it.
+    echoWaitsInTheDriver();
+    rig.link.replyKind = kReplyRawData;
+    double start = rig.pump.now();
+    EXPECT_FALSE(rig.sensorLink.awaitReply(1, kReplyRawData, start, 0.2));
+    EXPECT_EQ(rig.link.replyKind, kReplyEcho);
+    EXPECT_GT(rig.since(start), 0.2);
+
+    // Counted even when the limit has passed.
+    echoWaitsInTheDriver();
+    rig.link.replyKind = kReplyNone;
+    EXPECT_TRUE(rig.sensorLink.awaitReply(1, kReplyNone, rig.pump.now() - 1.0, 0.5));
+    EXPECT_EQ(rig.link.replyKind, kReplyEcho);
+
+    rig.link.replyKind = kReplyNone;  // nothing queued and the limit passed: over at once
+    start = rig.pump.now();
+    EXPECT_FALSE(rig.sensorLink.awaitReply(1, kReplyNone, start - 1.0, 0.5));
+    EXPECT_LT(rig.since(start), 0.05);
+}
+
+}  // namespace
+}  // namespace korvo::test
