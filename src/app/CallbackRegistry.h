@@ -22,9 +22,9 @@ void bindCallback(ScopeApp& app, const QString& name, AppCallback fn);
 // Every area below, in this order.
 void registerAllCallbacks(ScopeApp& app);
 
-void registerPendingCallbacks(ScopeApp& app);     // PendingCallbacks.cpp
-void registerShellCallbacks(ScopeApp& app);       // CC_PANEL, CC_PANEL_MPC
-void registerMplexPanelCallbacks(ScopeApp& app);  // enable switch, save, load
+void registerPendingCallbacks(ScopeApp& app);        // PendingCallbacks.cpp
+void registerShellCallbacks(ScopeApp& app);          // CC_PANEL, CC_PANEL_MPC
+void registerMplexPanelCallbacks(ScopeApp& app);     // enable switch, save, load
 void registerMplexSequenceCallbacks(ScopeApp& app);  // INIT, TEACH, STOP, port callbacks
 void registerHelpBoxCallbacks(ScopeApp& app);        // HelpBox.cpp: the help boxes
 void registerMainCommandCallbacks(ScopeApp& app);    // MainCommands.cpp: GET, SEND, radios, tabs

@@ -1,12 +1,12 @@
 #include "app/HelpBox.h"
 
+#include <algorithm>
+
 #include "app/CallbackRegistry.h"
 #include "app/ControlIds.h"
 #include "app/ScopeApp.h"
 #include "ui/Events.h"
 #include "ui/Platform.h"
-
-#include <algorithm>
 
 namespace korvo {
 namespace {

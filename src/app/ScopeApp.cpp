@@ -1,19 +1,19 @@
 #include "app/ScopeApp.h"
 
+#include <QDir>
+
 #include "app/CallbackRegistry.h"
 #include "app/ParamExchange.h"
 #include "core/link/PortMap.h"
 #include "ui/Platform.h"
-
-#include <QDir>
 
 namespace korvo {
 
 ScopeApp::ScopeApp(ui::Platform& platform)
     : ui(platform),
       status(platform, panels),
-      ports(state.link, QDir(platform.programDir()).absoluteFilePath(
-                            QString::fromLatin1(kPortMapFileName))),
+      ports(state.link,
+            QDir(platform.programDir()).absoluteFilePath(QString::fromLatin1(kPortMapFileName))),
       sensor(state.link, ports, pump, status, state.params, state.band, state.model, state.video) {
     state.programDir = platform.programDir();
     hooks.getEEThreshold = [this] { GetEEThreshold(*this); };

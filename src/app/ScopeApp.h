@@ -3,14 +3,14 @@
 // the objects that reach the sensors. One instance lives from start-up to the end; every
 // callback receives it. A test builds its own on a platform of its own.
 
+#include <functional>
+
 #include "app/AppState.h"
 #include "app/GuiStatusSink.h"
 #include "app/Panels.h"
 #include "core/link/PortBank.h"
 #include "core/link/Pump.h"
 #include "core/link/SensorLink.h"
-
-#include <functional>
 
 namespace korvo::ui {
 class Platform;
@@ -36,8 +36,8 @@ struct ScopeApp {
     AppState state;
     Panels panels;
     GuiStatusSink status;
-    QtPump pump;      // waits let the event loop run
-    PortBank ports;   // one serial port per COM number, delivering into state.link
+    QtPump pump;        // waits let the event loop run
+    PortBank ports;     // one serial port per COM number, delivering into state.link
     SensorLink sensor;  // the exchanges with the sensors, over ports and pump
     SensorHooks hooks;
 

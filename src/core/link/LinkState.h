@@ -4,7 +4,6 @@
 // lives for the whole program; every open port delivers into it.
 
 #include <QString>
-
 #include <array>
 #include <cstdint>
 
@@ -41,8 +40,8 @@ struct LinkState {
     int receiveFlag = 0;
     int stopFlag = kStopByUser;
 
-    std::uint16_t portNumber = 1;  // COM port number in use by the scope window
-    std::uint16_t baudIndex = 1;   // index into the baud-rate table
+    std::uint16_t portNumber = 1;         // COM port number in use by the scope window
+    std::uint16_t baudIndex = 1;          // index into the baud-rate table
     std::uint16_t blockReadSelector = 0;  // 0 video array, else threshold array
 
     QString statusText;       // outcome of the last operation, at most 72 characters

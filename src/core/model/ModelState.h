@@ -8,16 +8,16 @@
 namespace korvo {
 
 struct HardwareInfo {
-    std::uint16_t familyCode = 0;     // word 2
+    std::uint16_t familyCode = 0;  // word 2
     std::uint16_t word3 = 0;
     std::uint16_t word4 = 0;
     std::uint16_t word5 = 0;
-    std::uint16_t pixelCount = 0;     // word 6 as reported
+    std::uint16_t pixelCount = 0;  // word 6 as reported
     std::uint16_t word7 = 0;
     std::uint16_t word8 = 0;
     std::uint16_t word9 = 0;
     std::uint16_t firmwareVersion = 0;  // word 10, version x 100
-    std::uint16_t variantCode = 0;    // word 11
+    std::uint16_t variantCode = 0;      // word 11
     std::uint16_t videoResolution = 0;  // word 12
 };
 

@@ -37,7 +37,7 @@ struct ParamSet {
     std::uint16_t digitalOutMode = 0;
     std::uint16_t para10 = 0;
     std::uint16_t para11 = 0;
-    std::uint32_t umSlope = 1024;   // micrometres per pixel x 1024
+    std::uint32_t umSlope = 1024;    // micrometres per pixel x 1024
     std::uint32_t umOffset = 32767;  // micrometre offset + 32767
 
     bool operator==(const ParamSet&) const = default;
