@@ -16,6 +16,18 @@ std::array<std::uint16_t, kFrameWords> requestWords(std::uint16_t code, std::uin
 }
 }  // namespace
 
+// Writes a request laid out word by word: the command code and argument word are taken from the
+// words, both queues are emptied, the reply kind cleared. Returns the time of the write.
+double SensorLink::sendWords(int port, const std::array<std::uint16_t, kFrameWords>& words) {
+    link_.commandCode = words[1];
+    link_.argumentWord = words[2];
+    writeTxWords(link_, words);
+    ports_.flushInThenOut(port);
+    link_.replyKind = kReplyNone;
+    writeRequest(port);
+    return pump_.now();
+}
+
 // Command 16 carries the teach value as its argument and the two tolerances in words 3 and 4.
 // Both senders empty the queues, write and wait up to 0.5 s for the echo.
 bool SensorLink::exchangeTest(int port, std::uint16_t teachValue, std::uint16_t upperTolerance,
@@ -23,14 +35,7 @@ bool SensorLink::exchangeTest(int port, std::uint16_t teachValue, std::uint16_t 
     auto words = requestWords(16, teachValue);
     words[3] = upperTolerance;
     words[4] = lowerTolerance;
-    link_.commandCode = 16;
-    link_.argumentWord = teachValue;
-    writeTxWords(link_, words);
-    ports_.flushIn(port);
-    ports_.flushOut(port);
-    link_.replyKind = kReplyNone;
-    writeRequest(port);
-    const double start = pump_.now();
+    const double start = sendWords(port, words);
     if (!shownAtOnce.isEmpty()) show(shownAtOnce, StatusLine::Main);
     return awaitReply(port, kReplyEcho, start, kShortReplyLimit);
 }
@@ -55,14 +60,7 @@ int SensorLink::ActivateTeach(int port, std::uint16_t teachValue, std::uint16_t 
 int SensorLink::ClearXFLASH(int port) {
     auto words = requestWords(101, 0);
     for (int i = 3; i < kFrameWords; ++i) words[i] = kSyncWord;
-    link_.commandCode = 101;
-    link_.argumentWord = 0;
-    writeTxWords(link_, words);
-    ports_.flushIn(port);
-    ports_.flushOut(port);
-    link_.replyKind = kReplyNone;
-    writeRequest(port);
-    const double start = pump_.now();
+    const double start = sendWords(port, words);
     show(QStringLiteral("clearing X-FLASH..."), StatusLine::Main);
     const bool ok = awaitReply(port, kReplyEcho, start, kReplyLimit);
     setStatus(ok ? QStringLiteral("X-FLASH-cleared!") : QStringLiteral("Timeout-RS-232..."));
@@ -75,14 +73,7 @@ XFlashWrite SensorLink::WriteXFLASH(int port, std::uint16_t offset, std::uint16_
     auto words = requestWords(102, offset);
     words[3] = page;
     for (int i = 0; i < 8; ++i) words[4 + i] = entries[i];
-    link_.commandCode = 102;
-    link_.argumentWord = offset;
-    writeTxWords(link_, words);
-    ports_.flushIn(port);
-    ports_.flushOut(port);
-    link_.replyKind = kReplyNone;
-    writeRequest(port);
-    const double start = pump_.now();
+    const double start = sendWords(port, words);
 
     XFlashWrite outcome;
     outcome.blockStart = (static_cast<int>(page) - 2) * 256 + offset;

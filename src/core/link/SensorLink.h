@@ -11,6 +11,7 @@
 #include <optional>
 #include <span>
 
+#include "core/link/Frame.h"
 #include "core/link/LinkState.h"
 #include "core/link/PortBank.h"
 #include "core/link/Pump.h"
@@ -166,6 +167,7 @@ private:
     int openAndInstall(int port, int baudIndex, int queueSize);
     int lineCheck(int port, double limit);
     int calibrationExchange(int port, std::uint16_t arg);
+    double sendWords(int port, const std::array<std::uint16_t, kFrameWords>& words);
     bool exchangeTest(int port, std::uint16_t teachValue, std::uint16_t upperTolerance,
                       std::uint16_t lowerTolerance, const QString& shownAtOnce);
 
