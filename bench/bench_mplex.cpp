@@ -16,9 +16,9 @@
 #include <memory>
 #include <vector>
 
-#include "app/ControlIds.h"
-#include "app/ScopeApp.h"
-#include "app/Startup.h"
+#include "app/shell/ControlIds.h"
+#include "app/shell/ScopeApp.h"
+#include "app/shell/Startup.h"
 #include "sim/SensorFarm.h"
 #include "ui/Platform.h"
 #include "ui/Popups.h"

@@ -3,7 +3,7 @@
 
     python3 scripts/gen_layouts.py            write layouts/*.uir and layouts/*.bmp
     python3 scripts/gen_layouts.py --check    parse the written layouts and compare them with
-                                              src/app/ControlIds.h (ids, classes, callbacks)
+                                              src/app/shell/ControlIds.h (ids, classes, callbacks)
 
 The layout files are Qt Designer XML read by QUiLoader. The root widget is a plain container that
 is never shown; each panel resource is a direct child carrying the dynamic properties "resourceId"
@@ -22,7 +22,7 @@ from xml.sax.saxutils import escape
 
 ROOT = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
 LAYOUT_DIR = os.path.join(ROOT, "layouts")
-IDS_HEADER = os.path.join(ROOT, "src", "app", "ControlIds.h")
+IDS_HEADER = os.path.join(ROOT, "src", "app", "shell", "ControlIds.h")
 
 SCOPE_FILE = "KORVO-KM-MPLEX-ScopeV318.uir"
 MPLEX_FILE = "MPLEX-16-ControlV100.uir"

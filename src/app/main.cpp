@@ -7,8 +7,8 @@
 #include <cstdio>
 #include <memory>
 
-#include "app/ScopeApp.h"
-#include "app/Startup.h"
+#include "app/shell/ScopeApp.h"
+#include "app/shell/Startup.h"
 #include "ui/Platform.h"
 #include "ui/Popups.h"
 

@@ -1,0 +1,228 @@
+#include "app/connect/ConnectPopup.h"
+
+#include "app/shell/CallbackRegistry.h"
+#include "app/connect/ConnectSequence.h"
+#include "app/shell/ControlIds.h"
+#include "app/shell/ControlStates.h"
+#include "app/help/HelpBox.h"
+#include "app/shell/ScopeApp.h"
+#include "core/params/AppSettings.h"
+#include "ui/Events.h"
+#include "ui/Platform.h"
+
+namespace korvo {
+namespace {
+
+using namespace ids;
+
+// Help box placement: left = button left + dx, top = button top - 65.
+constexpr int kHelpAbove = 65;
+
+void connectHelp(ScopeApp& app, int panel, int control, int dx, const char* text) {
+    const QRect r = app.ui.boundingRect(panel, control);
+    ToggleConnectHelpBox(app, r.left() + dx, r.top() - kHelpAbove, QString::fromLatin1(text));
+}
+
+void setAcceptDimmed(ScopeApp& app, bool dimmed) {
+    app.ui.setDimmed(app.panels.connect, CON_ACCEPT, dimmed);
+}
+
+std::uint16_t portField(const ScopeApp& app) {
+    return static_cast<std::uint16_t>(app.ui.getInt(app.panels.connect, CON_PORT));
+}
+
+std::uint16_t baudField(const ScopeApp& app) {
+    return static_cast<std::uint16_t>(app.ui.getInt(app.panels.connect, CON_BAUD));
+}
+
+// ACCEPT and DISCARD end the pop-up the same way.
+void closePopup(ScopeApp& app) {
+    HideConnectHelpBox(app);
+    app.ui.setInt(app.panels.main, MAIN_CONNECT, 0);
+    app.ui.hidePanel(app.panels.connect);
+}
+
+void tryToConnect(ScopeApp& app) {
+    LinkState& link = app.state.link;
+    link.stopFlag = kStopByUser;
+    app.pump.processEvents();
+
+    app.state.savedPortNumber = link.portNumber;
+    app.state.savedBaudIndex = link.baudIndex;
+    app.ports.close(app.state.savedPortNumber);
+
+    link.portNumber = portField(app);
+    link.baudIndex = baudField(app);
+    app.status.showStatus(QStringLiteral("Init RS-232-COM-Port ..."), StatusLine::Both);
+
+    if (app.sensor.InitRS232(link.portNumber, link.baudIndex) < 0) {
+        setAcceptDimmed(app, true);
+        return;
+    }
+    if (InitRS232DataExchange(app, link.portNumber) == 1) {
+        setAcceptDimmed(app, false);
+        RefreshControlStates(app);
+    }
+}
+
+// The file name stays as it is. Windows hides this file from folder listings; Linux has no
+// such attribute short of renaming it to a dot file, and the program must find it under its
+// own name. Its permissions are left to the user's umask: it holds nothing secret, and several
+// operators may share one program folder.
+void writeAppSettings(ScopeApp& app) {
+    AppSettings s;
+    s.comPort = app.ui.getInt(app.panels.connect, CON_PORT);
+    s.baudIndex = app.ui.getInt(app.panels.connect, CON_BAUD);
+    s.panelMax = app.ui.panelMaximized(app.panels.main) ? 1 : 0;
+    const QRect g = app.ui.panelGeometry(app.panels.main);
+    s.panelX = g.left();
+    s.panelY = g.top();
+    s.panelWidth = g.width();
+    s.panelHeight = g.height();
+    s.hardwareType = app.state.model.hardwareType;
+    const FileWriteResult written = WriteAppVarToIniFile(s, appSettingsPath(app));
+    if (!written.ok) {
+        // The connection stays as accepted; only the next start will not know it.
+        app.status.showStatus(QStringLiteral("COM settings not saved!"), StatusLine::Main);
+        app.ui.setToolTip(app.panels.main, MAIN_STATUS, written.message);
+    }
+}
+
+void accept(ScopeApp& app) {
+    LinkState& link = app.state.link;
+    link.portNumber = portField(app);
+    link.baudIndex = baudField(app);
+    app.state.savedPortNumber = link.portNumber;
+    writeAppSettings(app);
+    closePopup(app);
+}
+
+void discard(ScopeApp& app) {
+    LinkState& link = app.state.link;
+    link.portNumber = app.state.savedPortNumber;
+    link.baudIndex = app.state.savedBaudIndex;
+    app.ui.setInt(app.panels.connect, CON_PORT, link.portNumber);
+    app.ui.setInt(app.panels.connect, CON_BAUD, link.baudIndex);
+    // The indicator shows the port the next exchange goes to.
+    app.status.showPortNumber(link.portNumber);
+    setAcceptDimmed(app, true);
+    closePopup(app);
+}
+
+void changeBaudRate(ScopeApp& app) {
+    LinkState& link = app.state.link;
+    link.baudIndex = baudField(app);
+    link.portNumber = portField(app);
+    // Sends command 190 at the old rate and, on the echo, reopens the port at the new one; it
+    // shows its outcome on both status lines.
+    if (app.sensor.ChangeBaudRate(link.portNumber, link.baudIndex) == 1)
+        app.ui.setDimmed(app.panels.connect, CON_TRY, false);
+}
+
+}  // namespace
+
+QString appSettingsPath(const ScopeApp& app) {
+    return app.state.programFile(QString::fromLatin1(kAppSettingsFileName));
+}
+
+int OpenConnectPopup(ScopeApp& app) {
+    ui::Platform& ui = app.ui;
+    const int wasOn = ui.getInt(app.panels.main, MAIN_CONNECT);
+    ui.setInt(app.panels.main, MAIN_CONNECT, 1);
+    // The click found the toggle pressed: the pop-up is open, and only ACCEPT or DISCARD end it.
+    if (wasOn == 0) return 1;
+    app.state.savedPortNumber = portField(app);
+    app.state.savedBaudIndex = baudField(app);
+    setAcceptDimmed(app, true);
+    ui.setDimmed(app.panels.connect, CON_DISCARD, false);
+    ui.displayPanel(app.panels.connect);
+    return 0;
+}
+
+int CC_CBTNTryToConnect(ScopeApp& app, int panel, int control, int event, void*, int, int) {
+    switch (event) {
+        case ui::EVENT_LEFT_CLICK:
+            app.state.link.stopFlag = kStopByUser;
+            break;
+        case ui::EVENT_COMMIT:
+            tryToConnect(app);
+            break;
+        case ui::EVENT_RIGHT_CLICK:
+            connectHelp(app, panel, control, 15,
+                        "TRY TO CONNECT BUTTON:\nOutputs a serial data-frame to sensor "
+                        "and\nwaiting for an echo! The data-frame is sent\nwith the preset "
+                        "baudrate and rs232port port number.");
+            break;
+        default:
+            break;
+    }
+    return 0;
+}
+
+int CC_CBTNAcceptComSetting(ScopeApp& app, int panel, int control, int event, void*, int, int) {
+    switch (event) {
+        case ui::EVENT_LEFT_CLICK:
+            app.state.link.stopFlag = kStopByUser;
+            break;
+        case ui::EVENT_COMMIT:
+            accept(app);
+            break;
+        case ui::EVENT_RIGHT_CLICK:
+            connectHelp(app, panel, control, 10,
+                        "ACCEPT COM SETTINGS BUTTON:\nExit the CONNECT-popup-window !\nStore "
+                        "actual settings for baudrate and rs232port port number.");
+            break;
+        default:
+            break;
+    }
+    return 0;
+}
+
+int CC_CBTNDiscardComSetting(ScopeApp& app, int panel, int control, int event, void*, int, int) {
+    switch (event) {
+        case ui::EVENT_LEFT_CLICK:
+            app.state.link.stopFlag = kStopByUser;
+            break;
+        case ui::EVENT_COMMIT:
+            discard(app);
+            break;
+        case ui::EVENT_RIGHT_CLICK:
+            connectHelp(app, panel, control, -200,
+                        "DISCARD BUTTON:\nExit the CONNECT-popup-window !\nUse old settings "
+                        "for baudrate and rs232-port-number.");
+            break;
+        default:
+            break;
+    }
+    return 0;
+}
+
+int CC_CBTNChangeBaudRate(ScopeApp& app, int, int, int event, void*, int, int) {
+    if (event == ui::EVENT_LEFT_CLICK) {
+        // Ends a running stream from the sensor before the commit talks to it.
+        app.state.link.stopFlag = kStopByUser;
+        app.sensor.WriteDummyFrame(app.state.link.portNumber);
+    } else if (event == ui::EVENT_COMMIT) {
+        changeBaudRate(app);
+    }
+    return 0;
+}
+
+int CC_NUMrs232comport(ScopeApp&, int, int, int, void*, int, int) {
+    return 0;
+}
+
+int CC_DROPBaudRate(ScopeApp&, int, int, int, void*, int, int) {
+    return 0;
+}
+
+void registerConnectPopupCallbacks(ScopeApp& app) {
+    bindCallback(app, QStringLiteral("CC_CBTNTryToConnect"), CC_CBTNTryToConnect);
+    bindCallback(app, QStringLiteral("CC_CBTNAcceptComSetting"), CC_CBTNAcceptComSetting);
+    bindCallback(app, QStringLiteral("CC_CBTNDiscardComSetting"), CC_CBTNDiscardComSetting);
+    bindCallback(app, QStringLiteral("CC_CBTNChangeBaudRate"), CC_CBTNChangeBaudRate);
+    bindCallback(app, QStringLiteral("CC_NUMrs232comport"), CC_NUMrs232comport);
+    bindCallback(app, QStringLiteral("CC_DROPBaudRate"), CC_DROPBaudRate);
+}
+
+}  // namespace korvo

@@ -1,0 +1,402 @@
+#include "app/params/MainCommands.h"
+
+#include <QFileInfo>
+
+#include "app/shell/CallbackRegistry.h"
+#include "app/connect/ConnectPopup.h"
+#include "app/shell/ControlIds.h"
+#include "app/help/HelpBox.h"
+#include "app/params/PanelBinding.h"
+#include "app/params/ParamExchange.h"
+#include "app/shell/ScopeApp.h"
+#include "core/params/ParamFile.h"
+#include "ui/Events.h"
+#include "ui/Graph.h"
+#include "ui/Platform.h"
+
+namespace korvo {
+namespace {
+
+using namespace ids;
+
+// Where a command's help box goes, from the measured control's left L, top T and width W:
+// left = L + widthSign x W + dx, top = T + dy. The graphs all measure the roll graph, so that the
+// large box always comes up at the same place whichever graph was clicked.
+struct MainHelp {
+    const char* callback;
+    HelpBox box;
+    int widthSign;
+    int dx;
+    int dy;
+    bool measureRollGraph;
+    const char* text;
+};
+
+constexpr char kVideoGraphHelp[] =
+    "VIDEO-GRAPH-WINDOW:\nVisualizes the actual video signal\nof the CCD-sensor. The video "
+    "signal\nrepresents the analog-value of each pixel.\nBecause of the limited baudrate of "
+    "the\nserial RS232 interface, the graph is\nrefreshed slowly.\n";
+
+constexpr MainHelp kMainHelp[] = {
+    {"CC_BTNRun", HelpBox::Normal, 1, 10, -10, false,
+     "RUN-BUTTON:\nStart the continuosly serial RS232-data-\ntransfer between PC and KORVO "
+     "sensor...\nA frame of 16 meas.-values is transferred!"},
+    {"CC_BTNStop", HelpBox::Normal, 1, 10, -10, false,
+     "STOP-BUTTON:\nStops the serial RS232-data-transfer\nbetween PC and KORVO sensor."},
+    {"CC_BTNVideo", HelpBox::Normal, 1, 10, -10, false,
+     "VIDEO-BUTTON:\nTransfer video-signal (pixel information)\n= intensity profile at "
+     "CCD-line, via\nserial communication interface to PC."},
+    {"CC_ButtonReset", HelpBox::Normal, 1, 10, -10, false,
+     "RESET-BUTTON:\nReset the actual maxima und minima\nvalues at the KORVO-hardware.\nNo "
+     "software/hardware reset is done !"},
+    {"CC_TOGGButtonZoom", HelpBox::Normal, 1, 10, -10, false,
+     "ZOOM-TOGGLE-BUTTON:\nActivate / Deactivate automatic\nzoom function for y-axis of "
+     "\nmeasurement-values. RUN-mode"},
+    {"CC_BTNSend", HelpBox::Normal, 1, 20, -20, false,
+     "SEND-BUTTON:\nSend parameter-frame to EEPROM- or\nRAM-memory of the KORVO-sensor!"},
+    {"CC_BTNGet", HelpBox::Normal, 1, 20, -40, false,
+     "GET-BUTTON:\nGet parameter-frame of KORVO sensor\nfrom EEPROM- or RAM-memory ..."},
+    {"CC_NEDITEdgeLeft", HelpBox::Normal, 1, 10, -20, false,
+     "E-BEG:\nSet evaluation begin at the KORVO sensor\nEvaluation starts with this pixel ..."},
+    {"CC_NEDITEdgeRight", HelpBox::Normal, -1, -100, -20, false,
+     "E-END:\nSet evaluation end at the KORVO sensor\nEvaluation ends with this pixel ..."},
+    {"CC_TOGGBTNConnect", HelpBox::Normal, 1, 10, -60, false,
+     "CONNECT-BUTTON:\nOpens a popup-window to preset some\nsettings for the serial rs232 "
+     "data-transfer"},
+    {"CC_GRAPHRaw", HelpBox::Large, 0, 80, 40, true,
+     "ROLL-GRAPH-WINDOW:\nVisualizes the actual measurement value\nin pixel. The Graph is "
+     "displayed in a\n'roll-mode', the latest value is rolling from\nthe left (index=100) to "
+     "the right.\nThe baudrate of the serial rs232-interface\nlimits the update-rate of this "
+     "graph."},
+    {"CC_GRAPHVideo", HelpBox::Large, 0, 80, 40, true, kVideoGraphHelp},
+    {"CC_GRAPHData", HelpBox::Large, 0, 80, 40, true, kVideoGraphHelp},
+};
+
+const QString kFileDialogFilter = QString::fromLatin1(kParamFileFilter);
+const QString kDefaultParamFile = QString::fromLatin1(kDefaultParamFileName);
+
+void showWithDetail(ScopeApp& app, const char* text, const QString& detail) {
+    ShowMainStatus(app, QString::fromLatin1(text));
+    // The fixed text stays short; the path and the reason go alongside.
+    app.ui.setToolTip(app.panels.main, MAIN_STATUS, detail);
+}
+
+std::uint16_t portInUse(const ScopeApp& app) {
+    return app.state.link.portNumber;
+}
+
+// ---- GET -----------------------------------------------------------------------------------
+
+void getBothHalves(ScopeApp& app) {
+    const int target = app.state.memoryTarget;
+    PushGET(app, target, 0, portInUse(app));
+    app.pump.delay(0.1);
+    PushGET(app, target, 1, portInUse(app));
+    app.pump.delay(0.1);
+}
+
+void getFromFile(ScopeApp& app) {
+    const ui::FileChoice choice =
+        app.ui.popups().fileSelect(app.state.programDir, kDefaultParamFile, kFileDialogFilter,
+                                   QStringLiteral("KORVO-KM-Series-Parameter-File"));
+    if (choice.status == ui::FileChoice::Cancelled || choice.path.isEmpty()) {
+        showWithDetail(app, kParamNotReadFromFile, {});
+        return;
+    }
+    // Nothing is taken from a file that cannot be read, nor before a sensor model is known (the
+    // ranges of the set depend on it); saying "read" then would hide that nothing changed.
+    const std::uint16_t hwType = app.state.model.hardwareType;
+    if (ReadParaFromFileI(app.state.params, choice.path, hwType) != 1) {
+        const QString why = hwType == 1 || hwType == 3
+                                ? QStringLiteral("%1: cannot be read").arg(choice.path)
+                                : QStringLiteral("%1: no sensor model known yet").arg(choice.path);
+        showWithDetail(app, kParamNotReadFromFile, why);
+        return;
+    }
+    showWithDetail(app, kParamReadFromFile, choice.path);
+    // With the File target PushGET sends nothing and only brings the panels up to date.
+    getBothHalves(app);
+}
+
+// ---- SEND ----------------------------------------------------------------------------------
+
+void writeParamFile(ScopeApp& app, const QString& path) {
+    const FileWriteResult written = SendParaToFileI(app.state.params, path);
+    if (written.ok) {
+        showWithDetail(app, kParamSavedToFile, path);
+    } else {
+        showWithDetail(app, kParamSavingFailed, written.message);
+    }
+}
+
+void sendToFile(ScopeApp& app) {
+    GetPanelValues(app);
+    const ui::FileChoice choice =
+        app.ui.popups().fileSelect(app.state.programDir, kDefaultParamFile, kFileDialogFilter,
+                                   QStringLiteral("KORVO-KM-Series Parameter File"));
+    if (choice.status == ui::FileChoice::Cancelled || choice.path.isEmpty()) {
+        showWithDetail(app, kParamSavingFailed, {});
+        return;
+    }
+    if (QFileInfo::exists(choice.path)) {
+        const bool overwrite =
+            app.ui.popups().confirm(QStringLiteral("ATTENTION!"),
+                                    QStringLiteral("Parameter-File already exists - overwrite ?"));
+        if (!overwrite) {
+            showWithDetail(app, kParamNotSavedToFile, choice.path);
+            return;
+        }
+    }
+    writeParamFile(app, choice.path);
+}
+
+void sendToSensor(ScopeApp& app) {
+    const int target = app.state.memoryTarget;
+    GetPanelValues(app);
+    PushSEND(app, target, 0, portInUse(app));
+    app.pump.delay(0.1);
+    PushSEND(app, target, 1, portInUse(app));
+    // SEND does not stop run mode: hand the running loop its next request.
+    app.sensor.resumeRunLoop();
+}
+
+// ---- memory target -------------------------------------------------------------------------
+
+void memoryTargetChanged(ScopeApp& app, int radio, int target) {
+    ui::Platform& ui = app.ui;
+    const int main = app.panels.main;
+    const int radios[] = {MAIN_RAM, MAIN_EEPROM, MAIN_FILE};
+    if (ui.getInt(main, radio) != 0) {
+        app.state.memoryTarget = target;
+        for (int r : radios) ui.setInt(main, r, r == radio ? 1 : 0);
+    } else {
+        // Switching a radio off falls back to RAM: there is always exactly one target.
+        app.state.memoryTarget = kMemoryRam;
+        for (int r : radios) ui.setInt(main, r, r == MAIN_RAM ? 1 : 0);
+    }
+}
+
+// ---- evaluation range ----------------------------------------------------------------------
+
+void moveProfileCursor(ScopeApp& app, int cursor, int x) {
+    if (ui::GraphWidget* g = app.ui.graph(app.panels.main, MAIN_PROFILE))
+        g->setCursor(cursor, x, 1.0);
+}
+
+// ---- tab toggles ---------------------------------------------------------------------------
+
+struct Tab {
+    int toggle;
+    int Panels::*panel;
+};
+
+constexpr Tab kTabs[] = {{MAIN_TAB_PARA1, &Panels::para1},
+                         {MAIN_TAB_PARA2, &Panels::para2},
+                         {MAIN_TAB_RECORDER, &Panels::recorder},
+                         {MAIN_TAB_CALIB, &Panels::calib}};
+
+int tabToggle(ScopeApp& app, int event, int toggle) {
+    ui::Platform& ui = app.ui;
+    const int main = app.panels.main;
+    if (event == ui::EVENT_LEFT_CLICK) {
+        for (const Tab& t : kTabs)
+            if (t.toggle != toggle) ui.setInt(main, t.toggle, 0);
+    } else if (event == ui::EVENT_COMMIT) {
+        int own = 0;
+        for (const Tab& t : kTabs)
+            if (t.toggle == toggle) own = app.panels.*t.panel;
+        if (own <= 0) return 0;
+        const QRect at = ui.panelGeometry(own);
+        ui.setPanelPos(own, at.top(), at.left());
+        // A click on the active toggle leaves it on.
+        ui.setInt(main, toggle, 1);
+        for (const Tab& t : kTabs)
+            if (t.toggle != toggle) ui.hidePanel(app.panels.*t.panel);
+        ui.displayPanel(own);
+    }
+    return 0;
+}
+
+// ---- commands whose other events are added by the measurement loops ------------------------
+
+template <const char* Name>
+int helpOnly(ScopeApp& app, int panel, int control, int event, void*, int, int) {
+    if (event == ui::EVENT_RIGHT_CLICK)
+        ShowMainCommandHelp(app, QString::fromLatin1(Name), panel, control);
+    return 0;
+}
+
+constexpr char kRun[] = "CC_BTNRun";
+constexpr char kStop[] = "CC_BTNStop";
+constexpr char kVideo[] = "CC_BTNVideo";
+constexpr char kReset[] = "CC_ButtonReset";
+constexpr char kZoom[] = "CC_TOGGButtonZoom";
+constexpr char kGraphRaw[] = "CC_GRAPHRaw";
+constexpr char kGraphVideo[] = "CC_GRAPHVideo";
+constexpr char kGraphData[] = "CC_GRAPHData";
+
+bool rightClickHelp(ScopeApp& app, int event, const char* name, int panel, int control) {
+    if (event != ui::EVENT_RIGHT_CLICK) return false;
+    ShowMainCommandHelp(app, QString::fromLatin1(name), panel, control);
+    return true;
+}
+
+}  // namespace
+
+void ShowMainStatus(ScopeApp& app, const QString& text) {
+    app.state.link.setStatus(text);
+    app.status.showStatus(app.state.link.statusText, StatusLine::Main);
+}
+
+bool ShowMainCommandHelp(ScopeApp& app, const QString& callback, int panel, int control) {
+    for (const MainHelp& h : kMainHelp) {
+        if (callback != QLatin1String(h.callback)) continue;
+        const QRect r = h.measureRollGraph ? app.ui.boundingRect(app.panels.main, MAIN_ROLLGRAPH)
+                                           : ctrlRectInMain(app, panel, control);
+        ToggleHelpBox(app, h.box, r.left() + h.widthSign * r.width() + h.dx, r.top() + h.dy,
+                      QString::fromLatin1(h.text));
+        return true;
+    }
+    return false;
+}
+
+int CC_BTNGet(ScopeApp& app, int panel, int control, int event, void*, int, int) {
+    if (rightClickHelp(app, event, "CC_BTNGet", panel, control)) return 0;
+    if (event == ui::EVENT_LEFT_CLICK) {
+        // GET ends a running loop before its commit starts the exchange.
+        app.state.link.stopFlag = kStopByUser;
+        if (app.state.memoryTarget != kMemoryFile) {
+            app.sensor.WriteDummyFrame(portInUse(app));
+            app.pump.delay(0.05);
+        }
+    } else if (event == ui::EVENT_COMMIT) {
+        if (app.state.memoryTarget == kMemoryFile) {
+            getFromFile(app);
+        } else {
+            app.state.link.commandCode = app.state.memoryTarget == kMemoryEeprom ? 4 : 2;
+            getBothHalves(app);
+        }
+    }
+    return 0;
+}
+
+int CC_BTNSend(ScopeApp& app, int panel, int control, int event, void*, int, int) {
+    if (rightClickHelp(app, event, "CC_BTNSend", panel, control)) return 0;
+    if (event != ui::EVENT_COMMIT) return 0;
+    ShowMainStatus(app, QStringLiteral("Transmit..."));
+    if (app.state.memoryTarget == kMemoryFile) {
+        sendToFile(app);
+    } else {
+        sendToSensor(app);
+    }
+    return 0;
+}
+
+int CC_RBTRam(ScopeApp& app, int, int control, int event, void*, int, int) {
+    if (event == ui::EVENT_VAL_CHANGED) memoryTargetChanged(app, control, kMemoryRam);
+    return 0;
+}
+
+int CC_RBTEeprom(ScopeApp& app, int, int control, int event, void*, int, int) {
+    if (event == ui::EVENT_VAL_CHANGED) memoryTargetChanged(app, control, kMemoryEeprom);
+    return 0;
+}
+
+int CC_RBTFile(ScopeApp& app, int, int control, int event, void*, int, int) {
+    if (event == ui::EVENT_VAL_CHANGED) memoryTargetChanged(app, control, kMemoryFile);
+    return 0;
+}
+
+int CC_NEDITEdgeLeft(ScopeApp& app, int panel, int control, int event, void*, int, int) {
+    if (rightClickHelp(app, event, "CC_NEDITEdgeLeft", panel, control)) return 0;
+    if (event != ui::EVENT_COMMIT) return 0;
+    const ModelState& m = app.state.model;
+    int v = app.ui.getInt(panel, control);
+    // A value inside the pixel range reaches the parameter set with the next panel read.
+    if (v < m.firstPixel) {
+        v = m.firstPixel;
+        app.state.params.evalBegin = static_cast<std::uint16_t>(v);
+    }
+    if (v > m.lastPixel) {
+        v = m.lastPixel - 1;
+        app.state.params.evalBegin = static_cast<std::uint16_t>(v);
+    }
+    app.ui.setInt(panel, control, v);
+    moveProfileCursor(app, 2, v);
+    return 0;
+}
+
+int CC_NEDITEdgeRight(ScopeApp& app, int panel, int control, int event, void*, int, int) {
+    if (rightClickHelp(app, event, "CC_NEDITEdgeRight", panel, control)) return 0;
+    if (event != ui::EVENT_COMMIT) return 0;
+    const ModelState& m = app.state.model;
+    int v = app.ui.getInt(panel, control);
+    if (v > m.lastPixel) {
+        v = m.lastPixel;
+        app.state.params.evalEnd = static_cast<std::uint16_t>(v);
+    }
+    if (v < m.firstPixel) {
+        v = m.firstPixel + 1;
+        app.state.params.evalEnd = static_cast<std::uint16_t>(v);
+    }
+    app.ui.setInt(panel, control, v);
+    moveProfileCursor(app, 3, v);
+    return 0;
+}
+
+int CC_TOGGBTN_Para1(ScopeApp& app, int, int control, int event, void*, int, int) {
+    return tabToggle(app, event, control);
+}
+
+int CC_TOGGBTN_Para2(ScopeApp& app, int, int control, int event, void*, int, int) {
+    return tabToggle(app, event, control);
+}
+
+int CC_TOGGBTN_Recorder(ScopeApp& app, int, int control, int event, void*, int, int) {
+    return tabToggle(app, event, control);
+}
+
+int CC_TOGGBTN_Calib(ScopeApp& app, int, int control, int event, void*, int, int) {
+    return tabToggle(app, event, control);
+}
+
+int CC_TOGGBTNConnect(ScopeApp& app, int panel, int control, int event, void*, int, int) {
+    if (rightClickHelp(app, event, "CC_TOGGBTNConnect", panel, control)) return 0;
+    if (event == ui::EVENT_LEFT_CLICK) {
+        app.state.link.stopFlag = kStopByUser;
+    } else if (event == ui::EVENT_COMMIT) {
+        return OpenConnectPopup(app);
+    }
+    return 0;
+}
+
+void registerMainCommandCallbacks(ScopeApp& app) {
+    const struct {
+        const char* name;
+        AppCallback fn;
+    } callbacks[] = {
+        {"CC_BTNGet", CC_BTNGet},
+        {"CC_BTNSend", CC_BTNSend},
+        {"CC_RBTRam", CC_RBTRam},
+        {"CC_RBTEeprom", CC_RBTEeprom},
+        {"CC_RBTFile", CC_RBTFile},
+        {"CC_NEDITEdgeLeft", CC_NEDITEdgeLeft},
+        {"CC_NEDITEdgeRight", CC_NEDITEdgeRight},
+        {"CC_TOGGBTN_Para1", CC_TOGGBTN_Para1},
+        {"CC_TOGGBTN_Para2", CC_TOGGBTN_Para2},
+        {"CC_TOGGBTN_Recorder", CC_TOGGBTN_Recorder},
+        {"CC_TOGGBTN_Calib", CC_TOGGBTN_Calib},
+        {"CC_TOGGBTNConnect", CC_TOGGBTNConnect},
+        {kRun, helpOnly<kRun>},
+        {kStop, helpOnly<kStop>},
+        {kVideo, helpOnly<kVideo>},
+        {kReset, helpOnly<kReset>},
+        {kZoom, helpOnly<kZoom>},
+        {kGraphRaw, helpOnly<kGraphRaw>},
+        {kGraphVideo, helpOnly<kGraphVideo>},
+        {kGraphData, helpOnly<kGraphData>},
+    };
+    for (const auto& c : callbacks) bindCallback(app, QString::fromLatin1(c.name), c.fn);
+}
+
+}  // namespace korvo

@@ -1,0 +1,28 @@
+#include "app/shell/CallbackRegistry.h"
+
+#include "app/shell/ScopeApp.h"
+#include "ui/Platform.h"
+
+namespace korvo {
+
+void bindCallback(ScopeApp& app, const QString& name, AppCallback fn) {
+    app.ui.registerCallback(name, [&app, fn](int panel, int control, int event, void* data,
+                                             int eventData1, int eventData2) {
+        return fn(app, panel, control, event, data, eventData1, eventData2);
+    });
+}
+
+void registerAllCallbacks(ScopeApp& app) {
+    // The pending names go first so that a name an area has taken over but not yet removed from
+    // the pending list is still bound to the real function.
+    registerPendingCallbacks(app);
+    registerShellCallbacks(app);
+    registerMplexPanelCallbacks(app);
+    registerMplexSequenceCallbacks(app);
+    registerHelpBoxCallbacks(app);
+    registerMainCommandCallbacks(app);
+    registerConnectPopupCallbacks(app);
+    registerParamControlCallbacks(app);
+}
+
+}  // namespace korvo

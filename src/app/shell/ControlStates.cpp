@@ -1,0 +1,120 @@
+#include "app/shell/ControlStates.h"
+
+#include <initializer_list>
+
+#include "app/shell/ScopeApp.h"
+#include "ui/Platform.h"
+
+namespace korvo {
+namespace {
+
+using namespace ids;
+
+template <size_t N>
+void showAll(ScopeApp& app, const int (&ctrls)[N], bool visible) {
+    for (int c : ctrls) app.ui.setVisible(app.panels.main, c, visible);
+}
+
+void videoThreshold(ScopeApp& app) {
+    const int p2 = app.panels.para2;
+    if (app.ui.getInt(p2, P2_VTHDMODE) == 0) {
+        app.ui.setDimmed(p2, P2_SAVETHD, true);
+        return;
+    }
+    app.ui.setDimmed(p2, P2_SAVETHD, false);
+    if (app.hooks.getEEThreshold) app.hooks.getEEThreshold();
+    app.state.video.autoCurve = app.state.video.thresholdArray;
+    app.ui.setText(app.panels.main, MAIN_STATUS, app.state.link.firmwareText);
+}
+
+void recorderControls(ScopeApp& app) {
+    const int rec = app.panels.recorder;
+    const int mode = app.ui.getInt(rec, REC_RS232MODE);
+    const bool triggered = mode == 2 || mode == 3;  // the sensor paces the samples itself
+    app.ui.setDimmed(rec, REC_INCTIME, triggered || mode == 1);
+    for (int c : {REC_SAMPLES, REC_START, REC_STOPREC, REC_FILEBTN})
+        app.ui.setDimmed(rec, c, triggered);
+}
+
+void helpBoxes(ScopeApp& app) {
+    ui::Platform& ui = app.ui;
+    const int main = app.panels.main;
+    for (int c : {MAIN_HELP, MAIN_HELPLARGE}) {
+        ui.setCtrlPos(main, c, 10, 110);
+        ui.setVisible(main, c, false);
+    }
+    ui.setVisible(app.panels.connect, CON_HELP, false);
+    ui.resetTextBox(main, MAIN_HELP, QStringLiteral("HELPTEXT1"));
+    ui.resetTextBox(main, MAIN_HELPLARGE, QStringLiteral("HELPTEXT2"));
+    ui.resetTextBox(app.panels.connect, CON_HELP, QStringLiteral("HELPTEXT3"));
+}
+
+}  // namespace
+
+void ShowTriggerIndicators(ScopeApp& app, bool visible) {
+    showAll(app, kTriggerIndicators, visible);
+}
+
+void ShowAnalogIndicators(ScopeApp& app, bool visible) {
+    showAll(app, kAnalogIndicators, visible);
+}
+
+void ApplyInternalTriggerState(ScopeApp& app, bool on) {
+    ui::Platform& ui = app.ui;
+    const int p1 = app.panels.para1;
+    const int hwType = app.state.model.hardwareType;
+    if (on) {
+        if (hwType == 3) {
+            ui.setInt(p1, P1_OUTMODE, 3);
+            ui.setDimmed(p1, P1_OUTMODE, true);
+        } else if (hwType == 1) {
+            ui.setDimmed(p1, P1_OUTMODE, false);
+        }
+    } else {
+        if (hwType == 1) ui.setInt(p1, P1_OUTMODE, 0);
+        ui.setDimmed(p1, P1_OUTMODE, true);
+    }
+    ui.setDimmed(p1, P1_TRGPIX, !on);
+    ShowTriggerIndicators(app, on);
+}
+
+void ApplyCcdOperationMode(ScopeApp& app, int ccdMode) {
+    // Only the newer families have a digital comparison mode that bypasses the threshold.
+    if (app.state.model.familyCode <= 100) return;
+    ui::Platform& ui = app.ui;
+    const int p2 = app.panels.para2;
+    if (ccdMode == 1) {
+        for (int c : {P2_SAVETHD, P2_FILTER, P2_VTHDMODE}) ui.setDimmed(p2, c, true);
+    } else {
+        ui.setDimmed(p2, P2_SAVETHD, app.state.params.videoThdMode == 0);
+        ui.setDimmed(p2, P2_FILTER, false);
+        ui.setDimmed(p2, P2_VTHDMODE, false);
+    }
+}
+
+void DimToleranceFields(ScopeApp& app, bool dim) {
+    app.ui.setDimmed(app.panels.para1, P1_TOLUP, dim);
+    app.ui.setDimmed(app.panels.para1, P1_TOLLOW, dim);
+}
+
+void ShowToleranceLimits(ScopeApp& app, int upperPixels, int lowerPixels) {
+    const double slope = static_cast<double>(app.state.params.umSlope);
+    app.ui.setDouble(app.panels.main, MAIN_TOLUP_MM, slope * upperPixels / 1024000.0);
+    app.ui.setDouble(app.panels.main, MAIN_TOLLOW_MM, slope * lowerPixels / 1024000.0);
+}
+
+void RefreshControlStates(ScopeApp& app) {
+    ui::Platform& ui = app.ui;
+    const Panels& pn = app.panels;
+    const int hwMode = ui.getInt(pn.para2, P2_HWMODE);
+    DimToleranceFields(app, !(hwMode == 0 || hwMode == 2));
+    ApplyInternalTriggerState(app, ui.getInt(pn.para1, P1_INTRGMODE) != 0);
+    ShowAnalogIndicators(app, ui.getInt(pn.para1, P1_ANAMODE) != 0);
+    videoThreshold(app);
+    ApplyCcdOperationMode(app, ui.getInt(pn.calib, CAL_CCDMODE));
+    recorderControls(app);
+    ShowToleranceLimits(app, app.state.params.upperTolerance, app.state.params.lowerTolerance);
+    helpBoxes(app);
+}
+
+}  // namespace korvo

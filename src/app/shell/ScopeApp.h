@@ -1,0 +1,48 @@
+#pragma once
+// The running program: the platform it draws on, the program-wide state, the panel handles and
+// the objects that reach the sensors. One instance lives from start-up to the end; every
+// callback receives it. A test builds its own on a platform of its own.
+
+#include <functional>
+
+#include "app/shell/AppState.h"
+#include "app/shell/GuiStatusSink.h"
+#include "app/shell/Panels.h"
+#include "core/link/PortBank.h"
+#include "core/link/Pump.h"
+#include "core/link/SensorLink.h"
+
+namespace korvo::ui {
+class Platform;
+}
+
+namespace korvo {
+
+// Operations that the start-up code calls but that belong to the sensor functions; those fill
+// them in when they are registered. An empty hook is skipped.
+struct SensorHooks {
+    // Reads the stored threshold curve from the sensor into the threshold array and redraws the
+    // video graph; called by RefreshControlStates when the video threshold mode is not 0.
+    std::function<void()> getEEThreshold;
+};
+
+struct ScopeApp {
+    // Registers every callback the layouts name, so that panels can be loaded afterwards.
+    explicit ScopeApp(ui::Platform& platform);
+    ScopeApp(const ScopeApp&) = delete;
+    ScopeApp& operator=(const ScopeApp&) = delete;
+
+    ui::Platform& ui;
+    AppState state;
+    Panels panels;
+    GuiStatusSink status;
+    QtPump pump;        // waits let the event loop run
+    PortBank ports;     // one serial port per COM number, delivering into state.link
+    SensorLink sensor;  // the exchanges with the sensors, over ports and pump
+    SensorHooks hooks;
+
+    // Absolute path of "MPLEX16.ini" in the program directory.
+    QString mplexSettingsPath() const;
+};
+
+}  // namespace korvo

@@ -1,0 +1,74 @@
+#include "app/shell/ScopeDefaults.h"
+
+#include <QDate>
+
+#include "app/shell/Colors.h"
+#include "app/shell/ControlIds.h"
+#include "app/shell/Logo.h"
+#include "app/shell/ScopeApp.h"
+#include "core/link/SensorLink.h"
+#include "ui/Graph.h"
+#include "ui/Platform.h"
+
+namespace korvo {
+namespace {
+
+void resetSharedValues(AppState& s) {
+    resetToDefaults(s.params);
+    s.link.startWord = 0x0055;
+    s.link.commandCode = 1;
+    s.link.argumentWord = 0;
+    s.memoryTarget = kMemoryRam;
+    s.link.stopFlag = kStopByUser;
+    s.link.replyKind = kReplyNone;
+    s.link.receiveFlag = 0;
+    s.teachInProgress = 0;
+    s.serviceState = 0;
+    s.link.portNumber = 1;
+    s.link.baudIndex = 1;
+    s.savedPortNumber = 1;
+    s.savedBaudIndex = 1;
+    // Pixel range, pixel count, variant code, full scale, hardware type and the video x table.
+    s.model.resetToStartup();
+}
+
+}  // namespace
+
+void DrawProfileStartMarks(ScopeApp& app) {
+    ui::GraphWidget* g = app.ui.graph(app.panels.main, ids::MAIN_PROFILE);
+    if (!g) return;
+    const ParamSet& p = app.state.params;
+    g->deleteAllPlots();
+    g->setCursor(1, p.teachValue, 1.0);
+    g->setCursor(2, p.evalBegin, 1.0);
+    g->setCursor(3, p.evalEnd, 1.0);
+    const double left = static_cast<int>(p.teachValue) - static_cast<int>(p.lowerTolerance);
+    const double right = static_cast<int>(p.teachValue) + static_cast<int>(p.upperTolerance);
+    g->plotRectangle(left, 0.0, right, 0.25, kGreen, kGreen);
+}
+
+void InitDefaultScopeSettings(ScopeApp& app) {
+    AppState& s = app.state;
+    resetSharedValues(s);
+
+    s.versionText = QString::fromLatin1(kVersionText);
+    s.buildText = QString::fromLatin1(kBuildText);
+    s.titleText = QString::fromLatin1(kTitleText);
+
+    ShowLogo(app, 2);
+
+    s.recorderPath = s.programFile(QString::fromLatin1(kRecorderFile));
+    app.ui.setText(app.panels.recorder, ids::REC_FILENAME, s.recorderPath);
+    app.ui.setText(app.panels.recorder, ids::REC_DATE,
+                   QDate::currentDate().toString(QStringLiteral("MM-dd-yyyy")));
+
+    DrawProfileStartMarks(app);
+
+    // resetToStartup has filled the video x table (4 x i).
+    fillThresholdLine(s.video, s.model.videoFullScale, s.params.videoThdFix);
+    s.video.thresholdArray = s.video.thresholdLine;
+
+    s.linTable.fill(0);
+}
+
+}  // namespace korvo

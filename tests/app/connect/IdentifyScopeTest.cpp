@@ -1,0 +1,220 @@
+// The scope toggle of a port hands its sensor to the scope window: the multiplexer's connect
+// sequence identifies the sensor, applies its model to the panels and reads its parameters.
+
+#include "app/connect/ConnectSequence.h"
+#include "support/AppFixture.h"
+
+namespace korvo::test {
+namespace {
+
+using namespace ids;
+
+using IdentifyScopeTest = ScopeAppTest;
+
+TEST_F(IdentifyScopeTest, ScopeToggleIdentifiesSensorAndShowsItsParameters) {
+    std::vector<sim::SensorConfig> configs(4, model(1, 80, 318));
+    configs[2].serial = 1234;
+    startWith(configs);
+    ParamSet params;
+    params.teachValue = 777;
+    params.evalEnd = 900;
+    params.upperTolerance = 55;
+    params.average = 8;
+    setSensorRam(2, params);
+
+    clickScope(0, 2);
+
+    EXPECT_TRUE(ui().panelVisible(panels().main));
+    EXPECT_EQ(port(0, 2).scopeActive, 1);
+    EXPECT_EQ(port(0, 2).openState, 1);
+    // The scope window works on this port's COM number from now on.
+    EXPECT_EQ(app().state.link.portNumber, 3);
+    EXPECT_EQ(ui().getInt(panels().connect, CON_PORT), 3);
+    // The sensor's parameter set is on the panels.
+    EXPECT_EQ(ui().getInt(panels().para2, P2_TEACHVAL), 777);
+    EXPECT_EQ(ui().getInt(panels().main, MAIN_EDGERIGHT), 900);
+    EXPECT_EQ(ui().getInt(panels().para1, P1_TOLUP), 55);
+    EXPECT_EQ(ui().getInt(panels().para1, P1_AVERAGE), 8);
+    // Its identity on the status lines and its model in the Calib panel.
+    const QString firmware = app().state.link.firmwareText;
+    EXPECT_TRUE(firmware.startsWith("KORVO-KM-8 V3.18")) << firmware.toStdString();
+    EXPECT_EQ(mainStatus(), firmware);
+    EXPECT_EQ(popupStatus(), firmware + "   SN:1234");
+    EXPECT_EQ(portStatus(0, 2), "Line OK!   SN:1234");
+    const QStringList info = ui().textBoxLines(panels().calib, CAL_INFO);
+    ASSERT_GE(info.size(), 2);
+    EXPECT_EQ(info[0], "-------- KORVO-KM-8 --------");
+    EXPECT_EQ(info[1], "8192 subpixel - pixel-pitch = 0.975µm");
+    EXPECT_FALSE(ui().dimmed(panels().main, MAIN_GET));
+    // No dummy frame, then line check, firmware text, hardware info and both halves from RAM.
+    const std::vector<int> codes = commands(2);
+    ASSERT_GE(codes.size(), 5u);
+    EXPECT_EQ(std::vector<int>(codes.begin(), codes.begin() + 5),
+              (std::vector<int>{5, 7, 10, 2, 2}));
+    EXPECT_TRUE(commands(0).empty());
+}
+
+struct FirmwareCase {
+    const char* id;
+    std::uint16_t version;
+    const char* popup;   // nullptr: no pop-up
+    const char* status;  // nullptr: the firmware text stays
+    bool served;         // exchange buttons usable and parameters read
+    bool infoRead;       // hardware info read
+};
+
+class FirmwareTest : public ScopeAppTest, public ::testing::WithParamInterface<FirmwareCase> {};
+
+TEST_P(FirmwareTest, FirmwareIdAndVersionDecideWhetherTheSensorIsServed) {
+    const FirmwareCase& c = GetParam();
+    sim::SensorConfig config = model(1, 80, c.version);
+    config.firmwareId = c.id;
+    startWith({config});
+    if (c.popup) popups->expectMessage("Attention !!!", QString::fromUtf8(c.popup));
+
+    clickScope(0, 0);
+
+    const QString firmware = app().state.link.firmwareText;
+    EXPECT_TRUE(firmware.startsWith(c.id));
+    if (QString(c.id) == "KORVO-KM") {
+        EXPECT_EQ(app().state.model.firmwareVersion, c.version);
+    }
+    for (int button : {MAIN_GET, MAIN_SEND, MAIN_RUN})
+        EXPECT_EQ(ui().dimmed(panels().main, button), !c.served);
+    EXPECT_EQ(received(0, 10), c.infoRead);
+    EXPECT_EQ(received(0, 2), c.served);
+    if (c.served) {
+        // A served sensor ends with its firmware text on both lines, whatever the pop-up said.
+        EXPECT_EQ(mainStatus(), firmware);
+        EXPECT_EQ(popupStatus(), firmware + "   SN:4711");
+    } else {
+        EXPECT_EQ(mainStatus(), c.status ? QString(c.status) : firmware);
+        if (c.status) {
+            EXPECT_EQ(popupStatus(), firmware);
+        }
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Rows, FirmwareTest,
+    ::testing::Values(
+        FirmwareCase{"KORVO-KM", 318, nullptr, nullptr, true, true},
+        FirmwareCase{"RMZ12", 318,
+                     "Halvero RMZ-TOOL firmware-version detected!\nPlease use RMZ-TOOL-V3.1x "
+                     "software!",
+                     "Please use RMZ-TOOL-V3.1x software!", true, true},
+        FirmwareCase{"KORVO-GX", 318,
+                     "Incompatible hardware detected!\nPlease use KORVO-GX-Scope software version!",
+                     "Please use KORVO-GX-Scope software version!", false, false},
+        FirmwareCase{"KORVO-DV", 318,
+                     "Incompatible hardware detected!\nPlease use KORVO-DV-Scope software version!",
+                     "Please use KORVO-DV-Scope software version!", false, false},
+        FirmwareCase{"KORVO-K", 318, nullptr, nullptr, false, false},
+        FirmwareCase{"KORVO-KM", 309,
+                     "Incompatible hardware detected!\nPlease use KORVO-KM-Scope software version "
+                     "3.0x !",
+                     "Please use KORVO-KM-Scope Version 3.0x !", false, true},
+        FirmwareCase{"KORVO-KM", 310, nullptr, nullptr, true, true},
+        FirmwareCase{"KORVO-KM", 319,
+                     "Incompatible or newer firmware detected!\nPlease use KORVO-KM-Scope "
+                     "software version newer than V3.18 !",
+                     "Please use KORVO-KM-Scope Version newer than V3.18 !", false, true}),
+    [](const auto& info) {
+        return QString(info.param.id).remove('-').toStdString() + "_V" +
+               std::to_string(info.param.version);
+    });
+
+TEST_F(IdentifyScopeTest, ModelRowsSetInfoLinesTargetSwitchAndLists) {
+    // Three sensors of the KM-8 at firmware 310 and 312, and a KM-100-CL at 316.
+    startWith({model(1, 80, 310), model(1, 80, 312), model(104, 21000, 316)});
+    const int calib = panels().calib;
+    const int p1 = panels().para1;
+    const int p2 = panels().para2;
+
+    clickScope(0, 0);
+    QStringList info = ui().textBoxLines(calib, CAL_INFO);
+    ASSERT_GE(info.size(), 4);
+    EXPECT_EQ(info[1], "4096 subpixel - pixel-pitch = 1.95µm");
+    EXPECT_EQ(info[3], "resolution    = +/- 2 µm");
+    EXPECT_EQ(ui().getInt(p2, P2_TARGET), 2);
+    EXPECT_TRUE(ui().dimmed(p2, P2_TARGET));
+    EXPECT_EQ(ui().switchLabels(calib, CAL_CCDMODE),
+              std::make_pair(QString("HIGH CCD-GAIN"), QString("LOW CCD-GAIN")));
+    // Firmware below 316: no trigger functions, five IN0 functions.
+    EXPECT_EQ(ui().ringItems(p2, P2_TRIGMODE).size(), 5u);
+    EXPECT_TRUE(ui().dimmed(p1, P1_INTRGMODE));
+    EXPECT_EQ(ui().decimals(panels().main, MAIN_MVALUE_MM), 3);
+
+    clickScope(0, 1);
+    info = ui().textBoxLines(calib, CAL_INFO);
+    EXPECT_EQ(info[1], "8192 subpixel - pixel-pitch = 0.975µm");
+    EXPECT_EQ(info[3], "resolution    = +/- 1 µm");
+    EXPECT_EQ(ui().getInt(p2, P2_TARGET), 1);
+    EXPECT_FALSE(ui().dimmed(p2, P2_TARGET));
+
+    clickScope(0, 2);
+    info = ui().textBoxLines(calib, CAL_INFO);
+    EXPECT_EQ(info[0], "-------- KORVO-KM-100-CL --------");
+    EXPECT_EQ(info[1], "12288 subpixel - pixel-pitch = 7.938µm");
+    EXPECT_EQ(app().state.model.hardwareType, 3);
+    const auto out = ui().ringItems(p1, P1_OUTMODE);
+    ASSERT_EQ(out.size(), 4u);
+    EXPECT_EQ(out[3].label, "[TRG]OUT0, [OK]OUT1");
+    const auto in0 = ui().ringItems(p2, P2_TRIGMODE);
+    ASSERT_EQ(in0.size(), 7u);
+    EXPECT_EQ(in0[6].label, "TEACH-IN0 HIGH");
+    EXPECT_EQ(ui().decimals(panels().main, MAIN_MVALUE_MM), 2);
+    EXPECT_TRUE(ui().dimmed(calib, CAL_CCDMODE));
+    EXPECT_TRUE(ui().dimmed(p2, P2_HWMODE));
+    EXPECT_FALSE(ui().dimmed(p1, P1_INTRGMODE));
+    EXPECT_EQ(graphModel(panels().main, MAIN_VIDEOGRAPH).xAxis.max, 12288.0);
+}
+
+TEST_F(IdentifyScopeTest, UnknownFamilyFallsBackAndUnknownVariantKeepsInfoLines) {
+    startWith({model(1, 80, 312), model(5, 1, 316, 4096), model(102, 777, 316, 6144)});
+    const int calib = panels().calib;
+
+    clickScope(0, 0);
+    const QStringList km8 = ui().textBoxLines(calib, CAL_INFO);
+
+    // Family 102 knows no variant 777: the info box keeps the previous model's text, while the
+    // family's decimals and lists still apply.
+    clickScope(0, 2);
+    EXPECT_EQ(ui().textBoxLines(calib, CAL_INFO), km8);
+    EXPECT_EQ(ui().decimals(panels().main, MAIN_MVALUE_MM), 2);
+    EXPECT_EQ(ui().ringItems(panels().para2, P2_TRIGMODE).size(), 7u);
+    EXPECT_TRUE(received(2, 2));
+
+    // Family 5 is not in the table: the fall-back, and the sensor is still served.
+    clickScope(0, 1);
+    const QStringList info = ui().textBoxLines(calib, CAL_INFO);
+    ASSERT_GE(info.size(), 4);
+    EXPECT_EQ(info[0], "No information avialable!");
+    for (int i = 1; i < 4; ++i) EXPECT_EQ(info[i], QString(25, ' '));
+    EXPECT_EQ(ui().decimals(panels().main, MAIN_MVALUE_MM), 3);
+    EXPECT_EQ(app().state.model.hardwareType, 1);
+    EXPECT_TRUE(received(1, 2));
+    EXPECT_FALSE(ui().dimmed(panels().main, MAIN_GET));
+}
+
+TEST_F(IdentifyScopeTest, ConnectDialogSequenceSendsDummyFrameAndReopensPopupOnSilence) {
+    startWith({model(1, 80, 318)});
+    ASSERT_GE(app().sensor.InitRS232(1, 1), 0);
+    sensor(0).clearReceivedFrames();
+    EXPECT_EQ(InitRS232DataExchange(app(), 1), 1);
+    EXPECT_EQ(commands(0).front(), 0);  // the dummy frame comes first
+    EXPECT_TRUE(received(0, 2));
+
+    sensor(0).setFault(sim::Fault::NoReply, 5);
+    ui().setInt(panels().connect, CON_PORT, 9);
+    EXPECT_EQ(InitRS232DataExchange(app(), 1), -1);
+    EXPECT_EQ(mainStatus(), "Timeout-RS-232...");
+    EXPECT_EQ(ui().getInt(panels().main, MAIN_CONNECT), 1);
+    EXPECT_TRUE(ui().panelVisible(panels().connect));
+    EXPECT_TRUE(ui().dimmed(panels().connect, CON_ACCEPT));
+    EXPECT_TRUE(ui().dimmed(panels().main, MAIN_GET));
+    EXPECT_EQ(app().state.savedPortNumber, 9);
+}
+
+}  // namespace
+}  // namespace korvo::test

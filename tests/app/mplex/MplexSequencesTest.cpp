@@ -1,0 +1,201 @@
+// The multiplexer's port operations against virtual sensors: INIT, TEACH, STOP, the enable check
+// box, the status field and the scope toggle, and what happens when a sensor goes away.
+
+#include <QElapsedTimer>
+#include <QTimer>
+
+#include "app/mplex/MplexSequences.h"
+#include "sim/PortMap.h"
+#include "support/AppFixture.h"
+
+namespace korvo::test {
+namespace {
+
+using namespace ids;
+
+class MplexTest : public ScopeAppTest {
+protected:
+    void startSensors(int count) {
+        startWith(std::vector<sim::SensorConfig>(count, model(1, 80, 318)));
+    }
+    // Presses STOP at the first event processing after the status field of (group, port) shows
+    // text: the loop is then at the start of the next port.
+    void stopOnceStatusShows(int group, int p, const QString& text) {
+        QObject::connect(&stopTimer, &QTimer::timeout, &stopTimer, [this, group, p, text] {
+            if (portStatus(group, p) != text) return;
+            stopTimer.stop();
+            ui().click(panels().mpc, MPC_STOP);
+        });
+        stopTimer.start(0);
+    }
+    void mapCom(int com, const QString& device) {
+        ASSERT_TRUE(sim::addPortMapEntries(dir.file("COMPORTS.map"), {{com, device}}));
+    }
+    QTimer stopTimer;
+};
+
+TEST_F(MplexTest, InitOpensEnabledPortsAndSecondInitFindsThemOpen) {
+    startSensors(3);
+    enableOnly(1, {});
+    ui().setText(panels().mpc, MPC_STATUS, "before");
+    EXPECT_EQ(InitMplex(app(), 2), 1);  // a group without enabled ports shows nothing
+    EXPECT_EQ(mpcStatus(), "before");
+
+    EXPECT_EQ(InitMplex(app(), 1), 1);
+    for (int p = 0; p < 3; ++p) {
+        EXPECT_EQ(port(0, p).openState, 1);
+        EXPECT_EQ(portStatus(0, p), QString("Init-Port P%1 OK!").arg(p + 1));
+    }
+    EXPECT_EQ(portStatus(0, 3), "not connected");
+    EXPECT_EQ(mpcStatus(), "Init-Port P3 OK!");
+    // A group that ran to its end leaves the stop flag as it found it.
+    EXPECT_EQ(app().state.link.stopFlag, kStopByUser);
+
+    ui().click(panels().mpc, MPC_INIT);
+    for (int p = 0; p < 3; ++p)
+        EXPECT_EQ(portStatus(0, p), QString("Port P%1 open OK!").arg(p + 1));
+    EXPECT_TRUE(commands(0).empty());  // INIT only opens
+}
+
+TEST_F(MplexTest, StopDuringPort5FinishesPort5AndLeavesTheRest) {
+    startSensors(8);
+    stopOnceStatusShows(0, 3, "Init-Port P4 OK!");
+
+    EXPECT_EQ(InitMplex(app(), 1), 0);
+
+    EXPECT_EQ(mpcStatus(), "OPEN/INIT stopped !");
+    EXPECT_EQ(port(0, 4).openState, 1);
+    EXPECT_EQ(portStatus(0, 4), "Init-Port P5 OK!");
+    for (int p = 5; p < 8; ++p) {
+        EXPECT_EQ(port(0, p).openState, 0);
+        EXPECT_EQ(portStatus(0, p), "not connected");
+    }
+}
+
+TEST_F(MplexTest, TeachSendsTheGeneralValuesToEveryOpenPortOnly) {
+    startSensors(3);
+    ui().click(panels().mpc, MPC_TEACH);
+    for (int p = 0; p < 3; ++p) {
+        EXPECT_EQ(portStatus(0, p), QString("Port P%1 not open!").arg(p + 1));
+        EXPECT_FALSE(sensor(p).waitForFrames(1, 50));
+    }
+    EXPECT_EQ(mpcStatus(), "Port P3 not open!");
+
+    enableOnly(0, {0, 1});
+    InitMplex(app(), 1);
+    ui().setInt(panels().mpc, MPC_TEACHVAL, 600);
+    ui().setInt(panels().mpc, MPC_TOLHIGH, 30);
+    ui().setInt(panels().mpc, MPC_TOLLOW, 20);
+
+    ui().click(panels().mpc, MPC_TEACH);
+
+    for (int p = 0; p < 2; ++p) {
+        EXPECT_EQ(portStatus(0, p), "TEACH-IN OK!");
+        const auto frames = sensor(p).receivedFrames();
+        ASSERT_EQ(frames.size(), 1u);
+        EXPECT_EQ(frames[0].bytes,
+                  QByteArray::fromHex("005500100258001e0014") + QByteArray(26, '\0'));
+    }
+    EXPECT_EQ(mpcStatus(), "Activate Teach-In P2 ...");
+    EXPECT_EQ(app().state.mplex.currentPort.comPort, 2);
+}
+
+TEST_F(MplexTest, StopDuringASilentPortsWaitEndsTeachAtThatPort) {
+    startSensors(2);
+    InitMplex(app(), 1);
+    for (int i = 0; i < 2; ++i) sensor(i).setFault(sim::Fault::NoReply, 16);
+    // The press comes while port 1 waits for its answer: the wait keeps events running.
+    stopOnceStatusShows(0, 0, "Activate Teach P1 ...");
+
+    QElapsedTimer clock;
+    clock.start();
+    EXPECT_EQ(ActivateMplex(app(), 1), 0);
+    EXPECT_LT(clock.elapsed(), 900);
+    EXPECT_EQ(mpcStatus(), "TEACH-IN stopped !");
+    EXPECT_EQ(portStatus(0, 0), "Timeout RS-232!");
+    EXPECT_FALSE(received(1, 16));
+}
+
+TEST_F(MplexTest, ScopeToggleOfPort3SwitchesPort7Off) {
+    startSensors(7);
+    clickScope(0, 6);
+    ASSERT_EQ(app().state.link.portNumber, 7);
+    sensor(2).clearReceivedFrames();
+
+    clickScope(0, 2);
+
+    EXPECT_EQ(port(0, 6).scopeActive, 0);
+    EXPECT_EQ(app().state.link.portNumber, 3);
+    EXPECT_TRUE(received(2, 10));
+    int on = 0;
+    for (int p = 0; p < kMplexPortsPerGroup; ++p) on += ui().getInt(portPanel(0, p), PORT_SCOPE);
+    EXPECT_EQ(on, 1);
+    EXPECT_EQ(ui().getInt(portPanel(0, 2), PORT_SCOPE), 1);
+
+    // Switching it off hides the scope window and stops what ran there.
+    clickScope(0, 2);
+    EXPECT_FALSE(ui().panelVisible(panels().main));
+    EXPECT_EQ(port(0, 2).scopeActive, 0);
+    EXPECT_EQ(app().state.link.stopFlag, kStopByUser);
+}
+
+TEST_F(MplexTest, EnableCheckBoxOpensThenChecksTheLine) {
+    startSensors(1);
+    const int panel = portPanel(0, 0);
+
+    ui().click(panel, PORT_ENABLE);  // off
+    EXPECT_EQ(port(0, 0).enabled, 0);
+    EXPECT_TRUE(ui().dimmed(panel, PORT_SCOPE));
+
+    ui().click(panel, PORT_ENABLE);  // on: not open yet, so it is opened
+    EXPECT_FALSE(ui().dimmed(panel, PORT_SCOPE));
+    EXPECT_EQ(portStatus(0, 0), "Init-Port P1 OK!");
+
+    ui().click(panel, PORT_ENABLE);
+    ui().click(panel, PORT_ENABLE);  // on again: the line is checked
+    EXPECT_EQ(portStatus(0, 0), "Line OK!   SN:4711");
+    EXPECT_EQ(commands(0), std::vector<int>{5});
+
+    // A double click on the status field teaches the port, only if it answers.
+    ui().deliver(panel, PORT_STATUS, ui::EVENT_LEFT_DOUBLE_CLICK);
+    EXPECT_EQ(portStatus(0, 0), "TEACH-IN OK!");
+    EXPECT_EQ(commands(0), (std::vector<int>{5, 5, 16}));
+    sensor(0).setFault(sim::Fault::NoReply, 5);
+    ui().deliver(panel, PORT_STATUS, ui::EVENT_LEFT_DOUBLE_CLICK);
+    EXPECT_EQ(portStatus(0, 0), "Timeout RS-232!");
+    EXPECT_EQ(commands(0).back(), 5);
+}
+
+TEST_F(MplexTest, SensorThatHangsUpEndsTheWaitAndIsReopenedByInit) {
+    startSensors(2);
+    InitMplex(app(), 1);
+    sensor(1).setFault(sim::Fault::HangUp, 16, 1);
+
+    QElapsedTimer clock;
+    clock.start();
+    ActivateMplex(app(), 1);
+    // Port 1 answers at once; port 2's wait ends with the device, well before its 0.5 s.
+    EXPECT_LT(clock.elapsed(), 450);
+    EXPECT_EQ(portStatus(0, 0), "TEACH-IN OK!");
+    EXPECT_EQ(portStatus(0, 1), "Timeout RS-232!");
+    EXPECT_NE(port(0, 1).openState, 1);
+
+    const QString device = sensor(1).reopen();
+    ASSERT_FALSE(device.isEmpty());
+    mapCom(2, device);
+    InitMplex(app(), 1);
+    EXPECT_EQ(portStatus(0, 1), "Init-Port P2 OK!");
+    ActivateMplex(app(), 1);
+    EXPECT_EQ(portStatus(0, 1), "TEACH-IN OK!");
+
+    // A hang-up during the identification leaves the port closed as quickly.
+    sensor(0).setFault(sim::Fault::HangUp, 7, 1);
+    clock.restart();
+    clickScope(0, 0);
+    EXPECT_LT(clock.elapsed(), 900);
+    EXPECT_NE(port(0, 0).openState, 1);
+    EXPECT_FALSE(app().ports.isOpen(1));
+}
+
+}  // namespace
+}  // namespace korvo::test

@@ -1,0 +1,206 @@
+// The main panel's own controls: evaluation range fields, memory target radios, tab toggles, the
+// CONNECT toggle, GET and SEND against a sensor's RAM and EEPROM, and the help boxes.
+
+#include "sim/ParamMemory.h"
+#include "support/AppFixture.h"
+
+namespace korvo::test {
+namespace {
+
+using namespace ids;
+
+using ScopeMainCommandsTest = ScopeAppTest;
+
+TEST_F(ScopeMainCommandsTest, EvaluationFieldsClampToThePixelRangeAndMoveTheirCursors) {
+    launch();
+    app().state.model.firstPixel = 1;
+    app().state.model.lastPixel = 4096;
+    const int main = mainPanel();
+    const auto cursor = [&](int n) { return graphModel(main, MAIN_PROFILE).cursors.at(n); };
+    struct Case {
+        int ctrl;
+        int typed;
+        int shown;
+    };
+    for (const Case c : {Case{MAIN_EDGELEFT, 0, 1}, Case{MAIN_EDGELEFT, 5000, 4095},
+                         Case{MAIN_EDGERIGHT, 5000, 4096}, Case{MAIN_EDGERIGHT, 0, 2}}) {
+        SCOPED_TRACE(c.typed);
+        ui().userSetInt(main, c.ctrl, c.typed);
+        EXPECT_EQ(ui().getInt(main, c.ctrl), c.shown);
+        const bool left = c.ctrl == MAIN_EDGELEFT;
+        EXPECT_EQ(left ? app().state.params.evalBegin : app().state.params.evalEnd, c.shown);
+        EXPECT_DOUBLE_EQ(cursor(left ? 2 : 3).x, c.shown);
+    }
+    // Inside the range the field keeps the value; the set learns it with the next panel read.
+    ui().userSetInt(main, MAIN_EDGELEFT, 300);
+    EXPECT_EQ(ui().getInt(main, MAIN_EDGELEFT), 300);
+    EXPECT_EQ(app().state.params.evalBegin, 4095);
+    EXPECT_DOUBLE_EQ(cursor(2).x, 300.0);
+}
+
+TEST_F(ScopeMainCommandsTest, MemoryRadiosAndTabTogglesKeepExactlyOneOn) {
+    launch();
+    const int main = mainPanel();
+    // Clicked radio, then the target and the RAM/EEPROM/File radios; a switched off File
+    // radio falls back to RAM.
+    const std::pair<int, std::vector<int>> radioSteps[] = {{MAIN_RAM, {1, 1, 0, 0}},
+                                                           {MAIN_FILE, {3, 0, 0, 1}},
+                                                           {MAIN_FILE, {1, 1, 0, 0}},
+                                                           {MAIN_EEPROM, {2, 0, 1, 0}}};
+    for (const auto& [radio, expected] : radioSteps) {
+        ui().click(main, radio);
+        EXPECT_EQ((std::vector<int>{app().state.memoryTarget, ui().getInt(main, MAIN_RAM),
+                                    ui().getInt(main, MAIN_EEPROM), ui().getInt(main, MAIN_FILE)}),
+                  expected);
+    }
+
+    const Panels& pn = panels();
+    for (int i = 0; i < 2; ++i) {  // the active toggle stays on
+        ui().click(main, MAIN_TAB_PARA2);
+        EXPECT_TRUE(ui().panelVisible(pn.para2));
+        EXPECT_FALSE(ui().panelVisible(pn.para1));
+        EXPECT_EQ(ui().getInt(main, MAIN_TAB_PARA1), 0);
+        EXPECT_EQ(ui().getInt(main, MAIN_TAB_PARA2), 1);
+    }
+    ui().click(main, MAIN_TAB_CALIB);
+    EXPECT_TRUE(ui().panelVisible(pn.calib));
+    EXPECT_FALSE(ui().panelVisible(pn.para2));
+    EXPECT_EQ(ui().getInt(main, MAIN_TAB_PARA2), 0);
+}
+
+TEST_F(ScopeMainCommandsTest, ConnectPressedAgainWhileThePopupIsOpenChangesNothing) {
+    launch();
+    const int main = mainPanel();
+    ui().click(main, MAIN_CONNECT);
+    ASSERT_TRUE(ui().panelVisible(panels().connect));
+    EXPECT_TRUE(ui().dimmed(panels().connect, CON_ACCEPT));
+    const std::uint16_t saved = app().state.savedPortNumber;
+
+    ui().setInt(panels().connect, CON_PORT, 9);
+    ui().click(main, MAIN_CONNECT);
+    EXPECT_EQ(ui().getInt(main, MAIN_CONNECT), 1);
+    EXPECT_TRUE(ui().panelVisible(panels().connect));
+    EXPECT_EQ(app().state.savedPortNumber, saved);
+    // The commit of that second click (the press has released the toggle) answers 1.
+    ui().setInt(main, MAIN_CONNECT, 0);
+    EXPECT_EQ(ui().deliver(main, MAIN_CONNECT, ui::EVENT_COMMIT), 1);
+    EXPECT_EQ(ui().getInt(main, MAIN_CONNECT), 1);
+}
+
+TEST_F(ScopeMainCommandsTest, GetAndSendUseTheCodesOfRamAndEeprom) {
+    launch({sim::SensorConfig{}});
+    openPort(1);
+    struct Case {
+        int radio, getCode, sendCode, value;
+    };
+    for (const Case c : {Case{MAIN_RAM, 2, 1, 321}, Case{MAIN_EEPROM, 4, 3, 777}}) {
+        SCOPED_TRACE(c.getCode);
+        const bool eeprom = c.radio == MAIN_EEPROM;
+        for (std::uint16_t half = 0; half < 2; ++half) {
+            sim::ParamHalf h = eeprom ? sensor(0).eepromHalf(half) : sensor(0).ramHalf(half);
+            if (half == 0) {
+                h[sim::p0::kPower] = c.value;
+                h[sim::p0::kVideoThdMode] = 0;
+            } else {
+                h[sim::p1::kVideoThdFix] = c.value / 10;
+            }
+            if (eeprom) {
+                sensor(0).setEepromHalf(half, h);
+            } else {
+                sensor(0).setRamHalf(half, h);
+            }
+        }
+        if (ui().getInt(mainPanel(), c.radio) == 0) ui().click(mainPanel(), c.radio);
+        sensor(0).clearReceivedFrames();
+
+        ui().click(mainPanel(), MAIN_GET);
+
+        std::vector<SeenRequest> seen = requestsOf(sensor(0));
+        ASSERT_FALSE(seen.empty());
+        EXPECT_EQ(seen.front(), (SeenRequest{0, 0}));  // the dummy frame of the left click
+        std::erase_if(seen, [](const SeenRequest& r) { return r.code < 1 || r.code > 4; });
+        EXPECT_EQ(seen, (std::vector<SeenRequest>{{c.getCode, 0}, {c.getCode, 1}}));
+        EXPECT_EQ(app().state.params.power, c.value);
+        EXPECT_EQ(app().state.params.videoThdFix, c.value / 10);
+        EXPECT_EQ(ui().getInt(panels().para2, P2_POWER), c.value);
+
+        ui().setInt(panels().para2, P2_POWER, c.value + 1);
+        ui().setInt(panels().para1, P1_TOLUP, 77);
+        const sim::ParamHalf eepromBefore = sensor(0).eepromHalf(0);
+        sensor(0).clearReceivedFrames();
+
+        ui().click(mainPanel(), MAIN_SEND);
+
+        EXPECT_EQ(requestsOf(sensor(0)),
+                  (std::vector<SeenRequest>{{c.sendCode, 0}, {c.sendCode, 1}}));
+        EXPECT_EQ(sensor(0).ramHalf(0)[sim::p0::kPower], c.value + 1);
+        EXPECT_EQ(sensor(0).ramHalf(0)[sim::p0::kUpperTol], 77);
+        if (eeprom) {
+            EXPECT_EQ(sensor(0).eepromHalf(0)[sim::p0::kPower], c.value + 1);
+        } else {
+            EXPECT_EQ(sensor(0).eepromHalf(0), eepromBefore);
+        }
+        EXPECT_EQ(mainStatus(), "Transmission successful - Line Ok!");
+    }
+    // SEND hands a running loop the next reply; GET stops it.
+    app().state.link.stopFlag = kStopRunning;
+    ui().click(mainPanel(), MAIN_SEND);
+    EXPECT_EQ(app().state.link.stopFlag, kStopRunning);
+    EXPECT_EQ(app().state.link.replyKind, kReplyRawData);
+    ui().click(mainPanel(), MAIN_GET);
+    EXPECT_EQ(app().state.link.stopFlag, kStopByUser);
+}
+
+TEST_F(ScopeMainCommandsTest, HelpBoxesToggleByVisibilityBesideTheClickedCommand) {
+    launch();
+    const int main = mainPanel();
+    const auto helpStarts = [&](int box, const char* head) {
+        return ui().textBoxLines(main, box).join('\n').startsWith(head);
+    };
+    const QRect run = ui().boundingRect(main, MAIN_RUN);
+    ui().rightClick(main, MAIN_RUN);
+    ASSERT_TRUE(ui().visible(main, MAIN_HELP));
+    EXPECT_EQ(ui().boundingRect(main, MAIN_HELP).topLeft(),
+              helpBoxAt(main, MAIN_HELP, QPoint(run.right() + 11, run.top() - 10)));
+    EXPECT_TRUE(helpStarts(MAIN_HELP, "RUN-BUTTON:\n"));
+
+    ui().rightClick(main, MAIN_STOP);  // another control: the visible box goes away
+    EXPECT_FALSE(ui().visible(main, MAIN_HELP));
+
+    // GET sits near the right edge: its box, due at its right plus 20, is moved back inside the
+    // window so that no text is cut off.
+    const QRect get = ui().boundingRect(main, MAIN_GET);
+    const int mainWidth = ui().panelGeometry(main).width();
+    const int boxWidth = ui().boundingRect(main, MAIN_HELP).width();
+    ASSERT_GT(get.right() + 21 + boxWidth, mainWidth);
+    ui().rightClick(main, MAIN_GET);
+    ui().rightClick(main, MAIN_GET);
+    EXPECT_EQ(ui().boundingRect(main, MAIN_HELP).topLeft(),
+              QPoint(mainWidth - boxWidth, get.top() - 40));
+    ui().click(main, MAIN_HELP);  // a click on the box hides it
+    EXPECT_FALSE(ui().visible(main, MAIN_HELP));
+
+    // The video graph's help uses the large box at the roll graph's place.
+    const QRect roll = ui().boundingRect(main, MAIN_ROLLGRAPH);
+    ui().setVisible(main, MAIN_ROLLGRAPH, false);
+    ui().setVisible(main, MAIN_VIDEOGRAPH, true);
+    ui().rightClick(main, MAIN_VIDEOGRAPH);
+    EXPECT_EQ(ui().boundingRect(main, MAIN_HELPLARGE).topLeft(),
+              helpBoxAt(main, MAIN_HELPLARGE, QPoint(roll.left() + 80, roll.top() + 40)));
+    EXPECT_TRUE(helpStarts(MAIN_HELPLARGE, "VIDEO-GRAPH-WINDOW:"));
+
+    // The connect pop-up has a box of its own.
+    const int con = panels().connect;
+    ui().click(main, MAIN_CONNECT);
+    const QRect tryAt = ui().boundingRect(con, CON_TRY);
+    ui().rightClick(con, CON_TRY);
+    ASSERT_TRUE(ui().visible(con, CON_HELP));
+    EXPECT_EQ(ui().boundingRect(con, CON_HELP).topLeft(),
+              helpBoxAt(con, CON_HELP, QPoint(tryAt.left() + 15, tryAt.top() - 65)));
+    EXPECT_EQ(ui().textBoxLines(con, CON_HELP).first(), "TRY TO CONNECT BUTTON:");
+    ui().rightClick(con, CON_TRY);
+    EXPECT_FALSE(ui().visible(con, CON_HELP));
+}
+
+}  // namespace
+}  // namespace korvo::test

@@ -1,0 +1,151 @@
+// The parameter controls of the Para1, Para2 and Calib panels: help boxes, the couplings between
+// controls, the tolerance clamps and the video threshold controls.
+
+#include "app/connect/ConnectSequence.h"
+#include "support/AppFixture.h"
+
+namespace korvo::test {
+namespace {
+
+using namespace ids;
+
+class ScopeParamControlsTest : public ScopeAppTest {
+protected:
+    int p1() const { return panels().para1; }
+    int p2() const { return panels().para2; }
+    // Where a help box goes for a control of a child panel: dx right of the control, dy above.
+    QPoint besides(int panel, int ctrl, int dx, int dy) {
+        const QRect p = ui().panelGeometry(panel);
+        const QRect c = ui().boundingRect(panel, ctrl);
+        return {p.left() + c.right() + 1 + dx, p.top() + c.top() - dy};
+    }
+    QString helpHead(int box) { return ui().textBoxLines(mainPanel(), box).first(); }
+};
+
+TEST_F(ScopeParamControlsTest, HelpToggleGoesByVisibilityAndFollowsTheFirmwareVersion) {
+    launch();
+    const int main = mainPanel();
+    ui().rightClick(p1(), P1_EVALMODE);
+    ASSERT_TRUE(ui().visible(main, MAIN_HELP));
+    EXPECT_EQ(ui().boundingRect(main, MAIN_HELP).topLeft(),
+              helpBoxAt(main, MAIN_HELP, besides(p1(), P1_EVALMODE, 20, 10)));
+    EXPECT_EQ(helpHead(MAIN_HELP), "EVALUATION-MODE:");
+    ui().rightClick(p1(), P1_POLARITY);  // another control hides the visible box
+    EXPECT_FALSE(ui().visible(main, MAIN_HELP));
+
+    ui().rightClick(p1(), P1_AVERAGE);
+    EXPECT_FALSE(ui().visible(main, MAIN_HELP));
+    ASSERT_TRUE(ui().visible(main, MAIN_HELPLARGE));
+    EXPECT_EQ(ui().boundingRect(main, MAIN_HELPLARGE).topLeft(),
+              helpBoxAt(main, MAIN_HELPLARGE, besides(p1(), P1_AVERAGE, 20, 10)));
+    EXPECT_EQ(helpHead(MAIN_HELPLARGE), "AVERAGE:");
+
+    ui().setDimmed(p1(), P1_TOLLOW, false);
+    for (const auto& [version, head] :
+         {std::pair{302, "TOLERANCE-VALUE:"}, {310, "TOLERANCE-LOW:"}}) {
+        app().state.model.firmwareVersion = version;
+        ui().rightClick(p1(), P1_TOLLOW);
+        if (!ui().visible(main, MAIN_HELP)) ui().rightClick(p1(), P1_TOLLOW);
+        EXPECT_EQ(helpHead(MAIN_HELP), head);
+    }
+}
+
+TEST_F(ScopeParamControlsTest, TolerancesAreClampedAroundTheTeachValue) {
+    launch();
+    app().state.params.teachValue = 512;
+    app().state.model.pixelCount = 1024;
+    app().state.params.umSlope = 2048;
+    ui().setDimmed(p1(), P1_TOLUP, false);
+    ui().setDimmed(p1(), P1_TOLLOW, false);
+
+    ui().userSetInt(p1(), P1_TOLUP, 600);
+    EXPECT_EQ(ui().getInt(p1(), P1_TOLUP), 511);
+    ui().userSetInt(p1(), P1_TOLLOW, 600);
+    EXPECT_EQ(ui().getInt(p1(), P1_TOLLOW), 511);
+    // The displays read millimetres: 511 pixels of 2 um.
+    EXPECT_NEAR(ui().getDouble(mainPanel(), MAIN_TOLUP_MM), 1.022, 0.005);
+    EXPECT_NEAR(ui().getDouble(mainPanel(), MAIN_TOLLOW_MM), 1.022, 0.005);
+    ui().userSetInt(p1(), P1_TOLUP, 100);  // inside the band: kept
+    EXPECT_EQ(ui().getInt(p1(), P1_TOLUP), 100);
+    EXPECT_NEAR(ui().getDouble(mainPanel(), MAIN_TOLUP_MM), 0.2, 0.005);
+
+    // A teach value at the very start or end of the line leaves no room, never a wrapped value.
+    app().state.params.teachValue = 0;
+    ui().userSetInt(p1(), P1_TOLLOW, 5);
+    EXPECT_EQ(ui().getInt(p1(), P1_TOLLOW), 0);
+    app().state.params.teachValue = 1024;
+    ui().userSetInt(p1(), P1_TOLUP, 5);
+    EXPECT_EQ(ui().getInt(p1(), P1_TOLUP), 0);
+}
+
+TEST_F(ScopeParamControlsTest, InternalTriggerOnATwoOutputModelSelectsOutputMode3) {
+    launch({model(4, 20160, 318)});  // a -CL model of hardware type 3
+    openPort(1);
+    ASSERT_EQ(InitRS232DataExchange(app(), 1), 1) << mainStatus().toStdString();
+    ASSERT_EQ(app().state.model.hardwareType, 3);
+    showChild(p1());
+
+    for (int on : {1, 0}) {
+        ui().userSetInt(p1(), P1_INTRGMODE, on);
+        EXPECT_EQ(ui().getInt(p1(), P1_OUTMODE), on ? 3 : 0);
+        EXPECT_EQ(ui().dimmed(p1(), P1_TRGPIX), !on);
+        for (int c : {MAIN_DARKPIX, MAIN_TRIGCOMP, MAIN_TRIGLED})
+            EXPECT_EQ(ui().visible(mainPanel(), c), on == 1) << c;
+    }
+}
+
+TEST_F(ScopeParamControlsTest, ThresholdModeAndSliderRedrawTheThreshold) {
+    launch();
+    showChild(p2());
+    ParamSet& p = app().state.params;
+    p.videoThdFix = 40;
+    p.videoThdAuto = 70;
+    app().state.model.videoFullScale = 255;
+
+    ui().userSetInt(p2(), P2_VTHDMODE, 1);
+    EXPECT_FALSE(ui().dimmed(p2(), P2_SAVETHD));
+    EXPECT_EQ(ui().getInt(p2(), P2_VTHD), 70);
+    ui().userSetInt(p2(), P2_VTHDMODE, 0);
+    EXPECT_TRUE(ui().dimmed(p2(), P2_SAVETHD));
+    EXPECT_EQ(ui().getInt(p2(), P2_VTHD), 40);
+    EXPECT_EQ(app().state.video.thresholdLine.front(), 102);  // 40 % of 255
+    EXPECT_EQ(app().state.video.thresholdLine.back(), 102);
+
+    // AUTO: the curve follows the profile at the slider's percentage.
+    for (int i = 0; i < kProfileSamples; ++i)
+        app().state.video.video[i] = static_cast<std::uint16_t>(i);
+    ui().setInt(p2(), P2_VTHDMODE, 1);
+    ui().userSetInt(p2(), P2_VTHD, 50);
+    EXPECT_TRUE(ui().visible(mainPanel(), MAIN_VIDEOGRAPH));
+    EXPECT_FALSE(ui().visible(mainPanel(), MAIN_ROLLGRAPH));
+    EXPECT_EQ(app().state.video.autoCurve[101], 50);
+    const ui::GraphModel& g = graphModel(mainPanel(), MAIN_VIDEOGRAPH);
+    ASSERT_EQ(g.plots.size(), 3u);
+    EXPECT_EQ(g.plots[2].y[101], 50.0);
+}
+
+TEST_F(ScopeParamControlsTest, LeftClickOnTheSliderInAutoModeFetchesTheProfile) {
+    launch({sim::SensorConfig{}});
+    openPort(1);
+    showChild(p2());
+
+    ui().setInt(p2(), P2_VTHDMODE, 0);  // FIXED: nothing is fetched
+    sensor(0).clearReceivedFrames();
+    ui().deliver(p2(), P2_VTHD, ui::EVENT_LEFT_CLICK);
+    EXPECT_TRUE(requestsOf(sensor(0)).empty());
+
+    ui().setInt(p2(), P2_VTHDMODE, 1);
+    app().state.link.stopFlag = kStopRunning;
+    ui().deliver(p2(), P2_VTHD, ui::EVENT_LEFT_CLICK);
+    EXPECT_EQ(requestsOf(sensor(0)),
+              (std::vector<SeenRequest>{{9, 0}, {9, 64}, {9, 128}, {9, 192}}));
+    for (const sim::ReceivedFrame& f : sensor(0).receivedFrames())
+        EXPECT_EQ(f.bytes.mid(6, 2), QByteArray(2, '\0'));  // selector 0: the video profile
+    const sim::Profile served = sensor(0).lastVideo();
+    EXPECT_TRUE(std::equal(served.begin(), served.end(), app().state.video.video.begin()));
+    EXPECT_EQ(app().state.link.stopFlag, kStopByUser);
+    EXPECT_EQ(app().sensor.CheckComLine(1), 1);  // the receive callback is back
+}
+
+}  // namespace
+}  // namespace korvo::test

@@ -1,0 +1,112 @@
+// The graph keeps exactly what the program drew, and draws it with reused series.
+
+#include <gtest/gtest.h>
+
+#include <QAbstractSeries>
+#include <QChart>
+#include <QCoreApplication>
+#include <numeric>
+
+#include "support/QtPrinters.h"
+#include "ui/Graph.h"
+
+namespace korvo::ui {
+namespace {
+
+int visibleSeries(const GraphWidget& g) {
+    int n = 0;
+    for (QAbstractSeries* s : g.chart()->series()) n += s->isVisible() ? 1 : 0;
+    return n;
+}
+
+TEST(GraphWidget, ModelHoldsPlotsRectanglesAndCursorsAsDrawn) {
+    GraphWidget g;
+    const int h1 = g.plotXY({0, 4, 8}, {10, 20, 30}, 0xFF0000);
+    const int h2 = g.plotXY({0, 4}, {1, 2, 3}, 0x008000);  // unequal: the shorter length
+    EXPECT_NE(h1, h2);
+    const int r = g.plotRectangle(412, 0.0, 612, 0.25, 0x00FF00, 0x00FF00);
+    for (const auto& [id, x] : {std::pair{1, 512}, {3, 1024}, {2, 1}}) g.setCursor(id, x, 1.0);
+
+    const GraphModel& m = g.model();
+    ASSERT_EQ(m.plots.size(), 2u);
+    EXPECT_EQ(m.plots[0].y, (std::vector<double>{10, 20, 30}));
+    EXPECT_EQ(m.plots[0].color, 0xFF0000u);
+    EXPECT_EQ(m.plots[1].y.size(), 2u);
+    ASSERT_EQ(m.rects.size(), 1u);
+    EXPECT_EQ(m.rects[0].handle, r);
+    EXPECT_EQ((std::array{m.rects[0].x1, m.rects[0].x2, m.rects[0].y2}),
+              (std::array{412.0, 612.0, 0.25}));
+    EXPECT_EQ((std::array{m.cursors.at(1).x, m.cursors.at(2).x, m.cursors.at(3).x}),
+              (std::array{512.0, 1.0, 1024.0}));
+
+    g.deletePlot(h1);
+    ASSERT_EQ(m.plots.size(), 1u);
+    EXPECT_EQ(m.plots[0].handle, h2);
+    g.setCursor(1, 400, 0.75);  // moves, does not add
+    EXPECT_EQ(m.cursors.size(), 3u);
+    EXPECT_DOUBLE_EQ(m.cursors.at(1).y, 0.75);
+    g.deleteAllPlots();
+    EXPECT_TRUE(m.plots.empty());
+    EXPECT_TRUE(m.rects.empty());
+    EXPECT_EQ(m.cursors.size(), 3u);  // cursors are not plots
+
+    GraphWidget fromLayout;  // an axis range given by the layout is manual
+    fromLayout.setProperty("yMin", 0.0);
+    fromLayout.setProperty("yMax", 1.0);
+    EXPECT_TRUE(fromLayout.model().yAxis.manual);
+    EXPECT_FALSE(fromLayout.model().xAxis.manual);
+}
+
+TEST(GraphWidget, ManualRefreshDrawsCurvesTogetherAutoRefreshReusesSeries) {
+    GraphWidget g;
+    g.setXAxisManual(1.0, 1024.0);
+    g.setAutoRefresh(false);
+    std::vector<double> x(256), y(256, 100.0);
+    std::iota(x.begin(), x.end(), 0.0);
+    g.plotXY(x, y, 0xFF0000);
+    g.plotXY(x, std::vector<double>(256, 102.0), 0x008000);
+    QCoreApplication::processEvents();
+    EXPECT_EQ(visibleSeries(g), 0);
+    g.refresh();
+    EXPECT_EQ(g.model().refreshCount, 1);
+    EXPECT_EQ(visibleSeries(g), 2);
+    EXPECT_EQ(g.shownXRange(), (std::pair<double, double>{1.0, 1024.0}));
+
+    g.setAutoRefresh(true);
+    const qsizetype series = g.chart()->series().size();
+    g.deleteAllPlots();
+    g.plotXY(x, y, 0xFF0000);
+    QCoreApplication::processEvents();
+    EXPECT_EQ(visibleSeries(g), 1);
+    EXPECT_EQ(g.chart()->series().size(), series);
+}
+
+TEST(GraphWidget, StripChartKeepsTheLastScreenOfSamples) {
+    GraphWidget g;
+    g.setTraceCount(6);
+    g.setPointsPerScreen(101);
+    std::vector<double> first(600), second(600);
+    std::iota(first.begin(), first.end(), 0.0);
+    std::iota(second.begin(), second.end(), 1000.0);
+    g.plotStripChart(first);
+    g.plotStripChart(second);
+    const StripChart& s = g.model().strip;
+    EXPECT_EQ(s.values, second);
+    ASSERT_EQ(s.shown.size(), 101u * 6u);
+    // The newest 100 samples are the second batch; before them the last sample of the first.
+    EXPECT_TRUE(std::equal(second.begin(), second.end(), s.shown.begin() + 6));
+    EXPECT_TRUE(std::equal(first.end() - 6, first.end(), s.shown.begin()));
+
+    // Setting the same trace count again keeps the screen; another count clears it.
+    g.setTraceCount(6);
+    EXPECT_EQ(s.shown.size(), 606u);
+    g.setTraceCount(3);
+    EXPECT_TRUE(s.shown.empty());
+    g.plotStripChart({1, 2, 3, 4});  // one whole sample and a part
+    EXPECT_EQ(s.shown, (std::vector<double>{1, 2, 3}));
+    g.refresh();
+    EXPECT_EQ(visibleSeries(g), 3);
+}
+
+}  // namespace
+}  // namespace korvo::ui
