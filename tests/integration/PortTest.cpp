@@ -16,6 +16,12 @@ namespace {
 
 using std::chrono::milliseconds;
 
+// Word i of the newest frame the port took in (0 when it has none).
+std::uint16_t newestWord(ComPort& port, int i) {
+    const ComPort::ReceivedFrame* f = port.frame(port.framesReceived());
+    return f ? frameWord(f->bytes, i) : 0;
+}
+
 TEST_F(BarePty, FullQueueDoesNotLeaveThePortDeaf) {
     ComPort port(1, link);
     ASSERT_EQ(port.open(path, 19200, 64), 0);
@@ -27,8 +33,8 @@ TEST_F(BarePty, FullQueueDoesNotLeaveThePortDeaf) {
     port.installCallback(true);
     sensorWrites(frameHex("00AA 0008 1234"));
     pump.delay(0.1);
-    EXPECT_EQ(link.replyKind, kReplyRawData);
-    EXPECT_EQ(link.dataWords[0], 0x1234);
+    EXPECT_EQ(port.framesReceived(), 1u);
+    EXPECT_EQ(newestWord(port, 2), 0x1234);
 }
 
 TEST_F(BarePty, ReadNeverRunsPastTheReplyBuffer) {
@@ -51,15 +57,16 @@ TEST_F(BarePty, CallbackTakesOneFrameAndDiscardsTheRest) {
     port.installCallback(true);
     sensorWrites(frameHex("00AA 0013 0001 0002") + QByteArray("tail"));
     pump.delay(0.1);
-    EXPECT_EQ(link.replyKind, kReplyRecord);
-    EXPECT_EQ(link.receiveFlag, 1);
-    EXPECT_EQ(link.dataWords[0], 1);
+    EXPECT_EQ(port.framesReceived(), 1u);
+    EXPECT_EQ(newestWord(port, 1), 0x13);
+    EXPECT_EQ(newestWord(port, 2), 1);
     EXPECT_EQ(port.inQLen(), 0);
+    EXPECT_EQ(link.replyKind, kReplyNone);  // no exchange asked for it: the shared state keeps out
+    EXPECT_EQ(port.framesDropped(), 1u);
 
-    link.replyKind = kReplyNone;  // fewer than 36 bytes raise nothing
-    sensorWrites(QByteArray(35, '\0'));
+    sensorWrites(QByteArray(35, '\0'));  // fewer than 36 bytes raise nothing
     pump.delay(0.1);
-    EXPECT_EQ(link.replyKind, kReplyNone);
+    EXPECT_EQ(port.framesReceived(), 1u);
     EXPECT_EQ(port.inQLen(), 35);
 }
 
@@ -113,8 +120,8 @@ TEST_F(BarePty, EmptyingBothQueuesDiscardsBytesWhereverTheyWait) {
     port.installCallback(true);  // the next frame arrives whole
     sensorWrites(frameHex("00AA 0008 4321"));
     pump.delay(0.1);
-    EXPECT_EQ(link.replyKind, kReplyRawData);
-    EXPECT_EQ(link.dataWords[0], 0x4321);
+    EXPECT_EQ(port.framesReceived(), 1u);
+    EXPECT_EQ(newestWord(port, 2), 0x4321);
 }
 
 // Waits up to `seconds`, cut short by an event due after `eventMs`.
@@ -146,32 +153,19 @@ TEST(PumpWait, EachWaitEndsByItsOwnDeadlineAndSleeps) {
 }
 
 // Replies already in the driver before a wait starts running events.
-TEST(AwaitReply, AQueuedReplyCountsAndReplacesAKindSetBeforehand) {
+TEST(AwaitReply, AnAnswerQueuedBeforeTheWaitCountsEvenPastTheLimit) {
     LinkRig rig;
     rig.open();
-    const auto echoWaitsInTheDriver = [&rig] {
-        rig.sensor().clearReceivedFrames();
-        ASSERT_EQ(rig.sensorLink.sendRequest(1, 5, 0), kFrameBytes);
-        ASSERT_TRUE(rig.sensor().waitForFrames(1, 1000));
-        std::this_thread::sleep_for(milliseconds(30));
-    };
-    // As a measurement loop hands the raw-data kind back: the queued echo replaces it.
-    echoWaitsInTheDriver();
-    rig.link.replyKind = kReplyRawData;
-    double start = rig.pump.now();
-    EXPECT_FALSE(rig.sensorLink.awaitReply(1, kReplyRawData, start, 0.2));
-    EXPECT_EQ(rig.link.replyKind, kReplyEcho);
-    EXPECT_GT(rig.since(start), 0.2);
-
-    // Counted even when the limit has passed.
-    echoWaitsInTheDriver();
-    rig.link.replyKind = kReplyNone;
-    EXPECT_TRUE(rig.sensorLink.awaitReply(1, kReplyNone, rig.pump.now() - 1.0, 0.5));
+    rig.sensor().clearReceivedFrames();
+    ASSERT_EQ(rig.sensorLink.sendRequest(1, 5, 0), kFrameBytes);
+    ASSERT_TRUE(rig.sensor().waitForFrames(1, 1000));
+    std::this_thread::sleep_for(milliseconds(30));
+    EXPECT_TRUE(rig.sensorLink.awaitReply(1, rig.pump.now() - 1.0, 0.5));
     EXPECT_EQ(rig.link.replyKind, kReplyEcho);
 
-    rig.link.replyKind = kReplyNone;  // nothing queued and the limit passed: over at once
-    start = rig.pump.now();
-    EXPECT_FALSE(rig.sensorLink.awaitReply(1, kReplyNone, start - 1.0, 0.5));
+    // Taken once: nothing new has come, and the limit has passed, so the wait is over at once.
+    const double start = rig.pump.now();
+    EXPECT_FALSE(rig.sensorLink.awaitReply(1, start - 1.0, 0.5));
     EXPECT_LT(rig.since(start), 0.05);
 }
 

@@ -72,8 +72,14 @@ TEST_F(ScriptedReply, HardwareWordsCountOnlyFromTheRightEcho) {
     EXPECT_EQ(model.familyCode, 0);
     EXPECT_EQ(model.pixelCount, 4096);
 
-    // The echo of another command (11): the words are stored, nothing is derived.
+    // The echo of another command (11) is a late answer to that one: dropped, nothing stored.
     reply[3] = 0x0B;
+    EXPECT_EQ(sensorLink->GetHARDWAREInfo(1).result, 0);
+    EXPECT_EQ(model.familyCode, 0);
+    EXPECT_EQ(sensorLink->droppedFrames(1), 1u);
+
+    // An echo code no command has: the words are stored, nothing is derived.
+    reply[3] = 0x63;
     const HardwareQuery query = sensorLink->GetHARDWAREInfo(1);
     EXPECT_EQ(query.result, 0);
     EXPECT_FALSE(query.profile.has_value());

@@ -187,11 +187,27 @@ int ComPort::inQLen() const {
 
 void ComPort::RX_Receive_Function() {
     if (!callbackOn_ || serial_->bytesAvailable() < kFrameBytes) return;
-    serial_->read(reinterpret_cast<char*>(link_.rxBuf.data()), kFrameBytes);
-    link_.replyKind = GetRxBuf36(link_);
-    link_.receiveFlag = 1;
+    ReceivedFrame f;
+    f.number = ++received_;
+    serial_->read(reinterpret_cast<char*>(f.bytes.data()), kFrameBytes);
+    if (static_cast<int>(frames_.size()) == kKeptFrames) {
+        if (frames_.front().taken) ++taken_;
+        frames_.pop_front();
+    }
+    frames_.push_back(f);
     // Whatever came beyond the frame is not part of this reply.
     serial_->clear(QSerialPort::Input);
+}
+
+ComPort::ReceivedFrame* ComPort::frame(std::uint64_t number) {
+    if (frames_.empty() || number < frames_.front().number || number > received_) return nullptr;
+    return &frames_[static_cast<std::size_t>(number - frames_.front().number)];
+}
+
+std::uint64_t ComPort::framesDropped() const {
+    std::uint64_t taken = taken_;
+    for (const ReceivedFrame& f : frames_) taken += f.taken ? 1 : 0;
+    return received_ - taken;
 }
 
 void ComPort::onError(QSerialPort::SerialPortError error) {

@@ -1,9 +1,10 @@
 #pragma once
 // One serial port, addressed by its COM number and opened by device path. Replies are taken in
 // by the receive callback: once at least one frame's worth of bytes is queued it reads exactly 36
-// bytes into the shared reply buffer, decodes them, sets the reply kind and the receive flag and
-// discards whatever else was queued. Reads never block: waits poll the queue length while the
-// pump runs events (mixing blocking waits with signals stalls Qt 6.4's serial port).
+// bytes into this port's own list of received frames and discards whatever else was queued. The
+// exchange that waits on this port picks its answer from that list (see SensorLink), so a frame
+// never reaches an exchange on another port. Reads never block: waits poll while the pump runs
+// events (mixing blocking waits with signals stalls Qt 6.4's serial port).
 //
 // A hang-up (pseudo-terminal closed, USB adapter pulled) marks the port broken and closes it,
 // so a wait on it ends at once; the port can be opened again later.
@@ -11,7 +12,9 @@
 #include <QObject>
 #include <QSerialPort>
 #include <QString>
+#include <array>
 #include <cstdint>
+#include <deque>
 
 #include "core/link/LinkState.h"
 
@@ -56,6 +59,20 @@ public:
     void installCallback(bool on) { callbackOn_ = on; }
     bool callbackInstalled() const { return callbackOn_; }
 
+    // Frames the receive callback took in, numbered from 1 over the port's whole life.
+    struct ReceivedFrame {
+        std::uint64_t number = 0;
+        std::array<std::uint8_t, kFrameBytes> bytes{};
+        bool taken = false;  // an exchange took it as its answer
+    };
+    // The number of the newest frame (0 before the first).
+    std::uint64_t framesReceived() const { return received_; }
+    // Frame `number` while it is still kept (the newest kKeptFrames), else nullptr.
+    ReceivedFrame* frame(std::uint64_t number);
+    // Frames that no exchange took: late answers, answers to another request, noise.
+    std::uint64_t framesDropped() const;
+    static constexpr int kKeptFrames = 16;
+
 signals:
     // Emitted once per hang-up, after the port has been closed.
     void linkLost(int comNumber);
@@ -74,6 +91,9 @@ private:
     int queueSize_ = 0;
     bool callbackOn_ = false;
     bool broken_ = false;
+    std::deque<ReceivedFrame> frames_;
+    std::uint64_t received_ = 0;
+    std::uint64_t taken_ = 0;  // of the frames no longer kept
 };
 
 }  // namespace korvo

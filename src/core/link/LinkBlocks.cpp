@@ -12,14 +12,15 @@ int SensorLink::PushGETRAW(int port) {
     const int written = sendRequest(port, 8, 0, Flush::InThenOut);
     if (written == kFrameBytes) show(QStringLiteral("Line Ok!"), StatusLine::Main);
     const double start = pump_.now();
-    if (awaitReply(port, kReplyRawData, start, kReplyLimit)) return kReplyRawData;
-    setStatus(QStringLiteral("Timeout RS232-Line!"));
+    if (awaitReply(port, start, kReplyLimit)) return kReplyRawData;
+    setStatus(failText(port, QStringLiteral("Timeout RS232-Line!")));
     showStatus(StatusLine::Main);
     link_.stopFlag = kStopByUser;
     return 0;
 }
 
 int SensorLink::ReadData64(int port, std::uint16_t offset, std::uint16_t selector) {
+    if (!claimPort(port, 9)) return 0;
     link_.commandCode = 9;
     link_.argumentWord = offset;
     ports_.flushOut(port);
@@ -62,6 +63,7 @@ int SensorLink::ReadData64(int port, std::uint16_t offset, std::uint16_t selecto
 int SensorLink::readBlockRun(int port, std::uint16_t selector) {
     // Blocks are plain byte streams: with the receive callback on, it would take their first
     // 36 bytes for a frame and discard the rest.
+    if (!claimPort(port, 9)) return 0;
     ports_.installCallback(port, false);
     ports_.flushIn(port);
     ports_.flushOut(port);

@@ -11,8 +11,8 @@ int SensorLink::TeachSetpoint(int port) {
     const double start = pump_.now();
     pump_.processEvents();
     show(QStringLiteral("New setpoint value teached!"), StatusLine::Main);
-    if (awaitReply(port, kReplyEcho, start, kReplyLimit)) return 1;
-    setStatus(QStringLiteral("Timeout RS232-Line!"));
+    if (awaitReply(port, start, kReplyLimit)) return 1;
+    setStatus(failText(port, QStringLiteral("Timeout RS232-Line!")));
     showStatus(StatusLine::Main);
     link_.stopFlag = kStopByUser;
     return -1;
@@ -23,11 +23,11 @@ int SensorLink::ResetMaxMin(int port) {
     pump_.processEvents();
     show(QStringLiteral("Reset Max/Min values..."), StatusLine::Main);
     const double start = pump_.now();
-    const bool ok = awaitReply(port, kReplyEcho, start, kReplyLimit, LimitRule::Inclusive);
+    const bool ok = awaitReply(port, start, kReplyLimit, LimitRule::Inclusive);
     if (ok) {
         setStatus(QStringLiteral("Reset of analog-output Max/Min OK!"));
     } else {
-        setStatus(QStringLiteral("Timeout-RS-232..."));
+        setStatus(failText(port, QStringLiteral("Timeout-RS-232...")));
         link_.stopFlag = kStopByUser;
     }
     showStatus(StatusLine::Main);
@@ -51,8 +51,8 @@ int SensorLink::calibrationExchange(int port, std::uint16_t arg) {
             show(QStringLiteral("Save calibration values..."), StatusLine::Main);
             break;
     }
-    if (!awaitReply(port, kReplyEcho, start, kReplyLimit)) {
-        setStatus(QStringLiteral("Timeout-RS-232..."));
+    if (!awaitReply(port, start, kReplyLimit)) {
+        setStatus(failText(port, QStringLiteral("Timeout-RS-232...")));
         showStatus(StatusLine::Main);
         return -1;
     }
@@ -103,9 +103,9 @@ int SensorLink::ActivateAutoThdSave(int port, std::uint16_t percent, std::uint16
     sendRequest(port, 13, percent, Flush::InThenOut);
     const double start = pump_.now();
     show(QStringLiteral("Save auto-video-threshold..."), StatusLine::Main);
-    if (!awaitReply(port, kReplyEcho, start, kReplyLimit)) {
+    if (!awaitReply(port, start, kReplyLimit)) {
         // The status line keeps the progress message; only the status text records the failure.
-        setStatus(QStringLiteral("Timeout-RS-232..."));
+        setStatus(failText(port, QStringLiteral("Timeout-RS-232...")));
         return -1;
     }
     setStatus(QStringLiteral("Auto video-threshold saved in EEPROM!"));
@@ -117,8 +117,8 @@ int SensorLink::RequestRecordSample(int port) {
     CopyVarsToPP(params_, 0, link_.dataWords, band_, model_.pixelCount);
     sendRequest(port, 18, 0, Flush::InThenOut);
     const double start = pump_.now();
-    if (awaitReply(port, kReplyNone, start, kReplyLimit)) return link_.replyKind;
-    setStatus(QStringLiteral("Timeout RS232-Line!"));
+    if (awaitReply(port, start, kReplyLimit)) return link_.replyKind;
+    setStatus(failText(port, QStringLiteral("Timeout RS232-Line!")));
     showStatus(StatusLine::Main);
     link_.stopFlag = kStopRecordTimeout;
     return -1;

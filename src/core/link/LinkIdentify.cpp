@@ -16,7 +16,7 @@ enum LineCheck { kLineTimeout = -1, kLineOtherReply = -2, kLineNoSync = 0, kLine
 int SensorLink::lineCheck(int port, double limit) {
     sendRequest(port, 5, 0, Flush::OutThenIn);
     const double start = pump_.now();
-    if (!awaitReply(port, kReplyNone, start, limit)) return kLineTimeout;
+    if (!awaitReply(port, start, limit)) return kLineTimeout;
     if (link_.replyKind != kReplyEcho) return kLineOtherReply;
     for (int i = 0; i < 3; ++i) link_.dataWords[i] = frameWord(link_.rxBuf, i);
     link_.serialNumber = link_.dataWords[2];
@@ -29,7 +29,7 @@ int SensorLink::CheckComLine(int port) {
     const int check = lineCheck(port, kReplyLimit);
     switch (check) {
         case kLineTimeout:
-            setStatus(QStringLiteral("Timeout-RS-232..."));
+            setStatus(failText(port, QStringLiteral("Timeout-RS-232...")));
             break;
         case kLineGood:
             setStatus(QStringLiteral("Echo Check - Line Ok!") +
@@ -53,7 +53,7 @@ int SensorLink::Check232Line(int port) {
     QString text;
     switch (check) {
         case kLineTimeout:
-            text = QStringLiteral("Timeout RS-232!");
+            text = failText(port, QStringLiteral("Timeout RS-232!"));
             break;
         case kLineGood:
             text = QStringLiteral("Line OK!") + serialNumberSuffix(link_.serialNumber);
@@ -74,6 +74,7 @@ int SensorLink::Check232Line(int port) {
 int SensorLink::GetVERSIONInfo(int port) {
     // The firmware text is a plain byte stream longer than a frame: the receive callback must
     // not cut it up.
+    if (!claimPort(port, 7)) return 0;
     ports_.installCallback(port, false);
     ports_.flushIn(port);
     ports_.flushOut(port);
@@ -100,8 +101,8 @@ int SensorLink::GetVERSIONInfo(int port) {
 HardwareQuery SensorLink::GetHARDWAREInfo(int port) {
     sendRequest(port, 10, 0, Flush::OutThenIn);
     const double start = pump_.now();
-    if (!awaitReply(port, kReplyNone, start, kReplyLimit)) {
-        setStatus(QStringLiteral("Timeout-RS-232..."));
+    if (!awaitReply(port, start, kReplyLimit)) {
+        setStatus(failText(port, QStringLiteral("Timeout-RS-232...")));
         return {};
     }
     if (link_.replyKind != kReplyEcho) return {};

@@ -38,8 +38,8 @@ int SensorLink::ChangeBaudRate(int port, int newBaudIndex) {
     show(QStringLiteral("Try to change baudrate..."), StatusLine::Both);
     // Decided by the echo itself: a reply that is taken in at the very end of the second still
     // means the sensor has switched, and the port must follow it.
-    if (!awaitReply(port, kReplyEcho, start, kReplyLimit, LimitRule::Inclusive)) {
-        setStatus(QStringLiteral("Timeout: changing RS-232-baudrate..."));
+    if (!awaitReply(port, start, kReplyLimit, LimitRule::Inclusive)) {
+        setStatus(failText(port, QStringLiteral("Timeout: changing RS-232-baudrate...")));
         showStatus(StatusLine::Both);
         return 0;
     }

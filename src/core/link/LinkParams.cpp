@@ -12,8 +12,8 @@ int SensorLink::GetParamHalf(int target, std::uint16_t half, int port) {
     if (written == kFrameBytes)
         show(QStringLiteral("Waiting for parameter-frame ..."), StatusLine::Main);
     const double start = pump_.now();
-    if (!awaitReply(port, kReplyEcho, start, kReplyLimit)) {
-        setStatus(QStringLiteral("Timeout-RS-232..."));
+    if (!awaitReply(port, start, kReplyLimit)) {
+        setStatus(failText(port, QStringLiteral("Timeout-RS-232...")));
         showStatus(StatusLine::Main);
         return -1;
     }
@@ -35,9 +35,9 @@ int SensorLink::SendParamHalf(int target, std::uint16_t half, int port) {
              StatusLine::Main);
     }
     const double start = pump_.now();
-    const bool ok = awaitReply(port, kReplyEcho, start, kReplyLimit);
+    const bool ok = awaitReply(port, start, kReplyLimit);
     setStatus(ok ? QStringLiteral("Transmission successful - Line Ok!")
-                 : QStringLiteral("Timeout-RS-232..."));
+                 : failText(port, QStringLiteral("Timeout-RS-232...")));
     showStatus(StatusLine::Main);
     return ok ? 1 : -1;
 }

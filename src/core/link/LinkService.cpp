@@ -19,11 +19,13 @@ std::array<std::uint16_t, kFrameWords> requestWords(std::uint16_t code, std::uin
 // Writes a request laid out word by word: the command code and argument word are taken from the
 // words, both queues are emptied, the reply kind cleared. Returns the time of the write.
 double SensorLink::sendWords(int port, const std::array<std::uint16_t, kFrameWords>& words) {
+    if (!claimPort(port, words[1])) return pump_.now();
     link_.commandCode = words[1];
     link_.argumentWord = words[2];
     writeTxWords(link_, words);
     ports_.flushInThenOut(port);
     link_.replyKind = kReplyNone;
+    markWritten(port);
     writeRequest(port);
     return pump_.now();
 }
@@ -37,14 +39,15 @@ bool SensorLink::exchangeTest(int port, std::uint16_t teachValue, std::uint16_t 
     words[4] = lowerTolerance;
     const double start = sendWords(port, words);
     if (!shownAtOnce.isEmpty()) show(shownAtOnce, StatusLine::Main);
-    return awaitReply(port, kReplyEcho, start, kShortReplyLimit);
+    return awaitReply(port, start, kShortReplyLimit);
 }
 
 int SensorLink::TestBUTTON(int port, std::uint16_t teachValue, std::uint16_t upperTolerance,
                            std::uint16_t lowerTolerance) {
     const bool ok = exchangeTest(port, teachValue, upperTolerance, lowerTolerance,
                                  QStringLiteral("activating TEST ..."));
-    setStatus(ok ? QStringLiteral("TEST-BUTTON-done-ok!") : QStringLiteral("Timeout-RS-232..."));
+    setStatus(ok ? QStringLiteral("TEST-BUTTON-done-ok!")
+                 : failText(port, QStringLiteral("Timeout-RS-232...")));
     showStatus(StatusLine::Main);
     resumeRunLoop();
     return ok ? 1 : 0;
@@ -53,7 +56,8 @@ int SensorLink::TestBUTTON(int port, std::uint16_t teachValue, std::uint16_t upp
 int SensorLink::ActivateTeach(int port, std::uint16_t teachValue, std::uint16_t upperTolerance,
                               std::uint16_t lowerTolerance) {
     const bool ok = exchangeTest(port, teachValue, upperTolerance, lowerTolerance, QString());
-    link_.setMplexStatus(ok ? QStringLiteral("TEACH-IN OK!") : QStringLiteral("Timeout RS-232!"));
+    link_.setMplexStatus(ok ? QStringLiteral("TEACH-IN OK!")
+                            : failText(port, QStringLiteral("Timeout RS-232!")));
     return ok ? 1 : 0;
 }
 
@@ -62,8 +66,9 @@ int SensorLink::ClearXFLASH(int port) {
     for (int i = 3; i < kFrameWords; ++i) words[i] = kSyncWord;
     const double start = sendWords(port, words);
     show(QStringLiteral("clearing X-FLASH..."), StatusLine::Main);
-    const bool ok = awaitReply(port, kReplyEcho, start, kReplyLimit);
-    setStatus(ok ? QStringLiteral("X-FLASH-cleared!") : QStringLiteral("Timeout-RS-232..."));
+    const bool ok = awaitReply(port, start, kReplyLimit);
+    setStatus(ok ? QStringLiteral("X-FLASH-cleared!")
+                 : failText(port, QStringLiteral("Timeout-RS-232...")));
     showStatus(StatusLine::Main);
     return ok ? 1 : 0;
 }
@@ -77,8 +82,8 @@ XFlashWrite SensorLink::WriteXFLASH(int port, std::uint16_t offset, std::uint16_
 
     XFlashWrite outcome;
     outcome.blockStart = (static_cast<int>(page) - 2) * 256 + offset;
-    if (!awaitReply(port, kReplyEcho, start, kReplyLimit)) {
-        setStatus(QStringLiteral("Timeout-RS-232..."));
+    if (!awaitReply(port, start, kReplyLimit)) {
+        setStatus(failText(port, QStringLiteral("Timeout-RS-232...")));
         showStatus(StatusLine::Main);
         return outcome;
     }

@@ -15,6 +15,8 @@ inline constexpr int kErrNoSerialPort = -6;
 inline constexpr int kErrCannotOpen = -7;
 inline constexpr int kErrInvalidParameter = -13;
 inline constexpr int kErrTimeout = -99;
+// Not a serial-library code: a request refused because another exchange waits on the port.
+inline constexpr int kErrPortBusy = -100;
 
 // "Unknown system error", "Invalid port number", ... ; "RS-232 error!" for any other code.
 QString rs232ErrorText(int code);

@@ -8,6 +8,7 @@
 #include <QString>
 #include <array>
 #include <cstdint>
+#include <map>
 #include <optional>
 #include <span>
 
@@ -38,6 +39,17 @@ enum class LimitRule {
     Inclusive,  // times out once elapsed >= limit
 };
 
+// How a wait for an answer ended.
+enum class WaitOutcome {
+    Reply,     // a frame that can answer the request arrived; it is in the shared reply state
+    Resumed,   // (yielding waits only) an exchange nested in the wait handed the port back
+    TimedOut,  // the limit passed
+    PortLost,  // the port is not open, or hung up meanwhile
+    Refused,   // the request was never written: another exchange was waiting on the port
+};
+
+inline constexpr const char* kPortBusyText = "RS-232 line busy!";
+
 // The order in which an exchange empties the queues before it writes.
 enum class Flush { OutThenIn, InThenOut, InOnly };
 
@@ -64,25 +76,42 @@ public:
     Pump& pump() { return pump_; }
 
     // ---- transport (also for the run and recorder loops) ----
+    // Every port keeps the frames it receives to itself, and each request remembers the newest
+    // frame of its port when it was written: only a later frame of that port that can answer it
+    // (ReplyMatch.h) completes its wait. One exchange waits on a port at a time; a request made
+    // on a port while another exchange waits there is refused (status "RS-232 line busy!"),
+    // unless that wait yields, as the measurement loops do. After a time-out the answer may still
+    // come: a later request that would take it for its own first waits for it to arrive or for
+    // its time to run out (one more limit).
+
     // Sets command code and argument word, builds the request from the data-word buffer, empties
     // the queues, clears the reply kind and writes the 36 bytes. Returns the bytes written or a
-    // negative error code.
+    // negative error code (kErrPortBusy when refused).
     int sendRequest(int port, std::uint16_t code, std::uint16_t arg,
                     Flush flush = Flush::OutThenIn);
     // Writes bytes 0..35 of the request buffer.
     int writeRequest(int port);
-    // Processes events until the reply kind is expectedKind (or, for kReplyNone, any reply) or
-    // the limit has passed since start. A port that is not open, or hangs up meanwhile, ends the
-    // wait at once as a time-out. Sleeps between events; never spins.
-    bool awaitReply(int port, int expectedKind, double start, double limit,
-                    LimitRule rule = LimitRule::Strict);
+    // Waits for the answer to the port's last request until the limit has passed since start.
+    // The answer is decoded into the shared state (reply buffer, data words, reply kind, receive
+    // flag). A port that is not open, or hangs up meanwhile, ends the wait at once. Sleeps
+    // between events; never spins.
+    bool awaitReply(int port, double start, double limit, LimitRule rule = LimitRule::Strict) {
+        return awaitFrame(port, start, limit, rule) == WaitOutcome::Reply;
+    }
+    // The same, telling how it ended. A yielding wait lets exchanges on its port run nested in
+    // it (they take the port over) and ends Resumed when one of them hands the port back.
+    WaitOutcome awaitFrame(int port, double start, double limit, LimitRule rule = LimitRule::Strict,
+                           bool yields = false);
     // Processes events until at least count bytes are queued or more than limit seconds have
     // passed since start; returns the bytes queued then (0 for a port that is not open) and tells
     // whether the wait ended by time-out.
     int awaitQueued(int port, int count, double start, double limit, bool& timedOut);
     // A running measurement loop waits for a raw-data reply before its next request; an exchange
-    // that took the reply kind for its own answer hands it back this way when the loop runs.
+    // nested in that wait hands the port back this way when the loop runs (reply kind 8, and the
+    // loop's wait ends Resumed).
     void resumeRunLoop();
+    // Frames received on the port that no exchange took (late, foreign or unasked answers).
+    std::uint64_t droppedFrames(int port) const;
 
     // ---- opening ----
     // Shows the port number, opens with the table's baud rate and queue sizes, installs the
@@ -161,6 +190,31 @@ public:
                             std::span<const std::uint16_t, 8> entries);
 
 private:
+    // Who uses a port's answers: the request awaited, the waits in progress, a late answer owed.
+    struct PortTurn {
+        std::uint16_t code = 0;  // command of the last request written
+        std::uint64_t mark = 0;  // the port's newest frame number just before that write
+        bool refused = false;    // the last request was refused
+        int waiting = 0;         // waits on the stack for this port
+        bool yields = false;     // the innermost wait lets nested exchanges take the port
+        bool resumed = false;    // a nested exchange handed the port back
+        bool owed = false;       // a timed-out request may still be answered
+        std::uint16_t owedCode = 0;
+        std::uint64_t owedMark = 0;
+        double owedUntil = 0.0;
+    };
+    class WaitScope;
+
+    // Refuses (false, busy status) when a non-yielding wait is in progress on the port; otherwise
+    // lets a late answer that code would take settle first.
+    bool claimPort(int port, std::uint16_t code);
+    void settleLateReply(int port, std::uint16_t code);
+    // Marks the request as written now: later frames of the port may answer it.
+    void markWritten(int port);
+    bool takeAnswer(int port, std::uint16_t code, std::uint64_t& next);
+    // The time-out text, or the busy text when the request was refused.
+    QString failText(int port, const QString& timeoutText) const;
+
     void setStatus(const QString& text) { link_.setStatus(text); }
     void showStatus(StatusLine where) { sink_.showStatus(link_.statusText, where); }
     void show(const QString& text, StatusLine where) { sink_.showStatus(text, where); }
@@ -179,6 +233,7 @@ private:
     ToleranceBand& band_;
     ModelState& model_;
     VideoBuffers& video_;
+    std::map<int, PortTurn> turns_;
 };
 
 }  // namespace korvo

@@ -1,0 +1,90 @@
+// Whose answer a wait takes: only its own port's, only one that can answer its request, never
+// a late answer to an earlier request, never one that a nested exchange is waiting for.
+
+#include <QObject>
+#include <QTimer>
+
+#include "LinkRig.h"
+#include "core/link/PortSettings.h"
+
+namespace korvo::test {
+namespace {
+
+using sim::Fault;
+
+std::vector<sim::SensorConfig> twoSensors() {
+    sim::SensorConfig second;
+    second.serial = 4712;
+    return {sim::SensorConfig{}, second};
+}
+
+TEST(Routing, AnAnswerOnAnotherPortNeverCompletesAWait) {
+    LinkRig rig(twoSensors());
+    rig.open(1);
+    rig.open(2);
+    rig.sensor(0).setFault(Fault::NoReply, 16, 1);
+    // COM2's sensor answers its line check while COM1's teach-in waits.
+    ASSERT_EQ(rig.sensorLink.sendRequest(2, 5, 0), kFrameBytes);
+    EXPECT_EQ(rig.sensorLink.ActivateTeach(1, 512, 100, 100), 0);
+    EXPECT_EQ(rig.link.mplexStatusText, QStringLiteral("Timeout RS-232!"));
+    EXPECT_EQ(rig.sensorLink.droppedFrames(2), 1u);
+}
+
+TEST(Routing, ALateParameterHalfIsNeverTakenForTheNextOne) {
+    LinkRig rig;
+    rig.open();
+    SensorLink& s = rig.sensorLink;
+    ASSERT_EQ(s.GetParamHalf(kMemoryRam, 1, 1), 1);
+    const ParamSet truth = rig.params;
+    rig.params = ParamSet{};
+
+    rig.sensor().setFault(Fault::LateReply, 2, 1, 1150);
+    EXPECT_EQ(s.GetParamHalf(kMemoryRam, 0, 1), -1);
+    EXPECT_EQ(s.GetParamHalf(kMemoryRam, 1, 1), 1);  // waits for the late para0 answer first
+    EXPECT_EQ(rig.params.videoThdFix, truth.videoThdFix);
+    EXPECT_EQ(rig.params.umSlope, truth.umSlope);
+    EXPECT_EQ(rig.params.umOffset, truth.umOffset);
+    EXPECT_EQ(s.droppedFrames(1), 1u);
+
+    // A late echo of another command does not confirm a baud-rate change.
+    rig.sensor().setFault(Fault::LateReply, 2, 1, 1150);
+    rig.sensor().setFault(Fault::NoReply, 190, 1);
+    EXPECT_EQ(s.GetParamHalf(kMemoryRam, 0, 1), -1);
+    EXPECT_EQ(s.ChangeBaudRate(1, 4), 0);
+    EXPECT_EQ(rig.bank.port(1)->baudRate(), 19200);
+    EXPECT_EQ(s.droppedFrames(1), 2u);
+}
+
+// Runs `nested` once, from inside whatever wait is running `afterMs` from now.
+void nestInWait(int afterMs, std::function<void()> nested, QObject* context) {
+    QTimer::singleShot(afterMs, context, std::move(nested));
+}
+
+TEST(Routing, AnExchangeNestedInAWaitIsRefusedUnlessTheWaitYields) {
+    LinkRig rig;
+    rig.open();
+    SensorLink& s = rig.sensorLink;
+    QObject context;
+
+    int nested = 99;
+    rig.sensor().setFault(Fault::LateReply, 2, 1, 300);
+    nestInWait(
+        50, [&] { nested = s.ResetMaxMin(1); }, &context);
+    EXPECT_EQ(s.GetParamHalf(kMemoryRam, 0, 1), 1);  // its own answer, not the reset's
+    EXPECT_EQ(nested, -1);
+    EXPECT_TRUE(rig.sink.saw(QStringLiteral("RS-232 line busy!")));
+
+    // A measurement loop's wait hands the port to the nested exchange and gets it back.
+    rig.sensor().setFault(Fault::NoReply, 8, 1);
+    rig.link.stopFlag = kStopRunning;
+    ASSERT_EQ(s.sendRequest(1, 8, 0), kFrameBytes);
+    nestInWait(
+        50, [&] { nested = s.ResetMaxMin(1); }, &context);
+    const double start = rig.pump.now();
+    EXPECT_EQ(s.awaitFrame(1, start, kReplyLimit, LimitRule::Strict, true), WaitOutcome::Resumed);
+    EXPECT_EQ(nested, 1);
+    EXPECT_LT(rig.since(start), 0.5);
+}
+
+}  // namespace
+}  // namespace korvo::test
