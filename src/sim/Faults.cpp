@@ -6,6 +6,10 @@ std::optional<FaultRule> FaultTable::take(int commandCode, bool replying) {
     for (auto it = rules_.begin(); it != rules_.end(); ++it) {
         if (it->commandCode != -1 && it->commandCode != commandCode) continue;
         if (!replying && it->fault != Fault::HangUp) continue;
+        if (it->skip > 0) {
+            --it->skip;
+            return std::nullopt;
+        }
         FaultRule used = *it;
         if (it->count > 0 && --it->count == 0) rules_.erase(it);
         return used;

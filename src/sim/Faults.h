@@ -26,6 +26,7 @@ struct FaultRule {
     int commandCode = -1;  // -1: any command
     int count = -1;        // replies still to spoil; -1: forever
     int delayMs = 1500;    // LateReply only
+    int skip = 0;          // matching requests answered normally before the rule applies
 };
 
 // The rules in force, first match wins. Each use of a counted rule uses it up by one.

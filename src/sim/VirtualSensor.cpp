@@ -364,9 +364,9 @@ std::uint16_t VirtualSensor::pixelCount() const {
     return d_->logic.pixelCount();
 }
 
-void VirtualSensor::setFault(Fault fault, int commandCode, int count, int delayMs) {
+void VirtualSensor::setFault(Fault fault, int commandCode, int count, int delayMs, int skip) {
     std::lock_guard<std::mutex> lk(d_->mu);
-    d_->faults.add({fault, commandCode, count, delayMs});
+    d_->faults.add({fault, commandCode, count, delayMs, skip});
 }
 
 void VirtualSensor::clearFaults() {

@@ -43,7 +43,9 @@ public:
     std::uint16_t pixelCount() const;
 
     // Faults: a rule for `commandCode` (-1 any), used `count` times (-1 forever).
-    void setFault(Fault fault, int commandCode = -1, int count = -1, int delayMs = 1500);
+    // `skip` matching requests are answered normally first.
+    void setFault(Fault fault, int commandCode = -1, int count = -1, int delayMs = 1500,
+                  int skip = 0);
     void clearFaults();
     // Closes the device now, as a pulled adapter would; the PC's reads then fail.
     void hangUp();

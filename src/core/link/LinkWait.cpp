@@ -131,6 +131,7 @@ WaitOutcome SensorLink::awaitFrame(int port, double start, double limit, LimitRu
             turn.resumed = false;
             return WaitOutcome::Resumed;
         }
+        if (yields && link_.stopFlag != kStopRunning) return WaitOutcome::Stopped;
         // A port that is closed or has hung up cannot answer any more.
         if (!ports_.isOpen(port)) return WaitOutcome::PortLost;
         if (expired()) {

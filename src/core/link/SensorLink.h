@@ -43,6 +43,7 @@ enum class LimitRule {
 enum class WaitOutcome {
     Reply,     // a frame that can answer the request arrived; it is in the shared reply state
     Resumed,   // (yielding waits only) an exchange nested in the wait handed the port back
+    Stopped,   // (yielding waits only) the stop flag left 0: the loop that waits is to end
     TimedOut,  // the limit passed
     PortLost,  // the port is not open, or hung up meanwhile
     Refused,   // the request was never written: another exchange was waiting on the port
@@ -98,8 +99,9 @@ public:
     bool awaitReply(int port, double start, double limit, LimitRule rule = LimitRule::Strict) {
         return awaitFrame(port, start, limit, rule) == WaitOutcome::Reply;
     }
-    // The same, telling how it ended. A yielding wait lets exchanges on its port run nested in
-    // it (they take the port over) and ends Resumed when one of them hands the port back.
+    // The same, telling how it ended. A yielding wait (a measurement loop's) lets exchanges on
+    // its port run nested in it (they take the port over), ends Resumed when one of them hands
+    // the port back and Stopped as soon as the stop flag is no longer 0.
     WaitOutcome awaitFrame(int port, double start, double limit, LimitRule rule = LimitRule::Strict,
                            bool yields = false);
     // Processes events until at least count bytes are queued or more than limit seconds have
@@ -110,6 +112,8 @@ public:
     // nested in that wait hands the port back this way when the loop runs (reply kind 8, and the
     // loop's wait ends Resumed).
     void resumeRunLoop();
+    // Shows the status text on the given line(s) now.
+    void showStatusNow(StatusLine where) { showStatus(where); }
     // Frames received on the port that no exchange took (late, foreign or unasked answers).
     std::uint64_t droppedFrames(int port) const;
 

@@ -1,0 +1,99 @@
+// The run and video loops against the virtual sensor: how they end (stop, silence, hang-up),
+// what every request carries, exchanges nested in a run, and a failed profile block.
+
+#include <QObject>
+#include <QTimer>
+
+#include "LinkRig.h"
+#include "core/link/Frame.h"
+#include "core/measure/MeasureLoops.h"
+
+namespace korvo::test {
+namespace {
+
+using sim::Fault;
+
+class MeasureLoop : public OpenRig {
+protected:
+    MeasureLoops loops() {
+        return MeasureLoops(rig->sensorLink, rig->params, rig->band, rig->model, run);
+    }
+    // Requests of `code` the sensor received since the last clear.
+    int requests(int code) {
+        int n = 0;
+        for (const auto& f : rig->sensor().receivedFrames())
+            n += frameWord(std::span<const std::uint8_t>(
+                               reinterpret_cast<const std::uint8_t*>(f.bytes.constData()),
+                               f.bytes.size()),
+                           1) == code;
+        return n;
+    }
+    RunRecord run;
+    QObject context;
+};
+
+TEST_F(MeasureLoop, RunEndsByStopBySilenceAndByHangUp) {
+    rig->sensor().setMeasurement(300, 500);
+    std::vector<int> shown;
+    const auto record = [&](const RunRecord& r) { shown.push_back(r.leftEdge); };
+
+    // Stopped by the operator: every request after the first carries the current para0.
+    QTimer::singleShot(200, &context, [&] { rig->params.power = 777; });
+    QTimer::singleShot(400, &context, [&] { rig->link.stopFlag = kStopByUser; });
+    MeasureLoops m = loops();
+    EXPECT_EQ(m.run(1, record), kStopByUser);
+    EXPECT_GT(shown.size(), 10u);
+    EXPECT_EQ(shown.back(), 300);
+    const QByteArray last = rig->sensor().receivedFrames().back().bytes;
+    EXPECT_EQ(frameHex("0055 0008 0000 0309").left(8), last.left(8));  // Power 777 in word 3
+
+    // The sensor falls silent after five answers: a time-out, reported once.
+    shown.clear();
+    rig->sensor().setFault(Fault::NoReply, 8, 1, 0, 5);
+    rig->sink.clear();
+    const double start = rig->pump.now();
+    EXPECT_EQ(m.run(1, record), kStopRunTimeout);
+    EXPECT_EQ(shown.size(), 5u);
+    EXPECT_GT(rig->since(start), 1.0);
+    EXPECT_EQ(rig->link.statusText, QStringLiteral("Timeout RS232-Line!"));
+
+    // The line hangs up mid-run: over at once. (First the unanswered request's answer stops
+    // being awaited: a new request would wait for it until then.)
+    rig->pump.delay(1.0);
+    rig->sensor().setFault(Fault::HangUp, 8, 1, 0, 3);
+    const double hangStart = rig->pump.now();
+    EXPECT_EQ(m.run(1, record), kStopRunTimeout);
+    EXPECT_LT(rig->since(hangStart), 0.5);
+}
+
+TEST_F(MeasureLoop, ExchangesNestedInARunHandItBackAndAreNeverShown) {
+    rig->sensor().setMeasurement(300, 500);
+    int resets = 0;
+    int shownOther = 0;
+    QTimer::singleShot(100, &context, [&] { resets += rig->sensorLink.ResetMaxMin(1); });
+    QTimer::singleShot(200, &context, [&] { resets += rig->sensorLink.ResetMaxMin(1); });
+    QTimer::singleShot(400, &context, [&] { rig->link.stopFlag = kStopByUser; });
+    MeasureLoops m = loops();
+    EXPECT_EQ(m.run(1, [&](const RunRecord& r) { shownOther += r.leftEdge != 300; }), kStopByUser);
+    EXPECT_EQ(resets, 2);
+    EXPECT_EQ(shownOther, 0);  // no echo went out as a measurement
+    EXPECT_GT(m.samples(), 10);
+}
+
+TEST_F(MeasureLoop, AFailedBlockSkipsOnlyThatCyclesDrawing) {
+    rig->sensor().setFault(Fault::ShortReply, 9, 1, 0, 1);  // the first cycle's second block
+    rig->sensor().clearReceivedFrames();
+    int cycles = 0;
+    MeasureLoops m = loops();
+    const int stop = m.video(1, [&](const RunRecord&) {
+        if (++cycles == 2) rig->link.stopFlag = kStopByUser;
+    });
+    EXPECT_EQ(stop, kStopByUser);
+    EXPECT_EQ(requests(8), 3);
+    EXPECT_EQ(requests(9), 2 + 4 + 4);
+    EXPECT_EQ(rig->video.video, rig->sensor().lastVideo());
+    EXPECT_TRUE(rig->bank.port(1)->callbackInstalled());
+}
+
+}  // namespace
+}  // namespace korvo::test

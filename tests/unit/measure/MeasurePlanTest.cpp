@@ -1,0 +1,191 @@
+// The roll-graph step, the run record's readouts and profile-graph marks, and the video curve
+// choice, as tables of inputs and what the window must draw.
+
+#include <gtest/gtest.h>
+
+#include "core/measure/BarGraphPlan.h"
+#include "core/measure/RollGraphPlan.h"
+#include "core/measure/VideoCurvePlan.h"
+
+namespace korvo {
+namespace {
+
+struct RollCase {
+    const char* name;
+    int hardwareMode, teach, upperTol, lowerTol, hwTol, value;
+    int upper, lower, ymin, ymax;
+    bool outside;
+};
+
+TEST(RollGraphPlan, LimitsZoomRangeAndColour) {
+    // clang-format off
+    const RollCase cases[] = {
+        {"tolerance fields", 0, 512, 30, 100, 0, 520, 542, 412, 312, 552, false},
+        {"value above the zoom range", 0, 512, 30, 100, 0, 600, 542, 412, 312, 660, true},
+        {"value below a narrow lower side", 0, 512, 100, 20, 0, 400, 612, 492, 340, 712, true},
+        {"sensor tolerance, wide", 1, 512, 5, 5, 50, 512, 562, 462, 412, 612, false},
+        {"sensor tolerance, narrow", 3, 512, 5, 5, 10, 600, 522, 502, 472, 660, true},
+        {"sensor tolerance, below", 1, 512, 5, 5, 50, 300, 562, 462, 200, 612, true},
+        {"clamped to the pixels", 0, 4090, 100, 4095, 0, 4000, 4095, 1, 1, 4095, false},
+    };
+    // clang-format on
+    for (const RollCase& c : cases) {
+        SCOPED_TRACE(c.name);
+        ParamSet p;
+        p.hardwareMode = static_cast<std::uint16_t>(c.hardwareMode);
+        p.teachValue = static_cast<std::uint16_t>(c.teach);
+        p.upperTolerance = static_cast<std::uint16_t>(c.upperTol);
+        p.lowerTolerance = static_cast<std::uint16_t>(c.lowerTol);
+        RunRecord r;
+        r.hardwareTolerance = static_cast<std::uint16_t>(c.hwTol);
+        r.measuredValue = static_cast<std::uint16_t>(c.value);
+        const RollStep s = planRollStep(r, p, 4096);
+        EXPECT_EQ(s.sample.upper, c.upper);
+        EXPECT_EQ(s.sample.lower, c.lower);
+        EXPECT_EQ(s.ymin, c.ymin);
+        EXPECT_EQ(s.ymax, c.ymax);
+        EXPECT_EQ(s.outside, c.outside);
+        EXPECT_EQ(s.sample.teach, c.teach);
+        EXPECT_EQ(s.sample.value, c.value);
+    }
+}
+
+TEST(RollGraphPlan, MarkersFollowTheAnalogOutputMode) {
+    RunRecord r;
+    r.measuredValue = 500;
+    r.maximumValue = 700;
+    r.minimumValue = 300;
+    const struct {
+        int mode;
+        double a, b;
+    } cases[] = {{0, 500, 500}, {1, 500, 700}, {2, 300, 500}, {3, 300, 700}, {5, 4095, 1}};
+    for (const auto& c : cases) {
+        ParamSet p;
+        p.analogOutMode = static_cast<std::uint16_t>(c.mode);
+        const RollStep s = planRollStep(r, p, 4096);
+        EXPECT_EQ(s.sample.markerA, c.a) << "mode " << c.mode;
+        EXPECT_EQ(s.sample.markerB, c.b) << "mode " << c.mode;
+    }
+    ParamSet p;
+    p.analogOutMode = 2;
+    r.minimumValue = 4095;  // nothing held yet
+    EXPECT_EQ(planRollStep(r, p, 4096).sample.markerA, 1);
+
+    p.hardwareMode = 0;
+    p.umSlope = 2048;
+    p.upperTolerance = 30;
+    EXPECT_DOUBLE_EQ(planRollStep(r, p, 4096).upperTolMm, 0.06);
+}
+
+TEST(RollGraphPlan, TheBufferRollsTheNewestSampleInAtTheEnd) {
+    RollBuffer b;
+    for (int i = 1; i <= 101; ++i) b.push({double(i), 0, 0, double(-i), 0, 0});
+    const auto& v = b.values();
+    EXPECT_EQ(v[0], 2);  // the oldest of the last hundred
+    EXPECT_EQ(v[v.size() - 6], 101);
+    EXPECT_EQ(v[v.size() - 3], -101);
+    EXPECT_EQ(rollYRange(RollStep{{}, 10, 20}, false, 4096)[1], 4096.0);
+    EXPECT_EQ(rollYRange(RollStep{{}, 10, 20}, true, 4096)[0], 10.0);
+}
+
+struct BarCase {
+    const char* name;
+    int evalMode, edges, left, right, extA, extB, teach, up, low, value;
+    double cursor;
+    std::vector<PlotBand> edgeBands, windows;
+    bool outside;
+};
+
+TEST(BarGraphPlan, CursorEdgesAndToleranceWindows) {
+    // clang-format off
+    const BarCase cases[] = {
+        {"centre mode, two edges", 2, 2, 300, 500, 0, 0, 200, 20, 20, 400, 400,
+         {{300, 500}}, {{290, 310}, {490, 510}}, true},
+        {"centre mode, no edges", 2, 0, 0, 0, 0, 0, 200, 20, 20, 400, 1, {}, {}, true},
+        {"one edge, shadow to the right", 0, 1, 300, 0, 1, 2, 512, 100, 100, 300, 300,
+         {{300, 1024}}, {{412, 612}}, true},
+        {"one edge, shadow to the left", 1, 1, 300, 0, 2, 1, 512, 100, 100, 520, 1,
+         {{1, 300}}, {{412, 612}}, false},
+        {"small teach value", 0, 2, 60, 80, 0, 0, 50, 100, 100, 60, 60,
+         {{60, 80}}, {{1, 150}}, false},
+        {"window capped at the pixel count", 1, 2, 100, 4000, 0, 0, 4000, 200, 10, 4000, 1024,
+         {{100, 4000}}, {{3990, 4096}}, false},
+        {"centre window raised to 1", 2, 2, 10, 30, 0, 0, 100, 40, 40, 20, 20,
+         {{10, 30}}, {{1, -10}, {50, 90}}, true},
+    };
+    // clang-format on
+    for (const BarCase& c : cases) {
+        SCOPED_TRACE(c.name);
+        ParamSet p;
+        p.hardwareMode = 0;
+        p.evalMode = static_cast<std::uint16_t>(c.evalMode);
+        p.teachValue = static_cast<std::uint16_t>(c.teach);
+        p.upperTolerance = static_cast<std::uint16_t>(c.up);
+        p.lowerTolerance = static_cast<std::uint16_t>(c.low);
+        RunRecord r;
+        r.edgeCount = static_cast<std::uint16_t>(c.edges);
+        r.leftEdge = static_cast<std::uint16_t>(c.left);
+        r.rightEdge = static_cast<std::uint16_t>(c.right);
+        r.edgeExtentA = static_cast<std::uint16_t>(c.extA);
+        r.edgeExtentB = static_cast<std::uint16_t>(c.extB);
+        r.measuredValue = static_cast<std::uint16_t>(c.value);
+        const BarGraphPlan g = planBarGraph(r, p, ModelState{});
+        EXPECT_EQ(g.edgeCursor, c.cursor);
+        EXPECT_EQ(g.edgeBands, c.edgeBands);
+        EXPECT_EQ(g.windowBands, c.windows);
+        EXPECT_EQ(g.outside, c.outside);
+    }
+}
+
+TEST(BarGraphPlan, ReadoutsAndIndicators) {
+    RunRecord r;
+    r.measuredValue = 500;
+    r.maximumValue = 700;
+    r.minimumValue = 300;
+    r.measuredUm = 123456;
+    r.darkPixelCount = 40;
+    r.hardwareTolerance = 64;
+    ParamSet p;
+    p.hardwareMode = 1;
+    const int analogByMode[] = {500, 700, 300, 400, 500};
+    for (int mode = 0; mode < 5; ++mode) {
+        p.analogOutMode = static_cast<std::uint16_t>(mode);
+        EXPECT_EQ(planBarGraph(r, p, ModelState{}).analog, analogByMode[mode]) << mode;
+    }
+    const bool out1[] = {false, true, false, true, false};
+    const bool out2[] = {false, false, true, true, false};
+    for (int state = 0; state < 5; ++state) {
+        r.outputState = static_cast<std::uint16_t>(state);
+        const BarGraphPlan g = planBarGraph(r, p, ModelState{});
+        EXPECT_EQ(g.output1, out1[state]) << state;
+        EXPECT_EQ(g.output2, out2[state]) << state;
+    }
+    BarGraphPlan g = planBarGraph(r, p, ModelState{});
+    EXPECT_FALSE(g.triggered.has_value());
+    EXPECT_DOUBLE_EQ(g.measuredMm, 123.456);
+    EXPECT_DOUBLE_EQ(g.upperTolMm, 0.064);  // the sensor's tolerance in mode 1
+    p.intTriggerMode = 1;
+    p.triggerPixel = 40;
+    EXPECT_EQ(planBarGraph(r, p, ModelState{}).triggered, false);
+    r.darkPixelCount = 41;
+    EXPECT_EQ(planBarGraph(r, p, ModelState{}).triggered, true);
+}
+
+TEST(VideoCurvePlan, RawBinarisesACopyAgainstTheModesThreshold) {
+    VideoBuffers v;
+    v.video.fill(100);
+    v.video[3] = 200;
+    v.thresholdLine.fill(150);
+    v.thresholdArray.fill(50);
+    const ProfileArray fixed = binarised(v.video, rawThreshold(v, 0), 256);
+    EXPECT_EQ(fixed[3], 255);
+    EXPECT_EQ(fixed[4], 0);
+    EXPECT_EQ(binarised(v.video, rawThreshold(v, 1), 256)[4], 255);
+    EXPECT_EQ(v.video[4], 100);
+    EXPECT_EQ(curveToDraw(0, true), ThresholdCurve::Line);
+    EXPECT_EQ(curveToDraw(1, true), ThresholdCurve::AutoCurve);
+    EXPECT_EQ(curveToDraw(1, false), ThresholdCurve::Array);
+}
+
+}  // namespace
+}  // namespace korvo
