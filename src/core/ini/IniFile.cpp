@@ -1,9 +1,8 @@
 #include "core/ini/IniFile.h"
 
-#include <QFile>
-#include <QFileInfo>
 #include <algorithm>
 
+#include "core/ini/FileRead.h"
 #include "core/ini/IniValue.h"
 
 namespace korvo {
@@ -149,14 +148,8 @@ bool IniFile::fromBytes(const QByteArray& bytes) {
 
 bool IniFile::readFromFile(const QString& path) {
     clear();
-    const QFileInfo info(path);
-    // Only regular files: a FIFO or device would block or never end.
-    if (!info.isFile() || info.size() > kMaxFileBytes) return false;
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) return false;
-    const QByteArray bytes = file.read(kMaxFileBytes + 1);
-    if (bytes.size() > kMaxFileBytes) return false;
-    return fromBytes(bytes);
+    const FileReadResult read = readRegularFile(path, kMaxFileBytes);
+    return read.ok && fromBytes(read.bytes);
 }
 
 }  // namespace korvo

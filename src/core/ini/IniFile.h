@@ -24,13 +24,14 @@
 #include <optional>
 #include <vector>
 
+#include "core/ini/FileRead.h"
 #include "core/ini/FileWrite.h"
 
 namespace korvo {
 
 class IniFile {
 public:
-    static constexpr qsizetype kMaxFileBytes = 8 * 1024 * 1024;
+    static constexpr qsizetype kMaxFileBytes = kMaxTextFileBytes;
     static constexpr qsizetype kMaxLineBytes = 4096;
 
     // The flag for automatic sorting of sections and keys exists for the callers' sake; the
@@ -58,7 +59,7 @@ public:
 
     // Replace the content with what can be read from the bytes or file. fromBytes always
     // succeeds (bad lines are skipped); readFromFile fails, leaving the object empty, when the
-    // path is no readable regular file or the file is too large.
+    // path is no readable regular file or the file is too large (see readRegularFile).
     bool fromBytes(const QByteArray& bytes);
     bool readFromFile(const QString& path);
 

@@ -1,9 +1,10 @@
 #include "core/sensorfn/LinearisationTable.h"
 
-#include <QFile>
 #include <algorithm>
 #include <charconv>
 #include <limits>
+
+#include "core/ini/FileRead.h"
 
 namespace korvo {
 
@@ -71,14 +72,14 @@ LinLoadResult parseLinearisationText(const QByteArray& text, int tableSize, XFla
 }
 
 LinLoadResult loadLinearisationFile(const QString& path, int tableSize, XFlashTable& table) {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) {
+    const FileReadResult read = readRegularFile(path, kMaxTextFileBytes);
+    if (!read.ok) {
         LinLoadResult result;
         result.error =
-            QStringLiteral("Cannot read linearisation file %1: %2").arg(path, file.errorString());
+            QStringLiteral("Cannot read linearisation file %1: %2").arg(path, read.reason);
         return result;
     }
-    return parseLinearisationText(file.readAll(), tableSize, table);
+    return parseLinearisationText(read.bytes, tableSize, table);
 }
 
 int xflashBlockStart(const XFlashBlock& block) {
