@@ -83,4 +83,8 @@ FileReadResult readRegularFile(const QString& path, qsizetype maxBytes) {
     return r;
 }
 
+QByteArrayView withoutUtf8Bom(QByteArrayView bytes) {
+    return bytes.startsWith("\xEF\xBB\xBF") ? bytes.sliced(3) : bytes;
+}
+
 }  // namespace korvo

@@ -6,6 +6,7 @@
 // else is refused with a reason the operator can act on.
 
 #include <QByteArray>
+#include <QByteArrayView>
 #include <QString>
 
 namespace korvo {
@@ -24,5 +25,9 @@ struct FileReadResult {
 // Reads the file at path if it is a regular file (a link to one is followed) of at most maxBytes.
 // Devices, FIFOs, sockets and folders are never opened.
 FileReadResult readRegularFile(const QString& path, qsizetype maxBytes);
+
+// The bytes without a leading UTF-8 byte-order mark, which Windows editors put at the start of a
+// text file they save.
+QByteArrayView withoutUtf8Bom(QByteArrayView bytes);
 
 }  // namespace korvo

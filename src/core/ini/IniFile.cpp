@@ -132,8 +132,10 @@ void IniFile::parseLine(QByteArrayView line, int& current) {
 bool IniFile::fromBytes(const QByteArray& bytes) {
     clear();
     int current = -1;
-    const char* data = bytes.constData();
-    const qsizetype size = bytes.size();
+    // A mark at the start would otherwise spoil the first section header.
+    const QByteArrayView text = withoutUtf8Bom(bytes);
+    const char* data = text.data();
+    const qsizetype size = text.size();
     qsizetype pos = 0;
     while (pos < size) {
         qsizetype end = pos;

@@ -8,6 +8,7 @@
 //
 // Reading is forgiving, because these files are edited by hand and copied between machines:
 // - section and key names match without regard to ASCII letter case and surrounding white space;
+// - a UTF-8 byte-order mark at the start is skipped;
 // - CR LF, LF and a lone CR all end a line; lines starting with ';' or '#' are comments;
 // - a line that is neither a section header nor "key = value" is skipped; a broken section
 //   header also skips the key lines that follow it up to the next good header, so that they are

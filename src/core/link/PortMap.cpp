@@ -37,6 +37,7 @@ PortMap PortMap::load(const QString& filePath) {
             empty.problem_ = QStringLiteral("port map %1 not read: %2").arg(filePath, read.reason);
         return empty;
     }
+    // The decoder drops a leading UTF-8 byte-order mark itself.
     return parse(QString::fromLocal8Bit(read.bytes));
 }
 

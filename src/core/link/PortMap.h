@@ -2,7 +2,7 @@
 // COM port numbers to device paths. The port map is a text file in the program directory with one
 // "COMn = /dev/..." line per mapped port; users edit it and the virtual sensor writes it. A COM
 // number without a line is the n-th built-in serial port, /dev/ttyS<n-1>. The map is read like the
-// settings files: only a regular file of at most kMaxFileBytes.
+// settings files: only a regular file of at most kMaxFileBytes; a UTF-8 byte-order mark is skipped.
 
 #include <QString>
 #include <map>

@@ -31,8 +31,9 @@ LinLoadResult parseLinearisationText(const QByteArray& text, int tableSize, XFla
     tableSize = std::clamp(tableSize, 0, kXFlashTableWords);
     XFlashTable loaded = table;
 
-    const char* p = text.constData();
-    const char* const end = p + text.size();
+    const QByteArrayView numbers = withoutUtf8Bom(text);
+    const char* p = numbers.data();
+    const char* const end = p + numbers.size();
     int line = 1;
     int count = 0;
     while (count < tableSize) {

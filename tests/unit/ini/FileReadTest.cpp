@@ -44,5 +44,11 @@ TEST(FileRead, OnlyRegularFilesWithinTheLimit) {
     }
 }
 
+TEST(FileRead, ByteOrderMarkOnlyAtTheStart) {
+    EXPECT_EQ(withoutUtf8Bom("\xEF\xBB\xBF[A]"), QByteArrayView("[A]"));
+    EXPECT_EQ(withoutUtf8Bom("[A]\xEF\xBB\xBF"), QByteArrayView("[A]\xEF\xBB\xBF"));
+    EXPECT_EQ(withoutUtf8Bom("\xEF\xBB"), QByteArrayView("\xEF\xBB"));
+}
+
 }  // namespace
 }  // namespace korvo

@@ -71,6 +71,17 @@ TEST(PortMap, ReadsOnlyRegularFilesAndSaysWhyNot) {
         EXPECT_EQ(map.size(), 0);
         EXPECT_EQ(map.problem(), QStringLiteral("port map %1 not read: %2").arg(path, reason));
     }
+
+    // A Windows editor's byte-order mark does not cost the first line.
+    QFile withBom(dir.filePath("bom.map"));
+    ASSERT_TRUE(withBom.open(QIODevice::WriteOnly));
+    withBom.write(
+        "\xEF\xBB\xBF"
+        "COM1 = /dev/pts/4\r\n");
+    withBom.close();
+    const PortMap map = PortMap::load(withBom.fileName());
+    EXPECT_EQ(map.devicePath(1), QStringLiteral("/dev/pts/4"));
+    EXPECT_TRUE(map.problem().isEmpty());
 }
 
 }  // namespace
