@@ -80,6 +80,8 @@ public:
     void setPanelPos(int panel, int top, int left);
     void setPanelSize(int panel, int height, int width);
     void centrePanel(int panel);  // on the primary screen (a child panel: in its parent)
+    // The available areas of all screens (without task bars and docks), desktop coordinates.
+    QList<QRect> screenAreas() const;
     bool panelMaximized(int panel) const;
     void maximizePanel(int panel);
     void setPanelTitle(int panel, const QString& title);

@@ -6,6 +6,7 @@
 #include <QScreen>
 #include <QTabWidget>
 #include <QtDebug>
+#include <limits>
 #include <set>
 
 #include "ui/Platform.h"
@@ -234,6 +235,10 @@ void Platform::setPanelPos(int panel, int top, int left) {
     const PanelRec* p = d->panel(panel);
     if (!p) return;
     QWidget* w = p->widget;
+    // Qt keeps the right and bottom edges as ints; a position that would push them beyond is
+    // ignored rather than overflowing.
+    constexpr qint64 kIntMax = std::numeric_limits<int>::max();
+    if (left + qint64(w->width()) - 1 > kIntMax || top + qint64(w->height()) - 1 > kIntMax) return;
     // For a window, geometry is the client area (move() would place the frame).
     if (w->isWindow())
         w->setGeometry(left, top, w->width(), w->height());
@@ -260,6 +265,12 @@ void Platform::centrePanel(int panel) {
         r.moveCenter(parent->rect().center());
         w->move(r.topLeft());
     }
+}
+
+QList<QRect> Platform::screenAreas() const {
+    QList<QRect> areas;
+    for (const QScreen* s : QGuiApplication::screens()) areas.append(s->availableGeometry());
+    return areas;
 }
 
 bool Platform::panelMaximized(int panel) const {

@@ -32,12 +32,14 @@ public:
         shown.push_back({text, where});
     }
     void showPortNumber(int port) override { ports.push_back(port); }
+    void showDetail(const QString& detail) override { details.push_back(detail); }
     bool saw(const QString& text, StatusLine where = StatusLine::Main) const;
     QString last() const { return shown.empty() ? QString() : shown.back().text; }
     void clear() { shown.clear(); }
 
     std::vector<Shown> shown;
     std::vector<int> ports;
+    std::vector<QString> details;
 };
 
 class LinkRig {

@@ -1,9 +1,9 @@
 #include "app/mplex/MplexSequences.h"
 
-#include "app/shell/CallbackRegistry.h"
 #include "app/connect/ConnectSequence.h"
-#include "app/shell/ControlIds.h"
 #include "app/mplex/MplexPanel.h"
+#include "app/shell/CallbackRegistry.h"
+#include "app/shell/ControlIds.h"
 #include "app/shell/ScopeApp.h"
 #include "ui/Events.h"
 #include "ui/Platform.h"
@@ -56,8 +56,13 @@ void settleOpenState(ScopeApp& app, int group, int port) {
     portIsOpen(app, record(app, group, port));
 }
 
-void openPort(ScopeApp& app, MplexPort& rec) {
+// The port's status field shows the fixed text; why the opening failed (device path, system
+// reason, a port map that was not read) goes into its tool tip.
+void openPort(ScopeApp& app, int group, int port) {
+    MplexPort& rec = record(app, group, port);
     rec.openState = app.sensor.Init232(rec.comPort, rec.baudIndex);
+    app.ui.setToolTip(app.panels.portPanels[group][port], PORT_STATUS,
+                      app.ports.errorDetail(rec.comPort));
 }
 
 // The group (0..6) and port (0..15) a port panel stands for, from its two identifying controls.
@@ -120,7 +125,7 @@ void scopeOn(ScopeApp& app, int group, int port) {
     link.portNumber = rec.comPort;
     link.baudIndex = rec.baudIndex;
 
-    if (!portIsOpen(app, rec)) openPort(app, rec);
+    if (!portIsOpen(app, rec)) openPort(app, group, port);
     setBoth(app, rec.openState == 1 ? portText("Port P", n, " open OK!")
                                     : portText("Init-Port P", n, " ERROR!"));
     showBoth(app, group, port);
@@ -169,7 +174,7 @@ int InitMplex(ScopeApp& app, int group) {
         if (portIsOpen(app, rec)) {
             setBoth(app, portText("Port P", n, " open OK!"));
         } else {
-            openPort(app, rec);
+            openPort(app, g, p);
             setBoth(app, rec.openState == 1 ? portText("Init-Port P", n, " OK!")
                                             : portText("Init-Port P", n, " ERROR!"));
         }
@@ -257,7 +262,7 @@ int CC_Check(ScopeApp& app, int panel, int, int event, void*, int, int) {
     } else {
         setBoth(app, portText("Init-Port P", n, " ..."));
         showBoth(app, g, p);
-        openPort(app, rec);
+        openPort(app, g, p);
         setBoth(app, rec.openState == 1 ? portText("Init-Port P", n, " OK!")
                                         : portText("Init-Port P", n, " ERROR!"));
     }

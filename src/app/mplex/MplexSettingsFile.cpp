@@ -1,8 +1,9 @@
 #include "app/mplex/MplexSettingsFile.h"
 
-#include "app/shell/ControlIds.h"
 #include "app/mplex/MplexPanel.h"
+#include "app/shell/ControlIds.h"
 #include "app/shell/ScopeApp.h"
+#include "core/ini/PanelGeometry.h"
 #include "core/mplex/MplexIni.h"
 #include "ui/Events.h"
 #include "ui/Platform.h"
@@ -26,8 +27,11 @@ void applyGeometry(ScopeApp& app, const PanelGeometryPlan& plan) {
         app.ui.maximizePanel(mpc);
         return;
     }
-    if (plan.position) app.ui.setPanelPos(mpc, plan.position->y(), plan.position->x());
     if (plan.size) app.ui.setPanelSize(mpc, plan.size->height(), plan.size->width());
+    // As for the scope window: only a position that keeps the panel on a screen.
+    if (plan.position && panelPositionOnScreens(*plan.position, app.ui.panelGeometry(mpc).size(),
+                                                app.ui.screenAreas()))
+        app.ui.setPanelPos(mpc, plan.position->y(), plan.position->x());
 }
 
 ui::FileChoice settingsFileDialog(ScopeApp& app) {

@@ -1,11 +1,9 @@
 #include "app/shell/AppSettingsRestore.h"
 
-#include <QGuiApplication>
-#include <QScreen>
-
 #include "app/connect/ConnectPopup.h"
 #include "app/shell/ControlIds.h"
 #include "app/shell/ScopeApp.h"
+#include "core/ini/PanelGeometry.h"
 #include "core/params/AppSettings.h"
 #include "ui/Platform.h"
 
@@ -13,13 +11,6 @@ namespace korvo {
 namespace {
 
 using namespace ids;
-
-// A window saved on a screen that is no longer attached would come back out of reach.
-bool onSomeScreen(const QRect& r) {
-    for (const QScreen* s : QGuiApplication::screens())
-        if (s->availableGeometry().intersects(r)) return true;
-    return false;
-}
 
 void restoreGeometry(ScopeApp& app, const PanelGeometryPlan& plan) {
     ui::Platform& ui = app.ui;
@@ -29,10 +20,11 @@ void restoreGeometry(ScopeApp& app, const PanelGeometryPlan& plan) {
         return;
     }
     if (plan.size) ui.setPanelSize(main, plan.size->height(), plan.size->width());
-    if (plan.position) {
-        const QRect wanted(*plan.position, ui.panelGeometry(main).size());
-        if (onSomeScreen(wanted)) ui.setPanelPos(main, wanted.top(), wanted.left());
-    }
+    // Judged with the size the panel has now (Qt may have bounded the stored one): a position
+    // saved on a screen that is no longer attached would bring the window back out of reach.
+    if (plan.position &&
+        panelPositionOnScreens(*plan.position, ui.panelGeometry(main).size(), ui.screenAreas()))
+        ui.setPanelPos(main, plan.position->y(), plan.position->x());
 }
 
 }  // namespace

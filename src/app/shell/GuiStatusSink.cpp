@@ -18,6 +18,10 @@ void GuiStatusSink::showStatus(const QString& text, StatusLine where) {
         ui_.setText(panels_.connect, ids::CON_STATUS, text);
 }
 
+void GuiStatusSink::showDetail(const QString& detail) {
+    if (panels_.main > 0) ui_.setToolTip(panels_.main, ids::MAIN_STATUS, detail);
+}
+
 void GuiStatusSink::showPortNumber(int port) {
     if (panels_.main > 0) ui_.setInt(panels_.main, ids::MAIN_PORTNUM, port);
 }

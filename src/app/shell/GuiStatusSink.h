@@ -16,6 +16,8 @@ public:
     GuiStatusSink(ui::Platform& ui, const Panels& panels) : ui_(ui), panels_(panels) {}
     void showStatus(const QString& text, StatusLine where) override;
     void showPortNumber(int port) override;
+    // Into the main status line's tool tip.
+    void showDetail(const QString& detail) override;
 
 private:
     ui::Platform& ui_;

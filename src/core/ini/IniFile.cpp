@@ -1,9 +1,8 @@
 #include "core/ini/IniFile.h"
 
-#include <QFile>
-#include <QFileInfo>
 #include <algorithm>
 
+#include "core/ini/FileRead.h"
 #include "core/ini/IniValue.h"
 
 namespace korvo {
@@ -133,8 +132,10 @@ void IniFile::parseLine(QByteArrayView line, int& current) {
 bool IniFile::fromBytes(const QByteArray& bytes) {
     clear();
     int current = -1;
-    const char* data = bytes.constData();
-    const qsizetype size = bytes.size();
+    // A mark at the start would otherwise spoil the first section header.
+    const QByteArrayView text = withoutUtf8Bom(bytes);
+    const char* data = text.data();
+    const qsizetype size = text.size();
     qsizetype pos = 0;
     while (pos < size) {
         qsizetype end = pos;
@@ -149,14 +150,8 @@ bool IniFile::fromBytes(const QByteArray& bytes) {
 
 bool IniFile::readFromFile(const QString& path) {
     clear();
-    const QFileInfo info(path);
-    // Only regular files: a FIFO or device would block or never end.
-    if (!info.isFile() || info.size() > kMaxFileBytes) return false;
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) return false;
-    const QByteArray bytes = file.read(kMaxFileBytes + 1);
-    if (bytes.size() > kMaxFileBytes) return false;
-    return fromBytes(bytes);
+    const FileReadResult read = readRegularFile(path, kMaxFileBytes);
+    return read.ok && fromBytes(read.bytes);
 }
 
 }  // namespace korvo

@@ -8,6 +8,7 @@
 //
 // Reading is forgiving, because these files are edited by hand and copied between machines:
 // - section and key names match without regard to ASCII letter case and surrounding white space;
+// - a UTF-8 byte-order mark at the start is skipped;
 // - CR LF, LF and a lone CR all end a line; lines starting with ';' or '#' are comments;
 // - a line that is neither a section header nor "key = value" is skipped; a broken section
 //   header also skips the key lines that follow it up to the next good header, so that they are
@@ -24,13 +25,14 @@
 #include <optional>
 #include <vector>
 
+#include "core/ini/FileRead.h"
 #include "core/ini/FileWrite.h"
 
 namespace korvo {
 
 class IniFile {
 public:
-    static constexpr qsizetype kMaxFileBytes = 8 * 1024 * 1024;
+    static constexpr qsizetype kMaxFileBytes = kMaxTextFileBytes;
     static constexpr qsizetype kMaxLineBytes = 4096;
 
     // The flag for automatic sorting of sections and keys exists for the callers' sake; the
@@ -58,7 +60,7 @@ public:
 
     // Replace the content with what can be read from the bytes or file. fromBytes always
     // succeeds (bad lines are skipped); readFromFile fails, leaving the object empty, when the
-    // path is no readable regular file or the file is too large.
+    // path is no readable regular file or the file is too large (see readRegularFile).
     bool fromBytes(const QByteArray& bytes);
     bool readFromFile(const QString& path);
 

@@ -17,11 +17,17 @@ int SensorLink::openAndInstall(int port, int baudIndex, int queueSize) {
     return result;
 }
 
+void SensorLink::showOpenDetail(int port) {
+    const QString detail = ports_.errorDetail(port);
+    if (!detail.isEmpty()) sink_.showDetail(detail);
+}
+
 int SensorLink::InitRS232(int port, int baudIndex) {
     sink_.showPortNumber(port);
     const int result = openAndInstall(port, baudIndex, initQueueSizeForIndex(baudIndex));
     setStatus(result >= 0 ? QStringLiteral("RS232-Init successful!") : rs232ErrorText(result));
     showStatus(StatusLine::Both);
+    showOpenDetail(port);
     return result;
 }
 
@@ -50,6 +56,7 @@ int SensorLink::ChangeBaudRate(int port, int newBaudIndex) {
     const int result = openAndInstall(port, newBaudIndex, kLargeQueue);
     if (result < 0) setStatus(rs232ErrorText(result));
     showStatus(StatusLine::Both);
+    showOpenDetail(port);
     return result < 0 ? result : 1;
 }
 

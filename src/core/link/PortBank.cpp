@@ -1,5 +1,6 @@
 #include "core/link/PortBank.h"
 
+#include <QStringList>
 #include <utility>
 
 #include "core/link/PortMap.h"
@@ -29,8 +30,12 @@ ComPort& PortBank::portFor(int comNumber) {
 }
 
 int PortBank::open(int comNumber, int baudIndex, int queueSize) {
+    portMapProblem_.clear();
     if (comNumber < 1) return kErrInvalidPort;
-    return portFor(comNumber).open(devicePathFor(comNumber), baudRateForIndex(baudIndex),
+    // A map that cannot be read leaves the built-in device; the operator learns why.
+    const PortMap map = PortMap::load(portMapPath());
+    portMapProblem_ = map.problem();
+    return portFor(comNumber).open(map.devicePath(comNumber), baudRateForIndex(baudIndex),
                                    queueSize);
 }
 
@@ -59,7 +64,10 @@ bool PortBank::isBroken(int comNumber) const {
 
 QString PortBank::errorDetail(int comNumber) const {
     const ComPort* p = port(comNumber);
-    return p ? p->errorDetail() : QString();
+    QStringList parts;
+    if (!portMapProblem_.isEmpty()) parts << portMapProblem_;
+    if (p && !p->errorDetail().isEmpty()) parts << p->errorDetail();
+    return parts.join(QLatin1Char('\n'));
 }
 
 int PortBank::flushIn(int comNumber) {

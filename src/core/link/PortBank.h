@@ -38,7 +38,8 @@ public:
     ComPort* port(int comNumber) const;
     bool isOpen(int comNumber) const;
     bool isBroken(int comNumber) const;
-    // Device path and reason of the last failure of that port.
+    // Why the port map was not read at the latest opening, then the device path and reason of
+    // the last failure of that port; empty when there is nothing to explain.
     QString errorDetail(int comNumber) const;
 
     // The port operations by COM number; kErrPortNotOpen for a port that is not open.
@@ -55,6 +56,7 @@ private:
 
     LinkState& link_;
     QString portMapPath_;
+    QString portMapProblem_;  // of the latest opening
     std::map<int, std::unique_ptr<ComPort>> ports_;
 };
 

@@ -2,9 +2,10 @@
 
 #include <QCoreApplication>
 #include <QDir>
-#include <QFile>
 #include <QRegularExpression>
 #include <QStringList>
+
+#include "core/ini/FileRead.h"
 
 namespace korvo {
 
@@ -29,9 +30,15 @@ PortMap PortMap::parse(const QString& text) {
 }
 
 PortMap PortMap::load(const QString& filePath) {
-    QFile file(filePath);
-    if (!file.open(QIODevice::ReadOnly | QIODevice::Text)) return {};
-    return parse(QString::fromLocal8Bit(file.readAll()));
+    const FileReadResult read = readRegularFile(filePath, kMaxFileBytes);
+    if (!read.ok) {
+        PortMap empty;
+        if (!read.missing)
+            empty.problem_ = QStringLiteral("port map %1 not read: %2").arg(filePath, read.reason);
+        return empty;
+    }
+    // The decoder drops a leading UTF-8 byte-order mark itself.
+    return parse(QString::fromLocal8Bit(read.bytes));
 }
 
 QString PortMap::defaultFilePath() {

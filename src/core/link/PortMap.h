@@ -1,7 +1,8 @@
 #pragma once
 // COM port numbers to device paths. The port map is a text file in the program directory with one
 // "COMn = /dev/..." line per mapped port; users edit it and the virtual sensor writes it. A COM
-// number without a line is the n-th built-in serial port, /dev/ttyS<n-1>.
+// number without a line is the n-th built-in serial port, /dev/ttyS<n-1>. The map is read like the
+// settings files: only a regular file of at most kMaxFileBytes; a UTF-8 byte-order mark is skipped.
 
 #include <QString>
 #include <map>
@@ -12,10 +13,14 @@ inline constexpr char kPortMapFileName[] = "COMPORTS.map";
 
 class PortMap {
 public:
+    // A few hundred lines at most in practice; the limit bounds the read at every port opening.
+    static constexpr qsizetype kMaxFileBytes = 1024 * 1024;
+
     // Reads "COMn = path" lines. Blank lines, '#' and ';' comments and lines of any other form
     // are skipped; the keyword is not case sensitive; a later line for the same n wins.
     static PortMap parse(const QString& text);
-    // A missing or unreadable file gives the empty map.
+    // A missing file gives the empty map. So does a file that is there but not read (not a
+    // regular file, too large, no permission); problem() then says so.
     static PortMap load(const QString& filePath);
     // The port map file beside the executable.
     static QString defaultFilePath();
@@ -24,9 +29,12 @@ public:
     QString devicePath(int comNumber) const;
     bool contains(int comNumber) const { return paths_.count(comNumber) != 0; }
     int size() const { return static_cast<int>(paths_.size()); }
+    // The path and the reason when load() found a file it did not read; empty otherwise.
+    const QString& problem() const { return problem_; }
 
 private:
     std::map<int, QString> paths_;
+    QString problem_;
 };
 
 }  // namespace korvo

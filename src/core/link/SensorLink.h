@@ -119,8 +119,9 @@ public:
 
     // ---- opening ----
     // Shows the port number, opens with the table's baud rate and queue sizes, installs the
-    // receive callback. "RS232-Init successful!" or the error text on both status lines.
-    // Returns 0 or the negative error code.
+    // receive callback. "RS232-Init successful!" or the error text on both status lines, the
+    // reasons of a failure (or of a port map not read) as their detail. Returns 0 or the
+    // negative error code.
     int InitRS232(int port, int baudIndex);
     // The multiplexer's opening: 4096-byte queues for every index, message into the multiplexer
     // status text. Returns 1 or the negative error code.
@@ -223,6 +224,8 @@ private:
     void showStatus(StatusLine where) { sink_.showStatus(link_.statusText, where); }
     void show(const QString& text, StatusLine where) { sink_.showStatus(text, where); }
     int openAndInstall(int port, int baudIndex, int queueSize);
+    // Beside the status text just shown: why the port map or the device failed, if either did.
+    void showOpenDetail(int port);
     int lineCheck(int port, double limit);
     int calibrationExchange(int port, std::uint16_t arg);
     double sendWords(int port, const std::array<std::uint16_t, kFrameWords>& words);

@@ -19,6 +19,9 @@ public:
     virtual void showStatus(const QString& text, StatusLine where) = 0;
     // The port-number indicator of the main panel.
     virtual void showPortNumber(int port) { (void)port; }
+    // What explains the text just shown on the main status line (a device path, the system's
+    // reason); the fixed text stays short and this goes alongside. The next text drops it.
+    virtual void showDetail(const QString& detail) { (void)detail; }
 };
 
 // Discards everything; for tools that do not show anything.

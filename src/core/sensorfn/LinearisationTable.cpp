@@ -1,9 +1,10 @@
 #include "core/sensorfn/LinearisationTable.h"
 
-#include <QFile>
 #include <algorithm>
 #include <charconv>
 #include <limits>
+
+#include "core/ini/FileRead.h"
 
 namespace korvo {
 
@@ -30,8 +31,9 @@ LinLoadResult parseLinearisationText(const QByteArray& text, int tableSize, XFla
     tableSize = std::clamp(tableSize, 0, kXFlashTableWords);
     XFlashTable loaded = table;
 
-    const char* p = text.constData();
-    const char* const end = p + text.size();
+    const QByteArrayView numbers = withoutUtf8Bom(text);
+    const char* p = numbers.data();
+    const char* const end = p + numbers.size();
     int line = 1;
     int count = 0;
     while (count < tableSize) {
@@ -71,14 +73,14 @@ LinLoadResult parseLinearisationText(const QByteArray& text, int tableSize, XFla
 }
 
 LinLoadResult loadLinearisationFile(const QString& path, int tableSize, XFlashTable& table) {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) {
+    const FileReadResult read = readRegularFile(path, kMaxTextFileBytes);
+    if (!read.ok) {
         LinLoadResult result;
         result.error =
-            QStringLiteral("Cannot read linearisation file %1: %2").arg(path, file.errorString());
+            QStringLiteral("Cannot read linearisation file %1: %2").arg(path, read.reason);
         return result;
     }
-    return parseLinearisationText(file.readAll(), tableSize, table);
+    return parseLinearisationText(read.bytes, tableSize, table);
 }
 
 int xflashBlockStart(const XFlashBlock& block) {

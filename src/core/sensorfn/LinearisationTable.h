@@ -35,6 +35,8 @@ struct LinLoadResult {
 // into table[0..tableSize-1] as stored values. Numbers after the first tableSize are ignored.
 // Fewer numbers, or anything else where a number belongs, is an error and the table keeps its
 // previous content entirely.
+// A UTF-8 byte-order mark at the start is skipped. The file is read only when it is a regular
+// file of at most kMaxTextFileBytes (8 MiB); anything else is an error naming the reason.
 LinLoadResult parseLinearisationText(const QByteArray& text, int tableSize, XFlashTable& table);
 LinLoadResult loadLinearisationFile(const QString& path, int tableSize, XFlashTable& table);
 

@@ -57,6 +57,16 @@ TEST_F(MplexTest, InitOpensEnabledPortsAndSecondInitFindsThemOpen) {
     EXPECT_TRUE(commands(0).empty());  // INIT only opens
 }
 
+TEST_F(MplexTest, FailedOpeningKeepsItsFixedTextAndTellsWhyInTheToolTip) {
+    startSensors(1);
+    mapCom(1, "/dev/korvo-no-such-device");
+    EXPECT_EQ(InitMplex(app(), 1), 1);
+    EXPECT_EQ(portStatus(0, 0), "Init-Port P1 ERROR!");
+    EXPECT_TRUE(ui().ctrl(portPanel(0, 0), PORT_STATUS)
+                    ->toolTip()
+                    .startsWith("COM1 (/dev/korvo-no-such-device): "));
+}
+
 TEST_F(MplexTest, StopDuringPort5FinishesPort5AndLeavesTheRest) {
     startSensors(8);
     stopOnceStatusShows(0, 3, "Init-Port P4 OK!");

@@ -82,6 +82,15 @@ TEST_F(MplexSettingsTest, GeometryIsTakenOnlyWithTheMaxKeyAndCompletePairs) {
                      "[APPLICATION]\nMPC-Panel max = 0\nMPC-Panel pos. x = 30\n"
                      "MPC-Panel pos. y = 20\n\n"));
     EXPECT_EQ(ui().panelGeometry(mpc), QRect(30, 20, 640, 480));
+
+    // A position off every screen, or one that would overflow, leaves the panel where it is.
+    for (const char* x : {"5000", "2147483647", "-2147483648"}) {
+        const QByteArray text =
+            QByteArray("[APPLICATION]\nMPC-Panel max = 0\nMPC-Panel pos. x = ") + x +
+            "\nMPC-Panel pos. y = 20\n\n";
+        ASSERT_TRUE(read("away.ini", text.constData()));
+        EXPECT_EQ(ui().panelGeometry(mpc), QRect(30, 20, 640, 480)) << x;
+    }
 }
 
 TEST_F(MplexSettingsTest, WrittenFileReadsBackToTheSameSettings) {

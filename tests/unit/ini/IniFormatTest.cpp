@@ -43,8 +43,9 @@ TEST(IniFormat, UnsignedValuesTravelAsTheSameBitPattern) {
 
 TEST(IniFormat, LookupIgnoresCaseAndSurroundingBlanks) {
     IniFile ini;
+    // The byte-order mark of a Windows editor in front of the first header.
     ASSERT_TRUE(
-        ini.fromBytes("[CONNECTION]\r\nBAUDRATE = 2\r\n\r\n"
+        ini.fromBytes("\xEF\xBB\xBF[CONNECTION]\r\nBAUDRATE = 2\r\n\r\n"
                       "[ application ]\r\n  Panel width   =   640  \r\n"
                       "\tpower\t=\t500\r\nAverage = many\r\nEmpty =\r\n"));
     EXPECT_EQ(ini.getInt("connection", "Baudrate"), 2);

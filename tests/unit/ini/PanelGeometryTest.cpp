@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <climits>
+
 #include "core/ini/PanelGeometry.h"
 
 namespace korvo {
@@ -16,6 +18,41 @@ TEST(PanelGeometry, MaxKeyGatesPositionAndSizeEachNeedingBothKeys) {
               (PanelGeometryPlan{false, QPoint(-5, 20), {}}));
     EXPECT_FALSE(planPanelGeometry({0, 0, 0, 0, 200}).size);  // sizes must be positive
     EXPECT_FALSE(planPanelGeometry({0, 0, 0, 300, -1}).size);
+}
+
+TEST(PanelGeometry, PositionCountsOnlyWhenThePanelShowsOnAScreen) {
+    // Two screens side by side, and a third whose right edge is the last int: no real layout has
+    // it, but there a panel could overlap a screen and still overflow.
+    const QRect screens[] = {QRect(0, 0, 1920, 1080), QRect(1920, 0, 1280, 1024),
+                             QRect(INT_MAX - 999, 0, 1000, 1000)};
+    const QSize size(800, 600);
+    struct Case {
+        int x, y;
+        QSize size;
+        bool usable;
+    };
+    const Case cases[] = {
+        {100, 100, size, true},
+        {1800, 500, size, true},   // partly on the first screen
+        {2500, 300, size, true},   // on the second
+        {-799, -599, size, true},  // one pixel still shows
+        {-800, 0, size, false},    // touches the left edge only
+        {3200, 0, size, false},    // right of the second screen
+        {5000, 100, size, false},
+        {100, 1080, size, false},                    // below the first
+        {INT_MAX - 999, 0, QSize(1000, 50), true},   // right edge exactly the last int
+        {INT_MAX - 999, 0, QSize(1001, 50), false},  // one more would overflow
+        {INT_MAX - 100, 0, size, false},
+        {INT_MAX, INT_MAX, size, false},
+        {INT_MIN, INT_MIN, size, false},
+        {INT_MIN, 0, QSize(INT_MAX, 1), false},  // right edge -1: left of every screen
+        {0, INT_MAX, QSize(), false},
+        {10, 10, QSize(0, -5), true},  // an empty panel counts as one pixel
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(panelPositionOnScreens(QPoint(c.x, c.y), c.size, screens), c.usable)
+            << c.x << "," << c.y << " " << c.size.width() << "x" << c.size.height();
+    EXPECT_FALSE(panelPositionOnScreens(QPoint(0, 0), size, {}));  // no screen at all
 }
 
 }  // namespace

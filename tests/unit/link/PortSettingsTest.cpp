@@ -2,8 +2,12 @@
 
 #include <gtest/gtest.h>
 
+#include <QFile>
+#include <QTemporaryDir>
+
 #include "core/link/PortMap.h"
 #include "core/link/PortSettings.h"
+#include "support/UnreadableFiles.h"
 
 namespace korvo {
 namespace {
@@ -49,8 +53,35 @@ TEST(PortMap, ReadsLinesLeniently) {
 TEST(PortMap, UnmappedPortsAreTheBuiltInOnes) {
     const PortMap empty = PortMap::load(QStringLiteral("/nonexistent/COMPORTS.map"));
     EXPECT_EQ(empty.size(), 0);
+    EXPECT_TRUE(empty.problem().isEmpty());  // no map at all is the normal case
     EXPECT_EQ(empty.devicePath(1), QStringLiteral("/dev/ttyS0"));
     EXPECT_EQ(empty.devicePath(16), QStringLiteral("/dev/ttyS15"));
+}
+
+TEST(PortMap, ReadsOnlyRegularFilesAndSaysWhyNot) {
+    QTemporaryDir dir;
+    const QString fifo = dir.filePath("fifo.map");
+    const QString big = dir.filePath("big.map");
+    test::makeFifo(fifo);
+    test::makeSparseFile(big, PortMap::kMaxFileBytes + 1, "COM1 = /dev/pts/1\n");
+    const std::pair<QString, const char*> refused[] = {{fifo, "not a regular file but a FIFO"},
+                                                       {big, "larger than 1048576 bytes"}};
+    for (const auto& [path, reason] : refused) {
+        const PortMap map = PortMap::load(path);
+        EXPECT_EQ(map.size(), 0);
+        EXPECT_EQ(map.problem(), QStringLiteral("port map %1 not read: %2").arg(path, reason));
+    }
+
+    // A Windows editor's byte-order mark does not cost the first line.
+    QFile withBom(dir.filePath("bom.map"));
+    ASSERT_TRUE(withBom.open(QIODevice::WriteOnly));
+    withBom.write(
+        "\xEF\xBB\xBF"
+        "COM1 = /dev/pts/4\r\n");
+    withBom.close();
+    const PortMap map = PortMap::load(withBom.fileName());
+    EXPECT_EQ(map.devicePath(1), QStringLiteral("/dev/pts/4"));
+    EXPECT_TRUE(map.problem().isEmpty());
 }
 
 }  // namespace

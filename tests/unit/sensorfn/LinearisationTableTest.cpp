@@ -5,7 +5,9 @@
 #include <QFile>
 #include <QTemporaryDir>
 
+#include "core/ini/FileRead.h"
 #include "core/sensorfn/LinearisationTable.h"
+#include "support/UnreadableFiles.h"
 
 namespace korvo {
 namespace {
@@ -61,18 +63,32 @@ TEST(Linearisation, BadFilesLeaveTableUnchanged) {
     EXPECT_EQ(table[1024], 0x1234);
 }
 
-TEST(Linearisation, LoadsFromFileAndReportsMissingFile) {
+TEST(Linearisation, LoadsOnlyRegularFilesAndSaysWhyNot) {
     QTemporaryDir dir;
+    const QString fifo = dir.filePath("fifo.dat");
+    const QString big = dir.filePath("big.dat");
+    test::makeFifo(fifo);
+    test::makeSparseFile(big, kMaxTextFileBytes + 1, numbers(2048));
+    const std::pair<QString, const char*> refused[] = {
+        {dir.filePath("missing.dat"), "No such file or directory"},
+        {fifo, "not a regular file but a FIFO"},
+        {big, "larger than 8388608 bytes"}};
     XFlashTable table{};
-    LinLoadResult r = loadLinearisationFile(dir.filePath("missing.dat"), 2048, table);
-    EXPECT_FALSE(r.ok);
-    EXPECT_TRUE(r.error.startsWith("Cannot read linearisation file"));
+    for (const auto& [path, reason] : refused) {
+        const LinLoadResult r = loadLinearisationFile(path, 2048, table);
+        EXPECT_FALSE(r.ok);
+        EXPECT_EQ(r.error,
+                  QStringLiteral("Cannot read linearisation file %1: %2").arg(path, reason));
+    }
+    EXPECT_EQ(table, XFlashTable{});
 
+    // A Windows editor's byte-order mark before the first number is no error.
     QFile file(dir.filePath("XF-LINEAR.DAT"));
     ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-    file.write(numbers(2048, 1));
+    file.write("\xEF\xBB\xBF" + numbers(2048, 1));
     file.close();
-    ASSERT_TRUE(loadLinearisationFile(file.fileName(), 2048, table).ok);
+    const LinLoadResult r = loadLinearisationFile(file.fileName(), 2048, table);
+    ASSERT_TRUE(r.ok) << r.error.toStdString();
     EXPECT_EQ(table[0], 32768);
 }
 

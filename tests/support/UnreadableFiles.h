@@ -1,0 +1,24 @@
+#pragma once
+// Paths that a file reader must refuse at once: a FIFO, which would block a plain read for good,
+// and a file larger than the reader's limit, made sparse so that it costs no disk space.
+
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+
+#include <QFile>
+#include <QString>
+
+namespace korvo::test {
+
+inline void makeFifo(const QString& path) {
+    ASSERT_EQ(::mkfifo(QFile::encodeName(path).constData(), 0600), 0) << path.toStdString();
+}
+
+inline void makeSparseFile(const QString& path, qint64 size, const QByteArray& start = {}) {
+    QFile f(path);
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    f.write(start);
+    ASSERT_TRUE(f.resize(size));
+}
+
+}  // namespace korvo::test
