@@ -9,6 +9,7 @@
 // Colours are 0xRRGGBB values.
 
 #include <QColor>
+#include <QElapsedTimer>
 #include <QWidget>
 #include <map>
 #include <memory>
@@ -135,6 +136,7 @@ private:
     bool axisLabels_ = true;
     int nextHandle_ = 1;
     bool redrawPending_ = false;
+    QElapsedTimer lastDraw_;
     struct View;
     std::unique_ptr<View> view_;
 };

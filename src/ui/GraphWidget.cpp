@@ -165,8 +165,13 @@ void GraphWidget::setAxisLabels(bool on) {
 void GraphWidget::changed() {
     if (!model_.autoRefresh || redrawPending_) return;
     redrawPending_ = true;
+    // A graph that changes with every sample (the roll graph, at up to a few hundred samples a
+    // second) is drawn at most once per screen refresh; the model is always current.
+    constexpr qint64 kFrameMs = 16;
+    const qint64 since = lastDraw_.isValid() ? lastDraw_.elapsed() : kFrameMs;
+    const int wait = static_cast<int>(std::max<qint64>(0, kFrameMs - since));
     // With automatic refresh switched off meanwhile, the program draws with refresh() itself.
-    QTimer::singleShot(0, this, [this] {
+    QTimer::singleShot(wait, this, [this] {
         if (redrawPending_ && model_.autoRefresh) redraw();
         redrawPending_ = false;
     });
@@ -174,6 +179,7 @@ void GraphWidget::changed() {
 
 void GraphWidget::redraw() {
     redrawPending_ = false;
+    lastDraw_.start();
     view_->draw(model_);
 }
 

@@ -5,6 +5,7 @@
 #include <QAbstractSeries>
 #include <QChart>
 #include <QCoreApplication>
+#include <QElapsedTimer>
 #include <numeric>
 
 #include "support/QtPrinters.h"
@@ -76,8 +77,12 @@ TEST(GraphWidget, ManualRefreshDrawsCurvesTogetherAutoRefreshReusesSeries) {
     const qsizetype series = g.chart()->series().size();
     g.deleteAllPlots();
     g.plotXY(x, y, 0xFF0000);
-    QCoreApplication::processEvents();
+    // Drawn once the event loop runs, at most once per screen refresh (16 ms after the last).
+    QElapsedTimer clock;
+    clock.start();
+    while (visibleSeries(g) != 1 && clock.elapsed() < 200) QCoreApplication::processEvents();
     EXPECT_EQ(visibleSeries(g), 1);
+    EXPECT_GE(clock.elapsed(), 10);
     EXPECT_EQ(g.chart()->series().size(), series);
 }
 

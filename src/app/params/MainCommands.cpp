@@ -2,12 +2,12 @@
 
 #include <QFileInfo>
 
-#include "app/shell/CallbackRegistry.h"
 #include "app/connect/ConnectPopup.h"
-#include "app/shell/ControlIds.h"
 #include "app/help/HelpBox.h"
 #include "app/params/PanelBinding.h"
 #include "app/params/ParamExchange.h"
+#include "app/shell/CallbackRegistry.h"
+#include "app/shell/ControlIds.h"
 #include "app/shell/ScopeApp.h"
 #include "core/params/ParamFile.h"
 #include "ui/Events.h"
@@ -217,24 +217,6 @@ int tabToggle(ScopeApp& app, int event, int toggle) {
     return 0;
 }
 
-// ---- commands whose other events are added by the measurement loops ------------------------
-
-template <const char* Name>
-int helpOnly(ScopeApp& app, int panel, int control, int event, void*, int, int) {
-    if (event == ui::EVENT_RIGHT_CLICK)
-        ShowMainCommandHelp(app, QString::fromLatin1(Name), panel, control);
-    return 0;
-}
-
-constexpr char kRun[] = "CC_BTNRun";
-constexpr char kStop[] = "CC_BTNStop";
-constexpr char kVideo[] = "CC_BTNVideo";
-constexpr char kReset[] = "CC_ButtonReset";
-constexpr char kZoom[] = "CC_TOGGButtonZoom";
-constexpr char kGraphRaw[] = "CC_GRAPHRaw";
-constexpr char kGraphVideo[] = "CC_GRAPHVideo";
-constexpr char kGraphData[] = "CC_GRAPHData";
-
 bool rightClickHelp(ScopeApp& app, int event, const char* name, int panel, int control) {
     if (event != ui::EVENT_RIGHT_CLICK) return false;
     ShowMainCommandHelp(app, QString::fromLatin1(name), panel, control);
@@ -387,14 +369,6 @@ void registerMainCommandCallbacks(ScopeApp& app) {
         {"CC_TOGGBTN_Recorder", CC_TOGGBTN_Recorder},
         {"CC_TOGGBTN_Calib", CC_TOGGBTN_Calib},
         {"CC_TOGGBTNConnect", CC_TOGGBTNConnect},
-        {kRun, helpOnly<kRun>},
-        {kStop, helpOnly<kStop>},
-        {kVideo, helpOnly<kVideo>},
-        {kReset, helpOnly<kReset>},
-        {kZoom, helpOnly<kZoom>},
-        {kGraphRaw, helpOnly<kGraphRaw>},
-        {kGraphVideo, helpOnly<kGraphVideo>},
-        {kGraphData, helpOnly<kGraphData>},
     };
     for (const auto& c : callbacks) bindCallback(app, QString::fromLatin1(c.name), c.fn);
 }

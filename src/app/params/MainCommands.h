@@ -2,9 +2,8 @@
 // The commands of the scope window's main panel: GET and SEND of the parameter set (sensor RAM,
 // EEPROM or parameter file), the memory target radios, the evaluation begin and end fields, the
 // four tab toggles and the CONNECT toggle, and the right-click help of every main-panel command.
-//
-// RUN, STOP, VIDEO, Reset, Zoom and the three graphs are registered here with their help only;
-// the measurement loops and the Reset exchange add their own events to these callbacks.
+// The measurement commands (RUN, STOP, VIDEO, Reset, Zoom, Raw, the graphs) live in
+// app/measure and take their help texts from here.
 
 #include <QString>
 

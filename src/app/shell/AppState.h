@@ -7,6 +7,7 @@
 #include <cstdint>
 
 #include "core/link/LinkState.h"
+#include "core/measure/RollGraphPlan.h"
 #include "core/model/ModelState.h"
 #include "core/mplex/PortTable.h"
 #include "core/params/ParamSet.h"
@@ -28,6 +29,7 @@ struct AppState {
     ToleranceBand band;  // tolerance lines of the profile plot
     RunRecord run;       // last raw-data reply
     RunRecord shortRun;  // last record reply
+    RollBuffer roll;     // the roll graph's last 100 samples, kept between runs
     ModelState model;    // derived from the sensor's hardware information
     VideoBuffers video;  // profile, threshold array/line, auto curve
     std::array<std::uint16_t, kLinearisationWords> linTable{};

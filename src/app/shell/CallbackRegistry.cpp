@@ -21,6 +21,7 @@ void registerAllCallbacks(ScopeApp& app) {
     registerMplexSequenceCallbacks(app);
     registerHelpBoxCallbacks(app);
     registerMainCommandCallbacks(app);
+    registerMeasureCallbacks(app);
     registerConnectPopupCallbacks(app);
     registerParamControlCallbacks(app);
 }

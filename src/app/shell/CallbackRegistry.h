@@ -28,6 +28,7 @@ void registerMplexPanelCallbacks(ScopeApp& app);     // enable switch, save, loa
 void registerMplexSequenceCallbacks(ScopeApp& app);  // INIT, TEACH, STOP, port callbacks
 void registerHelpBoxCallbacks(ScopeApp& app);        // HelpBox.cpp: the help boxes
 void registerMainCommandCallbacks(ScopeApp& app);    // MainCommands.cpp: GET, SEND, radios, tabs
+void registerMeasureCallbacks(ScopeApp& app);        // MeasureCommands.cpp: RUN, STOP, VIDEO
 void registerConnectPopupCallbacks(ScopeApp& app);   // ConnectPopup.cpp: the connect pop-up
 void registerParamControlCallbacks(ScopeApp& app);   // ParamControls.cpp: parameter controls
 

@@ -2,8 +2,8 @@
 
 #include <QDir>
 
-#include "app/shell/CallbackRegistry.h"
 #include "app/params/ParamExchange.h"
+#include "app/shell/CallbackRegistry.h"
 #include "core/link/PortMap.h"
 #include "ui/Platform.h"
 

@@ -1,9 +1,9 @@
 #include "app/shell/Shell.h"
 
+#include "app/mplex/MplexSettingsFile.h"
 #include "app/shell/CallbackRegistry.h"
 #include "app/shell/Colors.h"
 #include "app/shell/ControlIds.h"
-#include "app/mplex/MplexSettingsFile.h"
 #include "app/shell/ScopeApp.h"
 #include "ui/Events.h"
 #include "ui/Graph.h"

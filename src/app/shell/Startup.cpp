@@ -1,10 +1,10 @@
 #include "app/shell/Startup.h"
 
+#include "app/mplex/MplexPanel.h"
+#include "app/mplex/MplexSettingsFile.h"
 #include "app/shell/AppSettingsRestore.h"
 #include "app/shell/ControlIds.h"
 #include "app/shell/ControlStates.h"
-#include "app/mplex/MplexPanel.h"
-#include "app/mplex/MplexSettingsFile.h"
 #include "app/shell/ScopeApp.h"
 #include "app/shell/ScopeDefaults.h"
 #include "ui/Platform.h"

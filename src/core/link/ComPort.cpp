@@ -1,5 +1,7 @@
 #include "core/link/ComPort.h"
 
+#include <linux/serial.h>
+#include <sys/ioctl.h>
 #include <unistd.h>
 
 #include <QTimer>
@@ -53,6 +55,17 @@ QString hintForOpenError(QSerialPort::SerialPortError error) {
     }
 }
 
+// USB serial adapters hold short replies back up to their latency timer (16 ms on common ones),
+// which would cap the exchange rate far below the line rate. Drivers that know low-latency mode
+// hand bytes on at once; others (pseudo-terminals) refuse the request, which changes nothing.
+void askForLowLatency(int fd) {
+    serial_struct ss{};
+    if (fd < 0 || ::ioctl(fd, TIOCGSERIAL, &ss) != 0) return;
+    if (ss.flags & ASYNC_LOW_LATENCY) return;
+    ss.flags |= ASYNC_LOW_LATENCY;
+    ::ioctl(fd, TIOCSSERIAL, &ss);
+}
+
 // One write() of the bytes to the device; what it returns (-1 on any failure).
 ssize_t writeOnce(int fd, const std::uint8_t* data, int count) {
     if (fd < 0) {
@@ -104,6 +117,7 @@ int ComPort::open(const QString& devicePath, int baudRate, int queueSize) {
         return codeForOpenError(error);
     }
     broken_ = false;
+    askForLowLatency(static_cast<int>(serial_->handle()));
     return 0;
 }
 

@@ -1,0 +1,179 @@
+#include "app/measure/MeasureCommands.h"
+
+#include "app/measure/MeasureDisplay.h"
+#include "app/params/MainCommands.h"
+#include "app/shell/CallbackRegistry.h"
+#include "app/shell/ControlIds.h"
+#include "app/shell/ScopeApp.h"
+#include "core/measure/MeasureLoops.h"
+#include "ui/Events.h"
+#include "ui/Graph.h"
+#include "ui/Platform.h"
+
+namespace korvo {
+
+using namespace ids;
+
+namespace {
+
+int portInUse(const ScopeApp& app) {
+    return app.state.link.portNumber;
+}
+
+MeasureLoops loopsOf(ScopeApp& app) {
+    AppState& s = app.state;
+    return MeasureLoops(app.sensor, s.params, s.band, s.model, s.run);
+}
+
+// The measurement modes always work on the sensor's RAM.
+void forceRamTarget(ScopeApp& app) {
+    app.ui.setInt(app.panels.main, MAIN_RAM, 1);
+    app.ui.setInt(app.panels.main, MAIN_EEPROM, 0);
+    app.ui.setInt(app.panels.main, MAIN_FILE, 0);
+    app.state.memoryTarget = kMemoryRam;
+}
+
+// Shows one of the roll graph and the video graph with its toggle, hides the other.
+void showGraphs(ScopeApp& app, bool roll) {
+    ui::Platform& ui = app.ui;
+    const int main = app.panels.main;
+    ui.setVisible(main, MAIN_GRAPH256, false);
+    ui.setVisible(main, MAIN_ROLLGRAPH, roll);
+    ui.setVisible(main, MAIN_ZOOMTOGGLE, roll);
+    ui.setVisible(main, MAIN_VIDEOGRAPH, !roll);
+    ui.setVisible(main, MAIN_RAWTOGGLE, !roll);
+}
+
+void dimCommands(ScopeApp& app, bool withTeach) {
+    for (int c : {MAIN_RUN, MAIN_VIDEO, MAIN_GET}) app.ui.setDimmed(app.panels.main, c, true);
+    app.ui.setDimmed(app.panels.para2, P2_SAVETHD, true);
+    if (withTeach) app.ui.setDimmed(app.panels.para2, P2_TEACH, true);
+}
+
+bool helpClick(ScopeApp& app, int event, const char* name, int panel, int control) {
+    if (event != ui::EVENT_RIGHT_CLICK) return false;
+    ShowMainCommandHelp(app, QString::fromLatin1(name), panel, control);
+    return true;
+}
+
+int CC_BTNRun(ScopeApp& app, int panel, int control, int event, void*, int, int) {
+    if (helpClick(app, event, "CC_BTNRun", panel, control)) return 0;
+    if (event == ui::EVENT_LEFT_CLICK) {
+        app.sensor.WriteDummyFrame(portInUse(app));
+        if (ui::GraphWidget* g = app.ui.graph(app.panels.main, MAIN_ROLLGRAPH)) {
+            const QRgb colours[] = {0x008000, 0x008000, 0x000000, 0xFF0000, 0xFF0000, 0xFF0000};
+            for (int t = 0; t < 6; ++t) g->setTraceColor(t + 1, colours[t]);
+            g->setTraceCount(6);
+        }
+    } else if (event == ui::EVENT_COMMIT) {
+        PushRUN(app);
+    }
+    return 0;
+}
+
+int CC_BTNStop(ScopeApp& app, int panel, int control, int event, void*, int, int) {
+    if (helpClick(app, event, "CC_BTNStop", panel, control)) return 0;
+    if (event == ui::EVENT_LEFT_CLICK || event == ui::EVENT_KEYPRESS) {
+        app.state.link.stopFlag = kStopByUser;
+    } else if (event == ui::EVENT_COMMIT) {
+        app.state.link.stopFlag = kStopByUser;
+        PushSTOP(app);
+    }
+    return 0;
+}
+
+int CC_BTNVideo(ScopeApp& app, int panel, int control, int event, void*, int, int) {
+    if (helpClick(app, event, "CC_BTNVideo", panel, control)) return 0;
+    if (event == ui::EVENT_LEFT_CLICK) {
+        app.state.link.blockReadSelector = 0;
+    } else if (event == ui::EVENT_COMMIT) {
+        forceRamTarget(app);
+        PushVIDEO(app);
+    }
+    return 0;
+}
+
+int CC_ButtonReset(ScopeApp& app, int panel, int control, int event, void*, int, int) {
+    if (helpClick(app, event, "CC_ButtonReset", panel, control)) return 0;
+    // The exchange hands a running loop its next request itself.
+    if (event == ui::EVENT_COMMIT) app.sensor.ResetMaxMin(portInUse(app));
+    return 0;
+}
+
+int CC_TOGGButtonRaw(ScopeApp& app, int panel, int control, int event, void*, int, int) {
+    if (event != ui::EVENT_VAL_CHANGED || app.ui.getInt(panel, control) == 0) return 0;
+    AppState& s = app.state;
+    fillThresholdLine(s.video, s.model.videoFullScale, s.params.videoThdFix);
+    s.video.autoCurve.fill(thresholdLineValue(s.model.videoFullScale, s.params.videoThdAuto));
+    return 0;
+}
+
+template <const char* Name>
+int helpOnly(ScopeApp& app, int panel, int control, int event, void*, int, int) {
+    helpClick(app, event, Name, panel, control);
+    return 0;
+}
+
+constexpr char kZoom[] = "CC_TOGGButtonZoom";
+constexpr char kGraphRaw[] = "CC_GRAPHRaw";
+constexpr char kGraphVideo[] = "CC_GRAPHVideo";
+constexpr char kGraphData[] = "CC_GRAPHData";
+
+}  // namespace
+
+void PushRUN(ScopeApp& app) {
+    showGraphs(app, true);
+    dimCommands(app, false);
+    forceRamTarget(app);
+    MeasureLoops loops = loopsOf(app);
+    loops.run(portInUse(app), [&app](const RunRecord&) {
+        PlotVIDEOBarGraph(app);
+        PlotRAWGraph(app);
+    });
+    PushSTOP(app);
+}
+
+void PushVIDEO(ScopeApp& app) {
+    showGraphs(app, false);
+    dimCommands(app, true);
+    int previousThdMode = 0;
+    MeasureLoops loops = loopsOf(app);
+    loops.video(portInUse(app), [&app, &previousThdMode](const RunRecord&) {
+        drawVideoCycle(app, previousThdMode);
+    });
+    PushSTOP(app);
+}
+
+void PushSTOP(ScopeApp& app) {
+    ui::Platform& ui = app.ui;
+    for (int c : {MAIN_VIDEO, MAIN_RUN, MAIN_GET}) ui.setDimmed(app.panels.main, c, false);
+    ui.setDimmed(app.panels.para2, P2_TEACH, false);
+    LinkState& link = app.state.link;
+    if (link.stopFlag == kStopRunning || link.stopFlag == kStopByUser) {
+        ShowMainStatus(app, QStringLiteral("Data-Transfer Stopped!"));
+    } else if (link.stopFlag == kStopRunTimeout) {
+        ShowMainStatus(app, QStringLiteral("Timeout RS232 Line!"));
+    }
+    ui.setDimmed(app.panels.para2, P2_SAVETHD, ui.getInt(app.panels.para2, P2_VTHDMODE) == 0);
+    if (link.stopFlag == kStopRunning) link.stopFlag = kStopByUser;
+}
+
+void registerMeasureCallbacks(ScopeApp& app) {
+    const struct {
+        const char* name;
+        AppCallback fn;
+    } callbacks[] = {
+        {"CC_BTNRun", CC_BTNRun},
+        {"CC_BTNStop", CC_BTNStop},
+        {"CC_BTNVideo", CC_BTNVideo},
+        {"CC_ButtonReset", CC_ButtonReset},
+        {"CC_TOGGButtonRaw", CC_TOGGButtonRaw},
+        {kZoom, helpOnly<kZoom>},
+        {kGraphRaw, helpOnly<kGraphRaw>},
+        {kGraphVideo, helpOnly<kGraphVideo>},
+        {kGraphData, helpOnly<kGraphData>},
+    };
+    for (const auto& c : callbacks) bindCallback(app, QString::fromLatin1(c.name), c.fn);
+}
+
+}  // namespace korvo

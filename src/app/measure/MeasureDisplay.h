@@ -1,0 +1,19 @@
+#pragma once
+// What the scope window shows of a measurement: the readouts, indicators and profile-graph marks
+// of a run record, one roll-graph step, and one video cycle's profile and threshold curve. The
+// arithmetic is core's (core/measure); these functions only draw it.
+
+namespace korvo {
+
+struct ScopeApp;
+
+// The run record on the readouts, the indicators and the profile graph.
+void PlotVIDEOBarGraph(ScopeApp& app);
+// Rolls the run record's sample into the roll graph and redraws it.
+void PlotRAWGraph(ScopeApp& app);
+// One video cycle: the run record (PlotVIDEOBarGraph) and the profile with its threshold curve.
+// previousThdMode is the Video-Thd-Mode that the last cycle read (0 before the first); the cycle
+// stores the one it reads now.
+void drawVideoCycle(ScopeApp& app, int& previousThdMode);
+
+}  // namespace korvo
