@@ -14,6 +14,7 @@
 #include <QtDebug>
 #include <cmath>
 
+#include "ui/AccessibleButton.h"
 #include "ui/PlatformImpl.h"
 
 namespace korvo::ui {
@@ -76,6 +77,7 @@ Platform::Impl::Impl(Platform& owner, QString dir)
       }),
       popups(std::make_unique<DialogPopups>()) {
     loader.setWorkingDirectory(QDir(programDir));
+    installAccessibleButtons();
 }
 
 PanelRec* Platform::Impl::panel(int handle) {

@@ -1,6 +1,8 @@
 // The event model: left click before commit, value changed then commit for user edits, nothing
-// for values set from code, right clicks, double clicks, keys, dimmed controls, nested loops.
+// for values set from code, right clicks, double clicks, keys, dimmed controls, nested loops;
+// what assistive tools see.
 
+#include <QAccessible>
 #include <QApplication>
 #include <QKeyEvent>
 #include <QLineEdit>
@@ -117,6 +119,20 @@ TEST_F(EventDelivery, RightClicksDoubleClicksAndKeys) {
     sendMouse(panel, QEvent::MouseButtonDblClick, QPoint(630, 470), Qt::RightButton);
     ui->rightClick(main, C_RUN);  // a press on a control is the control's
     EXPECT_EQ(eventsOf(main, 0), std::vector<int>{EVENT_RIGHT_DOUBLE_CLICK});
+}
+
+TEST_F(EventDelivery, AssistiveToolsSeeEachButtonKindInItsRole) {
+    const std::pair<int, QAccessible::Role> roles[] = {{C_RUN, QAccessible::Button},
+                                                       {C_TOGGLE, QAccessible::CheckBox},
+                                                       {C_CHECK, QAccessible::CheckBox},
+                                                       {C_RADIO_A, QAccessible::RadioButton},
+                                                       {C_SWITCH, QAccessible::CheckBox}};
+    for (const auto& [c, role] : roles) {
+        QAccessibleInterface* a = QAccessible::queryAccessibleInterface(ui->ctrl(main, c));
+        ASSERT_NE(a, nullptr);
+        EXPECT_EQ(a->role(), role) << "control " << c;
+        EXPECT_EQ(a->state().checkable, role != QAccessible::Button) << "control " << c;
+    }
 }
 
 TEST_F(EventDelivery, DimmedAndHiddenControlsTakeNoClicks) {
