@@ -4,7 +4,9 @@
 // the name the layout gives, the event model, graphs and pop-ups. It knows nothing of sensors.
 //
 // Event model: a left mouse press on a bound control delivers EVENT_LEFT_CLICK before the widget
-// acts, so the commit of the same click arrives after it. User edits deliver EVENT_VAL_CHANGED and
+// acts, so the commit of the same click arrives after it. A button, toggle, check box or radio
+// pressed any other way (Space, Enter, an accessible press or toggle, click() from code) delivers
+// the same events in the same order, the left click once. User edits deliver EVENT_VAL_CHANGED and
 // EVENT_COMMIT. Values set from code fire no callback. Callbacks may run nested event loops and
 // may hide, show or discard panels.
 //
