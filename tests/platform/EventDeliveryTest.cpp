@@ -1,6 +1,6 @@
 // The event model: left click before commit however a button is pressed, value changed then
 // commit for user edits, nothing for values set from code, right clicks, double clicks, keys,
-// dimmed controls, nested loops, what assistive tools see.
+// dimmed controls, nested loops, focus order, what assistive tools see.
 
 #include <QAbstractButton>
 #include <QAccessible>
@@ -171,6 +171,34 @@ TEST_F(EventDelivery, AssistiveToolsSeeEachButtonKindInItsRole) {
         EXPECT_EQ(a->role(), role) << "control " << c;
         EXPECT_EQ(a->state().checkable, role != QAccessible::Button) << "control " << c;
     }
+}
+
+TEST_F(EventDelivery, TabFollowsTheReadingOrderAndPassesOverDimmedControls) {
+    QWidget* panel = ui->panelWidget(main);
+    panel->activateWindow();
+    QCoreApplication::processEvents();
+    ASSERT_TRUE(panel->isActiveWindow());
+    ui->setDimmed(main, C_CHECK, true);
+    ui->setActiveCtrl(main, C_RUN);
+    const auto step = [](bool back) {
+        sendKey(QApplication::focusWidget(), QEvent::KeyPress, back ? Qt::Key_Backtab : Qt::Key_Tab,
+                back ? Qt::ShiftModifier : Qt::NoModifier);
+        for (QWidget* w = QApplication::focusWidget(); w; w = w->parentWidget())
+            if (w->property("ctrlId").isValid()) return w->property("ctrlId").toInt();
+        return 0;
+    };
+    const std::vector<int> reading{C_RUN, C_TOGGLE, C_RADIO_A,    C_RADIO_B, C_NUM,
+                                   C_DBL, C_RING,   C_RING_PLAIN, C_SLIDER,  C_STATUS,
+                                   C_BOX, C_SWITCH, C_TAB};
+    // Round the whole window, tab pages included: the graph takes no focus.
+    std::vector<int> forward{reading.front()};
+    while (forward.size() < 2 * reading.size()) forward.push_back(step(false));
+    EXPECT_EQ(std::vector<int>(forward.begin(), forward.begin() + reading.size()), reading);
+    EXPECT_EQ(std::count(forward.begin(), forward.end(), C_GRAPH), 0);
+    ui->setActiveCtrl(main, C_TAB);
+    std::vector<int> backward{reading.back()};
+    while (backward.size() < reading.size()) backward.push_back(step(true));
+    EXPECT_EQ(backward, std::vector<int>(reading.rbegin(), reading.rend()));
 }
 
 TEST_F(EventDelivery, DimmedAndHiddenControlsTakeNoClicks) {
