@@ -28,11 +28,19 @@ QPoint inOwner(QWidget* w, QPoint pos) {
     while (owner && !owner->property(kRootProp).toBool()) owner = owner->parentWidget();
     return owner ? w->mapTo(owner, pos) : pos;
 }
+
+// Enter (Return or the keypad's Enter) presses a focused button as Space does; Qt itself lets
+// Enter press only a dialog's default button.
+bool isEnter(const QKeyEvent* e) {
+    return (e->key() == Qt::Key_Return || e->key() == Qt::Key_Enter) && !e->isAutoRepeat() &&
+           (e->modifiers() & ~Qt::KeypadModifier) == Qt::NoModifier;
+}
 }  // namespace
 
 struct EventRouter::Press {
     QPointer<QWidget> widget;
-    std::unique_ptr<QMouseEvent> release;
+    std::unique_ptr<QMouseEvent> release;  // a mouse release that came during the callback
+    std::function<void()> completion;      // value changed and commit that came during it
 };
 
 EventRouter::EventRouter(Deliver deliver, QObject* parent)
@@ -90,14 +98,14 @@ void EventRouter::changedThenCommit(QWidget* w, int panel, int ctrl) {
 
 void EventRouter::connectSignals(QWidget* control, int panel, int ctrl) {
     const ControlKind kind = controlKindOf(control);
-    if (auto* b = qobject_cast<QAbstractButton*>(control)) {
-        if (isTwoState(kind)) {
-            connect(b, &QAbstractButton::clicked, b,
-                    [this, b, panel, ctrl] { changedThenCommit(b, panel, ctrl); });
-        } else {
-            connect(b, &QAbstractButton::clicked, b,
-                    [this, panel, ctrl] { deliver_(panel, ctrl, EVENT_COMMIT, 0, 0); });
-        }
+    if (auto* btn = qobject_cast<QAbstractButton*>(control)) {
+        // Every way of pressing a button passes through pressed() and ends in clicked(): the
+        // mouse, Space, click(), animateClick() (accessible actions, shortcuts), Enter (below).
+        const Binding b{panel, ctrl};
+        const bool twoState = isTwoState(kind);
+        connect(btn, &QAbstractButton::pressed, btn, [this, btn, b] { buttonPressed(btn, b); });
+        connect(btn, &QAbstractButton::clicked, btn,
+                [this, btn, b, twoState] { buttonClicked(btn, b, twoState); });
     } else if (auto* s = qobject_cast<QSpinBox*>(control)) {
         connect(s, &QSpinBox::valueChanged, s,
                 [this, s, panel, ctrl] { changedThenCommit(s, panel, ctrl); });
@@ -176,17 +184,47 @@ bool EventRouter::holdRelease(QWidget* w, QMouseEvent* e) {
 }
 
 void EventRouter::leftClick(QWidget* w, Binding b, QPoint at) {
-    Press press{w, nullptr};
+    Press press{w, nullptr, {}};
     presses_.push_back(&press);
     deliver_(b.panel, b.ctrl, EVENT_LEFT_CLICK, at.y(), at.x());
     presses_.erase(std::find(presses_.begin(), presses_.end(), &press));
-    // The press itself is still on its way to the widget; the held release must follow it.
-    if (press.release && press.widget) QCoreApplication::postEvent(w, press.release.release());
+    if (!press.widget) return;
+    // A mouse press is still on its way to the widget; the held release must follow it.
+    if (press.release) QCoreApplication::postEvent(w, press.release.release());
+    if (press.completion) press.completion();
+}
+
+void EventRouter::buttonPressed(QWidget* button, Binding b) {
+    if (mousePressed_ == button) {  // the mouse press delivered the left click before
+        mousePressed_ = nullptr;
+        return;
+    }
+    leftClick(button, b, QPoint());
+}
+
+void EventRouter::buttonClicked(QWidget* button, Binding b, bool twoState) {
+    auto complete = [this, button, b, twoState] {
+        if (twoState)
+            changedThenCommit(button, b.panel, b.ctrl);
+        else
+            deliver_(b.panel, b.ctrl, EVENT_COMMIT, 0, 0);
+    };
+    // A key release or the end of an animated click may come while the left-click callback
+    // runs a loop of its own: the commit follows once that callback has returned.
+    for (Press* p : presses_) {
+        if (p->widget == button) {
+            p->completion = std::move(complete);
+            return;
+        }
+    }
+    complete();
 }
 
 bool EventRouter::controlEvent(QWidget* w, Binding b, QEvent* e) {
-    if (e->type() == QEvent::MouseButtonRelease)
+    if (e->type() == QEvent::MouseButtonRelease) {
+        if (mousePressed_ == w) mousePressed_ = nullptr;  // the press missed the button
         return holdRelease(w, static_cast<QMouseEvent*>(e));
+    }
     if (!w->isEnabled()) return false;  // a dimmed control makes no events
     if (e->type() == QEvent::KeyPress) {
         // Keys go to the focus widget first and then climb to its parents: deliver once.
@@ -195,8 +233,13 @@ bool EventRouter::controlEvent(QWidget* w, Binding b, QEvent* e) {
         if (focus && focus != w && w->isAncestorOf(focus) && bindingOf(focus, &f) &&
             f.panel == b.panel && f.ctrl == b.ctrl)
             return false;
-        deliver_(b.panel, b.ctrl, EVENT_KEYPRESS, static_cast<QKeyEvent*>(e)->key(), 0);
-        return false;
+        auto* ke = static_cast<QKeyEvent*>(e);
+        QPointer<QWidget> guard(w);
+        deliver_(b.panel, b.ctrl, EVENT_KEYPRESS, ke->key(), 0);
+        auto* button = qobject_cast<QAbstractButton*>(w);
+        if (!button || !isEnter(ke)) return false;
+        if (guard) button->click();
+        return true;
     }
     if (e->type() != QEvent::MouseButtonPress && e->type() != QEvent::MouseButtonDblClick)
         return false;
@@ -210,6 +253,7 @@ bool EventRouter::controlEvent(QWidget* w, Binding b, QEvent* e) {
     if (me->button() == Qt::LeftButton) {
         // The second press of a double click is a press too: the widget acts on it.
         leftClick(w, b, at);
+        if (guard && qobject_cast<QAbstractButton*>(w)) mousePressed_ = w;
         if (dbl && guard) deliver_(b.panel, b.ctrl, EVENT_LEFT_DOUBLE_CLICK, at.y(), at.x());
     } else if (me->button() == Qt::RightButton) {
         deliver_(b.panel, b.ctrl, dbl ? EVENT_RIGHT_DOUBLE_CLICK : EVENT_RIGHT_CLICK, at.y(),

@@ -5,6 +5,11 @@
 //   the widget then acts, and its own signal brings value changed and commit. A callback of the
 //   left click may run a nested event loop: a release that arrives meanwhile is held back and
 //   handed to the widget after its press, so the click still completes.
+// - A button, toggle, check box or radio pressed any other way (Space, Enter, an accessible
+//   action, click() or animateClick(), a shortcut) delivers its left click when the button
+//   reports the press, and its value changed and commit when it reports the click. A commit
+//   that comes while the left-click callback still runs waits for it to return. The mouse press
+//   marks its button, so the button's own press report adds no second left click.
 // - Right press, double clicks and key presses are delivered as they come; dimmed controls
 //   deliver nothing.
 // - A panel window's close request is turned into the close event; the window stays open unless
@@ -53,10 +58,13 @@ private:
     bool controlEvent(QWidget* w, Binding b, QEvent* e);
     bool holdRelease(QWidget* w, QMouseEvent* e);
     void leftClick(QWidget* w, Binding b, QPoint at);
+    void buttonPressed(QWidget* button, Binding b);
+    void buttonClicked(QWidget* button, Binding b, bool twoState);
     void changedThenCommit(QWidget* w, int panel, int ctrl);
 
     Deliver deliver_;
-    std::vector<Press*> presses_;  // left clicks whose callback is still running
+    std::vector<Press*> presses_;     // left clicks whose callback is still running
+    QPointer<QWidget> mousePressed_;  // a button whose mouse press delivered the left click
 };
 
 }  // namespace korvo::ui

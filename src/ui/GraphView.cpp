@@ -56,6 +56,8 @@ GraphWidget::View::View(QWidget* owner) {
     chartView = new QChartView(chart, owner);  // the view owns the chart
     chartView->setRenderHint(QPainter::Antialiasing, false);
     chartView->setFrameShape(QFrame::NoFrame);
+    // A graph only shows: nothing in it answers keys, so Tab passes over it.
+    chartView->setFocusPolicy(Qt::NoFocus);
     auto* layout = new QVBoxLayout(owner);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->addWidget(chartView);

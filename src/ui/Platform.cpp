@@ -14,6 +14,7 @@
 #include <QtDebug>
 #include <cmath>
 
+#include "ui/AccessibleButton.h"
 #include "ui/PlatformImpl.h"
 
 namespace korvo::ui {
@@ -76,6 +77,7 @@ Platform::Impl::Impl(Platform& owner, QString dir)
       }),
       popups(std::make_unique<DialogPopups>()) {
     loader.setWorkingDirectory(QDir(programDir));
+    installAccessibleButtons();
 }
 
 PanelRec* Platform::Impl::panel(int handle) {
@@ -136,10 +138,12 @@ void Platform::click(int panel, int ctrl) {
         mouseClick(w, Qt::LeftButton);
         return;
     }
-    // A control without area cannot be hit by the pointer: deliver what the click would.
-    QPointer<QWidget> guard(w);
-    deliver(panel, ctrl, EVENT_LEFT_CLICK, 0, 0);
-    if (auto* b = qobject_cast<QAbstractButton*>(w); b && guard) b->click();
+    // A control without area cannot be hit by the pointer: a button is clicked from code, which
+    // delivers its left click too; anything else gets the left click alone.
+    if (auto* b = qobject_cast<QAbstractButton*>(w))
+        b->click();
+    else
+        deliver(panel, ctrl, EVENT_LEFT_CLICK, 0, 0);
 }
 
 void Platform::rightClick(int panel, int ctrl) {

@@ -4,9 +4,11 @@
 // the name the layout gives, the event model, graphs and pop-ups. It knows nothing of sensors.
 //
 // Event model: a left mouse press on a bound control delivers EVENT_LEFT_CLICK before the widget
-// acts, so the commit of the same click arrives after it. User edits deliver EVENT_VAL_CHANGED and
-// EVENT_COMMIT. Values set from code fire no callback. Callbacks may run nested event loops and
-// may hide, show or discard panels.
+// acts, so the commit of the same click arrives after it. A button, toggle, check box or radio
+// pressed any other way (Space, Enter, an accessible press or toggle, click() from code) delivers
+// the same events in the same order, the left click once. Tab moves through a panel's controls
+// in reading order. User edits deliver EVENT_VAL_CHANGED and EVENT_COMMIT. Values set from code
+// fire no callback. Callbacks may run nested event loops and may hide, show or discard panels.
 //
 // Layout files: Qt Designer documents. The root widget holds the panel resources as direct
 // children, each with the dynamic property "resourceId" (and optionally "callback"). Every widget

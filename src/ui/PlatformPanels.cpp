@@ -6,6 +6,7 @@
 #include <QScreen>
 #include <QTabWidget>
 #include <QtDebug>
+#include <algorithm>
 #include <limits>
 #include <set>
 
@@ -54,6 +55,33 @@ void scanChildren(QWidget* container, int index, std::vector<Scanned>& out) {
 
 QString callbackName(const QWidget* w) {
     return w->property(kCallbackProp).toString();
+}
+
+// Tab and Shift+Tab move through a panel's controls in reading order: rows from top to bottom,
+// each row from left to right. A control whose top lies above the middle of the row's first
+// control belongs to that row, so a field set a few pixels lower than its neighbours keeps its
+// place. Qt passes over dimmed and hidden controls by itself.
+void orderFocus(QWidget* panel, const std::vector<std::pair<int, QWidget*>>& ctrls) {
+    struct Stop {
+        QRect at;
+        QWidget* w;
+    };
+    std::vector<Stop> stops;
+    for (const auto& [id, w] : ctrls)
+        if (w->focusPolicy() & Qt::TabFocus)
+            stops.push_back({QRect(w->mapTo(panel, QPoint(0, 0)), w->size()), w});
+    auto byTop = [](const Stop& a, const Stop& b) { return a.at.top() < b.at.top(); };
+    auto byLeft = [](const Stop& a, const Stop& b) { return a.at.left() < b.at.left(); };
+    std::stable_sort(stops.begin(), stops.end(), byTop);
+    for (auto row = stops.begin(); row != stops.end();) {
+        const int middle = row->at.top() + row->at.height() / 2;
+        auto end = std::find_if(row, stops.end(),
+                                [middle](const Stop& s) { return s.at.top() >= middle; });
+        if (end == row) ++end;  // a control without height is a row of its own
+        std::stable_sort(row, end, byLeft);
+        row = end;
+    }
+    for (size_t i = 1; i < stops.size(); ++i) QWidget::setTabOrder(stops[i - 1].w, stops[i].w);
 }
 
 }  // namespace
@@ -144,6 +172,7 @@ int Platform::loadPanel(int parent, const QString& layoutFile, int resourceId) {
             d->router.watchPanel(s.widget, handle);
         }
         d->panels.emplace(handle, std::move(rec));
+        orderFocus(s.widget, s.ctrls);
     }
     if (parentWidget) {
         owned.release();  // the parent panel's widget owns it now

@@ -1,6 +1,9 @@
-// The event model: left click before commit, value changed then commit for user edits, nothing
-// for values set from code, right clicks, double clicks, keys, dimmed controls, nested loops.
+// The event model: left click before commit however a button is pressed, value changed then
+// commit for user edits, nothing for values set from code, right clicks, double clicks, keys,
+// dimmed controls, nested loops, focus order, what assistive tools see.
 
+#include <QAbstractButton>
+#include <QAccessible>
 #include <QApplication>
 #include <QKeyEvent>
 #include <QLineEdit>
@@ -9,9 +12,14 @@
 #include <QTimer>
 
 #include "UiFixture.h"
+#include "support/UserInput.h"
 
 namespace korvo::ui::test {
 namespace {
+
+using korvo::test::accessibleAction;
+using korvo::test::pressKey;
+using korvo::test::sendKey;
 
 class EventDelivery : public UiFixture {
 protected:
@@ -119,6 +127,80 @@ TEST_F(EventDelivery, RightClicksDoubleClicksAndKeys) {
     EXPECT_EQ(eventsOf(main, 0), std::vector<int>{EVENT_RIGHT_DOUBLE_CLICK});
 }
 
+// However a button, toggle or check box is pressed, its left click comes first and once, then
+// what the press causes; the state changes once.
+TEST_F(EventDelivery, EveryWayOfPressingAButtonDeliversItsLeftClickOnceAndFirst) {
+    const struct {
+        const char* way;
+        std::function<void(int ctrl, QAbstractButton*)> press;
+    } ways[] = {
+        {"mouse", [&](int c, QAbstractButton*) { ui->click(main, c); }},
+        {"Space", [](int, QAbstractButton* b) { pressKey(b, Qt::Key_Space); }},
+        {"Enter", [](int, QAbstractButton* b) { pressKey(b, Qt::Key_Return); }},
+        {"accessible",
+         [](int, QAbstractButton* b) {
+             accessibleAction(b, b->isCheckable() ? QAccessibleActionInterface::toggleAction()
+                                                  : QAccessibleActionInterface::pressAction());
+         }},
+        {"click()", [](int, QAbstractButton* b) { b->click(); }},
+    };
+    for (const auto& w : ways) {
+        for (const auto& [c, expected] : {std::pair{C_RUN, kClickThenCommit},
+                                          {C_TOGGLE, kToggleClick},
+                                          {C_CHECK, kToggleClick}}) {
+            events.clear();
+            ui->setInt(main, c, 0);
+            w.press(c, qobject_cast<QAbstractButton*>(ui->ctrl(main, c)));
+            std::vector<int> got = of(c);
+            std::erase(got, EVENT_KEYPRESS);
+            EXPECT_EQ(got, expected) << w.way << " on control " << c;
+            EXPECT_EQ(ui->getInt(main, c), c == C_RUN ? 0 : 1) << w.way << " on control " << c;
+        }
+    }
+}
+
+TEST_F(EventDelivery, AssistiveToolsSeeEachButtonKindInItsRole) {
+    const std::pair<int, QAccessible::Role> roles[] = {{C_RUN, QAccessible::Button},
+                                                       {C_TOGGLE, QAccessible::CheckBox},
+                                                       {C_CHECK, QAccessible::CheckBox},
+                                                       {C_RADIO_A, QAccessible::RadioButton},
+                                                       {C_SWITCH, QAccessible::CheckBox}};
+    for (const auto& [c, role] : roles) {
+        QAccessibleInterface* a = QAccessible::queryAccessibleInterface(ui->ctrl(main, c));
+        ASSERT_NE(a, nullptr);
+        EXPECT_EQ(a->role(), role) << "control " << c;
+        EXPECT_EQ(a->state().checkable, role != QAccessible::Button) << "control " << c;
+    }
+}
+
+TEST_F(EventDelivery, TabFollowsTheReadingOrderAndPassesOverDimmedControls) {
+    QWidget* panel = ui->panelWidget(main);
+    panel->activateWindow();
+    QCoreApplication::processEvents();
+    ASSERT_TRUE(panel->isActiveWindow());
+    ui->setDimmed(main, C_CHECK, true);
+    ui->setActiveCtrl(main, C_RUN);
+    const auto step = [](bool back) {
+        sendKey(QApplication::focusWidget(), QEvent::KeyPress, back ? Qt::Key_Backtab : Qt::Key_Tab,
+                back ? Qt::ShiftModifier : Qt::NoModifier);
+        for (QWidget* w = QApplication::focusWidget(); w; w = w->parentWidget())
+            if (w->property("ctrlId").isValid()) return w->property("ctrlId").toInt();
+        return 0;
+    };
+    const std::vector<int> reading{C_RUN, C_TOGGLE, C_RADIO_A,    C_RADIO_B, C_NUM,
+                                   C_DBL, C_RING,   C_RING_PLAIN, C_SLIDER,  C_STATUS,
+                                   C_BOX, C_SWITCH, C_TAB};
+    // Round the whole window, tab pages included: the graph takes no focus.
+    std::vector<int> forward{reading.front()};
+    while (forward.size() < 2 * reading.size()) forward.push_back(step(false));
+    EXPECT_EQ(std::vector<int>(forward.begin(), forward.begin() + reading.size()), reading);
+    EXPECT_EQ(std::count(forward.begin(), forward.end(), C_GRAPH), 0);
+    ui->setActiveCtrl(main, C_TAB);
+    std::vector<int> backward{reading.back()};
+    while (backward.size() < reading.size()) backward.push_back(step(true));
+    EXPECT_EQ(backward, std::vector<int>(reading.rbegin(), reading.rend()));
+}
+
 TEST_F(EventDelivery, DimmedAndHiddenControlsTakeNoClicks) {
     ui->setDimmed(main, C_RUN, true);
     ui->click(main, C_RUN);
@@ -133,25 +215,44 @@ TEST_F(EventDelivery, DimmedAndHiddenControlsTakeNoClicks) {
     EXPECT_EQ(of(C_RUN), kClickThenCommit);
 }
 
-// The left click's callback may run a loop of its own that processes events; the mouse release
-// can arrive inside it. The click must still complete, in order, once the callback returns.
-TEST_F(EventDelivery, ReleaseArrivingDuringTheLeftClickCallbackStillCompletesTheClick) {
+// The left click's callback may run a loop of its own that processes events; the release (of the
+// mouse button or of Space) can arrive inside it. The click must still complete, and its commit
+// comes once the left-click callback has returned.
+TEST_F(EventDelivery, ReleaseArrivingDuringTheLeftClickCallbackCompletesTheClickAfterIt) {
+    constexpr int kLeftClickReturned = -1;
     QWidget* run = nullptr;
+    std::function<void()> release;
     std::vector<int> order;
     ui->registerCallback("CB_NESTED", [&](int, int, int e, void*, int, int) {
+        if (e == EVENT_KEYPRESS) return 0;
         order.push_back(e);
         if (e == EVENT_LEFT_CLICK) {
-            sendMouse(run, QEvent::MouseButtonRelease, run->rect().center(), Qt::LeftButton);
+            release();
             QCoreApplication::processEvents();
+            order.push_back(kLeftClickReturned);
         }
         return 0;
     });
     run = ui->ctrl(panelWithRunCallback("CB_NESTED"), C_RUN);
     ASSERT_NE(run, nullptr);
-    sendMouse(run, QEvent::MouseButtonPress, run->rect().center(), Qt::LeftButton);
-    EXPECT_EQ(order, std::vector<int>{EVENT_LEFT_CLICK});  // the release was held back
-    QCoreApplication::processEvents();
-    EXPECT_EQ(order, kClickThenCommit);
+    const QPoint at = run->rect().center();
+    const struct {
+        const char* way;
+        std::function<void()> press, release;
+    } ways[] = {
+        {"mouse", [&] { sendMouse(run, QEvent::MouseButtonPress, at, Qt::LeftButton); },
+         [&] { sendMouse(run, QEvent::MouseButtonRelease, at, Qt::LeftButton); }},
+        {"Space", [&] { sendKey(run, QEvent::KeyPress, Qt::Key_Space); },
+         [&] { sendKey(run, QEvent::KeyRelease, Qt::Key_Space); }},
+    };
+    for (const auto& w : ways) {
+        order.clear();
+        release = w.release;
+        w.press();
+        QCoreApplication::processEvents();
+        EXPECT_EQ(order, (std::vector<int>{EVENT_LEFT_CLICK, kLeftClickReturned, EVENT_COMMIT}))
+            << w.way;
+    }
 }
 
 TEST_F(EventDelivery, CallbackMayDiscardItsOwnPanel) {

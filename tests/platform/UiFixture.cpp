@@ -66,14 +66,19 @@ QByteArray testLayout(const QString& runCallback, const QString& extraCallback) 
     const QString readOnly = prop("readOnly", "bool", "true");
     QString main =
         prop("windowTitle", "string", "Main panel") + prop("callback", "string", "CB_PANEL", true);
+    // The slider (second row) and the second radio come first: the focus order is the reading
+    // order, not the order of the file.
+    main +=
+        control("QSlider", "slider", {390, 40, 120, 24}, C_SLIDER, cb,
+                prop("orientation", "enum", "Qt::Horizontal") + prop("maximum", "number", "100"));
     main += control("QPushButton", "run", {10, 10, 80, 24}, C_RUN, runCallback, text("RUN"));
     main +=
         control("QPushButton", "toggle", {100, 10, 80, 24}, C_TOGGLE, cb, checkable + text("ZOOM"));
     main += control("QCheckBox", "check", {190, 10, 100, 22}, C_CHECK, cb, text("check"));
     main +=
+        control("QRadioButton", "radioB", {390, 8, 80, 22}, C_RADIO_B, cb, manual + text("EEPROM"));
+    main +=
         control("QRadioButton", "radioA", {300, 10, 80, 22}, C_RADIO_A, cb, manual + text("RAM"));
-    main += control("QRadioButton", "radioB", {390, 10, 80, 22}, C_RADIO_B, cb,
-                    manual + text("EEPROM"));
     main +=
         control("QSpinBox", "num", {10, 40, 80, 24}, C_NUM, cb, prop("maximum", "number", "5000"));
     main += control("QDoubleSpinBox", "dbl", {100, 40, 100, 24}, C_DBL, cb,
@@ -82,9 +87,6 @@ QByteArray testLayout(const QString& runCallback, const QString& extraCallback) 
                     prop("ringValues", "string", "1,2,4,8", true) + items({"A", "B", "C", "D"}));
     main +=
         control("QComboBox", "ringPlain", {300, 40, 80, 24}, C_RING_PLAIN, {}, items({"X", "Y"}));
-    main +=
-        control("QSlider", "slider", {390, 40, 120, 24}, C_SLIDER, cb,
-                prop("orientation", "enum", "Qt::Horizontal") + prop("maximum", "number", "100"));
     main += control("QLineEdit", "status", {10, 70, 300, 22}, C_STATUS, {}, readOnly);
     main += control("QPlainTextEdit", "box", {10, 100, 200, 80}, C_BOX, cb, readOnly);
     main += control("LedIndicator", "led", {220, 100, 16, 16}, C_LED, {});

@@ -14,7 +14,7 @@
 namespace korvo::ui::test {
 
 enum Resource : int { RES_MAIN = 1, RES_PORT = 2 };
-// Main panel controls, numbered in layout order
+// Main panel controls, numbered in reading order
 enum MainCtrl : int {
     C_RUN = 2,
     C_TOGGLE,

@@ -3,6 +3,7 @@
 
 #include "sim/ParamMemory.h"
 #include "support/AppFixture.h"
+#include "support/UserInput.h"
 
 namespace korvo::test {
 namespace {
@@ -66,6 +67,37 @@ TEST_F(ScopeMainCommandsTest, MemoryRadiosAndTabTogglesKeepExactlyOneOn) {
     EXPECT_TRUE(ui().panelVisible(pn.calib));
     EXPECT_FALSE(ui().panelVisible(pn.para2));
     EXPECT_EQ(ui().getInt(main, MAIN_TAB_PARA2), 0);
+}
+
+// Pressed from the keyboard or by an assistive tool, a tab toggle still switches the others off
+// (its left click) and shows its own panel (its commit).
+TEST_F(ScopeMainCommandsTest, TabTogglesPressedWithoutTheMouseLeaveOnlyTheirOwnOn) {
+    launch();
+    const int main = mainPanel();
+    const Panels& pn = panels();
+    const int tabs[] = {MAIN_TAB_PARA1, MAIN_TAB_PARA2, MAIN_TAB_RECORDER, MAIN_TAB_CALIB};
+    const struct {
+        const char* way;
+        int toggle;
+        int Panels::*panel;
+        void (*press)(QAbstractButton*);
+    } steps[] = {
+        {"Space", MAIN_TAB_CALIB, &Panels::calib,
+         [](QAbstractButton* b) { pressKey(b, Qt::Key_Space); }},
+        {"accessible toggle", MAIN_TAB_RECORDER, &Panels::recorder,
+         [](QAbstractButton* b) {
+             accessibleAction(b, QAccessibleActionInterface::toggleAction());
+         }},
+        {"Enter", MAIN_TAB_PARA2, &Panels::para2,
+         [](QAbstractButton* b) { pressKey(b, Qt::Key_Return); }},
+    };
+    for (const auto& s : steps) {
+        SCOPED_TRACE(s.way);
+        s.press(qobject_cast<QAbstractButton*>(ui().ctrl(main, s.toggle)));
+        for (int t : tabs) EXPECT_EQ(ui().getInt(main, t), t == s.toggle ? 1 : 0) << t;
+        for (int p : {pn.para1, pn.para2, pn.recorder, pn.calib})
+            EXPECT_EQ(ui().panelVisible(p), p == pn.*s.panel) << p;
+    }
 }
 
 TEST_F(ScopeMainCommandsTest, ConnectPressedAgainWhileThePopupIsOpenChangesNothing) {
@@ -149,6 +181,20 @@ TEST_F(ScopeMainCommandsTest, GetAndSendUseTheCodesOfRamAndEeprom) {
     EXPECT_EQ(app().state.link.replyKind, kReplyRawData);
     ui().click(mainPanel(), MAIN_GET);
     EXPECT_EQ(app().state.link.stopFlag, kStopByUser);
+}
+
+TEST_F(ScopeMainCommandsTest, GetPressedFromTheKeyboardStopsALoopAndSendsTheDummyFrameFirst) {
+    launch({sim::SensorConfig{}});
+    openPort(1);
+    QWidget* get = ui().ctrl(mainPanel(), MAIN_GET);
+    for (const Qt::Key key : {Qt::Key_Space, Qt::Key_Return}) {
+        SCOPED_TRACE(key);
+        app().state.link.stopFlag = kStopRunning;
+        sensor(0).clearReceivedFrames();
+        pressKey(get, key);
+        EXPECT_EQ(app().state.link.stopFlag, kStopByUser);
+        EXPECT_EQ(requestsOf(sensor(0)), (std::vector<SeenRequest>{{0, 0}, {2, 0}, {2, 1}}));
+    }
 }
 
 TEST_F(ScopeMainCommandsTest, HelpBoxesToggleByVisibilityBesideTheClickedCommand) {
