@@ -64,9 +64,20 @@ TEST_F(BarePty, CallbackTakesOneFrameAndDiscardsTheRest) {
     EXPECT_EQ(link.replyKind, kReplyNone);  // no exchange asked for it: the shared state keeps out
     EXPECT_EQ(port.framesDropped(), 1u);
 
+    // A second reply right behind the first is kept, also when it arrives in two pieces.
+    const QByteArray second = frameHex("00AA 000B 0007");
+    sensorWrites(frameHex("00AA 0008 0005") + second.left(10));
+    pump.delay(0.1);
+    EXPECT_EQ(port.framesReceived(), 2u);
+    sensorWrites(second.mid(10));
+    pump.delay(0.1);
+    EXPECT_EQ(port.framesReceived(), 3u);
+    EXPECT_EQ(newestWord(port, 2), 7);
+
+    port.flushIn();
     sensorWrites(QByteArray(35, '\0'));  // fewer than 36 bytes raise nothing
     pump.delay(0.1);
-    EXPECT_EQ(port.framesReceived(), 1u);
+    EXPECT_EQ(port.framesReceived(), 3u);
     EXPECT_EQ(port.inQLen(), 35);
 }
 

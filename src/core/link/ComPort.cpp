@@ -199,8 +199,7 @@ int ComPort::inQLen() const {
     return static_cast<int>(serial_->bytesAvailable());
 }
 
-void ComPort::RX_Receive_Function() {
-    if (!callbackOn_ || serial_->bytesAvailable() < kFrameBytes) return;
+void ComPort::takeFrame() {
     ReceivedFrame f;
     f.number = ++received_;
     serial_->read(reinterpret_cast<char*>(f.bytes.data()), kFrameBytes);
@@ -209,7 +208,25 @@ void ComPort::RX_Receive_Function() {
         frames_.pop_front();
     }
     frames_.push_back(f);
-    // Whatever came beyond the frame is not part of this reply.
+}
+
+void ComPort::RX_Receive_Function() {
+    if (!callbackOn_ || serial_->bytesAvailable() < kFrameBytes) return;
+    takeFrame();
+    // Whatever came beyond the frame is not part of this reply and is discarded, except another
+    // reply right behind it: an exchange nested in a measurement loop's wait has two requests
+    // outstanding, and their replies can arrive in one piece. Such a reply starts with the sync
+    // word; it is taken as a frame, or kept until its last byte is in.
+    for (;;) {
+        const qint64 queued = serial_->bytesAvailable();
+        if (queued == 0) return;
+        char head[2] = {};
+        const qint64 seen = serial_->peek(head, 2);
+        const bool sync = head[0] == 0 && (seen < 2 || static_cast<std::uint8_t>(head[1]) == 0xAA);
+        if (!sync) break;
+        if (queued < kFrameBytes) return;
+        takeFrame();
+    }
     serial_->clear(QSerialPort::Input);
 }
 

@@ -1,7 +1,8 @@
 #pragma once
 // One serial port, addressed by its COM number and opened by device path. Replies are taken in
 // by the receive callback: once at least one frame's worth of bytes is queued it reads exactly 36
-// bytes into this port's own list of received frames and discards whatever else was queued. The
+// bytes into this port's own list of received frames and discards whatever else was queued,
+// except a further reply right behind it (starting with the sync word). The
 // exchange that waits on this port picks its answer from that list (see SensorLink), so a frame
 // never reaches an exchange on another port. Reads never block: waits poll while the pump runs
 // events (mixing blocking waits with signals stalls Qt 6.4's serial port).
@@ -80,6 +81,7 @@ signals:
 private:
     // The receive callback: one frame once at least 36 bytes are queued.
     void RX_Receive_Function();
+    void takeFrame();
     void onError(QSerialPort::SerialPortError error);
 
     int comNumber_;
