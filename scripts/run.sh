@@ -30,8 +30,11 @@ if [ -n "${DISPLAY:-}" ]; then
 else
   shot="$build/multiplexer.png"
   shot2="$build/scope.png"
+  shot3="$build/run.png"
+  shot4="$build/video.png"
   # Under Xvfb: a screenshot of the multiplexer window, then INIT of group 1 and the scope toggle
-  # of P3 (clicked at their places in the window), and a screenshot of the scope window on it.
+  # of P3 (clicked at their places in the window), a screenshot of the scope window on it, then
+  # RUN for a few seconds and VIDEO for a few seconds, each with a screenshot.
   xvfb-run -a -s "-screen 0 1280x1024x24" bash -c '
     "$1/korvo-km-scope" & app=$!
     sleep 4
@@ -41,8 +44,17 @@ else
     xdotool mousemove $((X + 386)) $((Y + 421)) click 1; sleep 2
     xdotool mousemove $((X + 208)) $((Y + 168)) click 1; sleep 3
     import -window root "$3"
-    kill $app; wait $app 2>/dev/null || true' _ "$bin" "$shot" "$shot2"
+    scope=$(xdotool search --name "^KORVO-KM-Scope V" | head -n 1)
+    eval "$(xdotool getwindowgeometry --shell "$scope")"
+    xdotool mousemove $((X + 405)) $((Y + 82)) click 1; sleep 3
+    import -window root "$4"
+    xdotool mousemove $((X + 733)) $((Y + 82)) click 1; sleep 1
+    xdotool mousemove $((X + 487)) $((Y + 82)) click 1; sleep 3
+    import -window root "$5"
+    xdotool mousemove $((X + 733)) $((Y + 82)) click 1; sleep 1
+    kill $app; wait $app 2>/dev/null || true' _ "$bin" "$shot" "$shot2" "$shot3" "$shot4"
   echo "No display: ran the program under Xvfb."
   echo "Screenshot of the multiplexer window: $shot"
   echo "Screenshot after INIT and the scope toggle of P3: $shot2"
+  echo "Screenshots of run mode and video mode on that sensor: $shot3, $shot4"
 fi

@@ -7,6 +7,10 @@
 
 namespace korvo::ui {
 
+namespace {
+constexpr qint64 kFrameMs = 16;  // one screen refresh
+}  // namespace
+
 GraphWidget::GraphWidget(QWidget* parent) : QWidget(parent), view_(std::make_unique<View>(this)) {}
 
 GraphWidget::~GraphWidget() = default;
@@ -87,7 +91,16 @@ void GraphWidget::setAutoRefresh(bool on) {
 
 void GraphWidget::refresh() {
     ++model_.refreshCount;
-    redraw();
+    // Drawn now, or, when the last drawing is less than a screen refresh ago, as soon as one has
+    // passed: a loop that refreshes faster than the screen does not pay for frames nobody sees.
+    if (!lastDraw_.isValid() || lastDraw_.elapsed() >= kFrameMs) {
+        redraw();
+    } else if (!redrawPending_) {
+        redrawPending_ = true;
+        QTimer::singleShot(static_cast<int>(kFrameMs - lastDraw_.elapsed()), this, [this] {
+            if (redrawPending_) redraw();
+        });
+    }
 }
 
 void GraphWidget::setTraceCount(int n) {
@@ -167,7 +180,6 @@ void GraphWidget::changed() {
     redrawPending_ = true;
     // A graph that changes with every sample (the roll graph, at up to a few hundred samples a
     // second) is drawn at most once per screen refresh; the model is always current.
-    constexpr qint64 kFrameMs = 16;
     const qint64 since = lastDraw_.isValid() ? lastDraw_.elapsed() : kFrameMs;
     const int wait = static_cast<int>(std::max<qint64>(0, kFrameMs - since));
     // With automatic refresh switched off meanwhile, the program draws with refresh() itself.

@@ -340,6 +340,10 @@ void Platform::setTextColor(int panel, int ctrl, QRgb color) {
     if (!w) return;
     QPalette pal = w->palette();
     const QColor c = QColor::fromRgb(color);
+    // Readouts are recoloured with every sample; an unchanged palette costs no change event.
+    if (pal.color(QPalette::Active, textRole(w)) == c &&
+        pal.color(QPalette::Inactive, textRole(w)) == c)
+        return;
     pal.setColor(QPalette::Active, textRole(w), c);
     pal.setColor(QPalette::Inactive, textRole(w), c);
     w->setPalette(pal);
@@ -349,6 +353,9 @@ void Platform::setBackgroundColor(int panel, int ctrl, QRgb color) {
     QWidget* w = this->ctrl(panel, ctrl);
     if (!w) return;
     QPalette pal = w->palette();
+    if (pal.color(backgroundRole(w)) == QColor::fromRgb(color) &&
+        (backgroundRole(w) != QPalette::Window || w->autoFillBackground()))
+        return;
     pal.setColor(backgroundRole(w), QColor::fromRgb(color));
     w->setPalette(pal);
     if (backgroundRole(w) == QPalette::Window) w->setAutoFillBackground(true);
