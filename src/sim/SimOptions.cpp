@@ -53,7 +53,11 @@ bool parseSimOptions(const QStringList& arguments, SimOptions* options, QString*
                                      QStringLiteral("L"), QStringLiteral("0"));
     const QCommandLineOption strict(QStringLiteral("strict-baud"),
                                     QStringLiteral("ignore requests sent at another rate"));
-    parser.addOptions({count, firstCom, map, model, id, serial, pace, baud, latency, strict});
+    const QCommandLineOption recordMs(QStringLiteral("record-ms"),
+                                      QStringLiteral("period of triggered records"),
+                                      QStringLiteral("MS"), QStringLiteral("300"));
+    parser.addOptions(
+        {count, firstCom, map, model, id, serial, pace, baud, latency, strict, recordMs});
     if (!parser.parse(arguments)) {
         *error = parser.errorText();
         return false;
@@ -88,6 +92,11 @@ bool parseSimOptions(const QStringList& arguments, SimOptions* options, QString*
         *error = QStringLiteral("bad --latency-ms");
         return false;
     }
+    const int recordPeriod = parser.value(recordMs).toInt(&ok);
+    if (!ok || recordPeriod < 0 || recordPeriod > 3600000) {
+        *error = QStringLiteral("bad --record-ms");
+        return false;
+    }
     const QStringList models = parser.values(model);
     const QStringList ids = parser.values(id);
 
@@ -108,6 +117,7 @@ bool parseSimOptions(const QStringList& arguments, SimOptions* options, QString*
         c.baud = rate;
         c.latencyMs = latencyMs;
         c.strictBaud = parser.isSet(strict);
+        c.recordPeriodMs = recordPeriod;
         out.sensors.push_back(c);
     }
     *options = std::move(out);

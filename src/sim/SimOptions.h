@@ -2,6 +2,9 @@
 // Command line of the korvo-sim program:
 //   korvo-sim --count N [--first-com C] [--map PATH] [--model F:V:FW[:PIXELS[:VIDEORES]]]...
 //             [--id TEXT]... [--serial N] [--pace] [--baud B] [--latency-ms L] [--strict-baud]
+//             [--record-ms MS]
+// --record-ms: while a sensor's RS-232-Mode is 1 or 4 it sends a record every MS milliseconds,
+// standing for triggers on its input IN0 (0: none).
 // --model and --id may repeat: sensor i takes the i-th, the last one given serves the rest.
 
 #include <QString>

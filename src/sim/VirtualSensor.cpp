@@ -65,6 +65,7 @@ struct VirtualSensor::Impl {
     int wakeFd = -1;
     // Requests from other threads, carried out by the serving thread.
     int triggers = 0;
+    long recordsSent = 0;
     bool hangUpRequested = false;
     bool reopenRequested = false;
     std::uint64_t commandsPosted = 0, commandsDone = 0;
@@ -221,6 +222,7 @@ struct VirtualSensor::Impl {
 
     void sendRecord(Clock::time_point now) {
         lastRecordAt = now;
+        ++recordsSent;
         queueReply(logic.recordReply(seconds(now)),
                    now + std::chrono::milliseconds(pace ? latencyMs : 0));
     }
@@ -475,6 +477,11 @@ bool VirtualSensor::triggerRecord() {
     ++d_->triggers;
     d_->wake();
     return true;
+}
+
+long VirtualSensor::recordsSent() const {
+    std::lock_guard<std::mutex> lk(d_->mu);
+    return d_->recordsSent;
 }
 
 int VirtualSensor::currentBaud() const {

@@ -80,6 +80,8 @@ public:
 
     // Sends one record reply by itself, as a trigger on its input does. False when not running.
     bool triggerRecord();
+    // Records sent on the sensor's own (triggered or periodic), since it started.
+    long recordsSent() const;
 
     int currentBaud() const;
     void setPacing(bool pace, int latencyMs);

@@ -176,6 +176,35 @@ void SensorLink::resumeRunLoop() {
     }
 }
 
+std::uint64_t SensorLink::framesReceived(int port) const {
+    const ComPort* p = ports_.port(port);
+    return p ? p->framesReceived() : 0;
+}
+
+WaitOutcome SensorLink::awaitUnasked(int port, std::uint64_t& next, double deadline) {
+    PortTurn& turn = turns_[port];
+    WaitScope scope(turn, true);
+    for (;;) {
+        if (ComPort* p = ports_.port(port)) {
+            for (; next <= p->framesReceived(); ++next) {
+                ComPort::ReceivedFrame* f = p->frame(next);
+                if (f == nullptr || f->taken || replyKindOf(frameWord(f->bytes, 1)) != kReplyRecord)
+                    continue;
+                f->taken = true;
+                ++next;
+                std::copy(f->bytes.begin(), f->bytes.end(), link_.rxBuf.begin());
+                link_.replyKind = GetRxBuf36(link_);
+                link_.receiveFlag = 1;
+                return WaitOutcome::Reply;
+            }
+        }
+        if (link_.stopFlag != kStopRunning) return WaitOutcome::Stopped;
+        if (!ports_.isOpen(port)) return WaitOutcome::PortLost;
+        if (pump_.now() >= deadline) return WaitOutcome::TimedOut;
+        pump_.waitForEvents(deadline);
+    }
+}
+
 std::uint64_t SensorLink::droppedFrames(int port) const {
     const ComPort* p = ports_.port(port);
     return p ? p->framesDropped() : 0;

@@ -104,6 +104,13 @@ public:
     // the port back and Stopped as soon as the stop flag is no longer 0.
     WaitOutcome awaitFrame(int port, double start, double limit, LimitRule rule = LimitRule::Strict,
                            bool yields = false);
+    // Records the sensor sends on its own (triggered output): the port's newest frame number, from
+    // which awaitUnasked looks; and the wait for the next record frame after `next` (which it
+    // advances), until deadline. Decoded into the shared reply state like any answer. Yields to
+    // nested exchanges like a measurement wait; ends Stopped when the stop flag leaves 0,
+    // PortLost on a hang-up, TimedOut at the deadline (no answer is owed: nothing was asked).
+    std::uint64_t framesReceived(int port) const;
+    WaitOutcome awaitUnasked(int port, std::uint64_t& next, double deadline);
     // Processes events until at least count bytes are queued or more than limit seconds have
     // passed since start; returns the bytes queued then (0 for a port that is not open) and tells
     // whether the wait ended by time-out.

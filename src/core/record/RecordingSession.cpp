@@ -1,0 +1,119 @@
+#include "core/record/RecordingSession.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace korvo {
+
+namespace {
+// The elapsed-time display changes once a second; a waiting loop wakes for it.
+double nextWholeSecond(double start, double now) {
+    return start + std::floor(now - start) + 1.0;
+}
+std::int32_t elapsedSeconds(double start, double now) {
+    return static_cast<std::int32_t>(now - start);
+}
+}  // namespace
+
+RecordingSession::RecordingSession(SensorLink& link, RunRecord& run) : link_(link), run_(run) {}
+
+bool RecordingSession::store(const RecordingPlan& plan, const View& view) {
+    LinkState& s = link_.state();
+    CopyPPtoRAW18(s.dataWords, run_);
+    if (view.state) view.state(QStringLiteral("APPEND TO DATA-FILE..."));
+    const FileResult appended = appendRecorderLine(plan.path, run_.measuredValue, run_.leftEdge,
+                                                   run_.rightEdge, run_.edgeCount, run_.measuredUm);
+    if (!appended.ok) {
+        fileError_ = appended.error;
+        return false;
+    }
+    ++count_;
+    if (view.sample) view.sample(run_, count_);
+    s.replyKind = kReplyNone;
+    s.receiveFlag = 0;
+    return true;
+}
+
+RecordEnd RecordingSession::askEachStep(const RecordingPlan& plan, const View& view, double start) {
+    LinkState& s = link_.state();
+    Pump& pump = link_.pump();
+    double last = start;
+    bool first = true;
+    while (s.stopFlag == kStopRunning) {
+        const double now = pump.now();
+        if (first || now - last >= plan.step) {
+            first = false;
+            last = now;
+            if (view.state) view.state(QStringLiteral("DATA-RECORDER: RS-232-BUSY ..."));
+            // A time-out (or a lost line) reports itself and sets the stop flag to 3.
+            const int kind = link_.RequestRecordSample(plan.port);
+            if (kind == kReplyRecord && !store(plan, view)) return RecordEnd::FileFailed;
+            if (kind < 0)
+                return s.stopFlag == kStopByUser ? RecordEnd::Stopped : RecordEnd::TimedOut;
+        }
+        if (view.elapsed) view.elapsed(elapsedSeconds(start, pump.now()));
+        if (count_ >= plan.samples) {
+            s.stopFlag = kStopRecordDone;
+            break;
+        }
+        // Sleeps until the next sample is due, the display's next second or an event (the stop
+        // button among them).
+        pump.waitForEvents(std::min(last + plan.step, nextWholeSecond(start, pump.now())));
+    }
+    if (s.stopFlag == kStopRecordDone) return RecordEnd::Completed;
+    return s.stopFlag == kStopRecordTimeout ? RecordEnd::TimedOut : RecordEnd::Stopped;
+}
+
+RecordEnd RecordingSession::takeTriggered(const RecordingPlan& plan, const View& view,
+                                          double start) {
+    LinkState& s = link_.state();
+    Pump& pump = link_.pump();
+    std::uint64_t next = link_.framesReceived(plan.port) + 1;
+    if (plan.mode == 1 && view.state) view.state(QStringLiteral("WAITING FOR EXT.-TRIGGER ..."));
+    while (s.stopFlag == kStopRunning) {
+        const WaitOutcome got =
+            link_.awaitUnasked(plan.port, next, nextWholeSecond(start, pump.now()));
+        if (got == WaitOutcome::PortLost) {
+            s.stopFlag = kStopRecordTimeout;
+            return RecordEnd::LineLost;
+        }
+        if (got == WaitOutcome::Reply) {
+            if (!store(plan, view)) return RecordEnd::FileFailed;
+            if (plan.mode == 1 && view.state)
+                view.state(QStringLiteral("WAITING FOR EXT.-TRIGGER ..."));
+        }
+        if (view.elapsed) view.elapsed(elapsedSeconds(start, pump.now()));
+        if (count_ >= plan.samples && s.stopFlag == kStopRunning) s.stopFlag = kStopRecordDone;
+    }
+    return s.stopFlag == kStopRecordDone ? RecordEnd::Completed : RecordEnd::Stopped;
+}
+
+RecordEnd RecordingSession::run(const RecordingPlan& plan, const View& view) {
+    LinkState& s = link_.state();
+    PortBank& ports = link_.ports();
+    count_ = 0;
+    fileError_.clear();
+    RecordEnd end = RecordEnd::FileFailed;
+    const FileResult header = WriteRecorderHeader(plan.path, plan.header);
+    if (!header.ok) {
+        fileError_ = header.error;
+        s.stopFlag = kStopRecordTimeout;
+    } else {
+        ports.flushIn(plan.port);
+        ports.flushOut(plan.port);
+        const double start = link_.pump().now();
+        s.stopFlag = kStopRunning;
+        s.receiveFlag = 0;
+        s.replyKind = kReplyNone;
+        end = plan.mode == 0 ? askEachStep(plan, view, start) : takeTriggered(plan, view, start);
+        if (end == RecordEnd::FileFailed) s.stopFlag = kStopRecordTimeout;
+    }
+    s.replyKind = kReplyNone;
+    s.receiveFlag = 0;
+    ports.flushInThenOut(plan.port);
+    ports.installCallback(plan.port, true);
+    link_.pump().processEvents();
+    return end;
+}
+
+}  // namespace korvo

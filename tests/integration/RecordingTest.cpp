@@ -1,0 +1,138 @@
+// Recordings against the virtual sensor: what the file holds after each way a recording ends,
+// and triggered records stored as they come.
+
+#include <QDir>
+#include <QFile>
+#include <QTimer>
+
+#include "LinkRig.h"
+#include "core/record/RecordingSession.h"
+#include "sim/ParamMemory.h"
+
+namespace korvo::test {
+namespace {
+
+using sim::Fault;
+
+class Recording : public ::testing::Test {
+protected:
+    void SetUp() override { start({}); }
+    void start(sim::SensorConfig config) {
+        config.noise = false;
+        rig = std::make_unique<LinkRig>(std::vector<sim::SensorConfig>{config});
+        rig->open();
+        rig->sensor().setMeasurement(300, 500);
+        plan.path = dir.filePath(QStringLiteral("RECORD.DAT"));
+        plan.header.date = QStringLiteral("12-06-2026");
+        plan.header.time = QStringLiteral("16:40:00");
+    }
+    void setSensorMode(int mode) {
+        sim::ParamHalf h = rig->sensor().ramHalf(1);
+        h[sim::p1::kRs232Mode] = static_cast<std::uint16_t>(mode);
+        rig->sensor().setRamHalf(1, h);
+    }
+    RecordEnd record() {
+        RecordingSession session(rig->sensorLink, run);
+        const RecordEnd end = session.run(plan, view);
+        count = session.count();
+        fileError = session.fileError();
+        return end;
+    }
+    QList<QByteArray> lines() {
+        QFile f(plan.path);
+        return f.open(QIODevice::ReadOnly) ? f.readAll().split('\n') : QList<QByteArray>{};
+    }
+
+    QTemporaryDir dir;
+    std::unique_ptr<LinkRig> rig;
+    RecordingPlan plan;
+    RecordingSession::View view;
+    RunRecord run;
+    long count = 0;
+    QString fileError;
+    QObject context;
+};
+
+TEST_F(Recording, AskedSamplesFillTheFileUntilTheCountTimeOutOrStop) {
+    plan.samples = 5;
+    plan.step = 0.05;
+    plan.header.increment = 0.05;
+    plan.header.samples = 5;
+    std::uint32_t um = 0;
+    std::vector<QString> states;
+    view.state = [&](const QString& s) { states.push_back(s); };
+    view.sample = [&](const RunRecord& r, long) { um = r.measuredUm; };
+    const double t0 = rig->pump.now();
+    EXPECT_EQ(record(), RecordEnd::Completed);
+    EXPECT_GE(rig->since(t0), 4 * 0.05);  // N samples last at least N - 1 steps
+    EXPECT_EQ(rig->link.stopFlag, kStopRecordDone);
+    QList<QByteArray> l = lines();
+    ASSERT_EQ(l.size(), 7 + 5 + 1);
+    EXPECT_EQ(l[2], "Time-Increment[s]:\t0.05\r");
+    EXPECT_EQ(l[4], "Offset-Value [\xB5m]:\t0\r");
+    const QByteArray sample = QByteArray::number(rig->sensor().measuredValue()) +
+                              "\t300\t500\t2\t" + QByteArray::number(um) + "\r";
+    for (int i = 7; i < 12; ++i) EXPECT_EQ(l[i], sample) << i;
+    EXPECT_EQ(states.front(), QStringLiteral("DATA-RECORDER: RS-232-BUSY ..."));
+
+    // Silent after two samples: the time-out ends it, and the two lines stay.
+    QFile::remove(plan.path);
+    rig->sensor().setFault(Fault::NoReply, 18, 1, 0, 2);
+    EXPECT_EQ(record(), RecordEnd::TimedOut);
+    EXPECT_EQ(rig->link.statusText, QStringLiteral("Timeout RS232-Line!"));
+    EXPECT_EQ(lines().size(), 7 + 2 + 1);
+
+    // Stopped by the operator.
+    QFile::remove(plan.path);
+    rig->pump.delay(1.1);  // the silent request's answer is no longer awaited
+    plan.samples = 1000;
+    QTimer::singleShot(300, &context, [&] { rig->link.stopFlag = kStopByUser; });
+    EXPECT_EQ(record(), RecordEnd::Stopped);
+    EXPECT_EQ(lines().size(), 7 + count + 1);
+    EXPECT_GT(count, 2);
+}
+
+TEST_F(Recording, AFileThatCannotBeWrittenEndsTheRecordingAtOnceAndKeepsItsLines) {
+    QDir sub(dir.filePath(QStringLiteral("sub")));
+    ASSERT_TRUE(sub.mkpath(QStringLiteral(".")));
+    plan.path = sub.filePath(QStringLiteral("RECORD.DAT"));
+    plan.samples = 100;
+    plan.step = 0.01;
+    QByteArray kept;
+    view.sample = [&](const RunRecord&, long n) {
+        if (n < 3) return;
+        kept = lines().join('\n');
+        sub.removeRecursively();  // the folder goes away under the recording
+    };
+    EXPECT_EQ(record(), RecordEnd::FileFailed);
+    EXPECT_EQ(count, 3);
+    EXPECT_FALSE(fileError.isEmpty());
+    EXPECT_EQ(kept.count('\n'), 7 + 3);
+
+    plan.path = dir.filePath(QStringLiteral("missing/RECORD.DAT"));
+    EXPECT_EQ(record(), RecordEnd::FileFailed);  // not even the header
+    EXPECT_EQ(count, 0);
+}
+
+TEST_F(Recording, EveryTriggeredRecordIsStoredAndAHangUpEndsTheWait) {
+    sim::SensorConfig fast;
+    fast.recordPeriodMs = 5;
+    fast.recordQuietMs = 50;
+    start(fast);
+    setSensorMode(1);
+    plan.mode = 1;
+    plan.samples = 32000;
+    QTimer::singleShot(500, &context, [&] { rig->link.stopFlag = kStopByUser; });
+    EXPECT_EQ(record(), RecordEnd::Stopped);
+    // One record every 5 ms for most of half a second: far more than one per 0.1 s.
+    EXPECT_GT(count, 40);
+    EXPECT_EQ(lines().size(), 7 + count + 1);
+
+    QTimer::singleShot(200, &context, [&] { rig->sensor().hangUp(); });
+    const double t0 = rig->pump.now();
+    EXPECT_EQ(record(), RecordEnd::LineLost);
+    EXPECT_LT(rig->since(t0), 1.0);
+}
+
+}  // namespace
+}  // namespace korvo::test
