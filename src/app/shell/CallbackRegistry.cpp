@@ -22,6 +22,7 @@ void registerAllCallbacks(ScopeApp& app) {
     registerHelpBoxCallbacks(app);
     registerMainCommandCallbacks(app);
     registerMeasureCallbacks(app);
+    registerRecorderCallbacks(app);
     registerConnectPopupCallbacks(app);
     registerParamControlCallbacks(app);
 }

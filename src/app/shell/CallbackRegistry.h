@@ -29,6 +29,7 @@ void registerMplexSequenceCallbacks(ScopeApp& app);  // INIT, TEACH, STOP, port 
 void registerHelpBoxCallbacks(ScopeApp& app);        // HelpBox.cpp: the help boxes
 void registerMainCommandCallbacks(ScopeApp& app);    // MainCommands.cpp: GET, SEND, radios, tabs
 void registerMeasureCallbacks(ScopeApp& app);        // MeasureCommands.cpp: RUN, STOP, VIDEO
+void registerRecorderCallbacks(ScopeApp& app);       // RecorderPanel.cpp: the data recorder
 void registerConnectPopupCallbacks(ScopeApp& app);   // ConnectPopup.cpp: the connect pop-up
 void registerParamControlCallbacks(ScopeApp& app);   // ParamControls.cpp: parameter controls
 

@@ -27,7 +27,9 @@ void videoThreshold(ScopeApp& app) {
     app.ui.setText(app.panels.main, MAIN_STATUS, app.state.link.firmwareText);
 }
 
-void recorderControls(ScopeApp& app) {
+}  // namespace
+
+void ApplyRecorderModeDims(ScopeApp& app) {
     const int rec = app.panels.recorder;
     const int mode = app.ui.getInt(rec, REC_RS232MODE);
     const bool triggered = mode == 2 || mode == 3;  // the sensor paces the samples itself
@@ -35,6 +37,8 @@ void recorderControls(ScopeApp& app) {
     for (int c : {REC_SAMPLES, REC_START, REC_STOPREC, REC_FILEBTN})
         app.ui.setDimmed(rec, c, triggered);
 }
+
+namespace {
 
 void helpBoxes(ScopeApp& app) {
     ui::Platform& ui = app.ui;
@@ -112,7 +116,7 @@ void RefreshControlStates(ScopeApp& app) {
     ShowAnalogIndicators(app, ui.getInt(pn.para1, P1_ANAMODE) != 0);
     videoThreshold(app);
     ApplyCcdOperationMode(app, ui.getInt(pn.calib, CAL_CCDMODE));
-    recorderControls(app);
+    ApplyRecorderModeDims(app);
     ShowToleranceLimits(app, app.state.params.upperTolerance, app.state.params.lowerTolerance);
     helpBoxes(app);
 }

@@ -34,6 +34,10 @@ void ApplyInternalTriggerState(ScopeApp& app, bool on);
 // the save-threshold button exactly when Video-Thd-Mode is 0 and enables the two lists.
 void ApplyCcdOperationMode(ScopeApp& app, int ccdMode);
 
+// The recorder controls by the RS-232 mode list: modes 2 and 3 (the sensor's own 3-byte output)
+// dim the time increment, the samples, START and the stop and file buttons; mode 1 dims the time
+// increment only; 0 and 4 enable all five.
+void ApplyRecorderModeDims(ScopeApp& app);
 // Dims or enables the upper and lower tolerance fields of the Para1 panel.
 void DimToleranceFields(ScopeApp& app, bool dim);
 

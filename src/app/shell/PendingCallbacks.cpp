@@ -11,9 +11,8 @@ namespace {
 
 constexpr const char* kPendingNames[] = {
     "CC_ButtonAcceptObject1", "CC_ButtonAcceptObject2", "CC_ButtonDoFit", "CC_ButtonSaveCalValues",
-    "CC_CBTNStartRecord",     "CC_CalibTextBox",        "CC_CheckStep1",  "CC_CheckStep2",
-    "CC_DROPrs232mode",       "CC_DiscardCalibration",  "CC_NUMinctime",  "CC_NUMsample",
-    "CC_PICBTNStopRecord",    "CC_PICBTNrecfile",       "CC_TestBUTTON",  "CC_WriteXFLASH",
+    "CC_CalibTextBox",        "CC_CheckStep1",          "CC_CheckStep2",  "CC_DiscardCalibration",
+    "CC_TestBUTTON",          "CC_WriteXFLASH",
 };
 
 int doNothing(ScopeApp&, int, int, int, void*, int, int) {
