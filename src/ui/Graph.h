@@ -21,6 +21,10 @@ QT_END_NAMESPACE
 
 namespace korvo::ui {
 
+// The distance of tick marks for an axis spanning `span`: 1, 2 or 5 times a power of ten, about
+// six intervals over the span; whole numbers whenever the span is 6 or more.
+double niceTickInterval(double span);
+
 // How a plot's points are joined.
 enum class PlotStyle { Line, Dashed };
 

@@ -7,6 +7,30 @@
 #include <limits>
 
 namespace korvo::ui {
+
+namespace {
+// Ticks at whole multiples of a round interval, so that labels read 2000, 4000 rather than
+// 2048.75, and stay short enough for the axis.
+void placeTicks(QValueAxis* axis, double lo, double hi) {
+    const double step = niceTickInterval(hi - lo);
+    if (!(step > 0)) return;
+    axis->setTickType(QValueAxis::TicksDynamic);
+    axis->setTickAnchor(0.0);
+    axis->setTickInterval(step);
+    axis->setLabelFormat(step >= 1.0 ? QStringLiteral("%.0f") : QStringLiteral("%g"));
+}
+}  // namespace
+
+double niceTickInterval(double span) {
+    if (!(span > 0) || !std::isfinite(span)) return 0.0;
+    const double raw = span / 6.0;
+    const double magnitude = std::pow(10.0, std::floor(std::log10(raw)));
+    for (double m : {1.0, 2.0, 5.0}) {
+        if (m * magnitude >= raw) return std::max(m * magnitude, span >= 6.0 ? 1.0 : 0.0);
+    }
+    return std::max(10.0 * magnitude, span >= 6.0 ? 1.0 : 0.0);
+}
+
 namespace {
 
 const QColor kCursorColor(0x60, 0x60, 0x60);
@@ -70,6 +94,8 @@ GraphWidget::View::View(QWidget* owner) {
     chart->addAxis(yAxis, Qt::AlignLeft);
     xAxis->setRange(xRange.first, xRange.second);
     yAxis->setRange(yRange.first, yRange.second);
+    placeTicks(xAxis, xRange.first, xRange.second);
+    placeTicks(yAxis, yRange.first, yRange.second);
 }
 
 void GraphWidget::View::attach(QAbstractSeries* s) {
@@ -134,10 +160,14 @@ void GraphWidget::View::draw(const GraphModel& m) {
     }
     xRange = rangeFor(m.xAxis, xs, xRange);
     yRange = rangeFor(m.yAxis, ys, yRange);
-    if (xAxis->min() != xRange.first || xAxis->max() != xRange.second)
+    if (xAxis->min() != xRange.first || xAxis->max() != xRange.second) {
         xAxis->setRange(xRange.first, xRange.second);
-    if (yAxis->min() != yRange.first || yAxis->max() != yRange.second)
+        placeTicks(xAxis, xRange.first, xRange.second);
+    }
+    if (yAxis->min() != yRange.first || yAxis->max() != yRange.second) {
         yAxis->setRange(yRange.first, yRange.second);
+        placeTicks(yAxis, yRange.first, yRange.second);
+    }
 
     // Rectangles
     if (ensure(areas_, m.rects.size(), [this] { return newArea(); })) keepCursorsOnTop();

@@ -30,6 +30,47 @@ namespace {
 
 // A ring set from code to a value that none of its items has keeps that value here.
 constexpr const char* kRingValueProp = "korvoRingValue";
+
+// A slider shows no number of its own. This readout stands right of it, takes the room it needs
+// from the slider's width, shows the value (the position while it is dragged), and follows the
+// slider's visibility and dimming.
+class SliderReadout final : public QLabel {
+public:
+    explicit SliderReadout(QAbstractSlider* slider)
+        : QLabel(slider->parentWidget()), slider_(slider) {
+        constexpr int kWidth = 44;
+        const QRect g = slider->geometry();
+        slider->setGeometry(g.adjusted(0, 0, -(kWidth + 4), 0));
+        setGeometry(g.right() - kWidth + 1, g.top(), kWidth, g.height());
+        setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+        setAccessibleName(slider->accessibleName() + QStringLiteral(" value"));
+        connect(slider, &QAbstractSlider::valueChanged, this, [this](int v) { showValue(v); });
+        connect(slider, &QAbstractSlider::sliderMoved, this, [this](int v) { showValue(v); });
+        slider->installEventFilter(this);
+        showValue(slider->value());
+        setVisible(slider->isVisibleTo(slider->parentWidget()));
+    }
+    void showValue(int value) { setText(QString::number(value)); }
+    // After a value set from code, which blocks the slider's signals.
+    void sync() { showValue(slider_->value()); }
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* e) override {
+        if (watched == slider_) {
+            if (e->type() == QEvent::ShowToParent) setVisible(true);
+            if (e->type() == QEvent::HideToParent) setVisible(false);
+            if (e->type() == QEvent::EnabledChange) setEnabled(slider_->isEnabled());
+        }
+        return false;
+    }
+
+private:
+    QAbstractSlider* slider_;
+};
+
+SliderReadout* readoutOf(QWidget* slider) {
+    return dynamic_cast<SliderReadout*>(slider->property("korvoReadout").value<QObject*>());
+}
 // Text controls made at run time follow the size of their text.
 constexpr const char* kAutoSizeProp = "korvoAutoSize";
 // A label given to a control that has no text of its own.
@@ -101,10 +142,15 @@ void Platform::Impl::prepareControl(QWidget* w, ControlKind kind) {
             // not at every keystroke.
             qobject_cast<QAbstractSpinBox*>(w)->setKeyboardTracking(false);
             break;
-        case ControlKind::Slider:
+        case ControlKind::Slider: {
+            auto* slider = qobject_cast<QAbstractSlider*>(w);
             // Dragging delivers nothing; the release (or a key step) gives the new value.
-            qobject_cast<QAbstractSlider*>(w)->setTracking(false);
+            slider->setTracking(false);
+            if (slider->parentWidget())
+                w->setProperty("korvoReadout",
+                               QVariant::fromValue<QObject*>(new SliderReadout(slider)));
             break;
+        }
         case ControlKind::Ring: {
             auto* combo = qobject_cast<QComboBox*>(w);
             const QStringList values =
@@ -152,10 +198,13 @@ void Platform::setInt(int panel, int ctrl, int value) {
             const int index = combo->findData(value);
             combo->setCurrentIndex(index);
             combo->setProperty(kRingValueProp, index < 0 ? QVariant(value) : QVariant());
+            // A valid value without a list item still shows: its number stands in the ring.
+            combo->setPlaceholderText(index < 0 ? QString::number(value) : QString());
             break;
         }
         case ControlKind::Slider:
             qobject_cast<QAbstractSlider*>(w)->setValue(value);
+            if (SliderReadout* r = readoutOf(w)) r->sync();
             break;
         case ControlKind::Led:
             qobject_cast<LedIndicator*>(w)->setValue(value);

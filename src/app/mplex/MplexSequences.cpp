@@ -31,6 +31,8 @@ void setBoth(ScopeApp& app, const QString& text) {
 void showBoth(ScopeApp& app, int group, int port) {
     const LinkState& link = app.state.link;
     app.ui.setText(app.panels.mpc, MPC_STATUS, link.statusText);
+    // A long verdict does not fit the line: the whole text is in its tooltip.
+    app.ui.setToolTip(app.panels.mpc, MPC_STATUS, link.statusText);
     app.ui.setText(app.panels.portPanels[group][port], PORT_STATUS, link.mplexStatusText);
     record(app, group, port).statusText = link.mplexStatusText;
 }

@@ -2,6 +2,7 @@
 // enable again, what one sample puts on the readouts and graphs, and how a run ends.
 
 #include <QTimer>
+#include <functional>
 
 #include "support/AppFixture.h"
 
@@ -24,10 +25,20 @@ protected:
         setSensorRam(0, p);
         app().state.params = p;
     }
-    // Clicks `ctrl` once the loop started by the click on `start` has run for `ms`.
-    void runFor(int start, int ms, int ctrl = MAIN_STOP) {
-        QTimer::singleShot(ms, &context, [this, ctrl] { ui().click(mainPanel(), ctrl); });
+    // Clicks `ctrl` once the loop started by the click on `start` has been running for about
+    // `ms`; `whileRunning` looks at the window first.
+    void runFor(int start, int ms, int ctrl = MAIN_STOP, std::function<void()> whileRunning = {}) {
+        auto* tick = new QTimer(&context);
+        int running = 0;
+        QObject::connect(tick, &QTimer::timeout, [this, tick, ms, ctrl, whileRunning, &running] {
+            if (app().state.link.stopFlag != kStopRunning || (running += 20) < ms) return;
+            tick->stop();
+            if (whileRunning) whileRunning();
+            ui().click(mainPanel(), ctrl);
+        });
+        tick->start(20);
         ui().click(mainPanel(), start);
+        delete tick;
     }
     QObject context;
 };
@@ -37,11 +48,10 @@ TEST_F(MeasureCommandsTest, RunShowsTheRollGraphAndEveryReadoutUntilStop) {
     ui().setInt(main, MAIN_EEPROM, 1);
     app().state.memoryTarget = kMemoryEeprom;
     bool dimmedMeanwhile = false;
-    QTimer::singleShot(150, &context, [&] {
+    runFor(MAIN_RUN, 300, MAIN_STOP, [&] {
         dimmedMeanwhile = ui().dimmed(main, MAIN_RUN) && ui().dimmed(main, MAIN_GET) &&
                           !ui().dimmed(main, MAIN_SEND);
     });
-    runFor(MAIN_RUN, 300);
 
     EXPECT_TRUE(dimmedMeanwhile);
     EXPECT_FALSE(ui().dimmed(main, MAIN_RUN));
