@@ -61,7 +61,7 @@ int GetEEThreshold(ScopeApp& app) {
     // The block reads only show their progress; the outcome of the operation that asked for the
     // curve stays in the status text.
     const QString outcome = s.link.statusText;
-    app.sensor.readBlockRun(s.link.portNumber, s.link.blockReadSelector);
+    const int result = app.sensor.readBlockRun(s.link.portNumber, s.link.blockReadSelector);
     s.link.statusText = outcome;
 
     if (ui::GraphWidget* profile = app.ui.graph(app.panels.main, MAIN_PROFILE)) profile->refresh();
@@ -72,7 +72,7 @@ int GetEEThreshold(ScopeApp& app) {
     PlotVIDEOCurve(app, s.video.video, curve, s.model.videoX);
 
     s.link.blockReadSelector = 0;
-    return 0;
+    return result;
 }
 
 }  // namespace korvo

@@ -19,7 +19,8 @@ int PushGET(ScopeApp& app, int target, std::uint16_t half, std::uint16_t port);
 int PushSEND(ScopeApp& app, int target, std::uint16_t half, std::uint16_t port);
 
 // Reads the stored threshold curve (block-read selector from the threshold target switch) into
-// the threshold array, redraws the profile graph and sets the selector back to 0.
+// the threshold array, redraws the profile graph and sets the selector back to 0. Returns 1 when
+// all four blocks came, else 0 (the curve then holds what came).
 int GetEEThreshold(ScopeApp& app);
 
 }  // namespace korvo

@@ -12,6 +12,7 @@
 #include "core/mplex/PortTable.h"
 #include "core/params/ParamSet.h"
 #include "core/params/VideoBuffers.h"
+#include "core/sensorfn/Calibration.h"
 
 namespace korvo {
 
@@ -37,6 +38,7 @@ struct AppState {
 
     int memoryTarget = 1;  // of GET and SEND: 1 RAM, 2 EEPROM, 3 File (MemoryTarget)
     int teachInProgress = 0;
+    CalibrationSteps calib;             // the calibration in progress on the Calib panel
     int serviceState = 0;               // 1 while the Calib panel's service controls are shown
     std::uint16_t savedPortNumber = 1;  // restored by DISCARD of the connect pop-up
     std::uint16_t savedBaudIndex = 1;

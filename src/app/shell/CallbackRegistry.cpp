@@ -1,5 +1,6 @@
 #include "app/shell/CallbackRegistry.h"
 
+#include "app/sensorfn/SensorFunctions.h"
 #include "app/shell/ScopeApp.h"
 #include "ui/Platform.h"
 
@@ -25,6 +26,8 @@ void registerAllCallbacks(ScopeApp& app) {
     registerRecorderCallbacks(app);
     registerConnectPopupCallbacks(app);
     registerParamControlCallbacks(app);
+    registerThresholdTeachCallbacks(app);
+    registerCalibrationCallbacks(app);
 }
 
 }  // namespace korvo

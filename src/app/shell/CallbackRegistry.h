@@ -30,7 +30,8 @@ void registerHelpBoxCallbacks(ScopeApp& app);        // HelpBox.cpp: the help bo
 void registerMainCommandCallbacks(ScopeApp& app);    // MainCommands.cpp: GET, SEND, radios, tabs
 void registerMeasureCallbacks(ScopeApp& app);        // MeasureCommands.cpp: RUN, STOP, VIDEO
 void registerRecorderCallbacks(ScopeApp& app);       // RecorderPanel.cpp: the data recorder
-void registerConnectPopupCallbacks(ScopeApp& app);   // ConnectPopup.cpp: the connect pop-up
-void registerParamControlCallbacks(ScopeApp& app);   // ParamControls.cpp: parameter controls
+// app/sensorfn/SensorFunctions.h: threshold, teach, TEST, calibration
+void registerConnectPopupCallbacks(ScopeApp& app);  // ConnectPopup.cpp: the connect pop-up
+void registerParamControlCallbacks(ScopeApp& app);  // ParamControls.cpp: parameter controls
 
 }  // namespace korvo

@@ -10,9 +10,8 @@ namespace korvo {
 namespace {
 
 constexpr const char* kPendingNames[] = {
-    "CC_ButtonAcceptObject1", "CC_ButtonAcceptObject2", "CC_ButtonDoFit", "CC_ButtonSaveCalValues",
-    "CC_CalibTextBox",        "CC_CheckStep1",          "CC_CheckStep2",  "CC_DiscardCalibration",
-    "CC_TestBUTTON",          "CC_WriteXFLASH",
+
+    "CC_WriteXFLASH",
 };
 
 int doNothing(ScopeApp&, int, int, int, void*, int, int) {

@@ -104,11 +104,12 @@ int SensorLink::ActivateAutoThdSave(int port, std::uint16_t percent, std::uint16
     const double start = pump_.now();
     show(QStringLiteral("Save auto-video-threshold..."), StatusLine::Main);
     if (!awaitReply(port, start, kReplyLimit)) {
-        // The status line keeps the progress message; only the status text records the failure.
         setStatus(failText(port, QStringLiteral("Timeout-RS-232...")));
+        showStatus(StatusLine::Main);
         return -1;
     }
-    setStatus(QStringLiteral("Auto video-threshold saved in EEPROM!"));
+    setStatus(target == 2 ? QStringLiteral("Auto video-threshold saved in EEPROM!")
+                          : QStringLiteral("Auto video-threshold saved in RAM!"));
     showStatus(StatusLine::Main);
     return 1;
 }

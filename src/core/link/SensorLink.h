@@ -182,8 +182,8 @@ public:
     int ActivateCalibration(int port);
     int SaveCalibration(int port, std::uint32_t umSlope, std::uint32_t umOffset);
     int StopCalibration(int port);
-    // Command 13: store the automatic threshold at percent in target (1 RAM, 2 EEPROM).
-    // 1 acknowledged, -1 time-out.
+    // Command 13: store the automatic threshold at percent in target (1 RAM, 2 EEPROM). The
+    // outcome names the target and a time-out is shown. 1 acknowledged, -1 time-out.
     int ActivateAutoThdSave(int port, std::uint16_t percent, std::uint16_t target);
     // Command 16 from the scope window, 0.5 s. 1 acknowledged, 0 time-out; a running loop is
     // resumed.

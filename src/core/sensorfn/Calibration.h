@@ -45,6 +45,24 @@ std::uint32_t umOffsetFromOffset(double offset);
 float slopeFromUmSlope(std::uint32_t umSlope);
 std::int32_t offsetFromUmOffset(std::uint32_t umOffset);
 
+// The points of a calibration in progress: which reference objects were accepted, at which
+// measured value and size, and the evaluation mode to go back to when it ends.
+struct CalibrationSteps {
+    std::array<bool, 2> accepted{};
+    std::array<CalibPoint, 2> points{};
+    std::uint16_t keptEvalMode = 1;
+
+    // object 0 or 1: the measured value and the reference size in micrometres.
+    void accept(int object, double measured, double reference) {
+        accepted[object] = true;
+        points[object] = {measured, reference};
+    }
+    CalibFitResult fit() const {
+        return fitCalibration(accepted[0], points[0], accepted[1], points[1]);
+    }
+    void clearAccepted() { accepted = {}; }
+};
+
 struct CalibValues {
     std::uint32_t umSlope = 1024;
     std::uint32_t umOffset = 32767;
