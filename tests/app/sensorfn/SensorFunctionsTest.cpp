@@ -1,0 +1,177 @@
+// The Para2 and Calib panels' sensor functions against a virtual sensor: the frames each sends,
+// byte for byte where it matters, and what the panels show afterwards.
+
+#include <QTimer>
+#include <functional>
+
+#include "sim/ParamMemory.h"
+#include "support/AppFixture.h"
+
+namespace korvo::test {
+namespace {
+
+using namespace ids;
+
+// Frame word i of a request the sensor received.
+int word(const sim::ReceivedFrame& f, int i) {
+    return (static_cast<std::uint8_t>(f.bytes.at(2 * i)) << 8) |
+           static_cast<std::uint8_t>(f.bytes.at(2 * i + 1));
+}
+
+class SensorFunctionsTest : public ScopeAppTest {
+protected:
+    void SetUp() override {
+        launch({model(1, 80, 312)});
+        if (HasFatalFailure()) return;
+        openPort(1);
+        sensor(0).setMeasurement(50, 100);
+        showChild(panels().para2);
+    }
+    std::vector<sim::ReceivedFrame> sent(int code) {
+        std::vector<sim::ReceivedFrame> out;
+        for (const sim::ReceivedFrame& f : sensor(0).receivedFrames())
+            if (word(f, 1) == code) out.push_back(f);
+        return out;
+    }
+    // Runs `action` once a measurement loop has been running for a moment (a click that starts
+    // one blocks until the loop ends).
+    void whenRunning(std::function<void()> action) {
+        auto* tick = new QTimer(&context);
+        QObject::connect(tick, &QTimer::timeout, [this, tick, action] {
+            if (app().state.link.stopFlag != kStopRunning || commands(0).size() < 5) return;
+            tick->stop();
+            tick->deleteLater();
+            action();
+        });
+        tick->start(20);
+    }
+    QObject context;
+};
+
+TEST_F(SensorFunctionsTest, StoringTheThresholdSendsItsTargetAndReadsThatCurveBack) {
+    const int p2 = panels().para2;
+    ui().setDimmed(p2, P2_SAVETHD, false);
+    popups->expectConfirm("ATTENTION!", "Laser-Light measureing section must be uncovered!", false);
+    sensor(0).clearReceivedFrames();
+    ui().click(p2, P2_SAVETHD);
+    EXPECT_TRUE(sensor(0).receivedFrames().empty());
+
+    for (int target : {1, 2}) {
+        SCOPED_TRACE(target);
+        ui().setInt(p2, P2_TARGET, target);
+        ui().setInt(p2, P2_VTHD, 60);
+        popups->expectConfirm("ATTENTION!", "Laser-Light measureing section must be uncovered!",
+                              true);
+        sensor(0).clearReceivedFrames();
+        ui().click(p2, P2_SAVETHD);
+        const auto store = sent(13);
+        ASSERT_EQ(store.size(), 1u);
+        EXPECT_EQ(word(store[0], 2), 60);
+        EXPECT_EQ(word(store[0], 3), target);
+        const auto blocks = sent(9);
+        ASSERT_EQ(blocks.size(), 4u);
+        for (const auto& b : blocks) EXPECT_EQ(word(b, 3), target);
+        EXPECT_EQ(app().state.video.thresholdArray, sensor(0).thresholds(target));
+        EXPECT_EQ(app().state.params.videoThdAuto, 60);
+    }
+    EXPECT_EQ(app().state.link.statusText, "Auto video-threshold saved in EEPROM!");
+}
+
+TEST_F(SensorFunctionsTest, TeachSendsThePanelsAndReadsTheSetBackAlsoDuringARun) {
+    const int p2 = panels().para2;
+    ui().setInt(panels().para1, P1_TOLUP, 77);
+    sensor(0).clearReceivedFrames();
+    ui().click(p2, P2_TEACH);
+    const auto teach = sent(6);
+    ASSERT_EQ(teach.size(), 1u);
+    EXPECT_EQ(word(teach[0], 3 + 7), 77);  // para0 from the panels: Upper-Tolerance
+    std::vector<int> codes = commands(0);
+    EXPECT_EQ(std::vector<int>(codes.begin() + 1, codes.end()), (std::vector<int>{2, 2}));
+    EXPECT_EQ(ui().getInt(p2, P2_TEACHVAL), sensor(0).measuredValue());
+    EXPECT_EQ(app().state.teachInProgress, 0);
+
+    // During a run the loop goes on at once after the teach and its read-back.
+    sensor(0).clearReceivedFrames();
+    whenRunning([&] {
+        ui().click(p2, P2_TEACH);
+        const std::size_t after = commands(0).size();
+        whenRunning([&, after] {
+            if (commands(0).size() > after + 3) ui().click(mainPanel(), MAIN_STOP);
+        });
+    });
+    QTimer::singleShot(3000, &context, [&] { app().state.link.stopFlag = kStopByUser; });
+    ui().click(mainPanel(), MAIN_RUN);
+    codes = commands(0);
+    const auto six = std::find(codes.begin(), codes.end(), 6);
+    ASSERT_NE(six, codes.end());
+    EXPECT_GE(std::count(six, codes.end(), 8), 2);
+    EXPECT_EQ(mainStatus(), "Data-Transfer Stopped!");
+}
+
+TEST_F(SensorFunctionsTest, TwoPointCalibrationSavesTheFittedLineAndDiscardResets) {
+    const int calib = panels().calib;
+    showChild(calib);
+    ui().setInt(calib, CAL_REF1, 1000);
+    ui().setInt(calib, CAL_REF2, 3000);
+    ui().setDimmed(calib, CAL_STEP1, false);
+    ui().setDimmed(calib, CAL_STEP2, false);
+    sensor(0).clearReceivedFrames();
+    // Object 1 measures 100 (right edge), object 2 300.
+    whenRunning([&] { ui().click(calib, CAL_ACCEPT1); });
+    ui().click(calib, CAL_STEP1);
+    EXPECT_EQ(ui().getInt(panels().para1, P1_EVALMODE), 2);
+    sensor(0).setMeasurement(50, 300);
+    whenRunning([&] { ui().click(calib, CAL_ACCEPT2); });
+    ui().click(calib, CAL_STEP2);
+    ui().click(calib, CAL_FIT);
+    EXPECT_DOUBLE_EQ(ui().getDouble(calib, CAL_FITSLOPE), 10.0);
+    EXPECT_DOUBLE_EQ(ui().getDouble(calib, CAL_FITOFFSET), 0.0);
+    ui().click(calib, CAL_SAVE);
+
+    const auto twelve = sent(12);
+    ASSERT_EQ(twelve.size(), 3u);
+    EXPECT_EQ(word(twelve[0], 2), 1);
+    EXPECT_EQ(word(twelve[1], 2), 1);
+    EXPECT_EQ(word(twelve[2], 2), 2);
+    // um-Slope 10240 and um-Offset 32767, each low word first.
+    EXPECT_EQ(std::vector<int>(
+                  {word(twelve[2], 3), word(twelve[2], 4), word(twelve[2], 5), word(twelve[2], 6)}),
+              (std::vector<int>{10240, 0, 32767, 0}));
+    EXPECT_EQ(mainStatus(), "New Calibration values in activated in RAM!");
+    EXPECT_DOUBLE_EQ(ui().getDouble(calib, CAL_SLOPE), 10.0);
+    EXPECT_EQ(ui().getInt(panels().para1, P1_EVALMODE), app().state.calib.keptEvalMode);
+    EXPECT_TRUE(ui().dimmed(calib, CAL_SAVE));
+
+    sensor(0).clearReceivedFrames();
+    sensor(0).setFault(sim::Fault::NoReply, 12, 1);
+    ui().click(calib, CAL_DISCARD);
+    EXPECT_EQ(word(sent(12).at(0), 2), 0);
+    EXPECT_EQ(ui().getDouble(calib, CAL_FITSLOPE), 0.0);
+    EXPECT_FALSE(ui().dimmed(calib, CAL_STEP1));
+    EXPECT_EQ(ui().getInt(mainPanel(), MAIN_TAB_PARA1), 1);
+    EXPECT_EQ(ui().getInt(mainPanel(), MAIN_TAB_CALIB), 0);
+}
+
+TEST_F(SensorFunctionsTest, ServiceControlsAndTestSendTheFieldsAsTheyStand) {
+    const int calib = panels().calib;
+    showChild(calib);
+    ui().deliver(calib, CAL_TEXTBOX, ui::EVENT_RIGHT_DOUBLE_CLICK);
+    EXPECT_TRUE(ui().visible(calib, CAL_TEST));
+    EXPECT_FALSE(ui().dimmed(calib, CAL_SLOPE));
+    ui().setInt(panels().para2, P2_TEACHVAL, 600);
+    ui().setInt(panels().para1, P1_TOLUP, 50);
+    ui().setInt(panels().para1, P1_TOLLOW, 40);
+    sensor(0).clearReceivedFrames();
+    ui().click(calib, CAL_TEST);
+    const auto test = sent(16);
+    ASSERT_EQ(test.size(), 1u);
+    EXPECT_EQ(std::vector<int>({word(test[0], 2), word(test[0], 3), word(test[0], 4)}),
+              (std::vector<int>{600, 50, 40}));
+    EXPECT_EQ(sensor(0).ramHalf(0)[sim::p0::kTeachValue], 600);
+    EXPECT_EQ(mainStatus(), "TEST-BUTTON-done-ok!");
+    ui().deliver(calib, CAL_TEXTBOX, ui::EVENT_RIGHT_DOUBLE_CLICK);
+    EXPECT_FALSE(ui().visible(calib, CAL_TEST));
+}
+
+}  // namespace
+}  // namespace korvo::test
