@@ -2,10 +2,14 @@
 
 #include <unistd.h>
 
+#include <QFile>
 #include <QObject>
+#include <QTemporaryDir>
 #include <QTimer>
 #include <chrono>
+#include <functional>
 #include <thread>
+#include <utility>
 
 #include "LinkRig.h"
 #include "core/link/ComPort.h"
@@ -178,6 +182,61 @@ TEST(AwaitReply, AnAnswerQueuedBeforeTheWaitCountsEvenPastTheLimit) {
     const double start = rig.pump.now();
     EXPECT_FALSE(rig.sensorLink.awaitReply(1, start - 1.0, 0.5));
     EXPECT_LT(rig.since(start), 0.05);
+}
+
+// A clock the test sets, over the real event loop: a wait sees exactly the times it is given.
+class ScriptedClock final : public Pump {
+public:
+    explicit ScriptedClock(QtPump& real) : real_(real) {}
+    void processEvents() override { real_.processEvents(); }
+    // The sensor's answer goes out only once the wait decides to go on waiting; then time moves.
+    void waitForEvents(double) override {
+        if (onWait) std::exchange(onWait, nullptr)();
+        real_.delay(0.05);
+        time += 0.5;
+    }
+    double now() const override { return time; }
+    double time = 0.0;
+    std::function<void()> onWait;
+
+private:
+    QtPump& real_;
+};
+
+TEST_F(BarePty, AReplyAtExactlyTheLimitCountsOnlyUnderTheStrictRule) {
+    QTemporaryDir dir;
+    QFile map(dir.filePath(QStringLiteral("COMPORTS.map")));
+    ASSERT_TRUE(map.open(QIODevice::WriteOnly));
+    map.write("COM1 = " + path.toLocal8Bit() + "\n");
+    map.close();
+    PortBank bank(link, map.fileName());
+    ScriptedClock clock(pump);
+    NullStatusSink sink;
+    ParamSet params;
+    ToleranceBand band;
+    ModelState model;
+    VideoBuffers video;
+    SensorLink s(link, bank, clock, sink, params, band, model, video);
+    ASSERT_EQ(s.InitRS232(1, 1), 0);
+    const struct {
+        LimitRule rule;
+        double elapsed;
+        bool taken;
+    } cases[] = {{LimitRule::Strict, 1.0, true},
+                 {LimitRule::Strict, 1.001, false},
+                 {LimitRule::Inclusive, 1.0, false},
+                 {LimitRule::Inclusive, 0.999, true}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.elapsed);
+        ASSERT_EQ(s.sendRequest(1, 11, 0), kFrameBytes);
+        sensorReads(kFrameBytes);
+        clock.time = 10.0 + c.elapsed;
+        clock.onWait = [this] { sensorWrites(frameHex("00AA 000B")); };
+        EXPECT_EQ(s.awaitReply(1, 10.0, 1.0, c.rule), c.taken);
+        clock.onWait = nullptr;
+        pump.delay(0.05);
+        bank.flushIn(1);
+    }
 }
 
 }  // namespace

@@ -57,6 +57,15 @@ TEST_F(MplexTest, InitOpensEnabledPortsAndSecondInitFindsThemOpen) {
     EXPECT_TRUE(commands(0).empty());  // INIT only opens
 }
 
+TEST_F(MplexTest, InitAndTeachReachTheLastPortOfAGroup) {
+    startSensors(16);
+    EXPECT_EQ(InitMplex(app(), 1), 1);
+    EXPECT_EQ(portStatus(0, 15), "Init-Port P16 OK!");
+    ui().click(panels().mpc, MPC_TEACH);
+    EXPECT_EQ(portStatus(0, 15), "TEACH-IN OK!");
+    EXPECT_TRUE(received(15, 16));
+}
+
 TEST_F(MplexTest, FailedOpeningKeepsItsFixedTextAndTellsWhyInTheToolTip) {
     startSensors(1);
     mapCom(1, "/dev/korvo-no-such-device");

@@ -37,6 +37,11 @@ TEST_F(ScopeMainCommandsTest, EvaluationFieldsClampToThePixelRangeAndMoveTheirCu
     EXPECT_EQ(ui().getInt(main, MAIN_EDGELEFT), 300);
     EXPECT_EQ(app().state.params.evalBegin, 4095);
     EXPECT_DOUBLE_EQ(cursor(2).x, 300.0);
+    // The limits themselves are inside the range.
+    ui().userSetInt(main, MAIN_EDGELEFT, 4096);
+    EXPECT_EQ(ui().getInt(main, MAIN_EDGELEFT), 4096);
+    ui().userSetInt(main, MAIN_EDGERIGHT, 1);
+    EXPECT_EQ(ui().getInt(main, MAIN_EDGERIGHT), 1);
 }
 
 TEST_F(ScopeMainCommandsTest, MemoryRadiosAndTabTogglesKeepExactlyOneOn) {

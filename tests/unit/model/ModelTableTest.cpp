@@ -62,6 +62,28 @@ TEST(ModelTable, InfoLinesOfModelRowsAndFirmwareSplits) {
     EXPECT_FALSE(applyHardwareInfo(reply(104, 1000, 309), state).rowMatched);
 }
 
+TEST(ModelTable, EveryRowSetsItsHardwareType) {
+    // family, variant, a firmware inside the row's split, hardware type
+    // clang-format off
+    const std::uint16_t rows[][4] = {
+        {1, 80, 310, 1},     {1, 80, 312, 1},     {2, 250, 310, 1},    {2, 250, 318, 1},
+        {2, 350, 312, 1},    {3, 120, 312, 1},    {4, 60, 315, 1},     {4, 60, 316, 1},
+        {4, 20160, 315, 3},  {4, 20160, 316, 3},  {4, 20162, 312, 3},  {6, 20280, 312, 1},
+        {101, 20160, 315, 3}, {101, 20160, 316, 3}, {101, 160, 315, 1}, {101, 160, 316, 1},
+        {102, 500, 310, 1},  {102, 500, 313, 1},  {102, 500, 316, 1},  {102, 20500, 315, 3},
+        {102, 20500, 316, 3}, {102, 510, 312, 1}, {103, 750, 310, 1},  {103, 750, 313, 1},
+        {103, 750, 317, 1},  {103, 20750, 315, 3}, {103, 20750, 316, 3}, {104, 1000, 310, 1},
+        {104, 1000, 313, 1}, {104, 1000, 316, 1}, {104, 21000, 315, 3}, {104, 21000, 316, 3},
+    };
+    // clang-format on
+    for (const auto& r : rows) {
+        ModelState state;
+        const ModelProfile p = applyHardwareInfo(reply(r[0], r[1], r[2]), state);
+        EXPECT_TRUE(p.rowMatched) << r[0] << '/' << r[1] << '/' << r[2];
+        EXPECT_EQ(state.hardwareType, r[3]) << r[0] << '/' << r[1] << '/' << r[2];
+    }
+}
+
 TEST(ModelTable, Family1ControlsAt310312And316) {
     ModelState state;
     ModelProfile p = applyHardwareInfo(reply(1, 80, 310), state);

@@ -66,6 +66,7 @@ TEST(Calibration, ConversionsTruncateAndWrapTo32Bits) {
     EXPECT_EQ(offsetFromUmOffset(0), -32767);
     EXPECT_EQ(offsetFromUmOffset(4294967295u), -32768);
     EXPECT_EQ(umSlopeFromSlope(0.0009765625), 1u);
+    EXPECT_EQ(umSlopeFromSlope(1.021), 1045u);  // 1045.5: truncated, not rounded
     EXPECT_EQ(slopeFromUmSlope(1536), 1.5f);
     const double inf = std::numeric_limits<double>::infinity();
     const std::pair<double, std::uint32_t> cases[] = {
