@@ -8,5 +8,6 @@ struct ScopeApp;
 
 void registerThresholdTeachCallbacks(ScopeApp& app);  // ThresholdTeach.cpp
 void registerCalibrationCallbacks(ScopeApp& app);     // CalibrationPanel.cpp
+void registerFlashCallbacks(ScopeApp& app);           // FlashPanel.cpp
 
 }  // namespace korvo

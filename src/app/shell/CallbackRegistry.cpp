@@ -14,9 +14,6 @@ void bindCallback(ScopeApp& app, const QString& name, AppCallback fn) {
 }
 
 void registerAllCallbacks(ScopeApp& app) {
-    // The pending names go first so that a name an area has taken over but not yet removed from
-    // the pending list is still bound to the real function.
-    registerPendingCallbacks(app);
     registerShellCallbacks(app);
     registerMplexPanelCallbacks(app);
     registerMplexSequenceCallbacks(app);
@@ -28,6 +25,7 @@ void registerAllCallbacks(ScopeApp& app) {
     registerParamControlCallbacks(app);
     registerThresholdTeachCallbacks(app);
     registerCalibrationCallbacks(app);
+    registerFlashCallbacks(app);
 }
 
 }  // namespace korvo

@@ -3,9 +3,7 @@
 // refuses to load a panel whose layout names an unregistered callback, so every name must be
 // registered before the first panel is loaded; registerAllCallbacks does that.
 //
-// Each area registers its own names. Names whose behaviour is not written yet are registered by
-// registerPendingCallbacks as callbacks that do nothing; an area that implements one of them
-// removes it from that list and registers it itself.
+// Each area registers its own names.
 
 #include <QString>
 
@@ -22,7 +20,6 @@ void bindCallback(ScopeApp& app, const QString& name, AppCallback fn);
 // Every area below, in this order.
 void registerAllCallbacks(ScopeApp& app);
 
-void registerPendingCallbacks(ScopeApp& app);        // PendingCallbacks.cpp
 void registerShellCallbacks(ScopeApp& app);          // CC_PANEL, CC_PANEL_MPC
 void registerMplexPanelCallbacks(ScopeApp& app);     // enable switch, save, load
 void registerMplexSequenceCallbacks(ScopeApp& app);  // INIT, TEACH, STOP, port callbacks

@@ -173,5 +173,34 @@ TEST_F(SensorFunctionsTest, ServiceControlsAndTestSendTheFieldsAsTheyStand) {
     EXPECT_FALSE(ui().visible(calib, CAL_TEST));
 }
 
+TEST_F(SensorFunctionsTest, FlashWritingIsReportedWrittenOnlyWhenEveryBlockCame) {
+    const int calib = panels().calib;
+    showChild(calib);
+    QByteArray file;
+    for (int i = 0; i < 2048; ++i) file += QByteArray::number(i - 1000) + "\r\n";
+    dir.write(QStringLiteral("XF-LINEAR.DAT"), file);
+    const auto writeFromFile = [&] {
+        ui().deliver(calib, CAL_TEXTBOX, ui::EVENT_RIGHT_DOUBLE_CLICK);  // service controls
+        popups->expectFile("KORVO-GX-Series-Linearisation-File",
+                           {ui::FileChoice::Existing, dir.file("XF-LINEAR.DAT")});
+        ui().click(calib, CAL_XFLASH);
+        ui().deliver(calib, CAL_TEXTBOX, ui::EVENT_RIGHT_DOUBLE_CLICK);
+    };
+    writeFromFile();
+    EXPECT_EQ(mainStatus(), "X-FLASH Data successfully written!");
+    const std::vector<std::uint16_t> image = sensor(0).xflash();
+    ASSERT_GE(image.size(), 512u + 2048u);  // pages 0 and 1 come first
+    for (int i : {0, 1000, 2047}) EXPECT_EQ(image[512 + i], (i - 1000 + 32767) & 0xFFFF) << i;
+    EXPECT_EQ(graphModel(mainPanel(), MAIN_PROFILE).rects.back().fill, 0xA0A0A0u);
+    EXPECT_FALSE(ui().visible(calib, CAL_XFLASH));
+
+    // A block without an answer stops the writing and says which.
+    sensor(0).setFault(sim::Fault::NoReply, 102, 1, 0, 40);
+    writeFromFile();
+    EXPECT_TRUE(mainStatus().contains(QStringLiteral("page 3 offset 64")))
+        << mainStatus().toStdString();
+    EXPECT_EQ(sent(102).size(), 41u + 256u);
+}
+
 }  // namespace
 }  // namespace korvo::test
