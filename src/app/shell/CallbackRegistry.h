@@ -3,6 +3,9 @@
 // refuses to load a panel whose layout names an unregistered callback, so every name must be
 // registered before the first panel is loaded; registerAllCallbacks does that.
 //
+// A right click on a control whose name has a help row (app/help/HelpTable.h) toggles its help
+// text; the bound function never sees it.
+//
 // Each area registers its own names. Names whose behaviour is not written yet are registered by
 // registerPendingCallbacks as callbacks that do nothing; an area that implements one of them
 // removes it from that list and registers it itself.
@@ -26,7 +29,7 @@ void registerPendingCallbacks(ScopeApp& app);        // PendingCallbacks.cpp
 void registerShellCallbacks(ScopeApp& app);          // CC_PANEL, CC_PANEL_MPC
 void registerMplexPanelCallbacks(ScopeApp& app);     // enable switch, save, load
 void registerMplexSequenceCallbacks(ScopeApp& app);  // INIT, TEACH, STOP, port callbacks
-void registerHelpBoxCallbacks(ScopeApp& app);        // HelpBox.cpp: the help boxes
+void registerHelpBoxCallbacks(ScopeApp& app);        // HelpBox.cpp: help boxes, help-only names
 void registerMainCommandCallbacks(ScopeApp& app);    // MainCommands.cpp: GET, SEND, radios, tabs
 void registerMeasureCallbacks(ScopeApp& app);        // MeasureCommands.cpp: RUN, STOP, VIDEO
 void registerConnectPopupCallbacks(ScopeApp& app);   // ConnectPopup.cpp: the connect pop-up
