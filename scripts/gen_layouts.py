@@ -628,7 +628,9 @@ def connect_panel():
     button(p, "conAccept", 5, "CC_CBTNAcceptComSetting", "ACCEPT COM SETTINGS",
            (8, 160, 190, 32), enabled=False)
     button(p, "conDiscard", 6, "CC_CBTNDiscardComSetting", "DISCARD", (204, 160, 118, 32))
-    textbox(p, "conHelp", 9, "CC_HelpText3", "Help", (5, 80, 320, 80), "HELPTEXT3",
+    # The help box spans the pop-up, so that its texts wrap only where a line is wider than the
+    # pop-up itself; five lines high, so that none of them scrolls.
+    textbox(p, "conHelp", 9, "CC_HelpText3", "Help", (0, 80, 330, 80), "HELPTEXT3",
             visible=False)
     return p
 

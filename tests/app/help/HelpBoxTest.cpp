@@ -1,7 +1,11 @@
 // The help boxes on the running program: a right click reaches the help table's row of the
 // control, the box lands beside the measured control (a child panel's control in main-panel
 // coordinates, the graphs by the roll graph, the connect pop-up's buttons in the pop-up), toggles
-// by visibility and stays inside its panel.
+// by visibility and stays inside its panel; the connect pop-up's box fits its texts.
+
+#include <QFontMetrics>
+#include <QPlainTextEdit>
+#include <QScrollBar>
 
 #include "support/AppFixture.h"
 
@@ -14,6 +18,9 @@ class HelpBoxTest : public ScopeAppTest {
 protected:
     QPoint boxAt(int panel, int box) { return ui().boundingRect(panel, box).topLeft(); }
     QString head(int panel, int box) { return ui().textBoxLines(panel, box).value(0); }
+    QPlainTextEdit* textBox(int panel, int box) {
+        return qobject_cast<QPlainTextEdit*>(ui().ctrl(panel, box));
+    }
 };
 
 TEST_F(HelpBoxTest, RightClicksToggleTheBoxBesideTheMeasuredControl) {
@@ -61,19 +68,39 @@ TEST_F(HelpBoxTest, RightClicksToggleTheBoxBesideTheMeasuredControl) {
     EXPECT_EQ(head(main, MAIN_HELPLARGE), "VIDEO-GRAPH-WINDOW:");
 }
 
-// The connect pop-up's buttons place the pop-up's own box, in the pop-up's coordinates.
-TEST_F(HelpBoxTest, TheConnectPopupHasABoxOfItsOwn) {
+// The box spans the pop-up: a line wraps only where it is wider than the pop-up itself, and no
+// text scrolls.
+TEST_F(HelpBoxTest, TheConnectPopupBoxShowsEachOfItsTextsWithoutScrolling) {
     launch();
     ui().click(mainPanel(), MAIN_CONNECT);
     const int con = panels().connect;
     const QRect tryAt = ui().boundingRect(con, CON_TRY);
     ui().rightClick(con, CON_TRY);
-    ASSERT_TRUE(ui().visible(con, CON_HELP));
     EXPECT_EQ(boxAt(con, CON_HELP),
               helpBoxAt(con, CON_HELP, QPoint(tryAt.left() + 15, tryAt.top() - 65)));
-    EXPECT_EQ(head(con, CON_HELP), "TRY TO CONNECT BUTTON:");
-    ui().rightClick(con, CON_TRY);
-    EXPECT_FALSE(ui().visible(con, CON_HELP));
+    QPlainTextEdit* box = textBox(con, CON_HELP);
+    const QFontMetrics fm(box->font());
+    const int margins = 2 * static_cast<int>(box->document()->documentMargin());
+    const int frame = box->width() - box->viewport()->width();
+    const int popupWidth = ui().panelGeometry(con).width();
+    for (const auto& [button, heading] : {std::pair{CON_TRY, "TRY TO CONNECT BUTTON:"},
+                                          {CON_ACCEPT, "ACCEPT COM SETTINGS BUTTON:"},
+                                          {CON_DISCARD, "DISCARD BUTTON:"}}) {
+        SCOPED_TRACE(heading);
+        if (!ui().visible(con, CON_HELP)) ui().deliver(con, button, ui::EVENT_RIGHT_CLICK);
+        ASSERT_TRUE(ui().visible(con, CON_HELP));
+        EXPECT_EQ(head(con, CON_HELP), heading);
+        for (const QString& line : box->toPlainText().split('\n')) {
+            const int width = fm.horizontalAdvance(line) + margins;
+            if (width + frame <= popupWidth) {
+                EXPECT_LE(width, box->viewport()->width()) << line.toStdString();
+            }
+        }
+        QCoreApplication::processEvents();
+        EXPECT_EQ(box->verticalScrollBar()->maximum(), 0);
+        ui().deliver(con, button, ui::EVENT_RIGHT_CLICK);
+        EXPECT_FALSE(ui().visible(con, CON_HELP));
+    }
 }
 
 }  // namespace
