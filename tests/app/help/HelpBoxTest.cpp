@@ -26,46 +26,45 @@ protected:
 TEST_F(HelpBoxTest, RightClicksToggleTheBoxBesideTheMeasuredControl) {
     launch();
     const int main = mainPanel();
-    const QRect run = ui().boundingRect(main, MAIN_RUN);
-    ui().rightClick(main, MAIN_RUN);
-    ASSERT_TRUE(ui().visible(main, MAIN_HELP));
-    EXPECT_EQ(boxAt(main, MAIN_HELP),
-              helpBoxAt(main, MAIN_HELP, QPoint(run.right() + 11, run.top() - 10)));
-    EXPECT_EQ(head(main, MAIN_HELP), "RUN-BUTTON:");
-    ui().rightClick(main, MAIN_STOP);  // another control: the visible box goes away
-    EXPECT_FALSE(ui().visible(main, MAIN_HELP));
-
-    // GET sits near the right edge: its box, due at its right plus 20, is moved back inside the
-    // window so that no text is cut off.
-    const QRect get = ui().boundingRect(main, MAIN_GET);
-    const int mainWidth = ui().panelGeometry(main).width();
-    const int boxWidth = ui().boundingRect(main, MAIN_HELP).width();
-    ASSERT_GT(get.right() + 21 + boxWidth, mainWidth);
-    ui().rightClick(main, MAIN_GET);
-    EXPECT_EQ(boxAt(main, MAIN_HELP), QPoint(mainWidth - boxWidth, get.top() - 40));
-    ui().click(main, MAIN_HELP);  // a click on the box hides it
-    EXPECT_FALSE(ui().visible(main, MAIN_HELP));
-
-    // A control of a child panel that has nothing but its help, in main-panel coordinates.
     const int p1 = panels().para1;
+    const QRect run = ui().boundingRect(main, MAIN_RUN);
+    const QRect get = ui().boundingRect(main, MAIN_GET);
     const QRect average =
         ui().boundingRect(p1, P1_AVERAGE).translated(ui().panelGeometry(p1).topLeft());
-    ui().rightClick(p1, P1_AVERAGE);
-    ASSERT_TRUE(ui().visible(main, MAIN_HELPLARGE));
-    EXPECT_EQ(boxAt(main, MAIN_HELPLARGE),
-              helpBoxAt(main, MAIN_HELPLARGE, QPoint(average.right() + 21, average.top() - 10)));
-    EXPECT_EQ(head(main, MAIN_HELPLARGE), "AVERAGE:");
-    ui().rightClick(p1, P1_AVERAGE);
-    EXPECT_FALSE(ui().visible(main, MAIN_HELPLARGE));
-
-    // The video graph's help uses the large box at the roll graph's place.
     const QRect roll = ui().boundingRect(main, MAIN_ROLLGRAPH);
     ui().setVisible(main, MAIN_ROLLGRAPH, false);
     ui().setVisible(main, MAIN_VIDEOGRAPH, true);
-    ui().rightClick(main, MAIN_VIDEOGRAPH);
-    EXPECT_EQ(boxAt(main, MAIN_HELPLARGE),
-              helpBoxAt(main, MAIN_HELPLARGE, QPoint(roll.left() + 80, roll.top() + 40)));
-    EXPECT_EQ(head(main, MAIN_HELPLARGE), "VIDEO-GRAPH-WINDOW:");
+    // GET sits near the right edge: its box would stick out and is moved back inside.
+    ASSERT_GT(get.right() + 21 + ui().boundingRect(main, MAIN_HELP).width(),
+              ui().panelGeometry(main).width());
+    const struct {
+        int panel, ctrl, box;
+        QPoint wanted;
+        const char* head;
+    } cases[] = {
+        {main, MAIN_RUN, MAIN_HELP, {run.right() + 11, run.top() - 10}, "RUN-BUTTON:"},
+        {main, MAIN_GET, MAIN_HELP, {get.right() + 21, get.top() - 40}, "GET-BUTTON:"},
+        // a child panel's control that has nothing but its help, in main-panel coordinates
+        {p1, P1_AVERAGE, MAIN_HELPLARGE, {average.right() + 21, average.top() - 10}, "AVERAGE:"},
+        // the graphs measure the roll graph
+        {main,
+         MAIN_VIDEOGRAPH,
+         MAIN_HELPLARGE,
+         {roll.left() + 80, roll.top() + 40},
+         "VIDEO-GRAPH-WINDOW:"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.head);
+        ui().rightClick(c.panel, c.ctrl);
+        ASSERT_TRUE(ui().visible(main, c.box));
+        EXPECT_EQ(boxAt(main, c.box), helpBoxAt(main, c.box, c.wanted));
+        EXPECT_EQ(head(main, c.box), c.head);
+        ui().click(main, c.box);  // a click on the box hides it
+        EXPECT_FALSE(ui().visible(main, c.box));
+    }
+    ui().rightClick(main, MAIN_RUN);
+    ui().rightClick(main, MAIN_STOP);  // another control: the visible box goes away
+    EXPECT_FALSE(ui().visible(main, MAIN_HELP));
 }
 
 // The box spans the pop-up: a line wraps only where it is wider than the pop-up itself, and no

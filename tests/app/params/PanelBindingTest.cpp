@@ -72,23 +72,18 @@ TEST_F(BindingTest, AutomaticThresholdModeReadsTheStoredCurveBack) {
     EXPECT_EQ(m.plots[1].y.at(10), 37.0);
 }
 
-TEST_F(BindingTest, PanelsReadBackWithCalibrationConversionsAndWrappedOffsets) {
+TEST_F(BindingTest, CalibrationFieldsReadBackConvertedAndWrapped) {
     ASSERT_EQ(start(), 0);
     const Panels& pn = panels();
     ParamSet& p = app().state.params;
     ui().setDouble(pn.calib, CAL_SLOPE, 1.5);
     ui().setDouble(pn.calib, CAL_OFFSET, -12.7);
-    ui().setInt(pn.para2, P2_VTHDMODE, 1);
-    ui().setInt(pn.para2, P2_VTHD, 321);
     ui().setInt(pn.para2, P2_TEACHVAL, 1500);
-    const std::uint16_t fixBefore = p.videoThdFix;
 
     GetPanelValues(app());
 
     EXPECT_EQ(p.umSlope, 1536u);
-    EXPECT_EQ(p.umOffset, 32754u);
-    EXPECT_EQ(p.videoThdAuto, 321);
-    EXPECT_EQ(p.videoThdFix, fixBefore);
+    EXPECT_EQ(p.umOffset, 32754u);  // 32767 - 12.7, truncated
     EXPECT_EQ(app().state.band.upperLine[0], 1500 + p.upperTolerance);
 
     // An offset below -32767 wraps round in the unsigned parameter and comes back unchanged.
