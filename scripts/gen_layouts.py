@@ -1,9 +1,17 @@
 #!/usr/bin/env python3
-"""Generates the two screen-layout files and the two logo bitmaps of KORVO-KM-Scope.
+"""Generates the two screen-layout files, the two logo bitmaps and the control-id header of
+KORVO-KM-Scope.
 
-    python3 scripts/gen_layouts.py            write layouts/*.uir and layouts/*.bmp
-    python3 scripts/gen_layouts.py --check    parse the written layouts and compare them with
-                                              src/app/shell/ControlIds.h (ids, classes, callbacks)
+    python3 scripts/gen_layouts.py            write layouts/*.uir, layouts/*.bmp and
+                                              src/app/shell/ControlIds.h
+    python3 scripts/gen_layouts.py --out DIR  write the same files below DIR (DIR/layouts/...,
+                                              DIR/src/app/shell/ControlIds.h)
+    python3 scripts/gen_layouts.py --check    parse the written layouts and check them against the
+                                              id table (ids, callbacks, no id without a name);
+                                              check that ControlIds.h is the table's
+
+The id table below is the one source of the control ids: the layouts take their "resourceId" and
+"ctrlId" numbers from it and ControlIds.h is written from it. Edit the table, never the header.
 
 The layout files are Qt Designer XML read by QUiLoader. The root widget is a plain container that
 is never shown; each panel resource is a direct child carrying the dynamic properties "resourceId"
@@ -13,16 +21,17 @@ and (for panels with a panel callback) "callback". Every control the program add
 Only the Python standard library is used; the bitmaps are written with struct.
 """
 
+import argparse
 import os
 import re
 import struct
 import sys
+import types
 import xml.etree.ElementTree as ET
 from xml.sax.saxutils import escape
 
 ROOT = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
-LAYOUT_DIR = os.path.join(ROOT, "layouts")
-IDS_HEADER = os.path.join(ROOT, "src", "app", "shell", "ControlIds.h")
+IDS_HEADER = os.path.join("src", "app", "shell", "ControlIds.h")  # below the output root
 
 SCOPE_FILE = "KORVO-KM-MPLEX-ScopeV318.uir"
 MPLEX_FILE = "MPLEX-16-ControlV100.uir"
@@ -34,6 +43,223 @@ CUSTOM_WIDGETS = {
     "LedIndicator": "ui/LedIndicator.h",
     "BinarySwitch": "ui/BinarySwitch.h",
 }
+
+
+# ---------------------------------------------------------------------------------------------
+# Control ids. Each group is (heading, rows), a row (name, value, comment or None); a heading that
+# is a layout file name opens that file's part of the header. The numbers that the program's
+# behaviour fixes are kept; the others are ours. A callback named in a comment is checked against
+# the layouts.
+# ---------------------------------------------------------------------------------------------
+
+ID_GROUPS = [
+    (MPLEX_FILE, [
+        ("RES_MPC", 1, "multiplexer panel (top level), callback CC_PANEL_MPC"),
+        ("RES_PORT", 2, "group panel and port panel (the same resource)"),
+    ]),
+    ("Multiplexer panel", [
+        ("MPC_TAB", 2, 'tab control, pages "MPC-Tab1".."MPC-Tab7"'),
+        ("MPC_TEACHVAL", 3, "general teach value (unsigned 16-bit)"),
+        ("MPC_TOLHIGH", 4, "general upper tolerance"),
+        ("MPC_TOLLOW", 5, "general lower tolerance"),
+        ("MPC_STATUS", 6, "status line (text)"),
+        ("MPC_INIFILE", 7, "text box: settings file last read or written"),
+        ("MPC_INIT", 8, "CC_BTNinit"),
+        ("MPC_INITALL", 9, "CC_BTNinitAll"),
+        ("MPC_TEACH", 10, "CC_BTNteach"),
+        ("MPC_TEACHALL", 11, "CC_BTNteachAll"),
+        ("MPC_STOP", 12, "CC_BTNstop"),
+        ("MPC_SAVE", 13, "CC_PICBTNsave"),
+        ("MPC_LOAD", 14, "CC_PICBTNloadfile"),
+    ]),
+    ("Controls on each tab page (the page is a panel of its own)", [
+        ("TAB_ENABLE", 2, "group enable switch, CC_BINSWenable"),
+        ("TAB_EXTRA1", 3, "column header, dimmed with the group"),
+        ("TAB_EXTRA2", 4, "group caption, dimmed with the group"),
+    ]),
+    ("Port panel (and group panel)", [
+        ("PORT_COM", 2, "COM port number (unsigned 16-bit)"),
+        ("PORT_BAUD", 3, "baud index (ring, values 0..4)"),
+        ("PORT_ENABLE", 4, 'check box "P1".."P16", CC_Check'),
+        ("PORT_SCOPE", 5, "scope toggle, CC_TOGGscope"),
+        ("PORT_STATUS", 6, "status field, CC_DispStatus"),
+        ("PORT_GROUP", 7, "group number 0..6 (hidden)"),
+        ("PORT_NUMBER", 8, "port number 0..15 (hidden)"),
+    ]),
+    (SCOPE_FILE, [
+        ("RES_CALIB", 1, None),
+        ("RES_CONNECT", 2, None),
+        ("RES_MAIN", 3, "callback CC_PANEL"),
+        ("RES_PARA1", 4, None),
+        ("RES_PARA2", 5, None),
+        ("RES_RECORDER", 6, None),
+    ]),
+    ("Main panel", [
+        ("MAIN_STATUS", 2, "status line"),
+        ("MAIN_PORTNUM", 3, "port-number indicator"),
+        ("MAIN_RUN", 4, "CC_BTNRun"),
+        ("MAIN_VIDEO", 5, "CC_BTNVideo"),
+        ("MAIN_SEND", 6, "CC_BTNSend"),
+        ("MAIN_GET", 7, "CC_BTNGet"),
+        ("MAIN_STOP", 8, "CC_BTNStop"),
+        ("MAIN_RAM", 9, "CC_RBTRam"),
+        ("MAIN_EEPROM", 10, "CC_RBTEeprom"),
+        ("MAIN_FILE", 11, "CC_RBTFile"),
+        ("MAIN_EDGELEFT", 15, "E-BEG, CC_NEDITEdgeLeft"),
+        ("MAIN_EDGERIGHT", 16, "E-END, CC_NEDITEdgeRight"),
+        ("MAIN_ANAVALUE", 18, "analog-output value"),
+        ("MAIN_ANAMAX", 19, "maximum"),
+        ("MAIN_DARKPIX", 21, "dark-pixel count"),
+        ("MAIN_ANAMIN", 22, "minimum"),
+        ("MAIN_RESET", 23, "CC_ButtonReset"),
+        ("MAIN_TRIGCOMP", 24, "trigger companion caption"),
+        ("MAIN_ANACOMP", 26, "analog companion caption"),
+        ("MAIN_MVALUE_MM", 28, "measured value in millimetres"),
+        ("MAIN_MVALUE", 29, "measured value"),
+        ("MAIN_TOLUP_MM", 30, "upper tolerance in millimetres"),
+        ("MAIN_TOLLOW_MM", 31, "lower tolerance in millimetres"),
+        ("MAIN_LEFTEDGE", 32, None),
+        ("MAIN_RIGHTEDGE", 33, None),
+        ("MAIN_GRAPH256", 36, "256-point graph, CC_GRAPHData"),
+        ("MAIN_VIDEOGRAPH", 37, "CC_GRAPHVideo"),
+        ("MAIN_PROFILE", 38, "profile graph"),
+        ("MAIN_ROLLGRAPH", 40, "CC_GRAPHRaw"),
+        ("MAIN_RAWTOGGLE", 44, "CC_TOGGButtonRaw"),
+        ("MAIN_ZOOMTOGGLE", 45, "CC_TOGGButtonZoom"),
+        ("MAIN_OUTLED_B", 47, "output indicator (bit 1)"),
+        ("MAIN_TRIGLED", 48, "internal-trigger indicator"),
+        ("MAIN_OUTLED_A", 49, "output indicator (bit 0)"),
+        ("MAIN_TAB_PARA1", 50, "CC_TOGGBTN_Para1"),
+        ("MAIN_TAB_PARA2", 51, "CC_TOGGBTN_Para2"),
+        ("MAIN_TAB_RECORDER", 52, "CC_TOGGBTN_Recorder"),
+        ("MAIN_TAB_CALIB", 53, "CC_TOGGBTN_Calib"),
+        ("MAIN_CONNECT", 54, "CC_TOGGBTNConnect"),
+        ("MAIN_HELP", 55, "help box, CC_HelpText1"),
+        ("MAIN_HELPLARGE", 56, "large help box, CC_HelpText2"),
+        ("MAIN_HEADER", 57, "header strip (decoration)"),
+        ("MAIN_LOGO", 58, "logo picture"),
+    ]),
+    ("Para1 panel", [
+        ("P1_EVALMODE", 4, "CC_DROPevalmode"),
+        ("P1_TRGPIX", 5, "CC_NUMtrgPix"),
+        ("P1_TOLLOW", 6, "CC_NEDITTolerance"),
+        ("P1_INTRGMODE", 7, "CC_DROPintrgMode"),
+        ("P1_OUTMODE", 8, "CC_DROPoutmode"),
+        ("P1_POLARITY", 9, "CC_DROPpolarity"),
+        ("P1_ZOOMMODE", 10, "CC_DROPzoomMode"),
+        ("P1_AVERAGE", 11, "CC_DROPaverage"),
+        ("P1_ANAMODE", 12, "CC_DROPanaMode"),
+        ("P1_TOLUP", 13, "CC_NEDITToleranceUP"),
+    ]),
+    ("Para2 panel", [
+        ("P2_POWER", 2, "CC_SLIDEpower"),
+        ("P2_VTHD", 3, "CC_SLIDEVideoThreshold"),
+        ("P2_VTHDMODE", 4, "CC_DROPvthdmode"),
+        ("P2_SAVETHD", 5, "CC_CBTNSaveThreshold"),
+        ("P2_TRIGMODE", 6, "CC_DROP_TrigMode (IN0 function)"),
+        ("P2_FILTER", 7, "CC_DROP_FilterType"),
+        ("P2_HWMODE", 8, "CC_DROPhardware"),
+        ("P2_TEACHVAL", 9, "CC_NEDITTeach"),
+        ("P2_TARGET", 10, "threshold target switch, CC_BINSWTarget (1 RAM, 2 EEPROM)"),
+        ("P2_TEACH", 11, "CC_ButtonTeach"),
+    ]),
+    ("Recorder panel", [
+        ("REC_STATUS", 2, "status box (text box)"),
+        ("REC_SAMPLES", 3, "CC_NUMsample, 1..32000"),
+        ("REC_RS232MODE", 4, "CC_DROPrs232mode"),
+        ("REC_COUNTER", 5, "sample counter"),
+        ("REC_DAYS", 6, None),
+        ("REC_HOURS", 7, None),
+        ("REC_MINUTES", 8, None),
+        ("REC_SECONDS", 9, None),
+        ("REC_DATE", 10, "date display"),
+        ("REC_TIME", 11, "time display"),
+        ("REC_FILENAME", 12, "file-name box"),
+        ("REC_START", 13, "CC_CBTNStartRecord"),
+        ("REC_STOPREC", 14, "CC_PICBTNStopRecord (one of the two other controls)"),
+        ("REC_FILEBTN", 15, "CC_PICBTNrecfile (the other one)"),
+        ("REC_INCTIME", 17, "CC_NUMinctime, 0.1..3600 s"),
+    ]),
+    ("Calib panel", [
+        ("CAL_STEP1", 2, "CC_CheckStep1"),
+        ("CAL_INFO", 3, "model info box, four lines"),
+        ("CAL_REF1", 4, "reference-1 size in micrometres"),
+        ("CAL_REF2", 5, "reference-2 size"),
+        ("CAL_ACCEPT1", 6, "CC_ButtonAcceptObject1"),
+        ("CAL_ACCEPT2", 7, "CC_ButtonAcceptObject2"),
+        ("CAL_FIT", 8, "CC_ButtonDoFit"),
+        ("CAL_OFFSET", 9, "offset field (um-Offset - 32767)"),
+        ("CAL_STEP2", 10, "CC_CheckStep2"),
+        ("CAL_SAVE", 11, "CC_ButtonSaveCalValues"),
+        ("CAL_SLOPE", 12, "slope field (um-Slope / 1024)"),
+        ("CAL_DISCARD", 13, "CC_DiscardCalibration"),
+        ("CAL_FITSLOPE", 14, "fitted-slope display"),
+        ("CAL_CAPTURE2", 15, "measured value captured in step 2"),
+        ("CAL_CCDMODE", 16, "CC_BINSWopmode"),
+        ("CAL_CAPTURE1", 17, "measured value captured in step 1"),
+        ("CAL_FITOFFSET", 18, "fitted-offset display"),
+        ("CAL_TEXTBOX", 19, "calibration text box, CC_CalibTextBox"),
+        ("CAL_XFLASH", 26, "service: X-FLASH write, CC_WriteXFLASH"),
+        ("CAL_TEST", 27, "service: TEST, CC_TestBUTTON"),
+    ]),
+    ("Connect pop-up", [
+        ("CON_PORT", 2, "CC_NUMrs232comport"),
+        ("CON_BAUD", 3, "CC_DROPBaudRate"),
+        ("CON_STATUS", 4, "pop-up status line"),
+        ("CON_ACCEPT", 5, "CC_CBTNAcceptComSetting"),
+        ("CON_DISCARD", 6, "CC_CBTNDiscardComSetting"),
+        ("CON_TRY", 7, "CC_CBTNTryToConnect"),
+        ("CON_CHANGEBAUD", 8, "CC_CBTNChangeBaudRate"),
+        ("CON_HELP", 9, "help box, CC_HelpText3"),
+    ]),
+]
+
+ids = types.SimpleNamespace(**{name: value for _, rows in ID_GROUPS for name, value, _ in rows})
+
+IDS_HEADER_TOP = """#pragma once
+// Resource numbers of the panels in the two layout files and the numeric ids of their controls.
+// The layout files carry the same numbers (dynamic properties "resourceId" and "ctrlId"); a
+// control's callback is named by its "callback" property.
+//
+// Written by scripts/gen_layouts.py from its id table: edit the table there, not this file.
+
+namespace korvo::ids {
+
+// Layout file names, opened from the program directory.
+inline constexpr const char* kScopeLayoutFile = "%s";
+inline constexpr const char* kMplexLayoutFile = "%s";
+""" % (SCOPE_FILE, MPLEX_FILE)
+
+
+def ids_header():
+    """ControlIds.h as clang-format leaves it: the comments of consecutive commented lines are
+    aligned two columns after the longest of those lines."""
+    out = [IDS_HEADER_TOP.rstrip("\n")]
+    for heading, rows in ID_GROUPS:
+        out.append("")
+        if heading in (SCOPE_FILE, MPLEX_FILE):
+            banner = '// ---- "%s" ' % heading
+            out.append(banner + "-" * (96 - len(banner)))
+        else:
+            out.append("// " + heading)
+        run = []  # consecutive commented lines: (code, comment)
+
+        def flush():
+            width = max((len(code) for code, _ in run), default=0)
+            out.extend("%s  // %s" % (code.ljust(width), comment) for code, comment in run)
+            run.clear()
+
+        for name, value, comment in rows:
+            code = "inline constexpr int %s = %d;" % (name, value)
+            if comment is None:
+                flush()
+                out.append(code)
+            else:
+                run.append((code, comment))
+        flush()
+    out.append("")
+    out.append("}  // namespace korvo::ids")
+    return "\n".join(out) + "\n"
 
 
 # ---------------------------------------------------------------------------------------------
@@ -340,20 +566,21 @@ PORT_LEFTS = (1, 376)
 
 
 def port_panel():
-    p = panel("portPanel", 2, "MPLEX Port", (0, 0, PORT_W, PORT_H))
+    p = panel("portPanel", ids.RES_PORT, "MPLEX Port", (0, 0, PORT_W, PORT_H))
     x, w = PORT_COLS["enable"]
-    checkbox(p, "portEnable", 4, "CC_Check", "P1", (x, 6, w, 24), checked=True)
+    checkbox(p, "portEnable", ids.PORT_ENABLE, "CC_Check", "P1", (x, 6, w, 24), checked=True)
     x, w = PORT_COLS["com"]
-    spin(p, "portCom", 2, None, "COM", (x, 6, w, 24), 1, 255, 1, arrows=False)
+    spin(p, "portCom", ids.PORT_COM, None, "COM", (x, 6, w, 24), 1, 255, 1, arrows=False)
     x, w = PORT_COLS["baud"]
-    ring(p, "portBaud", 3, None, "Baudrate", (x, 6, w, 24), BAUD_ITEMS, 1)
+    ring(p, "portBaud", ids.PORT_BAUD, None, "Baudrate", (x, 6, w, 24), BAUD_ITEMS, 1)
     x, w = PORT_COLS["scope"]
-    button(p, "portScope", 5, "CC_TOGGscope", "SCOPE", (x, 5, w, 26), checkable=True)
+    button(p, "portScope", ids.PORT_SCOPE, "CC_TOGGscope", "SCOPE", (x, 5, w, 26), checkable=True)
     x, w = PORT_COLS["status"]
-    line(p, "portStatus", 6, "CC_DispStatus", "Status", (x, 6, w, 24), "not connected")
-    spin(p, "portGroup", 7, None, "Group", (0, 0, 40, 24), 0, 6, 0, readonly=True,
+    line(p, "portStatus", ids.PORT_STATUS, "CC_DispStatus", "Status", (x, 6, w, 24),
+         "not connected")
+    spin(p, "portGroup", ids.PORT_GROUP, None, "Group", (0, 0, 40, 24), 0, 6, 0, readonly=True,
          visible=False)
-    spin(p, "portNumber", 8, None, "Port", (44, 0, 40, 24), 0, 15, 0, readonly=True,
+    spin(p, "portNumber", ids.PORT_NUMBER, None, "Port", (44, 0, 40, 24), 0, 15, 0, readonly=True,
          visible=False)
     return p
 
@@ -363,11 +590,11 @@ def tab_page(group):
     page = Widget("QWidget", "mpcTab%d" % n)
     page.title = "MPC-Tab%d" % n
     page.dyn("tabPage", "bool", True)
-    checkbox(page, "tab%dEnable" % n, 2, "CC_BINSWenable", "GROUP ENABLE", (8, 2, 130, 20),
-             checked=True)
+    checkbox(page, "tab%dEnable" % n, ids.TAB_ENABLE, "CC_BINSWenable", "GROUP ENABLE",
+             (8, 2, 130, 20), checked=True)
     caption(page, "tab%dCaption" % n, "MPLEX-16  GROUP %d  -  PORTS P1 ... P16" % n,
-            (150, 2, 400, 20), ctrl_id=4, bold=True)
-    header = frame(page, "tab%dHeader" % n, (0, 22, 756, 18), ctrl_id=3,
+            (150, 2, 400, 20), ctrl_id=ids.TAB_EXTRA2, bold=True)
+    header = frame(page, "tab%dHeader" % n, (0, 22, 756, 18), ctrl_id=ids.TAB_EXTRA1,
                    shape="QFrame::NoFrame", shadow="QFrame::Plain", label="Column header")
     titles = [("enable", "PORT"), ("com", "COM"), ("baud", "BAUDRATE"), ("scope", "SCOPE"),
               ("status", "STATUS")]
@@ -379,36 +606,37 @@ def tab_page(group):
 
 
 def mplex_panel():
-    p = panel("mpcPanel", 1, "KORVO-KM-Scope MPLEX-16 Multiplexer Control",
+    p = panel("mpcPanel", ids.RES_MPC, "KORVO-KM-Scope MPLEX-16 Multiplexer Control",
               (100, 80, 780, 545), callback="CC_PANEL_MPC")
     tabs = Widget("QTabWidget", "mpcTabs", (4, 4, 772, 396))
     tabs.prop("currentIndex", "number", 0)
-    _bind(tabs, 2, None, "Multiplexer groups")
+    _bind(tabs, ids.MPC_TAB, None, "Multiplexer groups")
     for g in range(7):
         tabs.add(tab_page(g))
     p.add(tabs)
 
     caption(p, "mpcCapTeach", "TEACH-VALUE", (8, 404, 104, 18))
-    spin(p, "mpcTeachVal", 3, None, "TEACH-VALUE", (8, 422, 104, 26), 0, 65535, 512)
+    spin(p, "mpcTeachVal", ids.MPC_TEACHVAL, None, "TEACH-VALUE", (8, 422, 104, 26), 0, 65535, 512)
     caption(p, "mpcCapTolHigh", "TOL-HIGH", (120, 404, 104, 18))
-    spin(p, "mpcTolHigh", 4, None, "TOL-HIGH", (120, 422, 104, 26), 0, 65535, 100)
+    spin(p, "mpcTolHigh", ids.MPC_TOLHIGH, None, "TOL-HIGH", (120, 422, 104, 26), 0, 65535, 100)
     caption(p, "mpcCapTolLow", "TOL-LOW", (232, 404, 104, 18))
-    spin(p, "mpcTolLow", 5, None, "TOL-LOW", (232, 422, 104, 26), 0, 65535, 100)
+    spin(p, "mpcTolLow", ids.MPC_TOLLOW, None, "TOL-LOW", (232, 422, 104, 26), 0, 65535, 100)
 
     left = 352
-    for cid, cb, text, w in [(8, "CC_BTNinit", "INIT", 70), (9, "CC_BTNinitAll", "INIT ALL", 84),
-                             (10, "CC_BTNteach", "TEACH", 72),
-                             (11, "CC_BTNteachAll", "TEACH ALL", 92),
-                             (12, "CC_BTNstop", "STOP", 72)]:
+    for cid, cb, text, w in [(ids.MPC_INIT, "CC_BTNinit", "INIT", 70),
+                             (ids.MPC_INITALL, "CC_BTNinitAll", "INIT ALL", 84),
+                             (ids.MPC_TEACH, "CC_BTNteach", "TEACH", 72),
+                             (ids.MPC_TEACHALL, "CC_BTNteachAll", "TEACH ALL", 92),
+                             (ids.MPC_STOP, "CC_BTNstop", "STOP", 72)]:
         button(p, "mpcBtn%d" % cid, cid, cb, text, (left, 406, w, 32))
         left += w + 4
 
     caption(p, "mpcCapStatus", "STATUS", (8, 456, 120, 18))
-    line(p, "mpcStatus", 6, None, "Status", (8, 474, 328, 26))
+    line(p, "mpcStatus", ids.MPC_STATUS, None, "Status", (8, 474, 328, 26))
     caption(p, "mpcCapIni", "SETTINGS FILE", (352, 456, 280, 18))
-    textbox(p, "mpcIniFile", 7, None, "Settings file", (352, 474, 290, 62))
-    button(p, "mpcSave", 13, "CC_PICBTNsave", "SAVE INI", (648, 474, 124, 30))
-    button(p, "mpcLoad", 14, "CC_PICBTNloadfile", "LOAD INI", (648, 506, 124, 30))
+    textbox(p, "mpcIniFile", ids.MPC_INIFILE, None, "Settings file", (352, 474, 290, 62))
+    button(p, "mpcSave", ids.MPC_SAVE, "CC_PICBTNsave", "SAVE INI", (648, 474, 124, 30))
+    button(p, "mpcLoad", ids.MPC_LOAD, "CC_PICBTNloadfile", "LOAD INI", (648, 506, 124, 30))
     return p
 
 
@@ -432,7 +660,7 @@ def child_panel(name, res, title):
 
 
 def para1_panel():
-    p = child_panel("para1Panel", 4, "Para1")
+    p = child_panel("para1Panel", ids.RES_PARA1, "Para1")
     rows = 10
     top, step = 10, 36
 
@@ -443,38 +671,39 @@ def para1_panel():
         caption(p, name, text, (CAP_X, y(k), CAP_W, 26))
 
     cap(0, "p1CapEval", "EVAL-MODE")
-    ring(p, "p1EvalMode", 4, "CC_DROPevalmode", "EVAL-MODE", (CTL_X, y(0), CTL_W, 26),
-         [("LEFT-EDGE", 0), ("RIGHT-EDGE", 1), ("CENTER", 2), ("WIDTH", 3), ("DIAMETER", 4)],
-         1)
+    ring(p, "p1EvalMode", ids.P1_EVALMODE, "CC_DROPevalmode", "EVAL-MODE",
+         (CTL_X, y(0), CTL_W, 26),
+         [("LEFT-EDGE", 0), ("RIGHT-EDGE", 1), ("CENTER", 2), ("WIDTH", 3), ("DIAMETER", 4)], 1)
     cap(1, "p1CapTolUp", "TOL-HIGH [pixel]")
-    spin(p, "p1TolUp", 13, "CC_NEDITToleranceUP", "TOL-HIGH [pixel]", (CTL_X, y(1), 100, 26),
-         0, 65535, 100, enabled=False)
+    spin(p, "p1TolUp", ids.P1_TOLUP, "CC_NEDITToleranceUP", "TOL-HIGH [pixel]",
+         (CTL_X, y(1), 100, 26), 0, 65535, 100, enabled=False)
     cap(2, "p1CapTolLow", "TOL-LOW [pixel]")
-    spin(p, "p1TolLow", 6, "CC_NEDITTolerance", "TOL-LOW [pixel]", (CTL_X, y(2), 100, 26),
-         0, 65535, 100, enabled=False)
+    spin(p, "p1TolLow", ids.P1_TOLLOW, "CC_NEDITTolerance", "TOL-LOW [pixel]",
+         (CTL_X, y(2), 100, 26), 0, 65535, 100, enabled=False)
     cap(3, "p1CapAverage", "AVERAGE")
-    ring(p, "p1Average", 11, "CC_DROPaverage", "AVERAGE", (CTL_X, y(3), CTL_W, 26),
+    ring(p, "p1Average", ids.P1_AVERAGE, "CC_DROPaverage", "AVERAGE", (CTL_X, y(3), CTL_W, 26),
          [("1 SCAN", 1)] + [("%d SCANS" % (1 << i), 1 << i) for i in range(1, 9)], 1)
     cap(4, "p1CapAnaMode", "ANALOG-OUT")
-    ring(p, "p1AnaMode", 12, "CC_DROPanaMode", "ANALOG-OUT", (CTL_X, y(4), CTL_W, 26),
+    ring(p, "p1AnaMode", ids.P1_ANAMODE, "CC_DROPanaMode", "ANALOG-OUT", (CTL_X, y(4), CTL_W, 26),
          [("MEAS-VALUE", 0), ("MAX-HOLD", 1), ("MIN-HOLD", 2), ("MAX-MIN", 3)]
          + [("MODE %d" % m, m) for m in range(4, 8)], 0)
     cap(5, "p1CapZoom", "ANALOG-ZOOM")
-    ring(p, "p1ZoomMode", 10, "CC_DROPzoomMode", "ANALOG-ZOOM", (CTL_X, y(5), CTL_W, 26),
+    ring(p, "p1ZoomMode", ids.P1_ZOOMMODE, "CC_DROPzoomMode", "ANALOG-ZOOM",
+         (CTL_X, y(5), CTL_W, 26),
          [("ZOOM OFF", 0), ("ZOOM x2", 1), ("ZOOM x4", 2), ("ZOOM x8", 3)], 0)
     cap(6, "p1CapPolarity", "POLARITY")
-    ring(p, "p1Polarity", 9, "CC_DROPpolarity", "POLARITY", (CTL_X, y(6), CTL_W, 26),
+    ring(p, "p1Polarity", ids.P1_POLARITY, "CC_DROPpolarity", "POLARITY", (CTL_X, y(6), CTL_W, 26),
          [("0V ACTIVE", 0), ("+24V ACTIVE", 1)], 1)
     cap(7, "p1CapOutMode", "OUT-MODE")
-    ring(p, "p1OutMode", 8, "CC_DROPoutmode", "OUT-MODE", (CTL_X, y(7), CTL_W, 26),
+    ring(p, "p1OutMode", ids.P1_OUTMODE, "CC_DROPoutmode", "OUT-MODE", (CTL_X, y(7), CTL_W, 26),
          [("[ - ]OUT0, [+]OUT1, [OK]OUT2", 0), ("[TRG]OUT0, [+]OUT1, [OK]OUT2", 1),
           ("[TRG]OUT0, [-]OUT1, [OK]OUT2", 2)], 0, enabled=False)
     cap(8, "p1CapIntTrg", "INT-TRIGGER")
-    ring(p, "p1IntTrgMode", 7, "CC_DROPintrgMode", "INT-TRIGGER", (CTL_X, y(8), CTL_W, 26),
-         [("OFF", 0), ("ON", 1)], 0)
+    ring(p, "p1IntTrgMode", ids.P1_INTRGMODE, "CC_DROPintrgMode", "INT-TRIGGER",
+         (CTL_X, y(8), CTL_W, 26), [("OFF", 0), ("ON", 1)], 0)
     cap(9, "p1CapTrgPix", "TRIGGER-PIXEL")
-    spin(p, "p1TrgPix", 5, "CC_NUMtrgPix", "TRIGGER-PIXEL", (CTL_X, y(9), 100, 26), 0, 65535,
-         0, enabled=False)
+    spin(p, "p1TrgPix", ids.P1_TRGPIX, "CC_NUMtrgPix", "TRIGGER-PIXEL", (CTL_X, y(9), 100, 26), 0,
+         65535, 0, enabled=False)
     assert y(rows - 1) + 26 < CHILD_H
     return p
 
@@ -484,78 +713,82 @@ IN0_ITEMS = [("NOT USED", 0), ("TRIGG-IN0 L/H", 1), ("TRIGG-IN0 HIGH", 2), ("SAV
 
 
 def para2_panel():
-    p = child_panel("para2Panel", 5, "Para2")
+    p = child_panel("para2Panel", ids.RES_PARA2, "Para2")
 
     def cap(name, text, top):
         caption(p, name, text, (CAP_X, top, CAP_W, 26))
 
     cap("p2CapPower", "POWER", 10)
-    slider(p, "p2Power", 2, "CC_SLIDEpower", "POWER", (CTL_X, 10, CTL_W, 28), 0, 1000, 500,
-           100)
+    slider(p, "p2Power", ids.P2_POWER, "CC_SLIDEpower", "POWER", (CTL_X, 10, CTL_W, 28), 0, 1000,
+           500, 100)
     caption(p, "p2CapPowerScale", "0 ... 1000", (CTL_X, 38, CTL_W, 16), align="Qt::AlignRight")
     cap("p2CapVthd", "VIDEO-THD [%]", 58)
-    slider(p, "p2Vthd", 3, "CC_SLIDEVideoThreshold", "VIDEO-THD [%]", (CTL_X, 58, CTL_W, 28),
-           10, 950, 40, 10)
+    slider(p, "p2Vthd", ids.P2_VTHD, "CC_SLIDEVideoThreshold", "VIDEO-THD [%]",
+           (CTL_X, 58, CTL_W, 28), 10, 950, 40, 10)
     caption(p, "p2CapVthdScale", "10 ... 950", (CTL_X, 86, CTL_W, 16), align="Qt::AlignRight")
     cap("p2CapVthdMode", "V-THD-MODE", 108)
-    ring(p, "p2VthdMode", 4, "CC_DROPvthdmode", "V-THD-MODE", (CTL_X, 108, CTL_W, 26),
-         [("FIXED", 0), ("AUTO", 1)], 0)
+    ring(p, "p2VthdMode", ids.P2_VTHDMODE, "CC_DROPvthdmode", "V-THD-MODE",
+         (CTL_X, 108, CTL_W, 26), [("FIXED", 0), ("AUTO", 1)], 0)
     cap("p2CapTarget", "V-THD-TARGET", 142)
-    ring(p, "p2Target", 10, "CC_BINSWTarget", "V-THD-TARGET", (CTL_X, 142, 110, 26),
+    ring(p, "p2Target", ids.P2_TARGET, "CC_BINSWTarget", "V-THD-TARGET", (CTL_X, 142, 110, 26),
          [("RAM", 1), ("EEPROM", 2)], 1)
-    button(p, "p2SaveThd", 5, "CC_CBTNSaveThreshold", "SAVE V-THD", (CTL_X, 176, 140, 30),
-           enabled=False)
+    button(p, "p2SaveThd", ids.P2_SAVETHD, "CC_CBTNSaveThreshold", "SAVE V-THD",
+           (CTL_X, 176, 140, 30), enabled=False)
     cap("p2CapIn0", "IN0-FUNCTION", 222)
-    ring(p, "p2TrigMode", 6, "CC_DROP_TrigMode", "IN0-FUNCTION", (CTL_X, 222, CTL_W, 26),
-         IN0_ITEMS, 0)
+    ring(p, "p2TrigMode", ids.P2_TRIGMODE, "CC_DROP_TrigMode", "IN0-FUNCTION",
+         (CTL_X, 222, CTL_W, 26), IN0_ITEMS, 0)
     cap("p2CapFilter", "VIDEO-FILTER", 256)
-    ring(p, "p2Filter", 7, "CC_DROP_FilterType", "VIDEO-FILTER", (CTL_X, 256, CTL_W, 26),
-         [("OFF", 0)] + [("MA-%d" % v, v) for v in (2, 4, 8, 16, 32, 64)], 0)
+    ring(p, "p2Filter", ids.P2_FILTER, "CC_DROP_FilterType", "VIDEO-FILTER",
+         (CTL_X, 256, CTL_W, 26), [("OFF", 0)] + [("MA-%d" % v, v) for v in (2, 4, 8, 16, 32, 64)],
+         0)
     cap("p2CapHw", "HW-MODE", 290)
-    ring(p, "p2Hardware", 8, "CC_DROPhardware", "HW-MODE", (CTL_X, 290, CTL_W, 26),
+    ring(p, "p2Hardware", ids.P2_HWMODE, "CC_DROPhardware", "HW-MODE", (CTL_X, 290, CTL_W, 26),
          [("HOUSING OFF", 0), ("BUTTON+POTI", 1), ("BUTTON", 2), ("POTI", 3)], 1)
     cap("p2CapTeach", "TEACH-VALUE", 336)
-    spin(p, "p2TeachVal", 9, "CC_NEDITTeach", "TEACH-VALUE", (CTL_X, 336, 100, 26), 0, 65535,
-         512)
-    button(p, "p2Teach", 11, "CC_ButtonTeach", "TEACH", (CTL_X + 108, 334, 112, 30))
+    spin(p, "p2TeachVal", ids.P2_TEACHVAL, "CC_NEDITTeach", "TEACH-VALUE", (CTL_X, 336, 100, 26),
+         0, 65535, 512)
+    button(p, "p2Teach", ids.P2_TEACH, "CC_ButtonTeach", "TEACH", (CTL_X + 108, 334, 112, 30))
     return p
 
 
 def recorder_panel():
-    p = child_panel("recPanel", 6, "Recorder")
-    textbox(p, "recStatus", 2, None, "Recorder status", (8, 8, 334, 44), "DATA-RECORDER")
+    p = child_panel("recPanel", ids.RES_RECORDER, "Recorder")
+    textbox(p, "recStatus", ids.REC_STATUS, None, "Recorder status", (8, 8, 334, 44),
+            "DATA-RECORDER")
 
     def cap(name, text, top):
         caption(p, name, text, (CAP_X, top, CAP_W, 26))
 
     cap("recCapMode", "RS232-MODE", 60)
-    ring(p, "recMode", 4, "CC_DROPrs232mode", "RS232-MODE", (CTL_X, 60, CTL_W, 26),
+    ring(p, "recMode", ids.REC_RS232MODE, "CC_DROPrs232mode", "RS232-MODE", (CTL_X, 60, CTL_W, 26),
          [("STATIC(REC)", 0), ("EXT-IN0-L/H", 1), ("EXT-IN0-L/H(3-BYTE)", 2),
           ("CONTINUOUS", 3), ("MODE 4", 4)], 0)
     cap("recCapSamples", "SAMPLES", 94)
-    spin(p, "recSamples", 3, "CC_NUMsample", "SAMPLES", (CTL_X, 94, 100, 26), 1, 32000, 100)
+    spin(p, "recSamples", ids.REC_SAMPLES, "CC_NUMsample", "SAMPLES", (CTL_X, 94, 100, 26), 1,
+         32000, 100)
     cap("recCapInc", "TIME-INC. [s]", 128)
-    dspin(p, "recIncTime", 17, "CC_NUMinctime", "TIME-INC. [s]", (CTL_X, 128, 100, 26), 0.1,
-          9999.0, 1.0, 1, step=0.1)
+    dspin(p, "recIncTime", ids.REC_INCTIME, "CC_NUMinctime", "TIME-INC. [s]",
+          (CTL_X, 128, 100, 26), 0.1, 9999.0, 1.0, 1, step=0.1)
     cap("recCapCounter", "SAMPLE-COUNT", 162)
-    spin(p, "recCounter", 5, None, "SAMPLE-COUNT", (CTL_X, 162, 100, 26), 0, 65535, 0,
-         readonly=True)
+    spin(p, "recCounter", ids.REC_COUNTER, None, "SAMPLE-COUNT", (CTL_X, 162, 100, 26), 0, 65535,
+         0, readonly=True)
 
-    for i, (cid, text) in enumerate([(6, "DAYS"), (7, "HOURS"), (8, "MIN"), (9, "SEC")]):
+    for i, (cid, text) in enumerate([(ids.REC_DAYS, "DAYS"), (ids.REC_HOURS, "HOURS"),
+                                     (ids.REC_MINUTES, "MIN"), (ids.REC_SECONDS, "SEC")]):
         left = 8 + i * 84
         caption(p, "recCap%s" % text, text, (left, 196, 80, 18))
         spin(p, "rec%s" % text.title(), cid, None, text, (left, 214, 80, 24), 0, 65535, 0,
              readonly=True)
     caption(p, "recCapDate", "DATE", (8, 246, 160, 18))
-    line(p, "recDate", 10, None, "DATE", (8, 264, 164, 24))
+    line(p, "recDate", ids.REC_DATE, None, "DATE", (8, 264, 164, 24))
     caption(p, "recCapTime", "TIME", (176, 246, 160, 18))
-    line(p, "recTime", 11, None, "TIME", (176, 264, 166, 24))
+    line(p, "recTime", ids.REC_TIME, None, "TIME", (176, 264, 166, 24))
     caption(p, "recCapFile", "DATA-FILE", (8, 294, 160, 18))
-    textbox(p, "recFileName", 12, None, "DATA-FILE", (8, 312, 334, 30), "RECORD.DAT",
+    textbox(p, "recFileName", ids.REC_FILENAME, None, "DATA-FILE", (8, 312, 334, 30), "RECORD.DAT",
             wrap=False)
-    button(p, "recStart", 13, "CC_CBTNStartRecord", "START", (8, 346, 104, 30))
-    button(p, "recStop", 14, "CC_PICBTNStopRecord", "STOP REC", (118, 346, 110, 30))
-    button(p, "recFile", 15, "CC_PICBTNrecfile", "FILE...", (234, 346, 108, 30))
+    button(p, "recStart", ids.REC_START, "CC_CBTNStartRecord", "START", (8, 346, 104, 30))
+    button(p, "recStop", ids.REC_STOPREC, "CC_PICBTNStopRecord", "STOP REC", (118, 346, 110, 30))
+    button(p, "recFile", ids.REC_FILEBTN, "CC_PICBTNrecfile", "FILE...", (234, 346, 108, 30))
     return p
 
 
@@ -565,70 +798,78 @@ CALIB_HOWTO = ("1. STEP 1: object 1 in the beam, its size, ACCEPT 1\n"
 
 
 def calib_panel():
-    p = child_panel("calPanel", 1, "Calib")
-    textbox(p, "calInfo", 3, None, "Model information", (8, 6, 334, 70),
+    p = child_panel("calPanel", ids.RES_CALIB, "Calib")
+    textbox(p, "calInfo", ids.CAL_INFO, None, "Model information", (8, 6, 334, 70),
             "No sensor connected\n-\n-\n-", wrap=False)
-    binswitch(p, "calCcdMode", 16, "CC_BINSWopmode", "CCD-OPERATION-MODE", (8, 80, 334, 26),
-              "HIGH CCD-GAIN", "LOW CCD-GAIN", 0)
+    binswitch(p, "calCcdMode", ids.CAL_CCDMODE, "CC_BINSWopmode", "CCD-OPERATION-MODE",
+              (8, 80, 334, 26), "HIGH CCD-GAIN", "LOW CCD-GAIN", 0)
 
     caption(p, "calCapRef", "OBJECT [µm]", (82, 110, 100, 18))
     caption(p, "calCapCapture", "M-VALUE", (270, 110, 72, 18))
-    checkbox(p, "calStep1", 2, "CC_CheckStep1", "STEP 1", (8, 128, 72, 26))
-    spin(p, "calRef1", 4, None, "OBJECT 1 [µm]", (82, 128, 100, 26), 0, 2000000000, 1000)
-    button(p, "calAccept1", 6, "CC_ButtonAcceptObject1", "ACCEPT 1", (186, 127, 80, 28),
-           enabled=False)
-    spin(p, "calCapture1", 17, None, "M-VALUE 1", (270, 128, 72, 26), 0, 65535, 0,
+    checkbox(p, "calStep1", ids.CAL_STEP1, "CC_CheckStep1", "STEP 1", (8, 128, 72, 26))
+    spin(p, "calRef1", ids.CAL_REF1, None, "OBJECT 1 [µm]", (82, 128, 100, 26), 0, 2000000000,
+         1000)
+    button(p, "calAccept1", ids.CAL_ACCEPT1, "CC_ButtonAcceptObject1", "ACCEPT 1",
+           (186, 127, 80, 28), enabled=False)
+    spin(p, "calCapture1", ids.CAL_CAPTURE1, None, "M-VALUE 1", (270, 128, 72, 26), 0, 65535, 0,
          readonly=True)
-    checkbox(p, "calStep2", 10, "CC_CheckStep2", "STEP 2", (8, 160, 72, 26))
-    spin(p, "calRef2", 5, None, "OBJECT 2 [µm]", (82, 160, 100, 26), 0, 2000000000, 2000)
-    button(p, "calAccept2", 7, "CC_ButtonAcceptObject2", "ACCEPT 2", (186, 159, 80, 28),
-           enabled=False)
-    spin(p, "calCapture2", 15, None, "M-VALUE 2", (270, 160, 72, 26), 0, 65535, 0,
+    checkbox(p, "calStep2", ids.CAL_STEP2, "CC_CheckStep2", "STEP 2", (8, 160, 72, 26))
+    spin(p, "calRef2", ids.CAL_REF2, None, "OBJECT 2 [µm]", (82, 160, 100, 26), 0, 2000000000,
+         2000)
+    button(p, "calAccept2", ids.CAL_ACCEPT2, "CC_ButtonAcceptObject2", "ACCEPT 2",
+           (186, 159, 80, 28), enabled=False)
+    spin(p, "calCapture2", ids.CAL_CAPTURE2, None, "M-VALUE 2", (270, 160, 72, 26), 0, 65535, 0,
          readonly=True)
 
     caption(p, "calCapFitSlope", "FIT-SLOPE [µm/pix]", (82, 192, 128, 18))
     caption(p, "calCapFitOffset", "FIT-OFFSET [µm]", (214, 192, 128, 18))
-    button(p, "calFit", 8, "CC_ButtonDoFit", "DO FIT", (8, 209, 70, 28), enabled=False)
-    dspin(p, "calFitSlope", 14, None, "FIT-SLOPE [µm/pix]", (82, 210, 128, 26), -1e10, 1e10,
-          0.0, 3, readonly=True)
-    dspin(p, "calFitOffset", 18, None, "FIT-OFFSET [µm]", (214, 210, 128, 26), -1e10, 1e10,
-          0.0, 3, readonly=True)
+    button(p, "calFit", ids.CAL_FIT, "CC_ButtonDoFit", "DO FIT", (8, 209, 70, 28), enabled=False)
+    dspin(p, "calFitSlope", ids.CAL_FITSLOPE, None, "FIT-SLOPE [µm/pix]", (82, 210, 128, 26),
+          -1e10, 1e10, 0.0, 3, readonly=True)
+    dspin(p, "calFitOffset", ids.CAL_FITOFFSET, None, "FIT-OFFSET [µm]", (214, 210, 128, 26),
+          -1e10, 1e10, 0.0, 3, readonly=True)
 
     caption(p, "calCapSlope", "SLOPE [µm/pix]", (82, 242, 128, 18))
     caption(p, "calCapOffset", "OFFSET [µm]", (214, 242, 128, 18))
     caption(p, "calCapSensor", "SENSOR:", (8, 264, 70, 18))
-    dspin(p, "calSlope", 12, None, "SLOPE [µm/pix]", (82, 260, 128, 26), -1e10, 1e10, 1.0, 3,
-          enabled=False)
-    dspin(p, "calOffset", 9, None, "OFFSET [µm]", (214, 260, 128, 26), -1e10, 1e10, 0.0, 3)
+    dspin(p, "calSlope", ids.CAL_SLOPE, None, "SLOPE [µm/pix]", (82, 260, 128, 26), -1e10, 1e10,
+          1.0, 3, enabled=False)
+    dspin(p, "calOffset", ids.CAL_OFFSET, None, "OFFSET [µm]", (214, 260, 128, 26), -1e10, 1e10,
+          0.0, 3)
 
-    button(p, "calSave", 11, "CC_ButtonSaveCalValues", "SAVE CAL.", (8, 292, 104, 28),
+    button(p, "calSave", ids.CAL_SAVE, "CC_ButtonSaveCalValues", "SAVE CAL.", (8, 292, 104, 28),
            enabled=False)
-    button(p, "calDiscard", 13, "CC_DiscardCalibration", "DISCARD", (116, 292, 96, 28))
-    button(p, "calXFlash", 26, "CC_WriteXFLASH", "X-FLASH", (216, 292, 68, 28), enabled=False,
+    button(p, "calDiscard", ids.CAL_DISCARD, "CC_DiscardCalibration", "DISCARD",
+           (116, 292, 96, 28))
+    button(p, "calXFlash", ids.CAL_XFLASH, "CC_WriteXFLASH", "X-FLASH", (216, 292, 68, 28),
+           enabled=False, visible=False)
+    button(p, "calTest", ids.CAL_TEST, "CC_TestBUTTON", "TEST", (288, 292, 54, 28), enabled=False,
            visible=False)
-    button(p, "calTest", 27, "CC_TestBUTTON", "TEST", (288, 292, 54, 28), enabled=False,
-           visible=False)
-    textbox(p, "calTextBox", 19, "CC_CalibTextBox", "Calibration", (8, 322, 334, 56),
+    textbox(p, "calTextBox", ids.CAL_TEXTBOX, "CC_CalibTextBox", "Calibration", (8, 322, 334, 56),
             CALIB_HOWTO, wrap=False)
     return p
 
 
 def connect_panel():
-    p = panel("conPanel", 2, "RS-232 CONNECT", (337, 316, 330, 200))
+    p = panel("conPanel", ids.RES_CONNECT, "RS-232 CONNECT", (337, 316, 330, 200))
     frame(p, "conFrame", (0, 0, 330, 200), shape="QFrame::Box", shadow="QFrame::Raised")
     caption(p, "conTitle", "RS-232 CONNECTION", (8, 4, 200, 18), bold=True)
     caption(p, "conCapPort", "COM-PORT", (8, 28, 74, 26))
-    spin(p, "conPort", 2, "CC_NUMrs232comport", "COM-PORT", (84, 28, 64, 26), 1, 255, 1)
+    spin(p, "conPort", ids.CON_PORT, "CC_NUMrs232comport", "COM-PORT", (84, 28, 64, 26), 1, 255, 1)
     caption(p, "conCapBaud", "BAUDRATE", (160, 28, 74, 26))
-    ring(p, "conBaud", 3, "CC_DROPBaudRate", "BAUDRATE", (236, 28, 86, 26), BAUD_ITEMS, 1)
-    button(p, "conTry", 7, "CC_CBTNTryToConnect", "TRY TO CONNECT", (8, 62, 154, 30))
-    button(p, "conChangeBaud", 8, "CC_CBTNChangeBaudRate", "CHANGE BAUDRATE",
+    ring(p, "conBaud", ids.CON_BAUD, "CC_DROPBaudRate", "BAUDRATE", (236, 28, 86, 26), BAUD_ITEMS,
+         1)
+    button(p, "conTry", ids.CON_TRY, "CC_CBTNTryToConnect", "TRY TO CONNECT", (8, 62, 154, 30))
+    button(p, "conChangeBaud", ids.CON_CHANGEBAUD, "CC_CBTNChangeBaudRate", "CHANGE BAUDRATE",
            (168, 62, 154, 30))
-    line(p, "conStatus", 4, None, "Status", (8, 100, 314, 26))
-    button(p, "conAccept", 5, "CC_CBTNAcceptComSetting", "ACCEPT COM SETTINGS",
+    line(p, "conStatus", ids.CON_STATUS, None, "Status", (8, 100, 314, 26))
+    button(p, "conAccept", ids.CON_ACCEPT, "CC_CBTNAcceptComSetting", "ACCEPT COM SETTINGS",
            (8, 160, 190, 32), enabled=False)
-    button(p, "conDiscard", 6, "CC_CBTNDiscardComSetting", "DISCARD", (204, 160, 118, 32))
-    textbox(p, "conHelp", 9, "CC_HelpText3", "Help", (5, 80, 320, 80), "HELPTEXT3",
+    button(p, "conDiscard", ids.CON_DISCARD, "CC_CBTNDiscardComSetting", "DISCARD",
+           (204, 160, 118, 32))
+    # The help box spans the pop-up, so that its texts wrap only where a line is wider than the
+    # pop-up itself; five lines high, so that none of them scrolls.
+    textbox(p, "conHelp", ids.CON_HELP, "CC_HelpText3", "Help", (0, 80, 330, 80), "HELPTEXT3",
             visible=False)
     return p
 
@@ -639,33 +880,39 @@ RIGHT_X, RIGHT_W = 366, 406
 
 
 def main_panel():
-    p = panel("mainPanel", 3, "KORVO-KM-Scope V3.18", (0, 0, 780, 548), callback="CC_PANEL")
-    frame(p, "mainHeader", (0, 0, 780, 60), ctrl_id=57, shape="QFrame::NoFrame",
+    p = panel("mainPanel", ids.RES_MAIN, "KORVO-KM-Scope V3.18", (0, 0, 780, 548),
+              callback="CC_PANEL")
+    frame(p, "mainHeader", (0, 0, 780, 60), ctrl_id=ids.MAIN_HEADER, shape="QFrame::NoFrame",
           shadow="QFrame::Plain", fill=True, label="Header")
-    caption(p, "mainLogo", "", (300, 10, 120, 24), ctrl_id=58, label="Logo")
+    caption(p, "mainLogo", "", (300, 10, 120, 24), ctrl_id=ids.MAIN_LOGO, label="Logo")
 
-    tabs = [(50, "CC_TOGGBTN_Para1", "PARA1", 80), (51, "CC_TOGGBTN_Para2", "PARA2", 80),
-            (52, "CC_TOGGBTN_Recorder", "RECORDER", 100), (53, "CC_TOGGBTN_Calib", "CALIB", 78)]
+    tabs = [(ids.MAIN_TAB_PARA1, "CC_TOGGBTN_Para1", "PARA1", 80),
+            (ids.MAIN_TAB_PARA2, "CC_TOGGBTN_Para2", "PARA2", 80),
+            (ids.MAIN_TAB_RECORDER, "CC_TOGGBTN_Recorder", "RECORDER", 100),
+            (ids.MAIN_TAB_CALIB, "CC_TOGGBTN_Calib", "CALIB", 78)]
     left = 8
     for cid, cb, text, w in tabs:
         button(p, "mainTab%s" % text.title(), cid, cb, text, (left, 66, w, 32), checkable=True,
-               checked=(cid == 50))
+               checked=(cid == ids.MAIN_TAB_PARA1))
         left += w + 4
 
-    cmds = [(4, "CC_BTNRun", "RUN"), (5, "CC_BTNVideo", "VIDEO"), (7, "CC_BTNGet", "GET"),
-            (6, "CC_BTNSend", "SEND"), (8, "CC_BTNStop", "STOP")]
+    cmds = [(ids.MAIN_RUN, "CC_BTNRun", "RUN"), (ids.MAIN_VIDEO, "CC_BTNVideo", "VIDEO"),
+            (ids.MAIN_GET, "CC_BTNGet", "GET"), (ids.MAIN_SEND, "CC_BTNSend", "SEND"),
+            (ids.MAIN_STOP, "CC_BTNStop", "STOP")]
     for i, (cid, cb, text) in enumerate(cmds):
         button(p, "mainBtn%s" % text.title(), cid, cb, text, (RIGHT_X + i * 82, 66, 78, 32))
 
     gtop, gh = 104, 182
-    graph(p, "mainGraph256", 36, "CC_GRAPHData", "256-point graph", (RIGHT_X, gtop, RIGHT_W, gh),
-          visible=False)
-    graph(p, "mainVideoGraph", 37, "CC_GRAPHVideo", "Video graph", (RIGHT_X, gtop, RIGHT_W, gh),
-          visible=False)
-    roll = graph(p, "mainRollGraph", 40, "CC_GRAPHRaw", "Roll graph", (RIGHT_X, gtop, RIGHT_W, gh))
+    graph(p, "mainGraph256", ids.MAIN_GRAPH256, "CC_GRAPHData", "256-point graph",
+          (RIGHT_X, gtop, RIGHT_W, gh), visible=False)
+    graph(p, "mainVideoGraph", ids.MAIN_VIDEOGRAPH, "CC_GRAPHVideo", "Video graph",
+          (RIGHT_X, gtop, RIGHT_W, gh), visible=False)
+    roll = graph(p, "mainRollGraph", ids.MAIN_ROLLGRAPH, "CC_GRAPHRaw", "Roll graph",
+                 (RIGHT_X, gtop, RIGHT_W, gh))
     roll.dyn("traceCount", "number", 6)
     roll.dyn("pointsPerScreen", "number", 101)
-    profile = graph(p, "mainProfile", 38, None, "Profile graph", (RIGHT_X, gtop + gh + 4, RIGHT_W, 46))
+    profile = graph(p, "mainProfile", ids.MAIN_PROFILE, None, "Profile graph",
+                    (RIGHT_X, gtop + gh + 4, RIGHT_W, 46))
     # The profile graph's y axis is fixed: edges 0.25..1.0, tolerance windows 0..0.35, cursors 0.75.
     profile.dyn("yMin", "double", 0.0)
     profile.dyn("yMax", "double", 1.0)
@@ -675,78 +922,86 @@ def main_panel():
     profile.dyn("xMax", "double", 1024.0)
 
     row = gtop + gh + 4 + 46 + 6  # 342
-    button(p, "mainZoom", 45, "CC_TOGGButtonZoom", "ZOOM", (RIGHT_X, row, 64, 28),
+    button(p, "mainZoom", ids.MAIN_ZOOMTOGGLE, "CC_TOGGButtonZoom", "ZOOM", (RIGHT_X, row, 64, 28),
            checkable=True)
-    button(p, "mainRaw", 44, "CC_TOGGButtonRaw", "RAW", (RIGHT_X + 68, row, 64, 28),
-           checkable=True, visible=False)
-    led(p, "mainOutLedA", 49, "OUT A", (RIGHT_X + 142, row + 4, 20, 20), (0x00, 0xC0, 0x00))
+    button(p, "mainRaw", ids.MAIN_RAWTOGGLE, "CC_TOGGButtonRaw", "RAW",
+           (RIGHT_X + 68, row, 64, 28), checkable=True, visible=False)
+    led(p, "mainOutLedA", ids.MAIN_OUTLED_A, "OUT A", (RIGHT_X + 142, row + 4, 20, 20),
+        (0x00, 0xC0, 0x00))
     caption(p, "mainCapOutA", "OUT A", (RIGHT_X + 164, row + 4, 50, 20))
-    led(p, "mainOutLedB", 47, "OUT B", (RIGHT_X + 216, row + 4, 20, 20), (0x00, 0xC0, 0x00))
+    led(p, "mainOutLedB", ids.MAIN_OUTLED_B, "OUT B", (RIGHT_X + 216, row + 4, 20, 20),
+        (0x00, 0xC0, 0x00))
     caption(p, "mainCapOutB", "OUT B", (RIGHT_X + 238, row + 4, 50, 20))
-    button(p, "mainConnect", 54, "CC_TOGGBTNConnect", "CONNECT", (RIGHT_X + 300, row, 106, 28),
-           checkable=True)
+    button(p, "mainConnect", ids.MAIN_CONNECT, "CC_TOGGBTNConnect", "CONNECT",
+           (RIGHT_X + 300, row, 106, 28), checkable=True)
 
     # Readouts in columns: caption above the field.
     cols = [RIGHT_X, RIGHT_X + 100, RIGHT_X + 200, RIGHT_X + 304]
     widths = [98, 98, 100, 102]
     r1 = row + 34  # caption top of the first readout row
     big = 1e7
+
+    # Each cell: (id, caption, maker of the field from id, object name, label and geometry).
+    def readout(c, n, l, g):
+        return spin(p, n, c, None, l, g, 0, 65535, 0, readonly=True)
+
+    def readout_mm(value, decimals):
+        return lambda c, n, l, g: dspin(p, n, c, None, l, g, -big, big, value, decimals,
+                                        readonly=True)
+
+    def edge(callback, value):
+        return lambda c, n, l, g: spin(p, n, c, callback, l, g, 0, 65535, value)
+
     cells1 = [
-        (29, "M-VALUE [pix]", lambda n, l, g: spin(p, n, 29, None, l, g, 0, 65535, 0,
-                                                  readonly=True)),
-        (28, "M-VALUE [mm]", lambda n, l, g: dspin(p, n, 28, None, l, g, -big, big, 0.0, 3,
-                                                  readonly=True)),
-        (32, "E-LEFT [pix]", lambda n, l, g: spin(p, n, 32, None, l, g, 0, 65535, 0,
-                                                 readonly=True)),
-        (33, "E-RIGHT [pix]", lambda n, l, g: spin(p, n, 33, None, l, g, 0, 65535, 0,
-                                                  readonly=True)),
+        (ids.MAIN_MVALUE, "M-VALUE [pix]", readout),
+        (ids.MAIN_MVALUE_MM, "M-VALUE [mm]", readout_mm(0.0, 3)),
+        (ids.MAIN_LEFTEDGE, "E-LEFT [pix]", readout),
+        (ids.MAIN_RIGHTEDGE, "E-RIGHT [pix]", readout),
     ]
     cells2 = [
-        (30, "TOL-HIGH [mm]", lambda n, l, g: dspin(p, n, 30, None, l, g, -big, big, 0.1, 2,
-                                                   readonly=True)),
-        (31, "TOL-LOW [mm]", lambda n, l, g: dspin(p, n, 31, None, l, g, -big, big, 0.1, 2,
-                                                  readonly=True)),
-        (15, "E-BEG", lambda n, l, g: spin(p, n, 15, "CC_NEDITEdgeLeft", l, g, 0, 65535, 1)),
-        (16, "E-END", lambda n, l, g: spin(p, n, 16, "CC_NEDITEdgeRight", l, g, 0, 65535,
-                                          1024)),
+        (ids.MAIN_TOLUP_MM, "TOL-HIGH [mm]", readout_mm(0.1, 2)),
+        (ids.MAIN_TOLLOW_MM, "TOL-LOW [mm]", readout_mm(0.1, 2)),
+        (ids.MAIN_EDGELEFT, "E-BEG", edge("CC_NEDITEdgeLeft", 1)),
+        (ids.MAIN_EDGERIGHT, "E-END", edge("CC_NEDITEdgeRight", 1024)),
     ]
     for top, cells in ((r1, cells1), (r1 + 44, cells2)):
         for (cid, text, make), x, w in zip(cells, cols, widths):
             caption(p, "mainCap%d" % cid, text, (x, top, w, 18))
-            make("mainVal%d" % cid, text, (x, top + 18, w, 24))
+            make(cid, "mainVal%d" % cid, text, (x, top + 18, w, 24))
 
     # Analog-output group (18, 19, 22, 23, 26) and internal-trigger group (21, 24, 48): shown
     # only while their modes are on.
     r3 = r1 + 88
     caption(p, "mainAnaCaption", "ANALOG-OUT:  VALUE / MAX / MIN", (RIGHT_X, r3, 224, 18),
-            ctrl_id=26, visible=False)
-    for i, cid in enumerate((18, 19, 22)):
+            ctrl_id=ids.MAIN_ANACOMP, visible=False)
+    for i, cid in enumerate((ids.MAIN_ANAVALUE, ids.MAIN_ANAMAX, ids.MAIN_ANAMIN)):
         spin(p, "mainAna%d" % cid, cid, None, ["ANALOG VALUE", "ANALOG MAX", "ANALOG MIN"][i],
              (RIGHT_X + i * 76, r3 + 18, 72, 24), 0, 65535, 0, readonly=True, visible=False)
-    button(p, "mainReset", 23, "CC_ButtonReset", "RESET", (RIGHT_X + 228, r3 + 16, 66, 28),
-           visible=False)
-    caption(p, "mainTrgCaption", "DARK-PIX / TRG", (RIGHT_X + 304, r3, 102, 18), ctrl_id=24,
-            visible=False)
-    spin(p, "mainDarkPix", 21, None, "DARK-PIX", (RIGHT_X + 304, r3 + 18, 74, 24), 0, 65535, 0,
-         readonly=True, visible=False)
-    led(p, "mainTrgLed", 48, "TRG", (RIGHT_X + 384, r3 + 20, 20, 20), (0xFF, 0xD0, 0x00),
-        visible=False)
+    button(p, "mainReset", ids.MAIN_RESET, "CC_ButtonReset", "RESET",
+           (RIGHT_X + 228, r3 + 16, 66, 28), visible=False)
+    caption(p, "mainTrgCaption", "DARK-PIX / TRG", (RIGHT_X + 304, r3, 102, 18),
+            ctrl_id=ids.MAIN_TRIGCOMP, visible=False)
+    spin(p, "mainDarkPix", ids.MAIN_DARKPIX, None, "DARK-PIX", (RIGHT_X + 304, r3 + 18, 74, 24), 0,
+         65535, 0, readonly=True, visible=False)
+    led(p, "mainTrgLed", ids.MAIN_TRIGLED, "TRG", (RIGHT_X + 384, r3 + 20, 20, 20),
+        (0xFF, 0xD0, 0x00), visible=False)
 
     # Below the child panels: memory target and the port in use.
     by = CHILD_POS[1] + CHILD_H + 6  # 491
     caption(p, "mainCapTarget", "MEMORY:", (8, by, 62, 22))
-    radio(p, "mainRam", 9, "CC_RBTRam", "RAM", (72, by, 58, 22), checked=True)
-    radio(p, "mainEeprom", 10, "CC_RBTEeprom", "EEPROM", (132, by, 80, 22))
-    radio(p, "mainFile", 11, "CC_RBTFile", "FILE", (214, by, 54, 22))
+    radio(p, "mainRam", ids.MAIN_RAM, "CC_RBTRam", "RAM", (72, by, 58, 22), checked=True)
+    radio(p, "mainEeprom", ids.MAIN_EEPROM, "CC_RBTEeprom", "EEPROM", (132, by, 80, 22))
+    radio(p, "mainFile", ids.MAIN_FILE, "CC_RBTFile", "FILE", (214, by, 54, 22))
     caption(p, "mainCapCom", "COM", (270, by, 32, 22), align="Qt::AlignRight|Qt::AlignVCenter")
-    spin(p, "mainPortNum", 3, None, "COM", (306, by - 1, 52, 24), 0, 999, 1, readonly=True)
+    spin(p, "mainPortNum", ids.MAIN_PORTNUM, None, "COM", (306, by - 1, 52, 24), 0, 999, 1,
+         readonly=True)
 
-    line(p, "mainStatus", 2, None, "Status", (8, 516, 764, 26))
+    line(p, "mainStatus", ids.MAIN_STATUS, None, "Status", (8, 516, 764, 26))
 
-    textbox(p, "mainHelp", 55, "CC_HelpText1", "Help", (10, 110, 330, 110), "HELPTEXT1",
+    textbox(p, "mainHelp", ids.MAIN_HELP, "CC_HelpText1", "Help", (10, 110, 330, 110), "HELPTEXT1",
             visible=False)
-    textbox(p, "mainHelpLarge", 56, "CC_HelpText2", "Help", (10, 110, 360, 170), "HELPTEXT2",
-            visible=False)
+    textbox(p, "mainHelpLarge", ids.MAIN_HELPLARGE, "CC_HelpText2", "Help", (10, 110, 360, 170),
+            "HELPTEXT2", visible=False)
     return p
 
 
@@ -836,51 +1091,53 @@ def ulmen_logo():
 # ---------------------------------------------------------------------------------------------
 
 
-def write_all():
-    os.makedirs(LAYOUT_DIR, exist_ok=True)
+def write_all(root):
+    """Writes the layouts, the bitmaps and ControlIds.h below root, at their places in the
+    repository."""
     scope = ui_document("KorvoScope", "korvoScopeLayout", (800, 600),
                         [calib_panel(), connect_panel(), main_panel(), para1_panel(),
                          para2_panel(), recorder_panel()])
     mplex = ui_document("KorvoMplex", "korvoMplexLayout", (800, 600),
                         [mplex_panel(), port_panel()])
-    outputs = [(SCOPE_FILE, scope.encode("utf-8")), (MPLEX_FILE, mplex.encode("utf-8")),
-               ("orbi.bmp", orbi_logo()), ("ulmen.bmp", ulmen_logo())]
+    outputs = [(os.path.join("layouts", SCOPE_FILE), scope.encode("utf-8")),
+               (os.path.join("layouts", MPLEX_FILE), mplex.encode("utf-8")),
+               (os.path.join("layouts", "orbi.bmp"), orbi_logo()),
+               (os.path.join("layouts", "ulmen.bmp"), ulmen_logo()),
+               (IDS_HEADER, ids_header().encode("utf-8"))]
     for name, data in outputs:
-        path = os.path.join(LAYOUT_DIR, name)
+        path = os.path.join(root, name)
+        os.makedirs(os.path.dirname(path), exist_ok=True)
         with open(path, "wb") as f:
             f.write(data)
         print("wrote %s (%d bytes)" % (path, len(data)))
 
 
-# Which panel of which file a ControlIds.h prefix belongs to.
+# Which panel of which file the ids of a prefix belong to.
 PREFIX_PANELS = {
-    "MPC": (MPLEX_FILE, 1, None),
-    "TAB": (MPLEX_FILE, 1, "page"),
-    "PORT": (MPLEX_FILE, 2, None),
-    "MAIN": (SCOPE_FILE, 3, None),
-    "P1": (SCOPE_FILE, 4, None),
-    "P2": (SCOPE_FILE, 5, None),
-    "REC": (SCOPE_FILE, 6, None),
-    "CAL": (SCOPE_FILE, 1, None),
-    "CON": (SCOPE_FILE, 2, None),
+    "MPC": (MPLEX_FILE, ids.RES_MPC, None),
+    "TAB": (MPLEX_FILE, ids.RES_MPC, "page"),
+    "PORT": (MPLEX_FILE, ids.RES_PORT, None),
+    "MAIN": (SCOPE_FILE, ids.RES_MAIN, None),
+    "P1": (SCOPE_FILE, ids.RES_PARA1, None),
+    "P2": (SCOPE_FILE, ids.RES_PARA2, None),
+    "REC": (SCOPE_FILE, ids.RES_RECORDER, None),
+    "CAL": (SCOPE_FILE, ids.RES_CALIB, None),
+    "CON": (SCOPE_FILE, ids.RES_CONNECT, None),
 }
 
 
-def parse_ids():
-    """(prefix, name, value, callback or None) for every control constant, and the panels."""
+def table_ids():
+    """(prefix, name, value, callback or None) for every control id of the table, and the panels
+    by name: (resource number, panel callback or None)."""
     ctrls, panels = [], {}
-    pat = re.compile(r"inline constexpr int (\w+)\s*=\s*(\d+);\s*(?://(.*))?")
-    for text in open(IDS_HEADER, encoding="utf-8"):
-        m = pat.search(text)
-        if not m:
-            continue
-        name, value, comment = m.group(1), int(m.group(2)), m.group(3) or ""
-        cb = re.search(r"\b(CC_\w+)", comment)
-        cb = cb.group(1) if cb else None
-        if name.startswith("RES_"):
-            panels[name] = (value, cb)
-        else:
-            ctrls.append((name.split("_")[0], name, value, cb))
+    for _, rows in ID_GROUPS:
+        for name, value, comment in rows:
+            cb = re.search(r"\b(CC_\w+)", comment or "")
+            cb = cb.group(1) if cb else None
+            if name.startswith("RES_"):
+                panels[name] = (value, cb)
+            else:
+                ctrls.append((name.split("_")[0], name, value, cb))
     return ctrls, panels
 
 
@@ -920,7 +1177,7 @@ def check():
     errors = []
     found, pages, panel_cbs, callbacks_by_file = {}, [], {}, {}
     for fname in (SCOPE_FILE, MPLEX_FILE):
-        tree = ET.parse(os.path.join(LAYOUT_DIR, fname))
+        tree = ET.parse(os.path.join(ROOT, "layouts", fname))
         root = tree.getroot().find("widget")
         names = set()
         for w in root.iter("widget"):
@@ -945,7 +1202,12 @@ def check():
             found.setdefault((fname, res), {})
             scan_panel(pw, (fname, res), found, pages)
 
-    ctrls, panels = parse_ids()
+    header = os.path.join(ROOT, IDS_HEADER)
+    with open(header, encoding="utf-8") as f:
+        if f.read() != ids_header():
+            errors.append("%s is not the id table's: run scripts/gen_layouts.py" % IDS_HEADER)
+
+    ctrls, panels = table_ids()
     files = {"RES_MPC": MPLEX_FILE, "RES_PORT": MPLEX_FILE}
     for name, (res, cb) in panels.items():
         f = files.get(name, SCOPE_FILE)
@@ -954,18 +1216,25 @@ def check():
         elif panel_cbs[(f, res)] != cb:
             errors.append("panel %s callback %s, expected %s" % (name, panel_cbs[(f, res)], cb))
 
+    named = {}  # panel key -> the ids the table names on it
     for prefix, name, value, cb in ctrls:
         f, res, sub = PREFIX_PANELS[prefix]
         keys = [p for p in pages if p[:2] == (f, res)] if sub == "page" else [(f, res)]
         if sub == "page" and len(keys) != 7:
             errors.append("expected 7 tab pages, found %d" % len(keys))
         for key in keys:
+            named.setdefault(key, set()).add(value)
             entry = found.get(key, {}).get(value)
             if entry is None:
                 errors.append("%s = %d missing on %s" % (name, value, key))
             elif cb and entry[1] != cb:
                 errors.append("%s = %d on %s: callback %s, expected %s" % (
                     name, value, key, entry[1], cb))
+
+    for key, bucket in found.items():
+        for cid in sorted(set(bucket) - named.get(key, set())):
+            errors.append("ctrlId %d (%s) on %s has no name in the id table" % (
+                cid, bucket[cid][2], key))
 
     for key in sorted(found, key=str):
         print("panel %s" % (key,))
@@ -979,11 +1248,23 @@ def check():
     if errors:
         print("\n".join("ERROR: " + e for e in errors))
         return 1
-    print("OK: every id of ControlIds.h is present with its callback; no duplicate ids")
+    print("OK: every id of the table is present with its callback, every id in the layouts has a "
+          "name, no duplicate ids; ControlIds.h is the table's")
+    return 0
+
+
+def main():
+    parser = argparse.ArgumentParser(description=__doc__.splitlines()[0])
+    parser.add_argument("--check", action="store_true",
+                        help="check the written files against the id table")
+    parser.add_argument("--out", default=ROOT, metavar="DIR",
+                        help="write below DIR instead of the repository")
+    args = parser.parse_args()
+    if args.check:
+        return check()
+    write_all(args.out)
     return 0
 
 
 if __name__ == "__main__":
-    if "--check" in sys.argv[1:]:
-        sys.exit(check())
-    write_all()
+    sys.exit(main())

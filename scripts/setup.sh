@@ -9,7 +9,7 @@ packages=(
   libqt6opengl6-dev libgl-dev libglx-dev libxkbcommon-dev
   googletest libgtest-dev libgmock-dev libbenchmark-dev
   xvfb xauth x11-utils xdotool imagemagick fonts-dejavu-core
-  procps
+  procps python3
 )
 
 missing=()

@@ -97,6 +97,21 @@ const ControlRec* Platform::Impl::control(int panelHandle, int ctrl) const {
     return it == p->ctrls.end() || !it->second.widget ? nullptr : &it->second;
 }
 
+const ControlRec* Platform::Impl::known(int panelHandle, int ctrl, const char* access) const {
+    const ControlRec* c = control(panelHandle, ctrl);
+#ifndef NDEBUG
+    if (!c) qFatal("%s: no control %d on panel %d", access, ctrl, panelHandle);
+#else
+    Q_UNUSED(access);
+#endif
+    return c;
+}
+
+QWidget* Platform::Impl::knownWidget(int panelHandle, int ctrl, const char* access) const {
+    const ControlRec* c = known(panelHandle, ctrl, access);
+    return c ? c->widget.data() : nullptr;
+}
+
 Platform::Platform(QString programDir) : d(std::make_unique<Impl>(*this, std::move(programDir))) {}
 
 Platform::~Platform() {
@@ -132,7 +147,7 @@ int Platform::deliver(int panel, int ctrl, int event, int eventData1, int eventD
 }
 
 void Platform::click(int panel, int ctrl) {
-    QWidget* w = this->ctrl(panel, ctrl);
+    QWidget* w = d->knownWidget(panel, ctrl, "click");
     if (!reachable(w, "click", panel, ctrl)) return;
     if (w->width() > 0 && w->height() > 0) {
         mouseClick(w, Qt::LeftButton);
@@ -147,13 +162,13 @@ void Platform::click(int panel, int ctrl) {
 }
 
 void Platform::rightClick(int panel, int ctrl) {
-    QWidget* w = this->ctrl(panel, ctrl);
+    QWidget* w = d->knownWidget(panel, ctrl, "rightClick");
     if (!reachable(w, "rightClick", panel, ctrl)) return;
     mouseClick(w, Qt::RightButton);
 }
 
 void Platform::userSetInt(int panel, int ctrl, int value) {
-    const ControlRec* c = d->control(panel, ctrl);
+    const ControlRec* c = d->known(panel, ctrl, "userSetInt");
     if (!reachable(c ? c->widget.data() : nullptr, "userSetInt", panel, ctrl)) return;
     if (isTwoState(c->kind)) {
         if ((getInt(panel, ctrl) != 0) != (value != 0)) click(panel, ctrl);
@@ -177,7 +192,7 @@ void Platform::userSetInt(int panel, int ctrl, int value) {
 }
 
 void Platform::userSetDouble(int panel, int ctrl, double value) {
-    const ControlRec* c = d->control(panel, ctrl);
+    const ControlRec* c = d->known(panel, ctrl, "userSetDouble");
     if (!c || c->kind != ControlKind::SpinDouble) {
         userSetInt(panel, ctrl, static_cast<int>(std::lround(value)));
         return;

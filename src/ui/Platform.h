@@ -93,6 +93,9 @@ public:
     void setActiveCtrl(int panel, int ctrl);
 
     // ---- controls ------------------------------------------------------------------------
+    // Only ctrl, hasCtrl and deliver take an id that no control has. Every other access with
+    // such an id is a slip in the program: a debug build stops there and names the access, the
+    // panel and the id; a release build goes on without the access.
     QWidget* ctrl(int panel, int ctrl) const;  // nullptr when unknown
     bool hasCtrl(int panel, int ctrl) const { return this->ctrl(panel, ctrl) != nullptr; }
 

@@ -176,7 +176,7 @@ QWidget* Platform::ctrl(int panel, int ctrl) const {
 }
 
 void Platform::setInt(int panel, int ctrl, int value) {
-    const ControlRec* c = d->control(panel, ctrl);
+    const ControlRec* c = d->known(panel, ctrl, "setInt");
     if (!c) return;
     QWidget* w = c->widget;
     const QSignalBlocker block(w);
@@ -223,7 +223,7 @@ void Platform::setInt(int panel, int ctrl, int value) {
 }
 
 int Platform::getInt(int panel, int ctrl) const {
-    const ControlRec* c = d->control(panel, ctrl);
+    const ControlRec* c = d->known(panel, ctrl, "getInt");
     if (!c) return 0;
     QWidget* w = c->widget;
     switch (c->kind) {
@@ -257,7 +257,7 @@ int Platform::getInt(int panel, int ctrl) const {
 }
 
 void Platform::setDouble(int panel, int ctrl, double value) {
-    const ControlRec* c = d->control(panel, ctrl);
+    const ControlRec* c = d->known(panel, ctrl, "setDouble");
     if (!c) return;
     if (c->kind == ControlKind::SpinDouble) {
         const QSignalBlocker block(c->widget);
@@ -271,7 +271,7 @@ void Platform::setDouble(int panel, int ctrl, double value) {
 }
 
 double Platform::getDouble(int panel, int ctrl) const {
-    const ControlRec* c = d->control(panel, ctrl);
+    const ControlRec* c = d->known(panel, ctrl, "getDouble");
     if (!c) return 0.0;
     if (c->kind == ControlKind::SpinDouble)
         return qobject_cast<QDoubleSpinBox*>(c->widget)->value();
@@ -282,7 +282,7 @@ double Platform::getDouble(int panel, int ctrl) const {
 }
 
 void Platform::setText(int panel, int ctrl, const QString& text) {
-    const ControlRec* c = d->control(panel, ctrl);
+    const ControlRec* c = d->known(panel, ctrl, "setText");
     if (!c) return;
     QWidget* w = c->widget;
     const QSignalBlocker block(w);
@@ -318,7 +318,7 @@ void Platform::setText(int panel, int ctrl, const QString& text) {
 }
 
 QString Platform::getText(int panel, int ctrl) const {
-    const ControlRec* c = d->control(panel, ctrl);
+    const ControlRec* c = d->known(panel, ctrl, "getText");
     if (!c) return {};
     QWidget* w = c->widget;
     switch (c->kind) {
@@ -347,32 +347,32 @@ QString Platform::getText(int panel, int ctrl) const {
 // ---- attributes ----------------------------------------------------------------------------
 
 void Platform::setDimmed(int panel, int ctrl, bool dimmed) {
-    if (QWidget* w = this->ctrl(panel, ctrl)) w->setEnabled(!dimmed);
+    if (QWidget* w = d->knownWidget(panel, ctrl, "setDimmed")) w->setEnabled(!dimmed);
 }
 
 bool Platform::dimmed(int panel, int ctrl) const {
-    QWidget* w = this->ctrl(panel, ctrl);
+    QWidget* w = d->knownWidget(panel, ctrl, "dimmed");
     return w && !w->isEnabledTo(w->parentWidget());
 }
 
 void Platform::setVisible(int panel, int ctrl, bool visible) {
-    if (QWidget* w = this->ctrl(panel, ctrl)) w->setVisible(visible);
+    if (QWidget* w = d->knownWidget(panel, ctrl, "setVisible")) w->setVisible(visible);
 }
 
 bool Platform::visible(int panel, int ctrl) const {
-    QWidget* w = this->ctrl(panel, ctrl);
+    QWidget* w = d->knownWidget(panel, ctrl, "visible");
     return w && ownVisible(w);
 }
 
 QRect Platform::boundingRect(int panel, int ctrl) const {
-    QWidget* w = this->ctrl(panel, ctrl);
+    QWidget* w = d->knownWidget(panel, ctrl, "boundingRect");
     QWidget* p = panelWidget(panel);
     if (!w || !p) return {};
     return QRect(w->mapTo(p, QPoint(0, 0)), w->size());
 }
 
 void Platform::setCtrlPos(int panel, int ctrl, int left, int top) {
-    QWidget* w = this->ctrl(panel, ctrl);
+    QWidget* w = d->knownWidget(panel, ctrl, "setCtrlPos");
     QWidget* p = panelWidget(panel);
     if (!w || !p) return;
     QWidget* parent = w->parentWidget();
@@ -381,11 +381,11 @@ void Platform::setCtrlPos(int panel, int ctrl, int left, int top) {
 }
 
 void Platform::bringToFront(int panel, int ctrl) {
-    if (QWidget* w = this->ctrl(panel, ctrl)) w->raise();
+    if (QWidget* w = d->knownWidget(panel, ctrl, "bringToFront")) w->raise();
 }
 
 void Platform::setTextColor(int panel, int ctrl, QRgb color) {
-    QWidget* w = this->ctrl(panel, ctrl);
+    QWidget* w = d->knownWidget(panel, ctrl, "setTextColor");
     if (!w) return;
     QPalette pal = w->palette();
     const QColor c = QColor::fromRgb(color);
@@ -399,7 +399,7 @@ void Platform::setTextColor(int panel, int ctrl, QRgb color) {
 }
 
 void Platform::setBackgroundColor(int panel, int ctrl, QRgb color) {
-    QWidget* w = this->ctrl(panel, ctrl);
+    QWidget* w = d->knownWidget(panel, ctrl, "setBackgroundColor");
     if (!w) return;
     QPalette pal = w->palette();
     if (pal.color(backgroundRole(w)) == QColor::fromRgb(color) &&
@@ -411,17 +411,17 @@ void Platform::setBackgroundColor(int panel, int ctrl, QRgb color) {
 }
 
 QRgb Platform::textColor(int panel, int ctrl) const {
-    QWidget* w = this->ctrl(panel, ctrl);
+    QWidget* w = d->knownWidget(panel, ctrl, "textColor");
     return w ? rgbOf(w->palette().color(QPalette::Active, textRole(w))) : 0;
 }
 
 QRgb Platform::backgroundColor(int panel, int ctrl) const {
-    QWidget* w = this->ctrl(panel, ctrl);
+    QWidget* w = d->knownWidget(panel, ctrl, "backgroundColor");
     return w ? rgbOf(w->palette().color(QPalette::Active, backgroundRole(w))) : 0;
 }
 
 void Platform::setBold(int panel, int ctrl, bool bold) {
-    QWidget* w = this->ctrl(panel, ctrl);
+    QWidget* w = d->knownWidget(panel, ctrl, "setBold");
     if (!w) return;
     QFont f = w->font();
     f.setBold(bold);
@@ -430,24 +430,24 @@ void Platform::setBold(int panel, int ctrl, bool bold) {
 }
 
 bool Platform::bold(int panel, int ctrl) const {
-    QWidget* w = this->ctrl(panel, ctrl);
+    QWidget* w = d->knownWidget(panel, ctrl, "bold");
     return w && w->font().bold();
 }
 
 void Platform::setDecimals(int panel, int ctrl, int decimals) {
-    auto* s = qobject_cast<QDoubleSpinBox*>(this->ctrl(panel, ctrl));
+    auto* s = qobject_cast<QDoubleSpinBox*>(d->knownWidget(panel, ctrl, "setDecimals"));
     if (!s) return;
     const QSignalBlocker block(s);  // fewer decimals may round the value
     s->setDecimals(decimals);
 }
 
 int Platform::decimals(int panel, int ctrl) const {
-    auto* s = qobject_cast<QDoubleSpinBox*>(this->ctrl(panel, ctrl));
+    auto* s = qobject_cast<QDoubleSpinBox*>(d->knownWidget(panel, ctrl, "decimals"));
     return s ? s->decimals() : 0;
 }
 
 void Platform::setLabel(int panel, int ctrl, const QString& label) {
-    QWidget* w = this->ctrl(panel, ctrl);
+    QWidget* w = d->knownWidget(panel, ctrl, "setLabel");
     if (!w) return;
     if (qobject_cast<BinarySwitch*>(w)) {
         w->setProperty(kLabelProp, label);
@@ -466,7 +466,7 @@ void Platform::setLabel(int panel, int ctrl, const QString& label) {
 }
 
 QString Platform::label(int panel, int ctrl) const {
-    QWidget* w = this->ctrl(panel, ctrl);
+    QWidget* w = d->knownWidget(panel, ctrl, "label");
     if (!w) return {};
     if (qobject_cast<BinarySwitch*>(w)) return w->property(kLabelProp).toString();
     if (auto* b = qobject_cast<QAbstractButton*>(w)) return b->text();
@@ -477,26 +477,26 @@ QString Platform::label(int panel, int ctrl) const {
 }
 
 void Platform::setToolTip(int panel, int ctrl, const QString& tip) {
-    if (QWidget* w = this->ctrl(panel, ctrl)) w->setToolTip(tip);
+    if (QWidget* w = d->knownWidget(panel, ctrl, "setToolTip")) w->setToolTip(tip);
 }
 
 void Platform::setSwitchLabels(int panel, int ctrl, const QString& onLabel,
                                const QString& offLabel) {
-    auto* s = qobject_cast<BinarySwitch*>(this->ctrl(panel, ctrl));
+    auto* s = qobject_cast<BinarySwitch*>(d->knownWidget(panel, ctrl, "setSwitchLabels"));
     if (!s) return;
     s->setOnLabel(onLabel);
     s->setOffLabel(offLabel);
 }
 
 std::pair<QString, QString> Platform::switchLabels(int panel, int ctrl) const {
-    auto* s = qobject_cast<BinarySwitch*>(this->ctrl(panel, ctrl));
+    auto* s = qobject_cast<BinarySwitch*>(d->knownWidget(panel, ctrl, "switchLabels"));
     return s ? std::pair{s->onLabel(), s->offLabel()} : std::pair<QString, QString>{};
 }
 
 // ---- rings -----------------------------------------------------------------------------------
 
 void Platform::clearRing(int panel, int ctrl) {
-    auto* combo = qobject_cast<QComboBox*>(this->ctrl(panel, ctrl));
+    auto* combo = qobject_cast<QComboBox*>(d->knownWidget(panel, ctrl, "clearRing"));
     if (!combo) return;
     const QSignalBlocker block(combo);
     combo->clear();
@@ -504,7 +504,7 @@ void Platform::clearRing(int panel, int ctrl) {
 }
 
 void Platform::insertRingItem(int panel, int ctrl, const QString& label, int value) {
-    auto* combo = qobject_cast<QComboBox*>(this->ctrl(panel, ctrl));
+    auto* combo = qobject_cast<QComboBox*>(d->knownWidget(panel, ctrl, "insertRingItem"));
     if (!combo) return;
     const QSignalBlocker block(combo);
     combo->addItem(label, value);
@@ -512,7 +512,7 @@ void Platform::insertRingItem(int panel, int ctrl, const QString& label, int val
 
 std::vector<RingItem> Platform::ringItems(int panel, int ctrl) const {
     std::vector<RingItem> items;
-    auto* combo = qobject_cast<QComboBox*>(this->ctrl(panel, ctrl));
+    auto* combo = qobject_cast<QComboBox*>(d->knownWidget(panel, ctrl, "ringItems"));
     if (!combo) return items;
     for (int i = 0; i < combo->count(); ++i)
         items.push_back(RingItem{combo->itemText(i), combo->itemData(i).toInt()});
@@ -556,7 +556,7 @@ int Platform::newTextCtrl(int panel, const QString& text, int left, int top) {
 }
 
 bool Platform::displayImageFile(int panel, int ctrl, const QString& path) {
-    QWidget* w = this->ctrl(panel, ctrl);
+    QWidget* w = d->knownWidget(panel, ctrl, "displayImageFile");
     if (!w) return false;
     const QPixmap pixmap(QDir(d->programDir).absoluteFilePath(path));
     if (pixmap.isNull()) return false;
@@ -573,7 +573,7 @@ bool Platform::displayImageFile(int panel, int ctrl, const QString& path) {
 }
 
 GraphWidget* Platform::graph(int panel, int ctrl) const {
-    return qobject_cast<GraphWidget*>(this->ctrl(panel, ctrl));
+    return qobject_cast<GraphWidget*>(d->knownWidget(panel, ctrl, "graph"));
 }
 
 }  // namespace korvo::ui

@@ -37,7 +37,14 @@ struct Platform::Impl {
 
     PanelRec* panel(int handle);
     const PanelRec* panel(int handle) const;
+    // nullptr when the panel has no such control: for lookups that ask (ctrl, hasCtrl) and for
+    // events, which may come for a control whose panel a callback has just discarded.
     const ControlRec* control(int panel, int ctrl) const;
+    // The control that a value, attribute or user access addresses. An id that no loaded control
+    // has is a slip in the program: a debug build stops there and names it; other builds go on
+    // without the access, as they always did.
+    const ControlRec* known(int panel, int ctrl, const char* access) const;
+    QWidget* knownWidget(int panel, int ctrl, const char* access) const;
     // Prepares a layout control for the platform's event model (see PlatformControls.cpp).
     static void prepareControl(QWidget* w, ControlKind kind);
 

@@ -331,19 +331,20 @@ void Platform::setActivePanel(int panel) {
 }
 
 int Platform::activeTabPage(int panel, int tabCtrl) const {
-    auto* tab = qobject_cast<QTabWidget*>(ctrl(panel, tabCtrl));
+    auto* tab = qobject_cast<QTabWidget*>(d->knownWidget(panel, tabCtrl, "activeTabPage"));
     return tab ? tab->currentIndex() : -1;
 }
 
 void Platform::setActiveTabPage(int panel, int tabCtrl, int page) {
-    auto* tab = qobject_cast<QTabWidget*>(ctrl(panel, tabCtrl));
+    auto* tab = qobject_cast<QTabWidget*>(d->knownWidget(panel, tabCtrl, "setActiveTabPage"));
     if (!tab || page < 0 || page >= tab->count()) return;
     const QSignalBlocker block(tab);
     tab->setCurrentIndex(page);
 }
 
 void Platform::setActiveCtrl(int panel, int ctrl) {
-    if (QWidget* w = this->ctrl(panel, ctrl)) w->setFocus(Qt::OtherFocusReason);
+    if (QWidget* w = d->knownWidget(panel, ctrl, "setActiveCtrl"))
+        w->setFocus(Qt::OtherFocusReason);
 }
 
 }  // namespace korvo::ui

@@ -2,6 +2,9 @@
 
 #include <QImage>
 #include <QLineEdit>
+#include <functional>
+#include <string>
+#include <utility>
 
 #include "UiFixture.h"
 
@@ -90,6 +93,22 @@ TEST_F(ControlValues, PictureTakesTheBitmapAndItsSize) {
     EXPECT_TRUE(ui->displayImageFile(main, C_PICTURE, "logo.bmp"));
     EXPECT_EQ(ui->boundingRect(main, C_PICTURE).size(), QSize(24, 12));
     EXPECT_FALSE(ui->displayImageFile(main, C_PICTURE, "missing.bmp"));
+}
+
+// A debug build stops at an access to an id that no control has and names it; a release build
+// goes on without the access. Asking whether the control is there is no slip.
+TEST_F(ControlValues, AnUnknownControlIdStopsADebugBuild) {
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    const std::pair<const char*, std::function<void()>> accesses[] = {
+        {"setInt", [&] { ui->setInt(main, 99, 1); }},
+        {"getText", [&] { ui->getText(main, 99); }},
+        {"setDimmed", [&] { ui->setDimmed(main, 99, true); }},
+        {"boundingRect", [&] { ui->boundingRect(main, 99); }},
+        {"rightClick", [&] { ui->rightClick(main, 99); }},
+    };
+    for (const auto& [access, run] : accesses)
+        EXPECT_DEBUG_DEATH(run(), std::string(access) + ": no control 99 on panel");
+    EXPECT_FALSE(ui->hasCtrl(main, 99));
 }
 
 }  // namespace

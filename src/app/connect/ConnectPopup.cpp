@@ -1,10 +1,10 @@
 #include "app/connect/ConnectPopup.h"
 
-#include "app/shell/CallbackRegistry.h"
 #include "app/connect/ConnectSequence.h"
+#include "app/help/HelpBox.h"
+#include "app/shell/CallbackRegistry.h"
 #include "app/shell/ControlIds.h"
 #include "app/shell/ControlStates.h"
-#include "app/help/HelpBox.h"
 #include "app/shell/ScopeApp.h"
 #include "core/params/AppSettings.h"
 #include "ui/Events.h"
@@ -14,14 +14,6 @@ namespace korvo {
 namespace {
 
 using namespace ids;
-
-// Help box placement: left = button left + dx, top = button top - 65.
-constexpr int kHelpAbove = 65;
-
-void connectHelp(ScopeApp& app, int panel, int control, int dx, const char* text) {
-    const QRect r = app.ui.boundingRect(panel, control);
-    ToggleConnectHelpBox(app, r.left() + dx, r.top() - kHelpAbove, QString::fromLatin1(text));
-}
 
 void setAcceptDimmed(ScopeApp& app, bool dimmed) {
     app.ui.setDimmed(app.panels.connect, CON_ACCEPT, dimmed);
@@ -139,60 +131,29 @@ int OpenConnectPopup(ScopeApp& app) {
     return 0;
 }
 
-int CC_CBTNTryToConnect(ScopeApp& app, int panel, int control, int event, void*, int, int) {
-    switch (event) {
-        case ui::EVENT_LEFT_CLICK:
-            app.state.link.stopFlag = kStopByUser;
-            break;
-        case ui::EVENT_COMMIT:
-            tryToConnect(app);
-            break;
-        case ui::EVENT_RIGHT_CLICK:
-            connectHelp(app, panel, control, 15,
-                        "TRY TO CONNECT BUTTON:\nOutputs a serial data-frame to sensor "
-                        "and\nwaiting for an echo! The data-frame is sent\nwith the preset "
-                        "baudrate and rs232port port number.");
-            break;
-        default:
-            break;
+int CC_CBTNTryToConnect(ScopeApp& app, int, int, int event, void*, int, int) {
+    if (event == ui::EVENT_LEFT_CLICK) {
+        app.state.link.stopFlag = kStopByUser;
+    } else if (event == ui::EVENT_COMMIT) {
+        tryToConnect(app);
     }
     return 0;
 }
 
-int CC_CBTNAcceptComSetting(ScopeApp& app, int panel, int control, int event, void*, int, int) {
-    switch (event) {
-        case ui::EVENT_LEFT_CLICK:
-            app.state.link.stopFlag = kStopByUser;
-            break;
-        case ui::EVENT_COMMIT:
-            accept(app);
-            break;
-        case ui::EVENT_RIGHT_CLICK:
-            connectHelp(app, panel, control, 10,
-                        "ACCEPT COM SETTINGS BUTTON:\nExit the CONNECT-popup-window !\nStore "
-                        "actual settings for baudrate and rs232port port number.");
-            break;
-        default:
-            break;
+int CC_CBTNAcceptComSetting(ScopeApp& app, int, int, int event, void*, int, int) {
+    if (event == ui::EVENT_LEFT_CLICK) {
+        app.state.link.stopFlag = kStopByUser;
+    } else if (event == ui::EVENT_COMMIT) {
+        accept(app);
     }
     return 0;
 }
 
-int CC_CBTNDiscardComSetting(ScopeApp& app, int panel, int control, int event, void*, int, int) {
-    switch (event) {
-        case ui::EVENT_LEFT_CLICK:
-            app.state.link.stopFlag = kStopByUser;
-            break;
-        case ui::EVENT_COMMIT:
-            discard(app);
-            break;
-        case ui::EVENT_RIGHT_CLICK:
-            connectHelp(app, panel, control, -200,
-                        "DISCARD BUTTON:\nExit the CONNECT-popup-window !\nUse old settings "
-                        "for baudrate and rs232-port-number.");
-            break;
-        default:
-            break;
+int CC_CBTNDiscardComSetting(ScopeApp& app, int, int, int event, void*, int, int) {
+    if (event == ui::EVENT_LEFT_CLICK) {
+        app.state.link.stopFlag = kStopByUser;
+    } else if (event == ui::EVENT_COMMIT) {
+        discard(app);
     }
     return 0;
 }

@@ -1,7 +1,8 @@
 #pragma once
 // The connect pop-up of the scope window: choosing the COM port and the baud rate, trying the
 // connection, keeping the choice (written to the application settings file) or going back to the
-// previous one, and switching sensor and port to another baud rate.
+// previous one, and switching sensor and port to another baud rate. The buttons' help texts live
+// in app/help.
 
 #include <QString>
 

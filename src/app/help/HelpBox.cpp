@@ -1,7 +1,5 @@
 #include "app/help/HelpBox.h"
 
-#include <algorithm>
-
 #include "app/shell/CallbackRegistry.h"
 #include "app/shell/ControlIds.h"
 #include "app/shell/ScopeApp.h"
@@ -17,44 +15,59 @@ bool isClick(int event) {
     return event == ui::EVENT_LEFT_CLICK || event == ui::EVENT_RIGHT_CLICK;
 }
 
-// Moves, raises and toggles one box. The box is raised because the child panels are stacked
-// above the main panel's own controls, and a help text often lands over one of them. A box that
-// would stick out of its panel (the commands at the right edge) is moved back inside, so that
-// its text is never cut off.
-void toggleBox(ui::Platform& ui, int panel, int box, int left, int top, const QString& text) {
-    const QRect area = ui.panelGeometry(panel);
-    const QRect size = ui.boundingRect(panel, box);
-    left = std::max(0, std::min(left, area.width() - size.width()));
-    top = std::max(0, std::min(top, area.height() - size.height()));
-    ui.setCtrlPos(panel, box, left, top);
-    ui.bringToFront(panel, box);
-    ui.setVisible(panel, box, !ui.visible(panel, box));
-    ui.resetTextBox(panel, box, text);
+struct BoxCtrl {
+    int panel;
+    int ctrl;
+};
+
+BoxCtrl boxCtrl(const ScopeApp& app, HelpBox box) {
+    switch (box) {
+        case HelpBox::Large:
+            return {app.panels.main, MAIN_HELPLARGE};
+        case HelpBox::Connect:
+            return {app.panels.connect, CON_HELP};
+        case HelpBox::Normal:
+            break;
+    }
+    return {app.panels.main, MAIN_HELP};
+}
+
+// The rectangle that places the box, in the coordinates of the box's panel: a control of a child
+// panel (Para1, Para2, Recorder, Calib) is offset by its panel's position in the main panel.
+QRect measuredRect(ScopeApp& app, const HelpRow& row, int boxPanel, int panel, int control) {
+    if (row.anchor == HelpAnchor::RollGraph) {
+        panel = app.panels.main;
+        control = MAIN_ROLLGRAPH;
+    }
+    QRect r = app.ui.boundingRect(panel, control);
+    if (panel != boxPanel) r.translate(app.ui.panelGeometry(panel).topLeft());
+    return r;
+}
+
+int doNothing(ScopeApp&, int, int, int, void*, int, int) {
+    return 0;
 }
 
 }  // namespace
 
-QRect ctrlRectInMain(ScopeApp& app, int panel, int control) {
-    QRect r = app.ui.boundingRect(panel, control);
-    if (panel != app.panels.main) {
-        const QRect p = app.ui.panelGeometry(panel);
-        r.translate(p.left(), p.top());
-    }
-    return r;
-}
-
-void ToggleHelpBox(ScopeApp& app, HelpBox box, int left, int top, const QString& text) {
-    const int ctrl = box == HelpBox::Large ? MAIN_HELPLARGE : MAIN_HELP;
-    toggleBox(app.ui, app.panels.main, ctrl, left, top, text);
+// The box is raised because the child panels are stacked above the main panel's own controls,
+// and a help text often lands over one of them.
+void ToggleHelp(ScopeApp& app, const HelpRow& row, int panel, int control) {
+    ui::Platform& ui = app.ui;
+    const BoxCtrl box = boxCtrl(app, row.box);
+    const QRect measured = measuredRect(app, row, box.panel, panel, control);
+    const QPoint at =
+        helpBoxInside(helpBoxPlace(row, measured), ui.boundingRect(box.panel, box.ctrl).size(),
+                      ui.panelGeometry(box.panel).size());
+    ui.setCtrlPos(box.panel, box.ctrl, at.x(), at.y());
+    ui.bringToFront(box.panel, box.ctrl);
+    ui.setVisible(box.panel, box.ctrl, !ui.visible(box.panel, box.ctrl));
+    ui.resetTextBox(box.panel, box.ctrl, helpText(row, app.state.model.firmwareVersion));
 }
 
 void HideHelpBoxes(ScopeApp& app) {
     app.ui.setVisible(app.panels.main, MAIN_HELP, false);
     app.ui.setVisible(app.panels.main, MAIN_HELPLARGE, false);
-}
-
-void ToggleConnectHelpBox(ScopeApp& app, int left, int top, const QString& text) {
-    toggleBox(app.ui, app.panels.connect, CON_HELP, left, top, text);
 }
 
 void HideConnectHelpBox(ScopeApp& app) {
@@ -80,6 +93,9 @@ void registerHelpBoxCallbacks(ScopeApp& app) {
     bindCallback(app, QStringLiteral("CC_HelpText1"), CC_HelpText1);
     bindCallback(app, QStringLiteral("CC_HelpText2"), CC_HelpText2);
     bindCallback(app, QStringLiteral("CC_HelpText3"), CC_HelpText3);
+    // bindCallback puts the help in front of the callback.
+    for (const HelpRow& row : helpRows())
+        bindCallback(app, QString::fromLatin1(row.callback), doNothing);
 }
 
 }  // namespace korvo

@@ -50,14 +50,7 @@ void dimCommands(ScopeApp& app, bool withTeach) {
     if (withTeach) app.ui.setDimmed(app.panels.para2, P2_TEACH, true);
 }
 
-bool helpClick(ScopeApp& app, int event, const char* name, int panel, int control) {
-    if (event != ui::EVENT_RIGHT_CLICK) return false;
-    ShowMainCommandHelp(app, QString::fromLatin1(name), panel, control);
-    return true;
-}
-
-int CC_BTNRun(ScopeApp& app, int panel, int control, int event, void*, int, int) {
-    if (helpClick(app, event, "CC_BTNRun", panel, control)) return 0;
+int CC_BTNRun(ScopeApp& app, int, int, int event, void*, int, int) {
     if (event == ui::EVENT_LEFT_CLICK) {
         app.sensor.WriteDummyFrame(portInUse(app));
         if (ui::GraphWidget* g = app.ui.graph(app.panels.main, MAIN_ROLLGRAPH)) {
@@ -71,8 +64,7 @@ int CC_BTNRun(ScopeApp& app, int panel, int control, int event, void*, int, int)
     return 0;
 }
 
-int CC_BTNStop(ScopeApp& app, int panel, int control, int event, void*, int, int) {
-    if (helpClick(app, event, "CC_BTNStop", panel, control)) return 0;
+int CC_BTNStop(ScopeApp& app, int, int, int event, void*, int, int) {
     if (event == ui::EVENT_LEFT_CLICK || event == ui::EVENT_KEYPRESS) {
         app.state.link.stopFlag = kStopByUser;
     } else if (event == ui::EVENT_COMMIT) {
@@ -82,8 +74,7 @@ int CC_BTNStop(ScopeApp& app, int panel, int control, int event, void*, int, int
     return 0;
 }
 
-int CC_BTNVideo(ScopeApp& app, int panel, int control, int event, void*, int, int) {
-    if (helpClick(app, event, "CC_BTNVideo", panel, control)) return 0;
+int CC_BTNVideo(ScopeApp& app, int, int, int event, void*, int, int) {
     if (event == ui::EVENT_LEFT_CLICK) {
         app.state.link.blockReadSelector = 0;
     } else if (event == ui::EVENT_COMMIT) {
@@ -93,8 +84,7 @@ int CC_BTNVideo(ScopeApp& app, int panel, int control, int event, void*, int, in
     return 0;
 }
 
-int CC_ButtonReset(ScopeApp& app, int panel, int control, int event, void*, int, int) {
-    if (helpClick(app, event, "CC_ButtonReset", panel, control)) return 0;
+int CC_ButtonReset(ScopeApp& app, int, int, int event, void*, int, int) {
     // The exchange hands a running loop its next request itself.
     if (event == ui::EVENT_COMMIT) app.sensor.ResetMaxMin(portInUse(app));
     return 0;
@@ -107,17 +97,6 @@ int CC_TOGGButtonRaw(ScopeApp& app, int panel, int control, int event, void*, in
     s.video.autoCurve.fill(thresholdLineValue(s.model.videoFullScale, s.params.videoThdAuto));
     return 0;
 }
-
-template <const char* Name>
-int helpOnly(ScopeApp& app, int panel, int control, int event, void*, int, int) {
-    helpClick(app, event, Name, panel, control);
-    return 0;
-}
-
-constexpr char kZoom[] = "CC_TOGGButtonZoom";
-constexpr char kGraphRaw[] = "CC_GRAPHRaw";
-constexpr char kGraphVideo[] = "CC_GRAPHVideo";
-constexpr char kGraphData[] = "CC_GRAPHData";
 
 }  // namespace
 
@@ -168,10 +147,6 @@ void registerMeasureCallbacks(ScopeApp& app) {
         {"CC_BTNVideo", CC_BTNVideo},
         {"CC_ButtonReset", CC_ButtonReset},
         {"CC_TOGGButtonRaw", CC_TOGGButtonRaw},
-        {kZoom, helpOnly<kZoom>},
-        {kGraphRaw, helpOnly<kGraphRaw>},
-        {kGraphVideo, helpOnly<kGraphVideo>},
-        {kGraphData, helpOnly<kGraphData>},
     };
     for (const auto& c : callbacks) bindCallback(app, QString::fromLatin1(c.name), c.fn);
 }

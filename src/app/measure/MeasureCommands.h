@@ -1,7 +1,7 @@
 #pragma once
 // The scope window's measurement commands: RUN and STOP (run mode with the roll graph), VIDEO
-// (the CCD profile), Reset of the analog maximum and minimum, the Raw and Zoom toggles, and the
-// help of the three graphs.
+// (the CCD profile), Reset of the analog maximum and minimum and the Raw toggle. The Zoom toggle
+// and the three graphs have only their help texts (app/help).
 
 namespace korvo {
 

@@ -3,7 +3,6 @@
 #include <QFileInfo>
 
 #include "app/connect/ConnectPopup.h"
-#include "app/help/HelpBox.h"
 #include "app/params/PanelBinding.h"
 #include "app/params/ParamExchange.h"
 #include "app/shell/CallbackRegistry.h"
@@ -18,59 +17,6 @@ namespace korvo {
 namespace {
 
 using namespace ids;
-
-// Where a command's help box goes, from the measured control's left L, top T and width W:
-// left = L + widthSign x W + dx, top = T + dy. The graphs all measure the roll graph, so that the
-// large box always comes up at the same place whichever graph was clicked.
-struct MainHelp {
-    const char* callback;
-    HelpBox box;
-    int widthSign;
-    int dx;
-    int dy;
-    bool measureRollGraph;
-    const char* text;
-};
-
-constexpr char kVideoGraphHelp[] =
-    "VIDEO-GRAPH-WINDOW:\nVisualizes the actual video signal\nof the CCD-sensor. The video "
-    "signal\nrepresents the analog-value of each pixel.\nBecause of the limited baudrate of "
-    "the\nserial RS232 interface, the graph is\nrefreshed slowly.\n";
-
-constexpr MainHelp kMainHelp[] = {
-    {"CC_BTNRun", HelpBox::Normal, 1, 10, -10, false,
-     "RUN-BUTTON:\nStart the continuosly serial RS232-data-\ntransfer between PC and KORVO "
-     "sensor...\nA frame of 16 meas.-values is transferred!"},
-    {"CC_BTNStop", HelpBox::Normal, 1, 10, -10, false,
-     "STOP-BUTTON:\nStops the serial RS232-data-transfer\nbetween PC and KORVO sensor."},
-    {"CC_BTNVideo", HelpBox::Normal, 1, 10, -10, false,
-     "VIDEO-BUTTON:\nTransfer video-signal (pixel information)\n= intensity profile at "
-     "CCD-line, via\nserial communication interface to PC."},
-    {"CC_ButtonReset", HelpBox::Normal, 1, 10, -10, false,
-     "RESET-BUTTON:\nReset the actual maxima und minima\nvalues at the KORVO-hardware.\nNo "
-     "software/hardware reset is done !"},
-    {"CC_TOGGButtonZoom", HelpBox::Normal, 1, 10, -10, false,
-     "ZOOM-TOGGLE-BUTTON:\nActivate / Deactivate automatic\nzoom function for y-axis of "
-     "\nmeasurement-values. RUN-mode"},
-    {"CC_BTNSend", HelpBox::Normal, 1, 20, -20, false,
-     "SEND-BUTTON:\nSend parameter-frame to EEPROM- or\nRAM-memory of the KORVO-sensor!"},
-    {"CC_BTNGet", HelpBox::Normal, 1, 20, -40, false,
-     "GET-BUTTON:\nGet parameter-frame of KORVO sensor\nfrom EEPROM- or RAM-memory ..."},
-    {"CC_NEDITEdgeLeft", HelpBox::Normal, 1, 10, -20, false,
-     "E-BEG:\nSet evaluation begin at the KORVO sensor\nEvaluation starts with this pixel ..."},
-    {"CC_NEDITEdgeRight", HelpBox::Normal, -1, -100, -20, false,
-     "E-END:\nSet evaluation end at the KORVO sensor\nEvaluation ends with this pixel ..."},
-    {"CC_TOGGBTNConnect", HelpBox::Normal, 1, 10, -60, false,
-     "CONNECT-BUTTON:\nOpens a popup-window to preset some\nsettings for the serial rs232 "
-     "data-transfer"},
-    {"CC_GRAPHRaw", HelpBox::Large, 0, 80, 40, true,
-     "ROLL-GRAPH-WINDOW:\nVisualizes the actual measurement value\nin pixel. The Graph is "
-     "displayed in a\n'roll-mode', the latest value is rolling from\nthe left (index=100) to "
-     "the right.\nThe baudrate of the serial rs232-interface\nlimits the update-rate of this "
-     "graph."},
-    {"CC_GRAPHVideo", HelpBox::Large, 0, 80, 40, true, kVideoGraphHelp},
-    {"CC_GRAPHData", HelpBox::Large, 0, 80, 40, true, kVideoGraphHelp},
-};
 
 const QString kFileDialogFilter = QString::fromLatin1(kParamFileFilter);
 const QString kDefaultParamFile = QString::fromLatin1(kDefaultParamFileName);
@@ -217,12 +163,6 @@ int tabToggle(ScopeApp& app, int event, int toggle) {
     return 0;
 }
 
-bool rightClickHelp(ScopeApp& app, int event, const char* name, int panel, int control) {
-    if (event != ui::EVENT_RIGHT_CLICK) return false;
-    ShowMainCommandHelp(app, QString::fromLatin1(name), panel, control);
-    return true;
-}
-
 }  // namespace
 
 void ShowMainStatus(ScopeApp& app, const QString& text) {
@@ -230,20 +170,7 @@ void ShowMainStatus(ScopeApp& app, const QString& text) {
     app.status.showStatus(app.state.link.statusText, StatusLine::Main);
 }
 
-bool ShowMainCommandHelp(ScopeApp& app, const QString& callback, int panel, int control) {
-    for (const MainHelp& h : kMainHelp) {
-        if (callback != QLatin1String(h.callback)) continue;
-        const QRect r = h.measureRollGraph ? app.ui.boundingRect(app.panels.main, MAIN_ROLLGRAPH)
-                                           : ctrlRectInMain(app, panel, control);
-        ToggleHelpBox(app, h.box, r.left() + h.widthSign * r.width() + h.dx, r.top() + h.dy,
-                      QString::fromLatin1(h.text));
-        return true;
-    }
-    return false;
-}
-
-int CC_BTNGet(ScopeApp& app, int panel, int control, int event, void*, int, int) {
-    if (rightClickHelp(app, event, "CC_BTNGet", panel, control)) return 0;
+int CC_BTNGet(ScopeApp& app, int, int, int event, void*, int, int) {
     if (event == ui::EVENT_LEFT_CLICK) {
         // GET ends a running loop before its commit starts the exchange.
         app.state.link.stopFlag = kStopByUser;
@@ -262,8 +189,7 @@ int CC_BTNGet(ScopeApp& app, int panel, int control, int event, void*, int, int)
     return 0;
 }
 
-int CC_BTNSend(ScopeApp& app, int panel, int control, int event, void*, int, int) {
-    if (rightClickHelp(app, event, "CC_BTNSend", panel, control)) return 0;
+int CC_BTNSend(ScopeApp& app, int, int, int event, void*, int, int) {
     if (event != ui::EVENT_COMMIT) return 0;
     ShowMainStatus(app, QStringLiteral("Transmit..."));
     if (app.state.memoryTarget == kMemoryFile) {
@@ -290,7 +216,6 @@ int CC_RBTFile(ScopeApp& app, int, int control, int event, void*, int, int) {
 }
 
 int CC_NEDITEdgeLeft(ScopeApp& app, int panel, int control, int event, void*, int, int) {
-    if (rightClickHelp(app, event, "CC_NEDITEdgeLeft", panel, control)) return 0;
     if (event != ui::EVENT_COMMIT) return 0;
     const ModelState& m = app.state.model;
     int v = app.ui.getInt(panel, control);
@@ -309,7 +234,6 @@ int CC_NEDITEdgeLeft(ScopeApp& app, int panel, int control, int event, void*, in
 }
 
 int CC_NEDITEdgeRight(ScopeApp& app, int panel, int control, int event, void*, int, int) {
-    if (rightClickHelp(app, event, "CC_NEDITEdgeRight", panel, control)) return 0;
     if (event != ui::EVENT_COMMIT) return 0;
     const ModelState& m = app.state.model;
     int v = app.ui.getInt(panel, control);
@@ -342,8 +266,7 @@ int CC_TOGGBTN_Calib(ScopeApp& app, int, int control, int event, void*, int, int
     return tabToggle(app, event, control);
 }
 
-int CC_TOGGBTNConnect(ScopeApp& app, int panel, int control, int event, void*, int, int) {
-    if (rightClickHelp(app, event, "CC_TOGGBTNConnect", panel, control)) return 0;
+int CC_TOGGBTNConnect(ScopeApp& app, int, int, int event, void*, int, int) {
     if (event == ui::EVENT_LEFT_CLICK) {
         app.state.link.stopFlag = kStopByUser;
     } else if (event == ui::EVENT_COMMIT) {

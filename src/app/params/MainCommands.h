@@ -1,9 +1,8 @@
 #pragma once
 // The commands of the scope window's main panel: GET and SEND of the parameter set (sensor RAM,
 // EEPROM or parameter file), the memory target radios, the evaluation begin and end fields, the
-// four tab toggles and the CONNECT toggle, and the right-click help of every main-panel command.
-// The measurement commands (RUN, STOP, VIDEO, Reset, Zoom, Raw, the graphs) live in
-// app/measure and take their help texts from here.
+// four tab toggles and the CONNECT toggle. The measurement commands (RUN, STOP, VIDEO, Reset,
+// Zoom, Raw, the graphs) live in app/measure; the help texts of both live in app/help.
 
 #include <QString>
 
@@ -17,11 +16,6 @@ inline constexpr char kParamNotReadFromFile[] = "Parameter not read from file!";
 inline constexpr char kParamSavedToFile[] = "Parameter saved to file!";
 inline constexpr char kParamNotSavedToFile[] = "Parameter not saved to file!";
 inline constexpr char kParamSavingFailed[] = "Parameter saving to file failed!";
-
-// Shows a main-panel command's help box for the right click on (panel, control). callback is the
-// command's callback name ("CC_BTNRun", ... "CC_GRAPHData"); returns false for a name that has
-// no help here.
-bool ShowMainCommandHelp(ScopeApp& app, const QString& callback, int panel, int control);
 
 // The outcome text of an operation: into the status text and onto the main panel's status line.
 void ShowMainStatus(ScopeApp& app, const QString& text);

@@ -2,10 +2,10 @@
 
 #include <cstdint>
 
+#include "app/measure/VideoPlot.h"
 #include "app/shell/ControlIds.h"
 #include "app/shell/ControlStates.h"
 #include "app/shell/ScopeApp.h"
-#include "app/measure/VideoPlot.h"
 #include "core/params/VideoBuffers.h"
 #include "core/sensorfn/Calibration.h"
 #include "ui/Graph.h"
@@ -19,6 +19,41 @@ using namespace ids;
 constexpr double kCursorY = 0.75;
 constexpr QRgb kPixelAreaColor = 0xA0A0A0;
 
+// One bound control and the parameter field it shows. Writing the panels and reading them back
+// both walk this table, so a control is always read into the field it was filled from. Beside it:
+// the video threshold slider, which shows the fixed or the automatic threshold by mode (written
+// with the mode's curve in videoThresholdMode), and the calibration fields, which show converted
+// values.
+struct BoundField {
+    int Panels::*panel;
+    int control;
+    std::uint16_t ParamSet::*field;
+};
+
+constexpr BoundField kBoundFields[] = {
+    {&Panels::para1, P1_EVALMODE, &ParamSet::evalMode},
+    {&Panels::para1, P1_TRGPIX, &ParamSet::triggerPixel},
+    {&Panels::para1, P1_TOLLOW, &ParamSet::lowerTolerance},
+    {&Panels::para1, P1_INTRGMODE, &ParamSet::intTriggerMode},
+    {&Panels::para1, P1_OUTMODE, &ParamSet::digitalOutMode},
+    {&Panels::para1, P1_POLARITY, &ParamSet::polarity},
+    {&Panels::para1, P1_ZOOMMODE, &ParamSet::analogZoomMode},
+    {&Panels::para1, P1_AVERAGE, &ParamSet::average},
+    {&Panels::para1, P1_ANAMODE, &ParamSet::analogOutMode},
+    {&Panels::para1, P1_TOLUP, &ParamSet::upperTolerance},
+    {&Panels::para2, P2_POWER, &ParamSet::power},
+    {&Panels::para2, P2_VTHDMODE, &ParamSet::videoThdMode},
+    {&Panels::para2, P2_TRIGMODE, &ParamSet::extTriggerMode},
+    {&Panels::para2, P2_FILTER, &ParamSet::filterType},
+    {&Panels::para2, P2_HWMODE, &ParamSet::hardwareMode},
+    {&Panels::para2, P2_TEACHVAL, &ParamSet::teachValue},
+    {&Panels::recorder, REC_RS232MODE, &ParamSet::rs232Mode},
+    {&Panels::connect, CON_BAUD, &ParamSet::rs232Baudrate},
+    {&Panels::main, MAIN_EDGELEFT, &ParamSet::evalBegin},
+    {&Panels::main, MAIN_EDGERIGHT, &ParamSet::evalEnd},
+    {&Panels::calib, CAL_CCDMODE, &ParamSet::ccdOperationMode},
+};
+
 std::uint16_t u16(int value) {
     return static_cast<std::uint16_t>(value);
 }
@@ -29,37 +64,23 @@ double asFloat(double value) {
 }
 
 void writeBoundControls(ScopeApp& app) {
-    ui::Platform& ui = app.ui;
-    const Panels& pn = app.panels;
     const ParamSet& p = app.state.params;
+    for (const BoundField& b : kBoundFields)
+        app.ui.setInt(app.panels.*b.panel, b.control, p.*b.field);
+    app.ui.setDouble(app.panels.calib, CAL_SLOPE, slopeFromUmSlope(p.umSlope));
+    app.ui.setDouble(app.panels.calib, CAL_OFFSET, offsetFromUmOffset(p.umOffset));
+}
 
-    ui.setInt(pn.para1, P1_EVALMODE, p.evalMode);
-    ui.setInt(pn.para1, P1_TRGPIX, p.triggerPixel);
-    ui.setInt(pn.para1, P1_TOLLOW, p.lowerTolerance);
-    ui.setInt(pn.para1, P1_INTRGMODE, p.intTriggerMode);
-    ui.setInt(pn.para1, P1_OUTMODE, p.digitalOutMode);
-    ui.setInt(pn.para1, P1_POLARITY, p.polarity);
-    ui.setInt(pn.para1, P1_ZOOMMODE, p.analogZoomMode);
-    ui.setInt(pn.para1, P1_AVERAGE, p.average);
-    ui.setInt(pn.para1, P1_ANAMODE, p.analogOutMode);
-    ui.setInt(pn.para1, P1_TOLUP, p.upperTolerance);
-
-    ui.setInt(pn.para2, P2_POWER, p.power);
-    ui.setInt(pn.para2, P2_VTHD, p.videoThdFix);
-    ui.setInt(pn.para2, P2_VTHDMODE, p.videoThdMode);
-    ui.setInt(pn.para2, P2_TRIGMODE, p.extTriggerMode);
-    ui.setInt(pn.para2, P2_FILTER, p.filterType);
-    ui.setInt(pn.para2, P2_HWMODE, p.hardwareMode);
-    ui.setInt(pn.para2, P2_TEACHVAL, p.teachValue);
-
-    ui.setInt(pn.recorder, REC_RS232MODE, p.rs232Mode);
-    ui.setInt(pn.connect, CON_BAUD, p.rs232Baudrate);
-    ui.setInt(pn.main, MAIN_EDGELEFT, p.evalBegin);
-    ui.setInt(pn.main, MAIN_EDGERIGHT, p.evalEnd);
-    ui.setInt(pn.calib, CAL_CCDMODE, p.ccdOperationMode);
-
-    ui.setDouble(pn.calib, CAL_SLOPE, slopeFromUmSlope(p.umSlope));
-    ui.setDouble(pn.calib, CAL_OFFSET, offsetFromUmOffset(p.umOffset));
+void readBoundControls(ScopeApp& app) {
+    const ui::Platform& ui = app.ui;
+    const Panels& pn = app.panels;
+    ParamSet& p = app.state.params;
+    for (const BoundField& b : kBoundFields) p.*b.field = u16(ui.getInt(pn.*b.panel, b.control));
+    // The slider holds the threshold of the mode just read.
+    std::uint16_t& threshold = p.videoThdMode != 0 ? p.videoThdAuto : p.videoThdFix;
+    threshold = u16(ui.getInt(pn.para2, P2_VTHD));
+    p.umSlope = umSlopeFromSlope(asFloat(ui.getDouble(pn.calib, CAL_SLOPE)));
+    p.umOffset = umOffsetFromOffset(asFloat(ui.getDouble(pn.calib, CAL_OFFSET)));
 }
 
 void videoThresholdMode(ScopeApp& app) {
@@ -126,44 +147,9 @@ void SetPanelValues(ScopeApp& app) {
 }
 
 void GetPanelValues(ScopeApp& app) {
-    ui::Platform& ui = app.ui;
-    const Panels& pn = app.panels;
     AppState& s = app.state;
     ParamSet& p = s.params;
-
-    p.evalBegin = u16(ui.getInt(pn.main, MAIN_EDGELEFT));
-    p.evalEnd = u16(ui.getInt(pn.main, MAIN_EDGERIGHT));
-    p.polarity = u16(ui.getInt(pn.para1, P1_POLARITY));
-    p.digitalOutMode = u16(ui.getInt(pn.para1, P1_OUTMODE));
-    p.evalMode = u16(ui.getInt(pn.para1, P1_EVALMODE));
-    p.upperTolerance = u16(ui.getInt(pn.para1, P1_TOLUP));
-    p.lowerTolerance = u16(ui.getInt(pn.para1, P1_TOLLOW));
-    p.average = u16(ui.getInt(pn.para1, P1_AVERAGE));
-    p.analogOutMode = u16(ui.getInt(pn.para1, P1_ANAMODE));
-    p.analogZoomMode = u16(ui.getInt(pn.para1, P1_ZOOMMODE));
-    p.intTriggerMode = u16(ui.getInt(pn.para1, P1_INTRGMODE));
-    p.triggerPixel = u16(ui.getInt(pn.para1, P1_TRGPIX));
-    p.extTriggerMode = u16(ui.getInt(pn.para2, P2_TRIGMODE));
-    p.power = u16(ui.getInt(pn.para2, P2_POWER));
-    p.videoThdMode = u16(ui.getInt(pn.para2, P2_VTHDMODE));
-    p.teachValue = u16(ui.getInt(pn.para2, P2_TEACHVAL));
-    p.hardwareMode = u16(ui.getInt(pn.para2, P2_HWMODE));
-    p.filterType = u16(ui.getInt(pn.para2, P2_FILTER));
-    p.rs232Mode = u16(ui.getInt(pn.recorder, REC_RS232MODE));
-    p.rs232Baudrate = u16(ui.getInt(pn.connect, CON_BAUD));
-
-    const std::uint16_t threshold = u16(ui.getInt(pn.para2, P2_VTHD));
-    if (p.videoThdMode != 0) {
-        p.videoThdAuto = threshold;
-    } else {
-        p.videoThdFix = threshold;
-    }
-
-    p.ccdOperationMode = u16(ui.getInt(pn.calib, CAL_CCDMODE));
-    const double offset = asFloat(ui.getDouble(pn.calib, CAL_OFFSET));
-    const double slope = asFloat(ui.getDouble(pn.calib, CAL_SLOPE));
-    p.umSlope = umSlopeFromSlope(slope);
-    p.umOffset = umOffsetFromOffset(offset);
+    readBoundControls(app);
 
     // The tolerance lines and the threshold line follow the new values; the teach line keeps
     // what it showed until the next full refresh.

@@ -4,7 +4,6 @@
 #include <QFileInfo>
 #include <QTime>
 
-#include "app/help/HelpBox.h"
 #include "app/measure/MeasureDisplay.h"
 #include "app/params/MainCommands.h"
 #include "app/shell/CallbackRegistry.h"
@@ -27,14 +26,6 @@ constexpr QRgb kLightGrey = 0xE0E0E0;
 constexpr QRgb kRed = 0xFF0000;
 constexpr QRgb kBlue = 0x0000FF;
 constexpr QRgb kWhite = 0xFFFFFF;
-
-// Help box beside a Recorder panel control, in main-panel coordinates.
-void recorderHelp(ScopeApp& app, int control, const char* text) {
-    const QRect at = app.ui.panelGeometry(app.panels.recorder);
-    const QRect c = app.ui.boundingRect(app.panels.recorder, control);
-    ToggleHelpBox(app, HelpBox::Normal, at.left() + c.left() + c.width() + 20,
-                  at.top() + c.top() - 10, QString::fromLatin1(text));
-}
 
 void statusBox(ScopeApp& app, QRgb background, QRgb text, bool bold) {
     app.ui.setBackgroundColor(app.panels.recorder, REC_STATUS, background);
@@ -190,23 +181,13 @@ int CC_PICBTNStopRecord(ScopeApp& app, int, int, int event, void*, int, int) {
     return 0;
 }
 
-int CC_DROPrs232mode(ScopeApp& app, int, int control, int event, void*, int, int) {
+int CC_DROPrs232mode(ScopeApp& app, int, int, int event, void*, int, int) {
     if (event == ui::EVENT_VAL_CHANGED) ApplyRecorderModeDims(app);
-    if (event == ui::EVENT_RIGHT_CLICK)
-        recorderHelp(
-            app, control,
-            "RS-232-MODE for meas-data output:\nSTATIC(REC):= recorder activates "
-            "transfer \nEXT-IN0-L/H:= trigg. transfer with recorder.\nEXT-IN0-L/H(3-BYTE):= "
-            "triggerd 3-Byte trans.\nCONTINUOUS := automatic 3-Byte transfer.");
     return 0;
 }
 
-int CC_NUMsample(ScopeApp& app, int, int control, int event, void*, int, int) {
+int CC_NUMsample(ScopeApp& app, int, int, int event, void*, int, int) {
     if (event == ui::EVENT_VAL_CHANGED) showExpectedDuration(app, false);
-    if (event == ui::EVENT_RIGHT_CLICK)
-        recorderHelp(app, control,
-                     "SAMPLES [MAX 32000]:\nSpecify the number of samples to \nbe recorded. "
-                     "\nMinimum: 1 sample \nMaximum: 32000 samples ");
     return 0;
 }
 
@@ -223,11 +204,6 @@ int CC_NUMinctime(ScopeApp& app, int panel, int control, int event, void*, int, 
             app.ui.setDimmed(app.panels.calib, CAL_SLOPE, false);
         }
     }
-    if (event == ui::EVENT_RIGHT_CLICK)
-        recorderHelp(app, control,
-                     "TIME-INTERVAL [0.1 ..3600] sec:\nSpecify time interval between two "
-                     "\nsingle recording-events.\nMinimum: 0.1 sec (fastest recording)\nMaximum: "
-                     "3600 sec (store once per hour) ");
     return 0;
 }
 

@@ -3,6 +3,9 @@
 // refuses to load a panel whose layout names an unregistered callback, so every name must be
 // registered before the first panel is loaded; registerAllCallbacks does that.
 //
+// A right click on a control whose name has a help row (app/help/HelpTable.h) toggles its help
+// text; the bound function never sees it.
+//
 // Each area registers its own names.
 
 #include <QString>
@@ -23,7 +26,7 @@ void registerAllCallbacks(ScopeApp& app);
 void registerShellCallbacks(ScopeApp& app);          // CC_PANEL, CC_PANEL_MPC
 void registerMplexPanelCallbacks(ScopeApp& app);     // enable switch, save, load
 void registerMplexSequenceCallbacks(ScopeApp& app);  // INIT, TEACH, STOP, port callbacks
-void registerHelpBoxCallbacks(ScopeApp& app);        // HelpBox.cpp: the help boxes
+void registerHelpBoxCallbacks(ScopeApp& app);        // HelpBox.cpp: help boxes, help-only names
 void registerMainCommandCallbacks(ScopeApp& app);    // MainCommands.cpp: GET, SEND, radios, tabs
 void registerMeasureCallbacks(ScopeApp& app);        // MeasureCommands.cpp: RUN, STOP, VIDEO
 void registerRecorderCallbacks(ScopeApp& app);       // RecorderPanel.cpp: the data recorder

@@ -2,6 +2,8 @@
 // Resource numbers of the panels in the two layout files and the numeric ids of their controls.
 // The layout files carry the same numbers (dynamic properties "resourceId" and "ctrlId"); a
 // control's callback is named by its "callback" property.
+//
+// Written by scripts/gen_layouts.py from its id table: edit the table there, not this file.
 
 namespace korvo::ids {
 

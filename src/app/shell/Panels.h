@@ -4,17 +4,16 @@
 
 #include <array>
 
-namespace korvo {
+#include "core/mplex/PortTable.h"
 
-inline constexpr int kGroupCount = 7;
-inline constexpr int kPortsPerGroup = 16;
+namespace korvo {
 
 struct Panels {
     // Multiplexer window ("MPLEX-16-ControlV100.uir")
     int mpc = 0;
-    std::array<int, kGroupCount> tabPages{};     // the tab pages of the tab control, one per group
-    std::array<int, kGroupCount> groupPanels{};  // loaded into the tab pages, never displayed
-    std::array<std::array<int, kPortsPerGroup>, kGroupCount> portPanels{};
+    std::array<int, kMplexGroups> tabPages{};     // the tab pages of the tab control, one per group
+    std::array<int, kMplexGroups> groupPanels{};  // loaded into the tab pages, never displayed
+    std::array<std::array<int, kMplexPortsPerGroup>, kMplexGroups> portPanels{};
 
     // Scope window ("KORVO-KM-MPLEX-ScopeV318.uir")
     int main = 0;

@@ -19,9 +19,9 @@ const QString kAttention = QStringLiteral("ATTENTION!");
 void closeScopeWindow(ScopeApp& app) {
     app.state.link.stopFlag = kStopByUser;
     int group = app.ui.activeTabPage(app.panels.mpc, MPC_TAB);
-    if (group < 0 || group >= kGroupCount) group = 0;
+    if (group < 0 || group >= kMplexGroups) group = 0;
     // Only the active group can have handed a port to the scope window.
-    for (int p = 0; p < kPortsPerGroup; ++p)
+    for (int p = 0; p < kMplexPortsPerGroup; ++p)
         app.ui.setInt(app.panels.portPanels[group][p], PORT_SCOPE, 0);
     app.ui.hidePanel(app.panels.main);
 }

@@ -20,14 +20,14 @@ bool loadMplexPanels(ScopeApp& app) {
     const QString file = QString::fromLatin1(kMplexLayoutFile);
     pn.mpc = ui.loadPanel(0, file, RES_MPC);
     if (pn.mpc < 0) return false;
-    for (int g = 0; g < kGroupCount; ++g) {
+    for (int g = 0; g < kMplexGroups; ++g) {
         pn.tabPages[g] = ui.tabPagePanel(pn.mpc, MPC_TAB, g);
         if (pn.tabPages[g] < 0) return false;
     }
-    for (int g = 0; g < kGroupCount; ++g) {
+    for (int g = 0; g < kMplexGroups; ++g) {
         pn.groupPanels[g] = ui.loadPanel(pn.tabPages[g], file, RES_PORT);
         if (pn.groupPanels[g] < 0) return false;
-        for (int p = 0; p < kPortsPerGroup; ++p) {
+        for (int p = 0; p < kMplexPortsPerGroup; ++p) {
             const int port = ui.loadPanel(pn.tabPages[g], file, RES_PORT);
             if (port < 0) return false;
             pn.portPanels[g][p] = port;
@@ -78,8 +78,8 @@ int StartScopeApp(ScopeApp& app) {
 
     if (!loadMplexPanels(app)) return -1;
     InitDefaultMplexSettings(app);
-    for (int g = 0; g < kGroupCount; ++g) {
-        for (int p = 0; p < kPortsPerGroup; ++p) {
+    for (int g = 0; g < kMplexGroups; ++g) {
+        for (int p = 0; p < kMplexPortsPerGroup; ++p) {
             SetMplexPortValues(app, g, p);
             ui.displayPanel(pn.portPanels[g][p]);
         }

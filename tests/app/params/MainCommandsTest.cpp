@@ -1,5 +1,5 @@
 // The main panel's own controls: evaluation range fields, memory target radios, tab toggles, the
-// CONNECT toggle, GET and SEND against a sensor's RAM and EEPROM, and the help boxes.
+// CONNECT toggle, GET and SEND against a sensor's RAM and EEPROM.
 
 #include "sim/ParamMemory.h"
 #include "support/AppFixture.h"
@@ -200,57 +200,6 @@ TEST_F(ScopeMainCommandsTest, GetPressedFromTheKeyboardStopsALoopAndSendsTheDumm
         EXPECT_EQ(app().state.link.stopFlag, kStopByUser);
         EXPECT_EQ(requestsOf(sensor(0)), (std::vector<SeenRequest>{{0, 0}, {2, 0}, {2, 1}}));
     }
-}
-
-TEST_F(ScopeMainCommandsTest, HelpBoxesToggleByVisibilityBesideTheClickedCommand) {
-    launch();
-    const int main = mainPanel();
-    const auto helpStarts = [&](int box, const char* head) {
-        return ui().textBoxLines(main, box).join('\n').startsWith(head);
-    };
-    const QRect run = ui().boundingRect(main, MAIN_RUN);
-    ui().rightClick(main, MAIN_RUN);
-    ASSERT_TRUE(ui().visible(main, MAIN_HELP));
-    EXPECT_EQ(ui().boundingRect(main, MAIN_HELP).topLeft(),
-              helpBoxAt(main, MAIN_HELP, QPoint(run.right() + 11, run.top() - 10)));
-    EXPECT_TRUE(helpStarts(MAIN_HELP, "RUN-BUTTON:\n"));
-
-    ui().rightClick(main, MAIN_STOP);  // another control: the visible box goes away
-    EXPECT_FALSE(ui().visible(main, MAIN_HELP));
-
-    // GET sits near the right edge: its box, due at its right plus 20, is moved back inside the
-    // window so that no text is cut off.
-    const QRect get = ui().boundingRect(main, MAIN_GET);
-    const int mainWidth = ui().panelGeometry(main).width();
-    const int boxWidth = ui().boundingRect(main, MAIN_HELP).width();
-    ASSERT_GT(get.right() + 21 + boxWidth, mainWidth);
-    ui().rightClick(main, MAIN_GET);
-    ui().rightClick(main, MAIN_GET);
-    EXPECT_EQ(ui().boundingRect(main, MAIN_HELP).topLeft(),
-              QPoint(mainWidth - boxWidth, get.top() - 40));
-    ui().click(main, MAIN_HELP);  // a click on the box hides it
-    EXPECT_FALSE(ui().visible(main, MAIN_HELP));
-
-    // The video graph's help uses the large box at the roll graph's place.
-    const QRect roll = ui().boundingRect(main, MAIN_ROLLGRAPH);
-    ui().setVisible(main, MAIN_ROLLGRAPH, false);
-    ui().setVisible(main, MAIN_VIDEOGRAPH, true);
-    ui().rightClick(main, MAIN_VIDEOGRAPH);
-    EXPECT_EQ(ui().boundingRect(main, MAIN_HELPLARGE).topLeft(),
-              helpBoxAt(main, MAIN_HELPLARGE, QPoint(roll.left() + 80, roll.top() + 40)));
-    EXPECT_TRUE(helpStarts(MAIN_HELPLARGE, "VIDEO-GRAPH-WINDOW:"));
-
-    // The connect pop-up has a box of its own.
-    const int con = panels().connect;
-    ui().click(main, MAIN_CONNECT);
-    const QRect tryAt = ui().boundingRect(con, CON_TRY);
-    ui().rightClick(con, CON_TRY);
-    ASSERT_TRUE(ui().visible(con, CON_HELP));
-    EXPECT_EQ(ui().boundingRect(con, CON_HELP).topLeft(),
-              helpBoxAt(con, CON_HELP, QPoint(tryAt.left() + 15, tryAt.top() - 65)));
-    EXPECT_EQ(ui().textBoxLines(con, CON_HELP).first(), "TRY TO CONNECT BUTTON:");
-    ui().rightClick(con, CON_TRY);
-    EXPECT_FALSE(ui().visible(con, CON_HELP));
 }
 
 }  // namespace

@@ -72,23 +72,18 @@ TEST_F(BindingTest, AutomaticThresholdModeReadsTheStoredCurveBack) {
     EXPECT_EQ(m.plots[1].y.at(10), 37.0);
 }
 
-TEST_F(BindingTest, PanelsReadBackWithCalibrationConversionsAndWrappedOffsets) {
+TEST_F(BindingTest, CalibrationFieldsReadBackConvertedAndWrapped) {
     ASSERT_EQ(start(), 0);
     const Panels& pn = panels();
     ParamSet& p = app().state.params;
     ui().setDouble(pn.calib, CAL_SLOPE, 1.5);
     ui().setDouble(pn.calib, CAL_OFFSET, -12.7);
-    ui().setInt(pn.para2, P2_VTHDMODE, 1);
-    ui().setInt(pn.para2, P2_VTHD, 321);
     ui().setInt(pn.para2, P2_TEACHVAL, 1500);
-    const std::uint16_t fixBefore = p.videoThdFix;
 
     GetPanelValues(app());
 
     EXPECT_EQ(p.umSlope, 1536u);
-    EXPECT_EQ(p.umOffset, 32754u);
-    EXPECT_EQ(p.videoThdAuto, 321);
-    EXPECT_EQ(p.videoThdFix, fixBefore);
+    EXPECT_EQ(p.umOffset, 32754u);  // 32767 - 12.7, truncated
     EXPECT_EQ(app().state.band.upperLine[0], 1500 + p.upperTolerance);
 
     // An offset below -32767 wraps round in the unsigned parameter and comes back unchanged.
@@ -98,6 +93,66 @@ TEST_F(BindingTest, PanelsReadBackWithCalibrationConversionsAndWrappedOffsets) {
     SetPanelValues(app());
     EXPECT_DOUBLE_EQ(ui().getDouble(pn.calib, CAL_OFFSET), -40000.0);
 }
+
+// Every field a control shows goes out to that control and comes back from it. Each field of the
+// set sent has a value of its own, none of them a default; the set read back into starts from the
+// defaults, so a control filled from or read into the wrong field leaves a wrong value or a
+// default behind. Once per threshold mode: the slider carries the fixed threshold in one and the
+// automatic threshold in the other.
+class PanelRoundTripTest : public ScopeAppTest, public ::testing::WithParamInterface<int> {};
+
+TEST_P(PanelRoundTripTest, EveryShownFieldComesBackFromItsOwnControl) {
+    ASSERT_EQ(start(), 0);
+    ParamSet sent;
+    sent.power = 731;
+    sent.powerMode = 0;
+    sent.polarity = 0;
+    sent.evalMode = 3;
+    sent.evalBegin = 17;
+    sent.evalEnd = 901;
+    sent.teachValue = 433;
+    sent.upperTolerance = 29;
+    sent.lowerTolerance = 37;
+    sent.average = 64;
+    sent.extTriggerMode = 5;
+    sent.analogOutMode = 6;
+    sent.ccdOperationMode = 1;
+    sent.hardwareMode = 2;
+    sent.videoThdMode = static_cast<std::uint16_t>(GetParam());
+    sent.videoThdFix = 123;
+    sent.videoThdAuto = 456;
+    sent.rs232Mode = 3;
+    sent.rs232Baudrate = 4;
+    sent.filterType = 16;
+    sent.analogZoomMode = 2;
+    sent.intTriggerMode = 1;
+    sent.triggerPixel = 11;
+    sent.digitalOutMode = 3;
+    sent.para10 = 7;
+    sent.para11 = 8;
+    sent.umSlope = 2944;    // 2.875, exact in the field's three decimals
+    sent.umOffset = 33000;  // 233
+    app().state.params = sent;
+    SetPanelValues(app());
+
+    // What no control shows stays in memory: the power mode, the spare words and the threshold
+    // of the other mode.
+    ParamSet blank;
+    blank.powerMode = sent.powerMode;
+    blank.para10 = sent.para10;
+    blank.para11 = sent.para11;
+    if (GetParam() == 0) {
+        blank.videoThdAuto = sent.videoThdAuto;
+    } else {
+        blank.videoThdFix = sent.videoThdFix;
+    }
+    app().state.params = blank;
+    GetPanelValues(app());
+
+    EXPECT_EQ(app().state.params, sent);
+}
+
+INSTANTIATE_TEST_SUITE_P(ThresholdModes, PanelRoundTripTest, ::testing::Values(0, 1));
 
 TEST_F(BindingTest, FailedSecondHalfKeepsPanelsAndFirstHalfIsTaken) {
     startWith({model(1, 80, 318)});

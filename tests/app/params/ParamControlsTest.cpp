@@ -1,5 +1,5 @@
-// The parameter controls of the Para1, Para2 and Calib panels: help boxes, the couplings between
-// controls, the tolerance clamps and the video threshold controls.
+// The parameter controls of the Para1, Para2 and Calib panels: the couplings between controls,
+// the tolerance clamps and the video threshold controls.
 
 #include "app/connect/ConnectSequence.h"
 #include "support/AppFixture.h"
@@ -13,42 +13,7 @@ class ScopeParamControlsTest : public ScopeAppTest {
 protected:
     int p1() const { return panels().para1; }
     int p2() const { return panels().para2; }
-    // Where a help box goes for a control of a child panel: dx right of the control, dy above.
-    QPoint besides(int panel, int ctrl, int dx, int dy) {
-        const QRect p = ui().panelGeometry(panel);
-        const QRect c = ui().boundingRect(panel, ctrl);
-        return {p.left() + c.right() + 1 + dx, p.top() + c.top() - dy};
-    }
-    QString helpHead(int box) { return ui().textBoxLines(mainPanel(), box).first(); }
 };
-
-TEST_F(ScopeParamControlsTest, HelpToggleGoesByVisibilityAndFollowsTheFirmwareVersion) {
-    launch();
-    const int main = mainPanel();
-    ui().rightClick(p1(), P1_EVALMODE);
-    ASSERT_TRUE(ui().visible(main, MAIN_HELP));
-    EXPECT_EQ(ui().boundingRect(main, MAIN_HELP).topLeft(),
-              helpBoxAt(main, MAIN_HELP, besides(p1(), P1_EVALMODE, 20, 10)));
-    EXPECT_EQ(helpHead(MAIN_HELP), "EVALUATION-MODE:");
-    ui().rightClick(p1(), P1_POLARITY);  // another control hides the visible box
-    EXPECT_FALSE(ui().visible(main, MAIN_HELP));
-
-    ui().rightClick(p1(), P1_AVERAGE);
-    EXPECT_FALSE(ui().visible(main, MAIN_HELP));
-    ASSERT_TRUE(ui().visible(main, MAIN_HELPLARGE));
-    EXPECT_EQ(ui().boundingRect(main, MAIN_HELPLARGE).topLeft(),
-              helpBoxAt(main, MAIN_HELPLARGE, besides(p1(), P1_AVERAGE, 20, 10)));
-    EXPECT_EQ(helpHead(MAIN_HELPLARGE), "AVERAGE:");
-
-    ui().setDimmed(p1(), P1_TOLLOW, false);
-    for (const auto& [version, head] :
-         {std::pair{302, "TOLERANCE-VALUE:"}, {310, "TOLERANCE-LOW:"}}) {
-        app().state.model.firmwareVersion = version;
-        ui().rightClick(p1(), P1_TOLLOW);
-        if (!ui().visible(main, MAIN_HELP)) ui().rightClick(p1(), P1_TOLLOW);
-        EXPECT_EQ(helpHead(MAIN_HELP), head);
-    }
-}
 
 TEST_F(ScopeParamControlsTest, TolerancesAreClampedAroundTheTeachValue) {
     launch();

@@ -46,8 +46,8 @@ TEST_F(ScopeAppTest, StartShowsTheMultiplexerWithItsStartValues) {
 
 TEST_F(ScopeAppTest, StartLaysOutAndNumbersThe112PortPanels) {
     ASSERT_EQ(start(), 0);
-    for (int g = 0; g < kGroupCount; ++g) {
-        for (int p = 0; p < kPortsPerGroup; ++p) {
+    for (int g = 0; g < kMplexGroups; ++g) {
+        for (int p = 0; p < kMplexPortsPerGroup; ++p) {
             SCOPED_TRACE(QString("group %1 port %2").arg(g).arg(p).toStdString());
             const int panel = portPanel(g, p);
             EXPECT_EQ(ui().getInt(panel, PORT_COM), 16 * g + p + 1);
