@@ -19,11 +19,11 @@
 #include "app/shell/Startup.h"
 #include "core/params/ParamSet.h"
 #include "sim/SensorFarm.h"
+#include "support/QtPrinters.h"
 #include "support/ScriptedPopups.h"
 #include "ui/Events.h"
 #include "ui/Graph.h"
 #include "ui/Platform.h"
-#include "support/QtPrinters.h"
 
 namespace korvo::test {
 
@@ -161,15 +161,6 @@ protected:
         for (int p : {panels().para1, panels().para2, panels().recorder, panels().calib})
             if (p != panel) ui().hidePanel(p);
         ui().displayPanel(panel);
-    }
-
-    // Where a help box lands: at the wanted place, moved back inside its panel where it would
-    // stick out of it.
-    QPoint helpBoxAt(int panel, int box, QPoint wanted) {
-        const QRect area = ui().panelGeometry(panel);
-        const QRect size = ui().boundingRect(panel, box);
-        return {std::clamp(wanted.x(), 0, std::max(0, area.width() - size.width())),
-                std::clamp(wanted.y(), 0, std::max(0, area.height() - size.height()))};
     }
 
     QString portStatus(int group, int p) {

@@ -7,6 +7,7 @@
 #include <QPlainTextEdit>
 #include <QScrollBar>
 
+#include "app/help/HelpTable.h"
 #include "support/AppFixture.h"
 
 namespace korvo::test {
@@ -17,6 +18,11 @@ using namespace ids;
 class HelpBoxTest : public ScopeAppTest {
 protected:
     QPoint boxAt(int panel, int box) { return ui().boundingRect(panel, box).topLeft(); }
+    // Where the program puts a box that wants `wanted`: inside its panel.
+    QPoint inside(int panel, int box, QPoint wanted) {
+        return helpBoxInside(wanted, ui().boundingRect(panel, box).size(),
+                             ui().panelGeometry(panel).size());
+    }
     QString head(int panel, int box) { return ui().textBoxLines(panel, box).value(0); }
     QPlainTextEdit* textBox(int panel, int box) {
         return qobject_cast<QPlainTextEdit*>(ui().ctrl(panel, box));
@@ -57,7 +63,7 @@ TEST_F(HelpBoxTest, RightClicksToggleTheBoxBesideTheMeasuredControl) {
         SCOPED_TRACE(c.head);
         ui().rightClick(c.panel, c.ctrl);
         ASSERT_TRUE(ui().visible(main, c.box));
-        EXPECT_EQ(boxAt(main, c.box), helpBoxAt(main, c.box, c.wanted));
+        EXPECT_EQ(boxAt(main, c.box), inside(main, c.box, c.wanted));
         EXPECT_EQ(head(main, c.box), c.head);
         ui().click(main, c.box);  // a click on the box hides it
         EXPECT_FALSE(ui().visible(main, c.box));
@@ -76,7 +82,7 @@ TEST_F(HelpBoxTest, TheConnectPopupBoxShowsEachOfItsTextsWithoutScrolling) {
     const QRect tryAt = ui().boundingRect(con, CON_TRY);
     ui().rightClick(con, CON_TRY);
     EXPECT_EQ(boxAt(con, CON_HELP),
-              helpBoxAt(con, CON_HELP, QPoint(tryAt.left() + 15, tryAt.top() - 65)));
+              inside(con, CON_HELP, QPoint(tryAt.left() + 15, tryAt.top() - 65)));
     QPlainTextEdit* box = textBox(con, CON_HELP);
     const QFontMetrics fm(box->font());
     const int margins = 2 * static_cast<int>(box->document()->documentMargin());
