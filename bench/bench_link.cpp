@@ -30,6 +30,7 @@
 #include <thread>
 #include <vector>
 
+#include "BenchFigures.h"
 #include "core/link/Frame.h"
 #include "core/link/LinkState.h"
 #include "core/link/PortBank.h"
@@ -40,21 +41,10 @@
 
 namespace {
 
+using namespace korvo::bench;
+
 using namespace korvo;
 using Clock = std::chrono::steady_clock;
-
-double median(std::vector<double> v) {
-    std::sort(v.begin(), v.end());
-    const std::size_t n = v.size();
-    return n % 2 ? v[n / 2] : 0.5 * (v[n / 2 - 1] + v[n / 2]);
-}
-
-double threadCpuSeconds() {
-    rusage usage{};
-    getrusage(RUSAGE_THREAD, &usage);
-    const auto sec = [](const timeval& t) { return t.tv_sec + t.tv_usec * 1e-6; };
-    return sec(usage.ru_utime) + sec(usage.ru_stime);
-}
 
 // The link code against one virtual sensor, as the program holds it.
 struct CoreRig {

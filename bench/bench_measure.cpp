@@ -25,6 +25,7 @@
 #include <memory>
 #include <vector>
 
+#include "BenchFigures.h"
 #include "app/measure/MeasureDisplay.h"
 #include "app/shell/ScopeApp.h"
 #include "app/shell/Startup.h"
@@ -34,29 +35,9 @@
 
 namespace {
 
+using namespace korvo::bench;
+
 using namespace korvo;
-
-double median(std::vector<double> v) {
-    std::sort(v.begin(), v.end());
-    const std::size_t n = v.size();
-    return n == 0 ? 0.0 : n % 2 ? v[n / 2] : 0.5 * (v[n / 2 - 1] + v[n / 2]);
-}
-
-double threadCpuSeconds() {
-    rusage usage{};
-    getrusage(RUSAGE_THREAD, &usage);
-    const auto sec = [](const timeval& t) { return t.tv_sec + t.tv_usec * 1e-6; };
-    return sec(usage.ru_utime) + sec(usage.ru_stime);
-}
-
-double residentMegabytes() {
-    QFile status(QStringLiteral("/proc/self/status"));
-    if (!status.open(QIODevice::ReadOnly)) return 0.0;
-    for (const QByteArray& line : status.readAll().split('\n')) {
-        if (line.startsWith("VmRSS:")) return line.mid(6).trimmed().split(' ')[0].toDouble() / 1024;
-    }
-    return 0.0;
-}
 
 // The program, started offscreen on its layouts, with one virtual sensor on COM1.
 class Rig {

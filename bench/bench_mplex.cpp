@@ -16,6 +16,7 @@
 #include <memory>
 #include <vector>
 
+#include "BenchFigures.h"
 #include "app/shell/ControlIds.h"
 #include "app/shell/ScopeApp.h"
 #include "app/shell/Startup.h"
@@ -24,6 +25,8 @@
 #include "ui/Popups.h"
 
 namespace {
+
+using namespace korvo::bench;
 
 using namespace korvo;
 using namespace korvo::ids;
@@ -45,12 +48,6 @@ public:
         return {};
     }
 };
-
-double median(std::vector<double> v) {
-    std::sort(v.begin(), v.end());
-    const size_t n = v.size();
-    return n == 0 ? 0.0 : (n % 2 ? v[n / 2] : (v[n / 2 - 1] + v[n / 2]) / 2.0);
-}
 
 double timeMs(const std::function<void()>& action) {
     QElapsedTimer clock;

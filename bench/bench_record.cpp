@@ -23,6 +23,7 @@
 #include <numeric>
 #include <vector>
 
+#include "BenchFigures.h"
 #include "core/link/PortBank.h"
 #include "core/link/Pump.h"
 #include "core/link/SensorLink.h"
@@ -33,23 +34,9 @@
 
 namespace {
 
+using namespace korvo::bench;
+
 using namespace korvo;
-
-double threadCpuSeconds() {
-    rusage usage{};
-    getrusage(RUSAGE_THREAD, &usage);
-    const auto sec = [](const timeval& t) { return t.tv_sec + t.tv_usec * 1e-6; };
-    return sec(usage.ru_utime) + sec(usage.ru_stime);
-}
-
-double residentMegabytes() {
-    QFile status(QStringLiteral("/proc/self/status"));
-    if (!status.open(QIODevice::ReadOnly)) return 0.0;
-    for (const QByteArray& line : status.readAll().split('\n')) {
-        if (line.startsWith("VmRSS:")) return line.mid(6).trimmed().split(' ')[0].toDouble() / 1024;
-    }
-    return 0.0;
-}
 
 struct Rig {
     explicit Rig(const sim::SensorConfig& config)
