@@ -42,7 +42,7 @@ else
     win=$(xdotool search --name "Multiplexer" | head -n 1)
     eval "$(xdotool getwindowgeometry --shell "$win")"
     xdotool mousemove $((X + 386)) $((Y + 421)) click 1; sleep 2
-    xdotool mousemove $((X + 208)) $((Y + 168)) click 1; sleep 3
+    xdotool mousemove $((X + 208)) $((Y + 168)) click 1; sleep 5
     import -window root "$3"
     scope=$(xdotool search --name "^KORVO-KM-Scope V" | head -n 1)
     eval "$(xdotool getwindowgeometry --shell "$scope")"
