@@ -49,6 +49,12 @@ QByteArray spoilReply(const QByteArray& reply, ReplyShape shape, Fault fault, st
             if (out[2] == 0x00) out[2] = 0x5A;
             return out;
         }
+        case Fault::BadData: {
+            QByteArray out = reply;
+            if (shape == ReplyShape::Frame && out.size() >= 8)
+                out[7] = static_cast<char>(out[7] ^ 0x01);
+            return out;
+        }
         case Fault::LateReply:
         case Fault::HangUp:
             return reply;

@@ -19,6 +19,7 @@ enum class Fault {
     NoSync,      // neither word 0 nor word 1 is 0x00AA
     Garbage,     // 36 random bytes instead of the reply
     HangUp,      // the device goes away (master side closed)
+    BadData,     // frames: data word 0 (frame word 3) altered, as a memory that lost a bit
 };
 
 struct FaultRule {

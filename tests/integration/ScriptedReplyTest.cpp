@@ -5,8 +5,10 @@
 
 #include <QFile>
 #include <QSocketNotifier>
+#include <functional>
 
 #include "LinkRig.h"
+#include "core/sensorfn/FlashWrite.h"
 
 namespace korvo::test {
 namespace {
@@ -36,12 +38,14 @@ protected:
         const ssize_t n = ::read(master, buffer, sizeof buffer);
         if (n <= 0) return;
         pending.append(buffer, static_cast<qsizetype>(n));
-        for (; pending.size() >= kFrameBytes; pending.remove(0, kFrameBytes)) sensorWrites(reply);
+        for (; pending.size() >= kFrameBytes; pending.remove(0, kFrameBytes))
+            sensorWrites(script ? script(pending.left(kFrameBytes)) : reply);
     }
 
     QTemporaryDir dir;
     QByteArray pending;
     QByteArray reply;
+    std::function<QByteArray(const QByteArray& request)> script;  // when set, answers instead
     std::unique_ptr<QSocketNotifier> notifier;
     RecordingSink sink;
     ParamSet params;
@@ -99,6 +103,58 @@ TEST_F(ScriptedReply, HardwareWordsCountOnlyFromTheRightEcho) {
     EXPECT_EQ(model.videoX[1], 32.0);
     EXPECT_EQ(model.videoFullScale, 1024);
     EXPECT_EQ(model.hardwareType, 1);
+}
+
+// A flash block counts only when its echo names its own offset and page; the third block's echo
+// names another page here. The writer stops there, or goes on when told to, and a progress
+// callback can stop it.
+TEST_F(ScriptedReply, FlashWriteCountsOnlyEchoesOfTheirOwnBlock) {
+    int blocks = 0;
+    script = [&](const QByteArray& request) {
+        QByteArray echo(kFrameBytes, '\0');
+        echo[1] = static_cast<char>(0xAA);
+        echo[2] = request[2];
+        echo[3] = request[3];
+        echo.replace(6, 4, request.mid(4, 4));  // offset and page as asked
+        if (static_cast<std::uint8_t>(request[3]) == 102 && ++blocks == 3) echo[9] = 3;
+        return echo;
+    };
+    XFlashTable table{};
+    const struct {
+        bool stopAtFailure;
+        int stopAfter;  // the progress callback says stop after this many blocks (0: never)
+        FlashEnd end;
+        int sent;
+        int acknowledged;
+    } cases[] = {
+        {true, 0, FlashEnd::BlockFailed, 3, 2},
+        {false, 0, FlashEnd::BlockFailed, 256, 255},
+        {true, 2, FlashEnd::Stopped, 2, 2},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.sent);
+        blocks = 0;
+        int sent = 0;
+        FlashOptions options;
+        options.stopAtFailure = c.stopAtFailure;
+        const FlashOutcome outcome = FlashWriter(*sensorLink)
+                                         .write(
+                                             1, table, kXFlashTableWords,
+                                             [&](const FlashProgress& p) {
+                                                 EXPECT_EQ(p.done, ++sent);
+                                                 return c.stopAfter == 0 || p.done < c.stopAfter;
+                                             },
+                                             options);
+        EXPECT_TRUE(outcome.cleared);
+        EXPECT_EQ(outcome.end, c.end);
+        EXPECT_EQ(sent, c.sent);
+        EXPECT_EQ(outcome.blocksAcknowledged, c.acknowledged);
+        if (c.end == FlashEnd::BlockFailed) {
+            EXPECT_EQ(outcome.failedBlock, (XFlashBlock{2, 16}));
+            EXPECT_EQ(flashFailureText(outcome),
+                      QStringLiteral("block page 2 offset 16 answered for page 3 offset 16"));
+        }
+    }
 }
 
 }  // namespace

@@ -29,6 +29,8 @@ public:
     QString devicePath(int comNumber) const;
     bool contains(int comNumber) const { return paths_.count(comNumber) != 0; }
     int size() const { return static_cast<int>(paths_.size()); }
+    // Every mapped COM number with its device, in ascending COM order.
+    const std::map<int, QString>& entries() const { return paths_; }
     // The path and the reason when load() found a file it did not read; empty otherwise.
     const QString& problem() const { return problem_; }
 

@@ -75,6 +75,8 @@ public:
     LinkState& state() { return link_; }
     PortBank& ports() { return ports_; }
     Pump& pump() { return pump_; }
+    ParamSet& params() { return params_; }
+    ModelState& model() { return model_; }
 
     // ---- transport (also for the run and recorder loops) ----
     // Every port keeps the frames it receives to itself, and each request remembers the newest

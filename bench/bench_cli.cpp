@@ -1,0 +1,88 @@
+// korvo over 112 unpaced virtual sensors, run as the built program: the median wall time of
+// `korvo identify all` and of `korvo send all --to ram FILE` (one parameter file to every
+// sensor, read back and compared), including the program's start.
+//
+// Usage: bench_cli [runs]   (default 5)
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+#include <vector>
+
+#include "core/params/ParamFile.h"
+#include "sim/SensorFarm.h"
+
+namespace {
+
+constexpr int kSensors = 112;
+
+double median(std::vector<double> v) {
+    std::sort(v.begin(), v.end());
+    const size_t n = v.size();
+    return n == 0 ? 0.0 : (n % 2 ? v[n / 2] : (v[n / 2 - 1] + v[n / 2]) / 2.0);
+}
+
+// Wall milliseconds of one korvo run; -1 when it did not end with status 0.
+double timeKorvo(const QStringList& arguments) {
+    QProcess p;
+    QElapsedTimer clock;
+    clock.start();
+    p.start(QDir(QCoreApplication::applicationDirPath()).filePath(QStringLiteral("korvo")),
+            arguments);
+    if (!p.waitForFinished(60000) || p.exitStatus() != QProcess::NormalExit || p.exitCode() != 0) {
+        std::fprintf(stderr, "korvo %s: status %d\n%s", qPrintable(arguments.join(' ')),
+                     p.exitCode(), p.readAllStandardError().constData());
+        return -1.0;
+    }
+    return static_cast<double>(clock.nsecsElapsed()) / 1.0e6;
+}
+
+void report(const char* what, const std::vector<double>& ms, double aimMs) {
+    const double m = median(ms);
+    std::printf("%-40s median %8.1f ms  (%5.2f ms per sensor, aim < %.0f ms, %zu runs)\n", what, m,
+                m / kSensors, aimMs, ms.size());
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    QCoreApplication app(argc, argv);
+    const int runs = argc > 1 ? std::max(1, std::atoi(argv[1])) : 5;
+
+    QTemporaryDir dir;
+    const QString map = QDir(dir.path()).filePath(QStringLiteral("COMPORTS.map"));
+    korvo::sim::SensorFarm farm;
+    for (int i = 0; i < kSensors; ++i) {
+        korvo::sim::SensorConfig config;
+        config.serial = static_cast<std::uint16_t>(1000 + i);
+        farm.add(config);
+    }
+    QString error;
+    if (!farm.start(&error) || !farm.writePortMap(map, 1, &error)) {
+        std::fprintf(stderr, "virtual sensors: %s\n", qPrintable(error));
+        return 1;
+    }
+    const QString file = QDir(dir.path()).filePath(QStringLiteral("KORVO-PARA.ini"));
+    korvo::ParamSet params;
+    params.evalEnd = 2048;
+    if (!korvo::SendParaToFileI(params, file).ok) return 1;
+
+    std::vector<double> identify, send;
+    for (int r = 0; r < runs; ++r) {
+        identify.push_back(timeKorvo({"--map", map, "identify", "all"}));
+        send.push_back(timeKorvo({"--map", map, "send", "all", "--to", "ram", file}));
+    }
+    if (std::count(identify.begin(), identify.end(), -1.0) +
+        std::count(send.begin(), send.end(), -1.0))
+        return 1;
+    std::printf("korvo over %d unpaced virtual sensors\n", kSensors);
+    report("korvo identify all", identify, 2000);
+    report("korvo send all --to ram (read back)", send, 3000);
+    farm.stop();
+    return 0;
+}

@@ -1,0 +1,405 @@
+#include "cli/Args.h"
+
+#include <QRegularExpression>
+#include <algorithm>
+#include <cmath>
+#include <set>
+
+namespace korvo::cli {
+
+namespace {
+
+struct CommandSpec {
+    const char* name;
+    const char* synopsis;
+    int positionals;  // PORTS counts as one
+    bool severalPorts;
+    std::set<QString> options;  // besides the common ones
+    const char* text;
+};
+
+const std::vector<CommandSpec>& commands() {
+    static const std::vector<CommandSpec> specs = {
+        {"ports",
+         "korvo ports [--probe]",
+         0,
+         false,
+         {"--probe"},
+         "Lists the COM numbers the port map names, with their devices. With --probe, each\n"
+         "port is opened and gets the line check and the identification of `korvo identify`.\n"},
+        {"identify",
+         "korvo identify PORTS",
+         1,
+         true,
+         {},
+         "Line check, firmware text, hardware information and the verdict the scope window\n"
+         "would reach: accepted (with the model's designation) or refused (with the reason).\n"
+         "Several ports are worked at the same time.\n"},
+        {"get",
+         "korvo get PORTS --from ram|eeprom [-o FILE] [--force]",
+         1,
+         true,
+         {"--from", "-o", "--force"},
+         "Reads both parameter halves from the sensor's RAM or EEPROM and writes them as a\n"
+         "parameter file of the scope window (default: standard output). With several ports,\n"
+         "FILE must contain {port}, which becomes each COM number. An existing FILE is only\n"
+         "replaced with --force. With --json the parameters are part of each port's object\n"
+         "and a file is written only when -o is given.\n"},
+        {"send",
+         "korvo send PORTS --to ram|eeprom FILE",
+         2,
+         true,
+         {"--to"},
+         "Loads the parameter file (as the scope window does: over the sensor's own set, keys\n"
+         "missing from the file keep the sensor's values, the window's ranges apply), writes\n"
+         "both halves to RAM or EEPROM, reads them back and reports every field that differs.\n"
+         "FILE may be - for standard input. One file goes to every port given.\n"},
+        {"run",
+         "korvo run PORT [--samples N]",
+         1,
+         false,
+         {"--samples"},
+         "Run mode: one line per run record as it arrives, with the seconds since the start.\n"
+         "Ends after N records, at Ctrl-C, or when the sensor stops answering.\n"},
+        {"video",
+         "korvo video PORT",
+         1,
+         false,
+         {},
+         "Fetches one CCD profile: 256 lines of sample, pixel position, intensity and the\n"
+         "threshold the scope window draws beside it.\n"},
+        {"record",
+         "korvo record PORT --samples N [--step S] [--mode 0|1] -o FILE [--force]",
+         1,
+         false,
+         {"--samples", "--step", "--mode", "-o", "--force"},
+         "The data recorder: writes the recorder file exactly as the scope window does. Mode 0\n"
+         "asks for a sample every S seconds (default 1, at least 0.1); mode 1 stores every\n"
+         "record the sensor sends when its input IN0 is triggered. Without --mode the sensor's\n"
+         "RS-232-Mode is used; a --mode that differs is first written to the sensor's RAM.\n"
+         "Ctrl-C ends the recording; the file holds every sample received until then. An\n"
+         "existing FILE is only replaced with --force.\n"},
+        {"teach",
+         "korvo teach PORTS",
+         1,
+         true,
+         {},
+         "Teaches the current edge position as the set point (command 6) and reads the\n"
+         "parameters back; prints the new Teach-Value.\n"},
+        {"reset",
+         "korvo reset PORTS",
+         1,
+         true,
+         {},
+         "Resets the maximum and minimum hold of the analog output (command 11).\n"},
+        {"test",
+         "korvo test PORTS --teach V --upper U --lower L",
+         1,
+         true,
+         {"--teach", "--upper", "--lower"},
+         "Hands a teach value and two tolerances to the sensor (command 16), as the TEST\n"
+         "button and the multiplexer's TEACH do.\n"},
+        {"baud",
+         "korvo baud PORTS --to RATE",
+         1,
+         true,
+         {"--to"},
+         "Switches sensor and port to another baud rate (command 190 at the current rate,\n"
+         "--baud), then checks the line at the new rate.\n"},
+        {"flash",
+         "korvo flash PORTS FILE",
+         2,
+         true,
+         {},
+         "Writes a linearisation table file into the sensor's X-FLASH: clears it (command\n"
+         "101), then writes the table block by block (command 102). Succeeds only when every\n"
+         "block was acknowledged with its own offset and page; stops at the first that was\n"
+         "not. 1024 values for model variant 400, else 2048.\n"},
+    };
+    return specs;
+}
+
+const CommandSpec* specFor(const QString& name) {
+    for (const CommandSpec& s : commands())
+        if (name == QLatin1String(s.name)) return &s;
+    return nullptr;
+}
+
+const std::set<QString> kValueOptions = {"--baud",  "--map",     "--from", "--to",
+                                         "-o",      "--samples", "--step", "--mode",
+                                         "--teach", "--upper",   "--lower"};
+const std::set<QString> kCommonOptions = {"--baud", "--map", "--json", "--help", "-h"};
+
+const char kCommonHelp[] =
+    "Common options:\n"
+    "  --baud RATE   line rate of the ports: 9600, 19200 (default), 38400, 57600, 115200\n"
+    "  --map FILE    port map (default: COMPORTS.map beside the program, as the window uses)\n"
+    "  --json        one JSON object per line instead of text\n"
+    "  -h, --help    this help\n"
+    "PORTS: a COM number (3), a range (1-16), a list (1,3,5-7) or all (every port of the map).\n"
+    "Exit status: 0 all done, 1 a sensor failed (time-out, refused, read-back differs),\n"
+    "2 usage or file error, 3 a port could not be opened; with several ports the worst.\n";
+
+bool parseInteger(const QString& text, long lo, long hi, long& value) {
+    bool ok = false;
+    const long v = text.toLong(&ok, 10);
+    if (!ok || v < lo || v > hi) return false;
+    value = v;
+    return true;
+}
+
+int memoryFor(const QString& text) {
+    const QString t = text.toLower();
+    if (t == QLatin1String("ram")) return 1;
+    if (t == QLatin1String("eeprom")) return 2;
+    return 0;
+}
+
+QString badValue(const QString& option, const QString& value, const QString& expected) {
+    return QStringLiteral("%1: '%2' is not %3").arg(option, value, expected);
+}
+
+// One option with its value, into the options; an error text when the value is bad.
+QString applyOption(Options& o, const QString& name, const QString& value) {
+    long n = 0;
+    if (name == QLatin1String("--baud")) {
+        o.baudIndex = baudIndexForText(value);
+        if (o.baudIndex < 0) return badValue(name, value, QStringLiteral("a baud rate"));
+    } else if (name == QLatin1String("--map")) {
+        if (value.isEmpty()) return QStringLiteral("--map: no file given");
+        o.mapPath = value;
+    } else if (name == QLatin1String("--from") ||
+               (name == QLatin1String("--to") && o.command != QLatin1String("baud"))) {
+        o.memory = memoryFor(value);
+        if (o.memory == 0) return badValue(name, value, QStringLiteral("ram or eeprom"));
+    } else if (name == QLatin1String("--to")) {
+        o.newBaudIndex = baudIndexForText(value);
+        if (o.newBaudIndex < 0) return badValue(name, value, QStringLiteral("a baud rate"));
+    } else if (name == QLatin1String("-o")) {
+        if (value.isEmpty()) return QStringLiteral("-o: no file given");
+        o.output = value;
+    } else if (name == QLatin1String("--samples")) {
+        if (!parseInteger(value, 1, 32000, n))
+            return badValue(name, value, QStringLiteral("a count of 1 to 32000"));
+        o.samples = n;
+    } else if (name == QLatin1String("--step")) {
+        bool ok = false;
+        const double s = value.toDouble(&ok);
+        if (!ok || !std::isfinite(s) || s < 0.1 || s > 9999.0)
+            return badValue(name, value, QStringLiteral("seconds from 0.1 to 9999"));
+        o.step = s;
+    } else if (name == QLatin1String("--mode")) {
+        if (!parseInteger(value, 0, 1, n)) return badValue(name, value, QStringLiteral("0 or 1"));
+        o.mode = static_cast<int>(n);
+    } else {
+        if (!parseInteger(value, 0, 65535, n))
+            return badValue(name, value, QStringLiteral("a number from 0 to 65535"));
+        int& target = name == QLatin1String("--teach")   ? o.teach
+                      : name == QLatin1String("--upper") ? o.upper
+                                                         : o.lower;
+        target = static_cast<int>(n);
+    }
+    return {};
+}
+
+// What the subcommand needs beyond its syntax.
+QString checkRequired(const Options& o, const CommandSpec& spec) {
+    const QString c = o.command;
+    if ((c == QLatin1String("get") || c == QLatin1String("send")) && o.memory == 0)
+        return c + (c == QLatin1String("get") ? QStringLiteral(": --from ram|eeprom is required")
+                                              : QStringLiteral(": --to ram|eeprom is required"));
+    if (c == QLatin1String("baud") && o.newBaudIndex < 0)
+        return QStringLiteral("baud: --to RATE is required");
+    if (c == QLatin1String("test") && (o.teach < 0 || o.upper < 0 || o.lower < 0))
+        return QStringLiteral("test: --teach, --upper and --lower are all required");
+    if (c == QLatin1String("record")) {
+        if (o.samples == 0) return QStringLiteral("record: --samples N is required");
+        if (o.output.isEmpty()) return QStringLiteral("record: -o FILE is required");
+        if (o.output == QLatin1String("-"))
+            return QStringLiteral("record: the recorder file must be a file, not -");
+    }
+    if (c == QLatin1String("get")) {
+        const bool several = o.allPorts || o.ports.size() > 1;
+        const QString out = o.output.isEmpty() && !o.json ? QStringLiteral("-") : o.output;
+        if (o.json && out == QLatin1String("-"))
+            return QStringLiteral(
+                "get: with --json the parameters are in the JSON lines; -o - "
+                "would mix a file into them");
+        if (several && !out.isEmpty() && !out.contains(QLatin1String("{port}")))
+            return QStringLiteral("get: with several ports, -o FILE must contain {port}");
+    }
+    if (!spec.severalPorts && spec.positionals > 0 && (o.allPorts || o.ports.size() != 1))
+        return c + QStringLiteral(": takes one port, not '%1'").arg(o.portsText);
+    return {};
+}
+
+}  // namespace
+
+int baudIndexForText(const QString& text) {
+    static const QStringList rates = {"9600", "19200", "38400", "57600", "115200"};
+    return static_cast<int>(rates.indexOf(text.trimmed()));
+}
+
+bool parsePortList(const QString& text, std::vector<int>& ports, bool& all, QString& error) {
+    ports.clear();
+    all = false;
+    const QString t = text.trimmed();
+    if (t.compare(QLatin1String("all"), Qt::CaseInsensitive) == 0) {
+        all = true;
+        return true;
+    }
+    static const QRegularExpression item(
+        QStringLiteral("^(?:COM)?(\\d{1,3})(?:-(?:COM)?(\\d{1,3}))?$"),
+        QRegularExpression::CaseInsensitiveOption);
+    std::set<int> chosen;
+    const QStringList parts = t.split(QLatin1Char(','));
+    for (const QString& part : parts) {
+        const auto m = item.match(part.trimmed());
+        if (!m.hasMatch()) {
+            error = QStringLiteral(
+                        "'%1' is no port: give a COM number, a range like 1-16, a "
+                        "list like 1,3,5-7 or all")
+                        .arg(text);
+            return false;
+        }
+        const int first = m.captured(1).toInt();
+        const int last = m.captured(2).isEmpty() ? first : m.captured(2).toInt();
+        if (first < 1 || last > 255 || first > last) {
+            error = QStringLiteral("'%1': COM numbers go from 1 to 255, ranges upward")
+                        .arg(part.trimmed());
+            return false;
+        }
+        for (int n = first; n <= last; ++n) chosen.insert(n);
+    }
+    ports.assign(chosen.begin(), chosen.end());
+    return true;
+}
+
+ParseResult parseArguments(const QStringList& arguments) {
+    ParseResult r;
+    Options& o = r.options;
+    QStringList positionals;
+    std::vector<std::pair<QString, QString>> given;  // options in order, checked per command
+    bool optionsEnd = false;
+    for (int i = 0; i < arguments.size(); ++i) {
+        QString arg = arguments[i];
+        if (optionsEnd || !arg.startsWith(QLatin1Char('-')) || arg == QLatin1String("-")) {
+            if (o.command.isEmpty() && positionals.isEmpty()) {
+                o.command = arg;
+            } else {
+                positionals << arg;
+            }
+            continue;
+        }
+        if (arg == QLatin1String("--")) {
+            optionsEnd = true;
+            continue;
+        }
+        QString value;
+        bool hasValue = false;
+        const qsizetype eq = arg.indexOf(QLatin1Char('='));
+        if (arg.startsWith(QLatin1String("--")) && eq > 0) {
+            value = arg.mid(eq + 1);
+            arg = arg.left(eq);
+            hasValue = true;
+        }
+        if (arg == QLatin1String("--output")) arg = QStringLiteral("-o");
+        if (arg == QLatin1String("--help") || arg == QLatin1String("-h")) {
+            o.help = true;
+            continue;
+        }
+        if (kValueOptions.count(arg) != 0) {
+            if (!hasValue) {
+                if (i + 1 >= arguments.size()) {
+                    r.error = arg + QStringLiteral(": a value is missing");
+                    return r;
+                }
+                value = arguments[++i];
+            }
+        } else if (arg != QLatin1String("--json") && arg != QLatin1String("--probe") &&
+                   arg != QLatin1String("--force")) {
+            r.error = QStringLiteral("unknown option %1").arg(arg);
+            return r;
+        } else if (hasValue) {
+            r.error = arg + QStringLiteral(" takes no value");
+            return r;
+        }
+        given.emplace_back(arg, value);
+    }
+    if (o.command == QLatin1String("help")) {
+        o.help = true;
+        o.command = positionals.isEmpty() ? QString() : positionals.first();
+        positionals.clear();
+    }
+    if (o.help && (o.command.isEmpty() || isCommand(o.command))) return r;
+    if (o.command.isEmpty()) {
+        r.error = QStringLiteral("no subcommand given");
+        return r;
+    }
+    const CommandSpec* spec = specFor(o.command);
+    if (spec == nullptr) {
+        r.error = QStringLiteral("unknown subcommand '%1'").arg(o.command);
+        return r;
+    }
+    for (const auto& [name, value] : given) {
+        if (kCommonOptions.count(name) == 0 && spec->options.count(name) == 0) {
+            r.error = QStringLiteral("%1 does not take %2").arg(o.command, name);
+            return r;
+        }
+        if (name == QLatin1String("--json")) {
+            o.json = true;
+        } else if (name == QLatin1String("--probe")) {
+            o.probe = true;
+        } else if (name == QLatin1String("--force")) {
+            o.force = true;
+        } else {
+            r.error = applyOption(o, name, value);
+            if (!r.error.isEmpty()) return r;
+        }
+    }
+    if (positionals.size() != spec->positionals) {
+        r.error = positionals.size() < spec->positionals
+                      ? QStringLiteral("%1: arguments are missing (%2)")
+                            .arg(o.command, QLatin1String(spec->synopsis))
+                      : QStringLiteral("%1: too many arguments ('%2')")
+                            .arg(o.command, positionals.last());
+        return r;
+    }
+    if (spec->positionals >= 1) {
+        o.portsText = positionals[0];
+        if (!parsePortList(o.portsText, o.ports, o.allPorts, r.error)) return r;
+    }
+    if (spec->positionals == 2) o.file = positionals[1];
+    r.error = checkRequired(o, *spec);
+    return r;
+}
+
+bool isCommand(const QString& name) {
+    return specFor(name) != nullptr;
+}
+
+bool takesSeveralPorts(const QString& command) {
+    const CommandSpec* spec = specFor(command);
+    return spec != nullptr && spec->severalPorts;
+}
+
+QString programHelp() {
+    QString text = QStringLiteral(
+        "usage: korvo [common options] COMMAND [arguments]\n"
+        "Sets up and reads KORVO-KM laser line sensors over RS-232 without a window.\n\n"
+        "Commands:\n");
+    for (const CommandSpec& s : commands())
+        text += QStringLiteral("  %1\n").arg(QLatin1String(s.synopsis));
+    text += QStringLiteral("  korvo help COMMAND  (or korvo COMMAND --help)\n\n");
+    text += QLatin1String(kCommonHelp);
+    return text;
+}
+
+QString commandHelp(const QString& command) {
+    const CommandSpec* spec = specFor(command);
+    if (spec == nullptr) return programHelp();
+    return QStringLiteral("usage: %1\n\n%2\n%3")
+        .arg(QLatin1String(spec->synopsis), QLatin1String(spec->text), QLatin1String(kCommonHelp));
+}
+
+}  // namespace korvo::cli

@@ -1,0 +1,292 @@
+// korvo run, korvo video and korvo record: measurements of one sensor, on the main thread, where
+// Ctrl-C stops them as the window's stop buttons do.
+
+#include <QDate>
+#include <QFileInfo>
+#include <QTime>
+#include <cmath>
+
+#include "cli/Commands.h"
+#include "cli/Interrupt.h"
+#include "core/measure/MeasureLoops.h"
+#include "core/record/RecordingSession.h"
+
+namespace korvo::cli {
+
+namespace {
+
+// A single port's outcome: the JSON line, or for people one line on standard error (standard
+// output carries the measurements).
+int reportSingle(Output& out, const PortResult& r, bool quietWhenOk) {
+    if (out.json()) {
+        out.jsonLine(r.json);
+    } else if (!(quietWhenOk && r.exit == kExitOk)) {
+        QString text = QStringLiteral("COM%1 (%2): %3").arg(r.port).arg(r.device, r.outcome);
+        if (!r.detail.isEmpty()) text += QStringLiteral(": ") + r.detail;
+        out.message(text);
+    }
+    return r.exit;
+}
+
+// Opens the port and connects as the window does (parameters read from RAM).
+bool startSingle(PortSession& s, const Options& o, PortResult& r,
+                 IdentifyReport* report = nullptr) {
+    const int port = o.ports.front();
+    return openPort(s, port, o.baudIndex, r) && connectSensor(s, port, true, r, report);
+}
+
+// Why a measurement ended without an answer: a lost line says so, with its reason.
+QString silenceText(PortSession& s, int port) {
+    if (s.bank.isBroken(port)) return QStringLiteral("line lost: ") + s.bank.errorDetail(port);
+    return s.link.statusText;
+}
+
+QJsonObject recordJson(int port, double t, const RunRecord& rec) {
+    QJsonObject j;
+    j[QStringLiteral("type")] = QStringLiteral("record");
+    j[QStringLiteral("port")] = port;
+    j[QStringLiteral("t")] = std::round(t * 1e6) / 1e6;
+    j[QStringLiteral("value")] = rec.measuredValue;
+    j[QStringLiteral("left")] = rec.leftEdge;
+    j[QStringLiteral("right")] = rec.rightEdge;
+    j[QStringLiteral("edges")] = rec.edgeCount;
+    j[QStringLiteral("um")] = static_cast<qint64>(rec.measuredUm);
+    return j;
+}
+
+}  // namespace
+
+int cmdRun(const Options& o, Output& out) {
+    PortSession s(mapPathFor(o));
+    const int port = o.ports.front();
+    PortResult r = newResult(s, port, QStringLiteral("run"));
+    if (!startSingle(s, o, r)) return reportSingle(out, r, false);
+
+    out.setColumns({{QStringLiteral("T[s]"), 9},
+                    {QStringLiteral("VALUE"), 5},
+                    {QStringLiteral("LEFT"), 5},
+                    {QStringLiteral("RIGHT"), 5},
+                    {QStringLiteral("EDGES"), 5},
+                    {QStringLiteral("UM"), 8},
+                    {QStringLiteral("TEACH"), 5},
+                    {QStringLiteral("TOL"), 5},
+                    {QStringLiteral("MAX"), 5},
+                    {QStringLiteral("MIN"), 5},
+                    {QStringLiteral("OUT"), 3},
+                    {QStringLiteral("DARK"), 0}});
+    MeasureLoops loops(s.sensor, s.params, s.band, s.model, s.run);
+    Interrupt::onRequest([&s] { s.link.stopFlag = kStopByUser; });
+    long count = 0;
+    const double start = s.pump.now();
+    const int flag =
+        Interrupt::requested() ? kStopByUser : loops.run(port, [&](const RunRecord& rec) {
+            const double t = s.pump.now() - start;
+            QJsonObject j = recordJson(port, t, rec);
+            j[QStringLiteral("teach")] = rec.teachValue;
+            j[QStringLiteral("tolerance")] = rec.hardwareTolerance;
+            j[QStringLiteral("max")] = rec.maximumValue;
+            j[QStringLiteral("min")] = rec.minimumValue;
+            j[QStringLiteral("outputs")] = rec.outputState;
+            j[QStringLiteral("dark")] = rec.darkPixelCount;
+            const QStringList cells = {
+                QString::number(t, 'f', 3),        QString::number(rec.measuredValue),
+                QString::number(rec.leftEdge),     QString::number(rec.rightEdge),
+                QString::number(rec.edgeCount),    QString::number(rec.measuredUm),
+                QString::number(rec.teachValue),   QString::number(rec.hardwareTolerance),
+                QString::number(rec.maximumValue), QString::number(rec.minimumValue),
+                QString::number(rec.outputState),  QString::number(rec.darkPixelCount)};
+            out.row(cells, j);
+            if (o.samples > 0 && ++count >= o.samples) s.link.stopFlag = kStopByUser;
+        });
+    Interrupt::onRequest({});
+    r.json[QStringLiteral("records")] = static_cast<qint64>(loops.samples());
+    if (flag == kStopRunTimeout) {
+        finish(r, QStringLiteral("timeout"), kExitSensor, silenceText(s, port));
+    } else {
+        finish(r, QStringLiteral("ok"), kExitOk, QStringLiteral("%1 records").arg(loops.samples()));
+    }
+    return reportSingle(out, r, true);
+}
+
+int cmdVideo(const Options& o, Output& out) {
+    PortSession s(mapPathFor(o));
+    const int port = o.ports.front();
+    PortResult r = newResult(s, port, QStringLiteral("video"));
+    IdentifyReport report;
+    if (!startSingle(s, o, r, &report)) return reportSingle(out, r, false);
+
+    // The curve the window draws beside the profile with Raw off: the fixed threshold line, or
+    // in automatic mode the threshold array the sensor stores, read back as the connection does
+    // (from where the model's threshold target switch points, RAM unless the model says).
+    const bool automatic = s.params.videoThdMode != 0;
+    fillThresholdLine(s.video, s.model.videoFullScale, s.params.videoThdFix);
+    if (automatic) {
+        const int target =
+            report.profile && report.profile->targetValue ? *report.profile->targetValue : 1;
+        if (s.sensor.readBlockRun(port, static_cast<std::uint16_t>(target == 2 ? 2 : 1)) != 1) {
+            finish(r, QStringLiteral("failed"), kExitSensor,
+                   QStringLiteral("threshold curve: ") + s.link.statusText);
+            return reportSingle(out, r, false);
+        }
+    }
+    const ProfileArray& threshold = automatic ? s.video.thresholdArray : s.video.thresholdLine;
+
+    MeasureLoops loops(s.sensor, s.params, s.band, s.model, s.run);
+    Interrupt::onRequest([&s] { s.link.stopFlag = kStopByUser; });
+    // One cycle is enough: the first complete profile stops the loop.
+    const int flag =
+        Interrupt::requested()
+            ? kStopByUser
+            : loops.video(port, [&s](const RunRecord&) { s.link.stopFlag = kStopByUser; });
+    Interrupt::onRequest({});
+    if (loops.samples() == 0) {
+        finish(r, flag == kStopRunTimeout ? QStringLiteral("timeout") : QStringLiteral("stopped"),
+               flag == kStopRunTimeout ? kExitSensor : kExitOk, silenceText(s, port));
+        return reportSingle(out, r, false);
+    }
+    out.setColumns({{QStringLiteral("SAMPLE"), 6},
+                    {QStringLiteral("PIXEL"), 6},
+                    {QStringLiteral("INTENSITY"), 9},
+                    {QStringLiteral("THRESHOLD"), 0}});
+    for (int i = 0; i < kProfileSamples; ++i) {
+        QJsonObject j;
+        j[QStringLiteral("type")] = QStringLiteral("sample");
+        j[QStringLiteral("port")] = port;
+        j[QStringLiteral("sample")] = i;
+        j[QStringLiteral("pixel")] = s.model.videoX[i];
+        j[QStringLiteral("intensity")] = s.video.video[i];
+        j[QStringLiteral("threshold")] = threshold[i];
+        out.row({QString::number(i), QString::number(s.model.videoX[i]),
+                 QString::number(s.video.video[i]), QString::number(threshold[i])},
+                j);
+    }
+    const RunRecord& rec = s.run;
+    r.json[QStringLiteral("value")] = rec.measuredValue;
+    r.json[QStringLiteral("left")] = rec.leftEdge;
+    r.json[QStringLiteral("right")] = rec.rightEdge;
+    r.json[QStringLiteral("edges")] = rec.edgeCount;
+    r.json[QStringLiteral("fullScale")] = s.model.videoFullScale;
+    r.json[QStringLiteral("threshold")] =
+        automatic ? QStringLiteral("array") : QStringLiteral("line");
+    finish(r, QStringLiteral("ok"), kExitOk);
+    return reportSingle(out, r, true);
+}
+
+int cmdRecord(const Options& o, Output& out) {
+    const QString path = o.output;
+    if (QFileInfo::exists(path) && !o.force) {
+        out.error(QStringLiteral("%1 exists; --force replaces it").arg(path));
+        return kExitUsage;
+    }
+    PortSession s(mapPathFor(o));
+    const int port = o.ports.front();
+    PortResult r = newResult(s, port, QStringLiteral("record"));
+    r.json[QStringLiteral("file")] = path;
+    r.extra = {QStringLiteral("0"), path};
+    out.setColumns({{QStringLiteral("PORT"), 6},
+                    {QStringLiteral("DEVICE"), 14},
+                    {QStringLiteral("OUTCOME"), 10},
+                    {QStringLiteral("SAMPLES"), 7},
+                    {QStringLiteral("FILE"), 20},
+                    {QStringLiteral("DETAIL"), 0}},
+                   false);
+    const auto report = [&] {
+        out.row(resultCells(r, 2), r.json);
+        out.endTable();
+        return r.exit;
+    };
+    if (!startSingle(s, o, r)) return report();
+
+    int mode = s.params.rs232Mode;
+    if (o.mode && *o.mode != mode) {
+        // The sensor sends triggered records only in its own mode 1: the recorder's mode goes
+        // to its RAM first, as SEND would take it there from the window's mode list.
+        s.params.rs232Mode = static_cast<std::uint16_t>(*o.mode);
+        if (s.sensor.SendParamHalf(kMemoryRam, 1, port) != 1) {
+            finish(r, QStringLiteral("failed"), kExitSensor,
+                   QStringLiteral("RS-232-Mode not set: ") + s.link.statusText);
+            return report();
+        }
+        out.message(
+            QStringLiteral("COM%1: RS-232-Mode %2 -> %3 in RAM").arg(port).arg(mode).arg(*o.mode));
+        mode = *o.mode;
+    }
+    if (mode == 2 || mode == 3 || mode > 4) {
+        finish(r, QStringLiteral("refused"), kExitSensor,
+               QStringLiteral("the sensor's RS-232-Mode is %1, in which the recorder is not used; "
+                              "--mode 0 or 1 switches it")
+                   .arg(mode));
+        return report();
+    }
+    const FileResult deleted = deleteRecorderFile(path);
+    if (!deleted.ok) {
+        finish(r, QStringLiteral("file-error"), kExitUsage, deleted.error);
+        return report();
+    }
+
+    RecordingPlan plan;
+    plan.port = port;
+    plan.mode = mode;
+    plan.path = path;
+    plan.samples = static_cast<std::uint16_t>(o.samples);
+    plan.step = mode == 0 ? o.step : 0.1;
+    plan.header.date = recorderDateText(QDate::currentDate());
+    plan.header.time = recorderTimeText(QTime::currentTime());
+    plan.header.mode = static_cast<std::uint16_t>(mode);
+    plan.header.increment = o.step;
+    plan.header.samples = plan.samples;
+    plan.header.umOffset = s.params.umOffset;
+    plan.header.umSlope = s.params.umSlope;
+
+    const QString label = QStringLiteral("COM%1 recording").arg(port);
+    const double start = s.pump.now();
+    long stored = 0;
+    RecordingSession::View view;
+    view.sample = [&](const RunRecord& rec, long count) {
+        stored = count;
+        if (out.json()) {
+            QJsonObject j = recordJson(port, s.pump.now() - start, rec);
+            j[QStringLiteral("sample")] = static_cast<qint64>(count);
+            out.jsonLine(j);
+        }
+        out.progress(label, count, plan.samples);
+    };
+    view.elapsed = [&](std::int32_t) { out.progress(label, stored, plan.samples); };
+    RecordingSession session(s.sensor, s.run);
+    Interrupt::onRequest([&s] { s.link.stopFlag = kStopByUser; });
+    RecordEnd end = RecordEnd::Stopped;
+    if (!Interrupt::requested()) end = session.run(plan, view);
+    Interrupt::onRequest({});
+    out.endProgress();
+
+    r.extra = {QString::number(session.count()), path};
+    r.json[QStringLiteral("samples")] = static_cast<qint64>(session.count());
+    switch (end) {
+        case RecordEnd::Completed:
+            finish(r, QStringLiteral("ok"), kExitOk,
+                   QStringLiteral("Data-Recorder completed successfully!"));
+            break;
+        case RecordEnd::Stopped:
+            // As the window's stop button: a dummy frame ends what the sensor may still send.
+            s.sensor.WriteDummyFrame(port);
+            finish(r, QStringLiteral("stopped"), kExitOk, QStringLiteral("Data-Recorder stopped!"));
+            break;
+        case RecordEnd::TimedOut:
+            finish(r, QStringLiteral("timeout"), kExitSensor,
+                   QStringLiteral("Data-Recorder error - rs232 timeout!"));
+            break;
+        case RecordEnd::LineLost:
+            finish(r, QStringLiteral("line-lost"), kExitSensor,
+                   QStringLiteral("Data-Recorder error - rs232 line lost! ") +
+                       s.bank.errorDetail(port));
+            break;
+        case RecordEnd::FileFailed:
+            finish(
+                r, QStringLiteral("file-error"), kExitUsage,
+                QStringLiteral("Data-Recorder error - file not written: ") + session.fileError());
+            break;
+    }
+    return report();
+}
+
+}  // namespace korvo::cli

@@ -1,0 +1,229 @@
+// korvo get and korvo send: the parameter set between sensors and parameter files.
+
+#include <QFile>
+#include <QFileInfo>
+#include <QJsonArray>
+#include <memory>
+
+#include "cli/Commands.h"
+#include "cli/Interrupt.h"
+#include "core/ini/FileRead.h"
+#include "core/link/SensorLink.h"
+#include "core/params/ParamFile.h"
+
+namespace korvo::cli {
+
+namespace {
+
+// The window pauses between the two halves (and an EEPROM needs the time to store).
+constexpr double kHalfPause = 0.1;
+
+// GET or SEND of both halves; false with the status text as the result's detail.
+bool bothHalves(PortSession& s, int port, int memory, bool send, PortResult& r,
+                const QString& what) {
+    for (std::uint16_t half = 0; half < 2; ++half) {
+        if (half == 1) s.pump.delay(kHalfPause);
+        const int result = send ? s.sensor.SendParamHalf(memory, half, port)
+                                : s.sensor.GetParamHalf(memory, half, port);
+        if (result != 1) {
+            finish(r, QStringLiteral("failed"), kExitSensor,
+                   QStringLiteral("%1 para%2: %3").arg(what).arg(half).arg(s.link.statusText));
+            return false;
+        }
+    }
+    return true;
+}
+
+QString outputPathFor(const QString& pattern, int port) {
+    return QString(pattern).replace(QLatin1String("{port}"), QString::number(port));
+}
+
+// format takes the key, the value before and the value after.
+QString changesText(const std::vector<FieldChange>& changes, const QString& format) {
+    QStringList parts;
+    for (const FieldChange& c : changes) parts << format.arg(c.key).arg(c.before).arg(c.after);
+    return parts.join(QStringLiteral("; "));
+}
+
+QJsonArray changesJson(const std::vector<FieldChange>& changes, const char* beforeKey,
+                       const char* afterKey) {
+    QJsonArray list;
+    for (const FieldChange& c : changes) {
+        QJsonObject j;
+        j[QStringLiteral("field")] = c.key;
+        j[QLatin1String(beforeKey)] = static_cast<qint64>(c.before);
+        j[QLatin1String(afterKey)] = static_cast<qint64>(c.after);
+        list.append(j);
+    }
+    return list;
+}
+
+}  // namespace
+
+int cmdGet(const Options& o, Output& out) {
+    // Standard output is the default place of a single port's file, unless JSON lines go there.
+    const QString pattern = o.output.isEmpty() && !o.json ? QStringLiteral("-") : o.output;
+    const bool toStdout = pattern == QLatin1String("-");
+    std::vector<int> ports;
+    QString error;
+    if (!resolvePorts(o, ports, error)) {
+        out.error(error);
+        return kExitUsage;
+    }
+    if (toStdout && ports.size() > 1) {
+        out.error(QStringLiteral("get: with several ports, -o FILE must contain {port}"));
+        return kExitUsage;
+    }
+    // Nothing is read from any sensor when a file would be replaced without --force.
+    if (!toStdout && !pattern.isEmpty() && !o.force) {
+        for (int port : ports) {
+            const QString path = outputPathFor(pattern, port);
+            if (QFileInfo::exists(path)) {
+                out.error(QStringLiteral("%1 exists; --force replaces it").arg(path));
+                return kExitUsage;
+            }
+        }
+    }
+
+    const int baud = o.baudIndex;
+    const int memory = o.memory;
+    auto job = [=](PortSession& s, int port) {
+        PortResult r = newResult(s, port, QStringLiteral("get"));
+        r.json[QStringLiteral("memory")] = memoryName(memory);
+        if (!openPort(s, port, baud, r) || !connectSensor(s, port, true, r)) return r;
+        // The connection read RAM as the window does; EEPROM is read on top of it.
+        if (memory == kMemoryEeprom) {
+            s.pump.delay(kHalfPause);
+            if (!bothHalves(s, port, memory, false, r, QStringLiteral("GET"))) return r;
+        }
+        r.json[QStringLiteral("params")] = paramsJson(s.params);
+        if (toStdout) {
+            r.json[QStringLiteral("file")] = QStringLiteral("-");
+            r.extra = {QStringLiteral("-")};
+            r.payload = paramFileIni(s.params).toBytes();
+            finish(r, QStringLiteral("ok"), kExitOk);
+            return r;
+        }
+        if (!pattern.isEmpty()) {
+            const QString path = outputPathFor(pattern, port);
+            const FileWriteResult written = SendParaToFileI(s.params, path);
+            r.json[QStringLiteral("file")] = path;
+            r.extra = {path};
+            if (!written.ok) {
+                finish(r, QStringLiteral("file-error"), kExitUsage, written.message);
+                return r;
+            }
+        }
+        finish(r, QStringLiteral("ok"), kExitOk,
+               QStringLiteral("28 fields from %1").arg(memoryName(memory).toUpper()));
+        return r;
+    };
+
+    if (toStdout) {
+        // The file itself is the output; a failure goes to standard error.
+        PortSession s(mapPathFor(o));
+        const PortResult r = job(s, ports.front());
+        if (r.exit == kExitOk) {
+            out.raw(r.payload);
+        } else {
+            out.error(QStringLiteral("COM%1 (%2): %3: %4")
+                          .arg(r.port)
+                          .arg(r.device, r.outcome, r.detail));
+        }
+        return r.exit;
+    }
+    return runPortCommand(o, out, QStringLiteral("get"), {{QStringLiteral("FILE"), 20}}, job);
+}
+
+int cmdSend(const Options& o, Output& out) {
+    // The file is read once, before any port is touched: a bad file is a usage error.
+    QByteArray bytes;
+    if (o.file == QLatin1String("-")) {
+        QFile in;
+        if (!in.open(stdin, QIODevice::ReadOnly)) {
+            out.error(QStringLiteral("standard input cannot be read"));
+            return kExitUsage;
+        }
+        bytes = in.read(kMaxTextFileBytes + 1);
+        if (bytes.size() > kMaxTextFileBytes) {
+            out.error(QStringLiteral("standard input: larger than a parameter file can be"));
+            return kExitUsage;
+        }
+    } else {
+        const FileReadResult read = readRegularFile(o.file, kMaxTextFileBytes);
+        if (!read.ok) {
+            out.error(QStringLiteral("%1: %2").arg(o.file, read.reason));
+            return kExitUsage;
+        }
+        bytes = read.bytes;
+    }
+    auto ini = std::make_shared<IniFile>(false);
+    ini->fromBytes(bytes);
+    int known = 0;
+    for (const char* key : kPara0Keys)
+        known += ini->hasKey(QLatin1String(kPara0Section), QLatin1String(key));
+    for (const char* key : kPara1Keys)
+        known += ini->hasKey(QLatin1String(kPara1Section), QLatin1String(key));
+    known += ini->hasKey(QLatin1String(kPara0Section), QLatin1String(kCcdOpModeShortKey));
+    if (known == 0) {
+        out.error(
+            QStringLiteral("%1: not a parameter file (no key of PARA0 or PARA1)").arg(o.file));
+        return kExitUsage;
+    }
+
+    const int baud = o.baudIndex;
+    const int memory = o.memory;
+    auto job = [=](PortSession& s, int port) {
+        PortResult r = newResult(s, port, QStringLiteral("send"));
+        r.json[QStringLiteral("memory")] = memoryName(memory);
+        if (!openPort(s, port, baud, r) || !connectSensor(s, port, true, r)) return r;
+        // The window loads a parameter file only for a model of hardware type 1 or 3.
+        if (s.model.hardwareType != 1 && s.model.hardwareType != 3) {
+            finish(r, QStringLiteral("refused"), kExitSensor,
+                   QStringLiteral("parameter files apply to hardware type 1 or 3, this model "
+                                  "is type %1")
+                       .arg(s.model.hardwareType));
+            return r;
+        }
+        const ParamSet before = s.params;
+        applyParamIni(*ini, s.params);
+        const ParamSet fromFile = s.params;
+        // The window shows a loaded file on its panels, which keep every field in its range, and
+        // sends what the panels hold.
+        applyRanges(s.params, s.model.pixelCount);
+        const ParamSet sent = s.params;
+        const auto adjusted = changedFields(fromFile, sent);
+        if (!adjusted.empty())
+            r.json[QStringLiteral("adjusted")] = changesJson(adjusted, "file", "sent");
+        const auto changed = changedFields(before, sent);
+        r.json[QStringLiteral("changed")] = static_cast<int>(changed.size());
+        r.extra = {QString::number(changed.size())};
+        if (Interrupt::requested()) {
+            finish(r, QStringLiteral("interrupted"), kExitSensor, QStringLiteral("nothing sent"));
+            return r;
+        }
+        if (!bothHalves(s, port, memory, true, r, QStringLiteral("SEND"))) return r;
+        s.pump.delay(kHalfPause);
+        if (!bothHalves(s, port, memory, false, r, QStringLiteral("read-back"))) return r;
+        const auto differs = changedFields(sent, s.params);
+        QString note;
+        if (!adjusted.empty())
+            note = QStringLiteral(" (ranges applied: %1)")
+                       .arg(changesText(adjusted, QStringLiteral("%1 %2 -> %3")));
+        if (!differs.empty()) {
+            r.json[QStringLiteral("differs")] = changesJson(differs, "sent", "read");
+            finish(r, QStringLiteral("differs"), kExitSensor,
+                   QStringLiteral("read back from %1: %2")
+                       .arg(memoryName(memory).toUpper(),
+                            changesText(differs, QStringLiteral("%1 sent %2 read %3"))));
+            return r;
+        }
+        finish(r, QStringLiteral("ok"), kExitOk,
+               QStringLiteral("written to %1, read back equal").arg(memoryName(memory).toUpper()) +
+                   note);
+        return r;
+    };
+    return runPortCommand(o, out, QStringLiteral("send"), {{QStringLiteral("CHANGED"), 7}}, job);
+}
+
+}  // namespace korvo::cli

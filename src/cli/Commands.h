@@ -1,0 +1,58 @@
+#pragma once
+// The subcommands of korvo. Each returns the program's exit status.
+
+#include <QString>
+#include <cstdint>
+#include <functional>
+#include <vector>
+
+#include "cli/Args.h"
+#include "cli/Output.h"
+#include "cli/PortSession.h"
+#include "core/params/ParamSet.h"
+
+namespace korvo::cli {
+
+int cmdPorts(const Options& o, Output& out);
+int cmdIdentify(const Options& o, Output& out);
+int cmdGet(const Options& o, Output& out);
+int cmdSend(const Options& o, Output& out);
+int cmdRun(const Options& o, Output& out);
+int cmdVideo(const Options& o, Output& out);
+int cmdRecord(const Options& o, Output& out);
+int cmdTeach(const Options& o, Output& out);
+int cmdReset(const Options& o, Output& out);
+int cmdTest(const Options& o, Output& out);
+int cmdBaud(const Options& o, Output& out);
+int cmdFlash(const Options& o, Output& out);
+
+// ---- shared by the subcommands ----
+
+// Works the ports of PORTS in parallel and prints one result line per port in COM order under
+// the columns COM, DEVICE, OUTCOME, the extra columns and DETAIL.
+int runPortCommand(const Options& o, Output& out, const QString& command,
+                   const std::vector<Column>& extraColumns, const PortJob& job,
+                   const std::function<void()>& tick = {});
+
+// Text from a sensor with control characters replaced, so that it cannot steer the terminal.
+QString printable(const QString& text);
+
+// The 28 fields of a parameter set by their parameter-file keys.
+struct ParamField {
+    QString key;
+    std::uint32_t value = 0;
+};
+std::vector<ParamField> paramFields(const ParamSet& p);
+QJsonObject paramsJson(const ParamSet& p);
+
+struct FieldChange {
+    QString key;
+    std::uint32_t before = 0;
+    std::uint32_t after = 0;
+};
+std::vector<FieldChange> changedFields(const ParamSet& before, const ParamSet& after);
+
+// Memory target names: "ram", "eeprom".
+QString memoryName(int memory);
+
+}  // namespace korvo::cli

@@ -1,0 +1,61 @@
+#pragma once
+// What korvo prints. Results go to standard output: for people on a terminal as aligned columns
+// under a header, when piped as plain tab-separated lines without one, and with --json as one
+// JSON object per line. Messages and the progress bar go to standard error; the bar only on a
+// terminal, only once an operation has taken a second, and it is wiped before any other line.
+
+#include <QJsonObject>
+#include <QString>
+#include <QStringList>
+#include <vector>
+
+namespace korvo::cli {
+
+struct Column {
+    QString title;
+    int width = 0;  // padding on a terminal; the last column is never padded
+};
+
+class Output {
+public:
+    explicit Output(bool json);
+
+    bool json() const { return json_; }
+    bool stdoutIsTerminal() const { return stdoutTty_; }
+
+    // The columns of the text rows that follow; the header is printed with the first row. On a
+    // terminal, rows of a table that is not streamed are held back and printed together by
+    // endTable(), each column as wide as its widest cell; streamed rows (a run) are padded to
+    // the columns' widths as they come.
+    void setColumns(std::vector<Column> columns, bool streamed = true);
+    void endTable();
+    // One result: the cells as text, or the object as one JSON line.
+    void row(const QStringList& cells, const QJsonObject& object);
+    void jsonLine(const QJsonObject& object);
+    // Bytes as they are, to standard output (a parameter file).
+    void raw(const QByteArray& bytes);
+    // A line on standard error ("korvo: " in front of errors).
+    void message(const QString& text);
+    void error(const QString& text);
+
+    // The bar on standard error: label, done of total (total 0: a count without an end).
+    void progress(const QString& label, long done, long total);
+    void endProgress();
+
+private:
+    void wipeProgress();
+    void writeOut(const QByteArray& bytes);
+
+    bool json_;
+    bool stdoutTty_;
+    bool stderrTty_;
+    std::vector<Column> columns_;
+    bool streamed_ = true;
+    std::vector<QStringList> heldRows_;
+    bool headerDone_ = false;
+    bool barShown_ = false;
+    double barStart_ = -1.0;
+    double barDrawn_ = -1.0;
+};
+
+}  // namespace korvo::cli

@@ -1,0 +1,97 @@
+#pragma once
+// One port's link stack and the way korvo works several ports at once.
+//
+// Each port gets a PortSession of its own: link state, port bank, pump, parameter set and model
+// state, as the window has once. Several ports are worked in parallel by one worker thread per
+// port, each building its session on its own thread and running its own event loop, so the
+// window's sequences run unchanged (with their waits and pauses) and a slow or silent sensor
+// holds up only its own thread. The main thread only collects the results and prints them in COM
+// order as soon as each one and all before it are in.
+
+#include <QJsonObject>
+#include <QString>
+#include <QStringList>
+#include <functional>
+#include <vector>
+
+#include "cli/Args.h"
+#include "core/link/IdentifySensor.h"
+#include "core/link/LinkState.h"
+#include "core/link/PortBank.h"
+#include "core/link/Pump.h"
+#include "core/link/SensorLink.h"
+#include "core/model/ModelState.h"
+#include "core/params/ParamSet.h"
+#include "core/params/VideoBuffers.h"
+
+namespace korvo::cli {
+
+// Keeps the explanation a failed opening gives (device path, system reason, hint).
+class DetailSink final : public StatusSink {
+public:
+    void showStatus(const QString&, StatusLine) override {}
+    void showDetail(const QString& detail) override { detail_ = detail; }
+    const QString& detail() const { return detail_; }
+
+private:
+    QString detail_;
+};
+
+struct PortSession {
+    explicit PortSession(const QString& mapPath);
+
+    LinkState link;
+    DetailSink sink;
+    QtPump pump;
+    PortBank bank;
+    ParamSet params;
+    ToleranceBand band;
+    ModelState model;
+    VideoBuffers video;
+    RunRecord run;
+    SensorLink sensor;
+};
+
+// One port's outcome. Its text line is COM, device, outcome, the command's own cells and the
+// detail; its JSON object holds the same under their names.
+struct PortResult {
+    int port = 0;
+    QString device;
+    int exit = kExitOk;
+    QString outcome;
+    QString detail;     // why it failed, or what was done
+    QStringList extra;  // the command's own cells (a failed port leaves them empty)
+    QJsonObject json;
+    QByteArray payload;  // what goes to standard output as it is (a parameter file)
+};
+
+// Starts a result: COM number, device and the JSON object's common keys.
+PortResult newResult(PortSession& s, int port, const QString& command);
+// Sets outcome (a word: ok, accepted, refused, failed, open-error, ...), exit status and detail.
+void finish(PortResult& r, const QString& outcome, int exit, const QString& detail = {});
+// The text cells: COM, device, outcome, extraColumns cells ("-" where missing), detail.
+QStringList resultCells(const PortResult& r, int extraColumns);
+
+// Opens the port at the baud index. On failure the result says why (exit 3) and false returns.
+bool openPort(PortSession& s, int port, int baudIndex, PortResult& r);
+// identifySensor(); anything but an accepted sensor (with its parameters read when asked)
+// finishes the result with exit 1 and returns false.
+bool connectSensor(PortSession& s, int port, bool readParameters, PortResult& r,
+                   IdentifyReport* report = nullptr);
+
+using PortJob = std::function<PortResult(PortSession&, int port)>;
+
+// Runs job on every port in parallel and hands each result to print in COM order; tick runs
+// about ten times a second on the main thread meanwhile (progress bars). Returns the worst
+// exit status.
+int runOnPorts(const QString& mapPath, const std::vector<int>& ports, const PortJob& job,
+               const std::function<void(const PortResult&)>& print,
+               const std::function<void()>& tick = {});
+
+// The ports PORTS names: the list given, or every port of the map for "all". False with a
+// message when "all" finds no port.
+bool resolvePorts(const Options& o, std::vector<int>& ports, QString& error);
+// The port map file in use.
+QString mapPathFor(const Options& o);
+
+}  // namespace korvo::cli

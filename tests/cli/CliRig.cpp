@@ -1,0 +1,78 @@
+#include "CliRig.h"
+
+#include <QFile>
+#include <QJsonDocument>
+
+namespace korvo::test {
+
+QString korvoProgram() {
+    return QStringLiteral(KORVO_CLI_PROGRAM);
+}
+
+std::vector<QStringList> CliRun::rows() const {
+    std::vector<QStringList> rows;
+    for (const QByteArray& line : out.split('\n'))
+        if (!line.isEmpty()) rows.push_back(QString::fromUtf8(line).split(QLatin1Char('\t')));
+    return rows;
+}
+
+std::vector<QJsonObject> CliRun::objects() const {
+    std::vector<QJsonObject> objects;
+    for (const QByteArray& line : out.split('\n')) {
+        if (line.isEmpty()) continue;
+        QJsonParseError error{};
+        const QJsonDocument doc = QJsonDocument::fromJson(line, &error);
+        EXPECT_EQ(error.error, QJsonParseError::NoError) << line.toStdString();
+        EXPECT_TRUE(doc.isObject()) << line.toStdString();
+        objects.push_back(doc.object());
+    }
+    return objects;
+}
+
+std::vector<QJsonObject> CliRun::objects(const QString& type) const {
+    std::vector<QJsonObject> chosen;
+    for (const QJsonObject& o : objects())
+        if (o.value(QStringLiteral("type")).toString() == type) chosen.push_back(o);
+    return chosen;
+}
+
+CliRig::CliRig(const std::vector<sim::SensorConfig>& configs)
+    : mapPath(dir.filePath(QStringLiteral("COMPORTS.map"))) {
+    for (const sim::SensorConfig& c : configs) farm.add(c);
+    QString error;
+    if (!farm.start(&error)) ADD_FAILURE() << "virtual sensors: " << error.toStdString();
+    if (!farm.writePortMap(mapPath, 1, &error))
+        ADD_FAILURE() << "port map: " << error.toStdString();
+}
+
+CliRig::~CliRig() {
+    farm.stop();
+}
+
+void CliRig::mapLine(int com, const QString& device) {
+    QFile f(mapPath);
+    ASSERT_TRUE(f.open(QIODevice::Append));
+    f.write(QStringLiteral("COM%1 = %2\n").arg(com).arg(device).toUtf8());
+}
+
+std::unique_ptr<QProcess> CliRig::start(const QStringList& arguments) const {
+    auto p = std::make_unique<QProcess>();
+    p->setWorkingDirectory(dir.path());
+    p->start(korvoProgram(), QStringList{QStringLiteral("--map"), mapPath} + arguments);
+    EXPECT_TRUE(p->waitForStarted(5000));
+    return p;
+}
+
+CliRun CliRig::run(const QStringList& arguments, const QByteArray& input) const {
+    std::unique_ptr<QProcess> p = start(arguments);
+    if (!input.isEmpty()) p->write(input);
+    p->closeWriteChannel();
+    EXPECT_TRUE(p->waitForFinished(60000)) << arguments.join(' ').toStdString();
+    CliRun r;
+    r.exit = p->exitStatus() == QProcess::NormalExit ? p->exitCode() : -1;
+    r.out = p->readAllStandardOutput();
+    r.err = p->readAllStandardError();
+    return r;
+}
+
+}  // namespace korvo::test

@@ -1,0 +1,53 @@
+#pragma once
+// The built korvo program run as a child process against virtual sensors over pseudo-terminals,
+// with a port map of its own; output parsed back as text lines or JSON objects.
+
+#include <gtest/gtest.h>
+
+#include <QByteArray>
+#include <QJsonObject>
+#include <QProcess>
+#include <QStringList>
+#include <QTemporaryDir>
+#include <vector>
+
+#include "sim/SensorFarm.h"
+
+namespace korvo::test {
+
+struct CliRun {
+    int exit = -1;
+    QByteArray out;
+    QByteArray err;
+    // Standard output as lines of tab-separated fields (piped text output).
+    std::vector<QStringList> rows() const;
+    // Standard output as JSON objects, one per line.
+    std::vector<QJsonObject> objects() const;
+    // The objects of one type ("result", "record", "sample", "port").
+    std::vector<QJsonObject> objects(const QString& type) const;
+};
+
+class CliRig {
+public:
+    // Sensor i answers on COM i+1; each config is used as given.
+    explicit CliRig(const std::vector<sim::SensorConfig>& configs);
+    ~CliRig();
+
+    sim::VirtualSensor& sensor(int index) { return farm.sensor(index); }
+    QString path(const QString& name) const { return dir.filePath(name); }
+    // Adds a map line of our own (a device that is not there, a file without permission).
+    void mapLine(int com, const QString& device);
+
+    // korvo with --map of this rig, arguments as given; standard input from `input`.
+    CliRun run(const QStringList& arguments, const QByteArray& input = {}) const;
+    // Starts korvo and returns the process, for tests that signal it.
+    std::unique_ptr<QProcess> start(const QStringList& arguments) const;
+
+    QTemporaryDir dir;
+    QString mapPath;
+    sim::SensorFarm farm;
+};
+
+QString korvoProgram();
+
+}  // namespace korvo::test

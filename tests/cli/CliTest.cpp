@@ -1,0 +1,450 @@
+// korvo against virtual sensors: every subcommand's output parsed back, files checked against the
+// window's own reader and writers, and the exit statuses of each kind of failure.
+
+#include <signal.h>
+#include <unistd.h>
+
+#include <QElapsedTimer>
+#include <QFile>
+#include <QJsonArray>
+#include <functional>
+
+#include "CliRig.h"
+#include "core/params/ParamFile.h"
+#include "core/params/VideoBuffers.h"
+#include "core/record/RecorderFile.h"
+#include "core/sensorfn/LinearisationTable.h"
+#include "sim/ParamMemory.h"
+
+namespace korvo::test {
+namespace {
+
+using sim::Fault;
+
+sim::SensorConfig sensorConfig(std::uint16_t serial, QByteArray id = "KORVO-KM") {
+    sim::SensorConfig c;
+    c.serial = serial;
+    c.firmwareId = std::move(id);
+    c.noise = false;
+    return c;
+}
+
+sim::ParamHalf halfWords(const ParamSet& p, std::uint16_t half) {
+    DataWords words{};
+    ToleranceBand band;
+    CopyVarsToPP(p, half, words, band, 8192);
+    sim::ParamHalf h{};
+    std::copy_n(words.begin(), h.size(), h.begin());
+    return h;
+}
+
+QByteArray fileBytes(const QString& path) {
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+int framesWithCode(sim::VirtualSensor& s, int code) {
+    int n = 0;
+    for (const sim::ReceivedFrame& f : s.receivedFrames())
+        n += (static_cast<std::uint8_t>(f.bytes[3]) |
+              (static_cast<std::uint8_t>(f.bytes[2]) << 8)) == code;
+    return n;
+}
+
+QString str(const QJsonObject& o, const char* key) {
+    return o.value(QLatin1String(key)).toString();
+}
+int num(const QJsonObject& o, const char* key) {
+    return o.value(QLatin1String(key)).toInt(-1);
+}
+
+TEST(CliPorts, EachPortSaysItsOwnOutcomeAndTheStatusIsTheWorst) {
+    CliRig rig({sensorConfig(1201), sensorConfig(1202, "KORVO-GX"), sensorConfig(1203)});
+    rig.sensor(2).setFault(Fault::NoReply);
+    rig.mapLine(4, rig.path(QStringLiteral("no-such-device")));
+
+    const struct {
+        const char* ports;
+        int exit;
+    } statuses[] = {{"1", 0}, {"2", 1}, {"3", 1}, {"4", 3}, {"1,2", 1}};
+    for (const auto& s : statuses)
+        EXPECT_EQ(rig.run({"identify", s.ports}).exit, s.exit) << s.ports;
+
+    const char* outcomes[] = {"accepted", "refused", "failed", "open-error"};
+    const CliRun text = rig.run({"identify", "1-4"});
+    const CliRun json = rig.run({"identify", "all", "--json"});
+    EXPECT_EQ(text.exit, 3);
+    EXPECT_EQ(json.exit, 3);
+    const auto rows = text.rows();
+    const auto objects = json.objects(QStringLiteral("result"));
+    ASSERT_EQ(rows.size(), 4u);
+    ASSERT_EQ(objects.size(), 4u);
+    for (int i = 0; i < 4; ++i) {
+        SCOPED_TRACE(i);
+        ASSERT_EQ(rows[i].size(), 6);
+        EXPECT_EQ(rows[i][0], QStringLiteral("COM%1").arg(i + 1));
+        EXPECT_EQ(rows[i][2], QLatin1String(outcomes[i]));
+        EXPECT_EQ(str(objects[i], "outcome"), QLatin1String(outcomes[i]));
+        EXPECT_EQ(num(objects[i], "port"), i + 1);
+        EXPECT_EQ(str(objects[i], "device"), rows[i][1]);
+        EXPECT_EQ(str(objects[i], "detail"), rows[i][5]);
+    }
+    EXPECT_EQ(rows[0][3], QStringLiteral("1201"));
+    EXPECT_TRUE(rows[0][4].startsWith(QLatin1String("KORVO-KM")));
+    EXPECT_FALSE(rows[0][5].isEmpty());  // the model's designation
+    EXPECT_EQ(num(objects[1], "serial"), 1202);
+    EXPECT_TRUE(str(objects[1], "reason").contains(QLatin1String("KORVO-GX")));
+    EXPECT_EQ(str(objects[2], "line"), QStringLiteral("timeout"));
+    EXPECT_TRUE(rows[3][5].contains(rig.path(QStringLiteral("no-such-device"))));
+    EXPECT_EQ(num(objects[3], "exit"), 3);
+
+    // The map as it stands, and its probe.
+    const CliRun listed = rig.run({"ports"});
+    ASSERT_EQ(listed.rows().size(), 4u);
+    EXPECT_EQ(listed.rows()[3], QStringList({"COM4", rig.path(QStringLiteral("no-such-device"))}));
+    const auto probed = rig.run({"ports", "--probe", "--json"}).objects(QStringLiteral("result"));
+    ASSERT_EQ(probed.size(), 4u);
+    const char* lines[] = {"ok", "ok", "timeout", "open-error"};
+    for (int i = 0; i < 4; ++i) EXPECT_EQ(str(probed[i], "outcome"), QLatin1String(lines[i]));
+}
+
+TEST(CliPorts, PermissionErrorNamesTheDialoutGroup) {
+    if (::geteuid() == 0) GTEST_SKIP() << "root opens any device";
+    CliRig rig({});
+    const QString device = rig.path(QStringLiteral("locked"));
+    QFile(device).open(QIODevice::WriteOnly);
+    QFile::setPermissions(device, QFileDevice::Permissions());
+    rig.mapLine(7, device);
+    const CliRun r = rig.run({"identify", "7"});
+    EXPECT_EQ(r.exit, 3);
+    EXPECT_TRUE(r.out.contains(device.toUtf8()));
+    EXPECT_TRUE(r.out.contains("dialout"));
+}
+
+TEST(CliArguments, BadInputIsAUsageErrorAndTouchesNoSensor) {
+    CliRig rig({sensorConfig(1401)});
+    QFile(rig.path(QStringLiteral("short.dat"))).open(QIODevice::WriteOnly);
+    QFile notParams(rig.path(QStringLiteral("other.ini")));
+    ASSERT_TRUE(notParams.open(QIODevice::WriteOnly));
+    notParams.write("[SOMETHING]\r\nPower = 5\r\n");
+    notParams.close();
+    QFile(rig.path(QStringLiteral("taken.dat"))).open(QIODevice::WriteOnly);
+    const QString shortLin = rig.path(QStringLiteral("short.dat"));
+
+    const QStringList bad[] = {
+        {},
+        {"frobnicate"},
+        {"identify"},
+        {"identify", "0"},
+        {"identify", "256"},
+        {"identify", "3-1"},
+        {"identify", "x"},
+        {"identify", "1", "--bogus"},
+        {"--baud", "1234", "identify", "1"},
+        {"get", "1"},
+        {"get", "1", "--from", "rom"},
+        {"get", "1,2", "--from", "ram"},
+        {"get", "1", "--from", "ram", "--json", "-o", "-"},
+        {"send", "1", "--to", "ram"},
+        {"send", "1", "--to", "ram", rig.path(QStringLiteral("missing.ini"))},
+        {"send", "1", "--to", "ram", rig.path(QStringLiteral("other.ini"))},
+        {"run", "1-2"},
+        {"run", "1", "--samples", "0"},
+        {"video", "all"},
+        {"record", "1", "--samples", "5"},
+        {"record", "1", "--samples", "5", "--step", "0.01", "-o", "x.dat"},
+        {"record", "1", "--samples", "5", "--mode", "2", "-o", "x.dat"},
+        {"record", "1", "--samples", "5", "-o", rig.path(QStringLiteral("taken.dat"))},
+        {"test", "1", "--teach", "5"},
+        {"test", "1", "--teach", "5", "--upper", "1", "--lower", "70000"},
+        {"baud", "1", "--to", "12345"},
+        {"flash", "1", shortLin},
+        {"flash", "1", rig.path(QStringLiteral("missing.dat"))},
+        {"reset", "1", "extra"},
+    };
+    for (const QStringList& args : bad) {
+        const CliRun r = rig.run(args);
+        EXPECT_EQ(r.exit, 2) << args.join(' ').toStdString();
+        EXPECT_TRUE(r.out.isEmpty()) << args.join(' ').toStdString();
+        EXPECT_FALSE(r.err.isEmpty()) << args.join(' ').toStdString();
+    }
+    EXPECT_TRUE(rig.sensor(0).receivedFrames().empty());
+
+    for (const QStringList& args : {QStringList{"--help"}, QStringList{"identify", "--help"},
+                                    QStringList{"help", "record"}}) {
+        const CliRun r = rig.run(args);
+        EXPECT_EQ(r.exit, 0);
+        EXPECT_TRUE(r.out.startsWith("usage: korvo")) << args.join(' ').toStdString();
+    }
+}
+
+TEST(CliParams, GetWritesTheWindowsFileAndSendTakesOneBackWithItsReadBack) {
+    CliRig rig({sensorConfig(1501), sensorConfig(1502)});
+    const QString file = rig.path(QStringLiteral("p.ini"));
+    ASSERT_EQ(rig.run({"get", "1", "--from", "eeprom", "-o", file}).exit, 0);
+    ParamSet fromEeprom;
+    ASSERT_EQ(ReadParaFromFileI(fromEeprom, file, 1), 1);
+    EXPECT_EQ(halfWords(fromEeprom, 0), rig.sensor(0).eepromHalf(0));
+    EXPECT_EQ(halfWords(fromEeprom, 1), rig.sensor(0).eepromHalf(1));
+    EXPECT_EQ(rig.run({"get", "1", "--from", "ram", "-o", file}).exit, 2);  // no --force
+
+    // To standard output, and as JSON.
+    IniFile ini;
+    ini.fromBytes(rig.run({"get", "2", "--from", "ram"}).out);
+    ParamSet fromRam;
+    applyParamIni(ini, fromRam);
+    EXPECT_EQ(halfWords(fromRam, 0), rig.sensor(1).ramHalf(0));
+    EXPECT_EQ(halfWords(fromRam, 1), rig.sensor(1).ramHalf(1));
+    const auto got =
+        rig.run({"get", "2", "--from", "ram", "--json"}).objects(QStringLiteral("result"));
+    ASSERT_EQ(got.size(), 1u);
+    EXPECT_EQ(got[0]
+                  .value(QLatin1String("params"))
+                  .toObject()
+                  .value(QLatin1String("Teach-Value"))
+                  .toInt(),
+              rig.sensor(1).ramHalf(0)[sim::p0::kTeachValue]);
+
+    // A file of the window's writer to both sensors; COM2's EEPROM answers one read with a bit
+    // lost, which the read-back must catch.
+    ParamSet sent = fromEeprom;
+    sent.power = 650;
+    sent.teachValue = 333;
+    sent.umSlope = 3000000000u;
+    const QString sentFile = rig.path(QStringLiteral("s.ini"));
+    ASSERT_TRUE(SendParaToFileI(sent, sentFile).ok);
+    rig.sensor(1).setFault(Fault::BadData, 4, 1);
+    const CliRun put = rig.run({"send", "1,2", "--to", "eeprom", sentFile, "--json"});
+    EXPECT_EQ(put.exit, 1);
+    const auto results = put.objects(QStringLiteral("result"));
+    ASSERT_EQ(results.size(), 2u);
+    EXPECT_EQ(str(results[0], "outcome"), QStringLiteral("ok"));
+    EXPECT_EQ(num(results[0], "changed"), 3);
+    EXPECT_EQ(str(results[1], "outcome"), QStringLiteral("differs"));
+    const QJsonArray differs = results[1].value(QLatin1String("differs")).toArray();
+    ASSERT_EQ(differs.size(), 1);
+    EXPECT_EQ(str(differs[0].toObject(), "field"), QStringLiteral("Power"));
+    EXPECT_EQ(num(differs[0].toObject(), "sent"), 650);
+    EXPECT_EQ(num(differs[0].toObject(), "read"), 650 ^ 1);
+    for (int s = 0; s < 2; ++s) {
+        EXPECT_EQ(rig.sensor(s).eepromHalf(0), halfWords(sent, 0));
+        EXPECT_EQ(rig.sensor(s).eepromHalf(1), halfWords(sent, 1));
+    }
+    // From standard input, as text.
+    sent.power = 640;
+    const CliRun piped = rig.run({"send", "2", "--to", "ram", "-"}, paramFileIni(sent).toBytes());
+    EXPECT_EQ(piped.exit, 0);
+    ASSERT_EQ(piped.rows().size(), 1u);
+    EXPECT_EQ(piped.rows()[0][2], QStringLiteral("ok"));
+    EXPECT_EQ(rig.sensor(1).ramHalf(0), halfWords(sent, 0));
+}
+
+TEST(CliMeasure, RunAndVideoPrintWhatTheSensorMeasures) {
+    CliRig rig({sensorConfig(1601)});
+    rig.sensor(0).setMeasurement(1000, 3000);
+    const QString value = QString::number(rig.sensor(0).measuredValue());
+
+    const auto rows = rig.run({"run", "1", "--samples", "3"}).rows();
+    ASSERT_EQ(rows.size(), 3u);
+    double last = -1.0;
+    for (const QStringList& row : rows) {
+        ASSERT_EQ(row.size(), 12);
+        EXPECT_GE(row[0].toDouble(), last);
+        last = row[0].toDouble();
+        EXPECT_EQ(row.mid(1, 3), QStringList({value, "1000", "3000"}));
+    }
+    const CliRun json = rig.run({"run", "1", "--samples", "4", "--json"});
+    EXPECT_EQ(json.exit, 0);
+    const auto records = json.objects(QStringLiteral("record"));
+    ASSERT_EQ(records.size(), 4u);
+    for (const QJsonObject& r : records) {
+        EXPECT_EQ(num(r, "value"), value.toInt());
+        EXPECT_EQ(num(r, "left"), 1000);
+        EXPECT_EQ(num(r, "edges"), 2);
+    }
+    EXPECT_EQ(num(json.objects(QStringLiteral("result"))[0], "records"), 4);
+
+    EXPECT_EQ(rig.run({"video", "1"}).rows().size(), 256u);
+    const CliRun video = rig.run({"video", "1", "--json"});
+    const auto samples = video.objects(QStringLiteral("sample"));
+    const auto result = video.objects(QStringLiteral("result"));
+    ASSERT_EQ(samples.size(), 256u);
+    ASSERT_EQ(result.size(), 1u);
+    const auto served = rig.sensor(0).lastVideo();
+    const int threshold =
+        thresholdLineValue(static_cast<std::uint16_t>(num(result[0], "fullScale")),
+                           rig.sensor(0).ramHalf(1)[sim::p1::kVideoThdFix]);
+    for (int i = 0; i < 256; ++i) {
+        EXPECT_EQ(num(samples[i], "sample"), i);
+        EXPECT_EQ(num(samples[i], "intensity"), served[i]);
+        EXPECT_EQ(num(samples[i], "threshold"), threshold);
+        if (i > 0) {
+            EXPECT_GT(samples[i].value(QLatin1String("pixel")).toDouble(),
+                      samples[i - 1].value(QLatin1String("pixel")).toDouble());
+        }
+    }
+}
+
+// The bytes the window's writer gives for the records korvo reported, under the file's header.
+QByteArray windowFile(const QByteArray& file, const RecorderHeader& base,
+                      const std::vector<QJsonObject>& records) {
+    const QList<QByteArray> lines = file.split('\n');
+    RecorderHeader h = base;
+    h.date = QString::fromLatin1(lines.value(0).mid(6).trimmed());
+    h.time = QString::fromLatin1(lines.value(1).mid(6).trimmed());
+    QByteArray bytes = recorderHeaderBytes(h);
+    for (const QJsonObject& r : records)
+        bytes += recorderLineBytes(num(r, "value"), num(r, "left"), num(r, "right"),
+                                   num(r, "edges"), static_cast<std::uint32_t>(num(r, "um")));
+    return bytes;
+}
+
+TEST(CliRecord, FileHoldsTheWindowsBytesForTheRecordsReceived) {
+    sim::SensorConfig config = sensorConfig(1701);
+    config.recordPeriodMs = 40;
+    CliRig rig({config});
+    rig.sensor(0).setMeasurement(1200, 2800);
+    const QString path = rig.path(QStringLiteral("RECORD.DAT"));
+    RecorderHeader header;
+    const sim::ParamHalf h1 = rig.sensor(0).ramHalf(1);
+    header.umSlope = h1[sim::p1::kSlopeLow] | (std::uint32_t{h1[sim::p1::kSlopeHigh]} << 16);
+    header.umOffset = h1[sim::p1::kOffsetLow] | (std::uint32_t{h1[sim::p1::kOffsetHigh]} << 16);
+
+    const CliRun asked =
+        rig.run({"record", "1", "--samples", "3", "--step", "0.1", "-o", path, "--json"});
+    EXPECT_EQ(asked.exit, 0);
+    const auto records = asked.objects(QStringLiteral("record"));
+    ASSERT_EQ(records.size(), 3u);
+    EXPECT_EQ(num(records[0], "value"), rig.sensor(0).measuredValue());
+    header.increment = 0.1;
+    header.samples = 3;
+    const QByteArray file = fileBytes(path);
+    EXPECT_EQ(file, windowFile(file, header, records));
+    EXPECT_EQ(num(asked.objects(QStringLiteral("result"))[0], "samples"), 3);
+
+    // Triggered records: the sensor is switched to mode 1 in RAM first.
+    const CliRun triggered =
+        rig.run({"record", "1", "--samples", "2", "--mode", "1", "-o", path, "--force", "--json"});
+    EXPECT_EQ(triggered.exit, 0);
+    EXPECT_EQ(rig.sensor(0).ramHalf(1)[sim::p1::kRs232Mode], 1);
+    header.mode = 1;
+    header.increment = 1.0;
+    header.samples = 2;
+    const QByteArray file1 = fileBytes(path);
+    EXPECT_EQ(file1, windowFile(file1, header, triggered.objects(QStringLiteral("record"))));
+}
+
+// Runs korvo until `records` record lines came, then sends Ctrl-C; returns what it printed.
+CliRun interrupted(const CliRig& rig, const QStringList& args, int records) {
+    std::unique_ptr<QProcess> p = rig.start(args);
+    QByteArray out;
+    QElapsedTimer clock;
+    clock.start();
+    while (out.count("\"record\"") < records && p->state() == QProcess::Running &&
+           clock.elapsed() < 20000) {
+        p->waitForReadyRead(5000);
+        out += p->readAllStandardOutput();
+    }
+    ::kill(static_cast<pid_t>(p->processId()), SIGINT);
+    EXPECT_TRUE(p->waitForFinished(10000));
+    CliRun r;
+    r.exit = p->exitStatus() == QProcess::NormalExit ? p->exitCode() : -1;
+    r.out = out + p->readAllStandardOutput();
+    return r;
+}
+
+TEST(CliRecord, CtrlCEndsRunsAndRecordingsWithEveryLineKept) {
+    CliRig rig({sensorConfig(1801)});
+    const QString path = rig.path(QStringLiteral("RECORD.DAT"));
+    const CliRun rec = interrupted(
+        rig, {"record", "1", "--samples", "32000", "--step", "0.1", "-o", path, "--json"}, 3);
+    EXPECT_EQ(rec.exit, 0);
+    const auto records = rec.objects(QStringLiteral("record"));
+    const auto result = rec.objects(QStringLiteral("result"));
+    ASSERT_EQ(result.size(), 1u);
+    EXPECT_EQ(str(result[0], "outcome"), QStringLiteral("stopped"));
+    EXPECT_GE(records.size(), 3u);
+    EXPECT_EQ(num(result[0], "samples"), static_cast<int>(records.size()));
+    EXPECT_EQ(fileBytes(path).count("\r\n"), 7 + static_cast<int>(records.size()));
+
+    const CliRun run = interrupted(rig, {"run", "1", "--json"}, 5);
+    EXPECT_EQ(run.exit, 0);
+    ASSERT_EQ(run.objects(QStringLiteral("result")).size(), 1u);
+    EXPECT_EQ(num(run.objects(QStringLiteral("result"))[0], "records"),
+              static_cast<int>(run.objects(QStringLiteral("record")).size()));
+}
+
+TEST(CliService, TeachResetTestAndBaudReachTheSensor) {
+    sim::SensorConfig config = sensorConfig(1901);
+    config.strictBaud = true;
+    CliRig rig({config});
+    sim::VirtualSensor& sensor = rig.sensor(0);
+    sensor.setMeasurement(1500, 2500);
+    const struct {
+        QStringList args;
+        std::function<void(const CliRun&)> check;
+    } cases[] = {
+        {{"teach", "1"},
+         [&](const CliRun& r) {
+             EXPECT_EQ(sensor.ramHalf(0)[sim::p0::kTeachValue], sensor.measuredValue());
+             EXPECT_EQ(r.rows()[0][3].toInt(), sensor.measuredValue());
+         }},
+        {{"reset", "1"}, [&](const CliRun&) { EXPECT_EQ(framesWithCode(sensor, 11), 1); }},
+        {{"test", "1", "--teach", "100", "--upper", "7", "--lower", "9"},
+         [&](const CliRun&) {
+             const sim::ParamHalf h = sensor.ramHalf(0);
+             EXPECT_EQ(h[sim::p0::kTeachValue], 100);
+             EXPECT_EQ(h[sim::p0::kUpperTol], 7);
+             EXPECT_EQ(h[sim::p0::kLowerTol], 9);
+         }},
+        {{"baud", "1", "--to", "38400"},
+         [&](const CliRun&) {
+             EXPECT_EQ(sensor.currentBaud(), 38400);
+             // The sensor now only understands the new rate.
+             EXPECT_EQ(rig.run({"identify", "1", "--baud", "38400"}).exit, 0);
+         }},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.args.join(' ').toStdString());
+        sensor.clearReceivedFrames();
+        const CliRun r = rig.run(c.args);
+        EXPECT_EQ(r.exit, 0) << r.out.toStdString();
+        ASSERT_EQ(r.rows().size(), 1u);
+        EXPECT_EQ(r.rows()[0][2], QStringLiteral("ok"));
+        c.check(r);
+    }
+}
+
+TEST(CliFlash, WritesTheTableAndStopsAtTheFirstBlockNotAcknowledged) {
+    CliRig rig({sensorConfig(2001), sensorConfig(2002)});
+    std::vector<long long> values;
+    QByteArray text;
+    for (int i = 0; i < kXFlashTableWords; ++i) {
+        values.push_back(i * 37 % 5000 - 2500);
+        text += QByteArray::number(values.back()) + "\r\n";
+    }
+    const QString file = rig.path(QStringLiteral("XF-LINEAR.DAT"));
+    QFile f(file);
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    f.write(text);
+    f.close();
+    rig.sensor(1).setFault(Fault::NoReply, 102, -1, 0, 5);  // five blocks, then silence
+
+    const CliRun r = rig.run({"flash", "1,2", file, "--json"});
+    EXPECT_EQ(r.exit, 1);
+    const auto results = r.objects(QStringLiteral("result"));
+    ASSERT_EQ(results.size(), 2u);
+    EXPECT_EQ(str(results[0], "outcome"), QStringLiteral("ok"));
+    EXPECT_EQ(num(results[0], "acknowledged"), 256);
+    const std::vector<std::uint16_t> flash = rig.sensor(0).xflash();
+    for (int i = 0; i < kXFlashTableWords; ++i)
+        ASSERT_EQ(flash[kXFlashFirstPage * kXFlashPageWords + i], linStoredValue(values[i])) << i;
+
+    EXPECT_EQ(str(results[1], "outcome"), QStringLiteral("failed"));
+    EXPECT_EQ(num(results[1], "acknowledged"), 5);
+    EXPECT_TRUE(str(results[1], "detail").contains(QLatin1String("page 2 offset 40")));
+    EXPECT_EQ(framesWithCode(rig.sensor(1), 102), 6);
+}
+
+}  // namespace
+}  // namespace korvo::test
