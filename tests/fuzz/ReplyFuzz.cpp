@@ -79,11 +79,15 @@ void measurement(Session& s) {
 }
 
 // Frame words as the next block of the profile (blocks are plain bytes, like frames).
-void block(Session& s) {
+void blockWords(Session& s) {
     for (int i = 0; i < 16; ++i) {
         s.video.video[static_cast<std::size_t>(s.blockSlot)] = s.link.dataWords[i];
         s.blockSlot = (s.blockSlot + 1) % kProfileSamples;
     }
+}
+
+// The video curves of the profile as it stands, with the session's parameters and model.
+void videoCurves(Session& s) {
     fillThresholdLine(s.video, s.model.videoFullScale, s.params.videoThdFix);
     fillAutoCurve(s.video, s.params.videoThdAuto);
     for (const bool raw : {false, true}) {
@@ -124,7 +128,7 @@ void take(Session& s, std::span<const std::uint8_t, kFrameBytes> frame) {
                 break;
         }
     }
-    block(s);
+    blockWords(s);
 }
 
 }  // namespace
@@ -155,5 +159,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         if (split.keepRest) FUZZ_CHECK(queued.size() < kFrameBytes);
         if (!split.keepRest) queued.clear();
     }
+    videoCurves(session);
     return 0;
 }
