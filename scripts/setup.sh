@@ -1,5 +1,7 @@
 #!/usr/bin/env bash
-# Installs every Debian package the build, the program and the tests need.
+# Installs every Debian package the build, the program and the tests need. With --clang it also
+# installs what the instrumented build needs (scripts/test-sanitizers.sh, scripts/fuzz.sh): clang,
+# its sanitizer and libFuzzer runtimes, and llvm-symbolizer for readable reports.
 # Safe to run again: it asks apt only for what is missing.
 set -euo pipefail
 
@@ -11,6 +13,9 @@ packages=(
   xvfb xauth x11-utils xdotool imagemagick fonts-dejavu-core
   procps python3
 )
+if [ "${1:-}" = "--clang" ]; then
+  packages+=(clang libclang-rt-dev llvm)
+fi
 
 missing=()
 for p in "${packages[@]}"; do

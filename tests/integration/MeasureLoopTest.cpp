@@ -7,6 +7,7 @@
 #include "LinkRig.h"
 #include "core/link/Frame.h"
 #include "core/measure/MeasureLoops.h"
+#include "support/TimeScale.h"
 
 namespace korvo::test {
 namespace {
@@ -65,7 +66,7 @@ TEST_F(MeasureLoop, RunEndsByStopBySilenceAndByHangUp) {
     rig->sensor().setFault(Fault::HangUp, 8, 1, 0, 3);
     const double hangStart = rig->pump.now();
     EXPECT_EQ(m.run(1, record), kStopRunTimeout);
-    EXPECT_LT(rig->since(hangStart), 0.5);
+    EXPECT_LT(rig->since(hangStart), 0.5 * timeScale());
 }
 
 TEST_F(MeasureLoop, ExchangesNestedInARunHandItBackAndAreNeverShown) {

@@ -9,6 +9,7 @@
 #include <numeric>
 
 #include "support/QtPrinters.h"
+#include "support/TimeScale.h"
 #include "ui/Graph.h"
 
 namespace korvo::ui {
@@ -80,7 +81,8 @@ TEST(GraphWidget, ManualRefreshDrawsCurvesTogetherAutoRefreshReusesSeries) {
     // Drawn once the event loop runs, at most once per screen refresh (16 ms after the last).
     QElapsedTimer clock;
     clock.start();
-    while (visibleSeries(g) != 1 && clock.elapsed() < 200) QCoreApplication::processEvents();
+    while (visibleSeries(g) != 1 && clock.elapsed() < 200 * test::timeScale())
+        QCoreApplication::processEvents();
     EXPECT_EQ(visibleSeries(g), 1);
     EXPECT_EQ(g.chart()->series().size(), series);
 }

@@ -7,6 +7,7 @@
 #include <QTimer>
 #include <algorithm>
 #include <cerrno>
+#include <span>
 
 #include "core/link/Frame.h"
 #include "core/link/PortSettings.h"
@@ -212,22 +213,14 @@ void ComPort::takeFrame() {
 
 void ComPort::RX_Receive_Function() {
     if (!callbackOn_ || serial_->bytesAvailable() < kFrameBytes) return;
-    takeFrame();
-    // Whatever came beyond the frame is not part of this reply and is discarded, except another
-    // reply right behind it: an exchange nested in a measurement loop's wait has two requests
-    // outstanding, and their replies can arrive in one piece. Such a reply starts with the sync
-    // word; it is taken as a frame, or kept until its last byte is in.
-    for (;;) {
-        const qint64 queued = serial_->bytesAvailable();
-        if (queued == 0) return;
-        char head[2] = {};
-        const qint64 seen = serial_->peek(head, 2);
-        const bool sync = head[0] == 0 && (seen < 2 || static_cast<std::uint8_t>(head[1]) == 0xAA);
-        if (!sync) break;
-        if (queued < kFrameBytes) return;
-        takeFrame();
-    }
-    serial_->clear(QSerialPort::Input);
+    // Whatever came beyond the frame is not part of this reply and is discarded, except further
+    // replies right behind it (see splitReceived).
+    const QByteArray queued = serial_->peek(serial_->bytesAvailable());
+    const ReceiveSplit split =
+        splitReceived(std::span(reinterpret_cast<const std::uint8_t*>(queued.constData()),
+                                static_cast<std::size_t>(queued.size())));
+    for (int i = 0; i < split.frames; ++i) takeFrame();
+    if (!split.keepRest) serial_->clear(QSerialPort::Input);
 }
 
 ComPort::ReceivedFrame* ComPort::frame(std::uint64_t number) {

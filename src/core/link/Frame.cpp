@@ -26,4 +26,23 @@ int GetRxBuf36(LinkState& link) {
     return kReplyEcho;
 }
 
+ReceiveSplit splitReceived(std::span<const std::uint8_t> queued) {
+    ReceiveSplit split;
+    if (queued.size() < kFrameBytes) return split;
+    split.frames = 1;
+    // Another reply right behind a frame: an exchange nested in a measurement loop's wait has two
+    // requests outstanding, and their replies can arrive in one piece.
+    for (auto rest = queued.subspan(kFrameBytes); !rest.empty(); rest = rest.subspan(kFrameBytes)) {
+        // The sync word 0x00AA, high byte first; its zero byte alone may be all that is in yet.
+        const bool sync = rest[0] == 0 && (rest.size() < 2 || rest[1] == (kSyncWord & 0xFF));
+        if (!sync) {
+            split.keepRest = false;
+            break;
+        }
+        if (rest.size() < kFrameBytes) break;
+        ++split.frames;
+    }
+    return split;
+}
+
 }  // namespace korvo

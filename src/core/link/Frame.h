@@ -38,4 +38,14 @@ void writeTxWords(LinkState& link, const std::array<std::uint16_t, kFrameWords>&
 // 1 (words 3..17 into entries 0..14, entry 15 and word 2 left alone).
 int GetRxBuf36(LinkState& link);
 
+// What the receive callback does with the bytes queued on a port once at least one frame is in:
+// it takes the first 36 bytes as a frame, and further frames right behind it as long as each
+// starts with the sync word. Of what remains, the start of a further reply (the sync word, or
+// only its zero byte so far) is kept until its last byte is in; anything else is discarded.
+struct ReceiveSplit {
+    int frames = 0;        // whole frames to take from the start of the queue
+    bool keepRest = true;  // false: discard the bytes that follow those frames
+};
+ReceiveSplit splitReceived(std::span<const std::uint8_t> queued);
+
 }  // namespace korvo

@@ -29,6 +29,11 @@ PortMap PortMap::parse(const QString& text) {
     return map;
 }
 
+PortMap PortMap::parseBytes(const QByteArray& bytes) {
+    // The decoder drops a leading UTF-8 byte-order mark itself.
+    return parse(QString::fromLocal8Bit(bytes));
+}
+
 PortMap PortMap::load(const QString& filePath) {
     const FileReadResult read = readRegularFile(filePath, kMaxFileBytes);
     if (!read.ok) {
@@ -37,8 +42,7 @@ PortMap PortMap::load(const QString& filePath) {
             empty.problem_ = QStringLiteral("port map %1 not read: %2").arg(filePath, read.reason);
         return empty;
     }
-    // The decoder drops a leading UTF-8 byte-order mark itself.
-    return parse(QString::fromLocal8Bit(read.bytes));
+    return parseBytes(read.bytes);
 }
 
 QString PortMap::defaultFilePath() {

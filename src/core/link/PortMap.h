@@ -4,6 +4,7 @@
 // number without a line is the n-th built-in serial port, /dev/ttyS<n-1>. The map is read like the
 // settings files: only a regular file of at most kMaxFileBytes; a UTF-8 byte-order mark is skipped.
 
+#include <QByteArray>
 #include <QString>
 #include <map>
 
@@ -19,6 +20,9 @@ public:
     // Reads "COMn = path" lines. Blank lines, '#' and ';' comments and lines of any other form
     // are skipped; the keyword is not case sensitive; a later line for the same n wins.
     static PortMap parse(const QString& text);
+    // The same for the bytes of a port map file: local 8-bit text (UTF-8 on Linux), a leading
+    // byte-order mark dropped.
+    static PortMap parseBytes(const QByteArray& bytes);
     // A missing file gives the empty map. So does a file that is there but not read (not a
     // regular file, too large, no permission); problem() then says so.
     static PortMap load(const QString& filePath);

@@ -7,6 +7,7 @@
 #include "app/mplex/MplexSequences.h"
 #include "sim/PortMap.h"
 #include "support/AppFixture.h"
+#include "support/TimeScale.h"
 
 namespace korvo::test {
 namespace {
@@ -129,7 +130,7 @@ TEST_F(MplexTest, StopDuringASilentPortsWaitEndsTeachAtThatPort) {
     QElapsedTimer clock;
     clock.start();
     EXPECT_EQ(ActivateMplex(app(), 1), 0);
-    EXPECT_LT(clock.elapsed(), 900);
+    EXPECT_LT(clock.elapsed(), 900 * timeScale());
     EXPECT_EQ(mpcStatus(), "TEACH-IN stopped !");
     EXPECT_EQ(portStatus(0, 0), "Timeout RS-232!");
     EXPECT_FALSE(received(1, 16));
@@ -194,7 +195,7 @@ TEST_F(MplexTest, SensorThatHangsUpEndsTheWaitAndIsReopenedByInit) {
     clock.start();
     ActivateMplex(app(), 1);
     // Port 1 answers at once; port 2's wait ends with the device, well before its 0.5 s.
-    EXPECT_LT(clock.elapsed(), 450);
+    EXPECT_LT(clock.elapsed(), 450 * timeScale());
     EXPECT_EQ(portStatus(0, 0), "TEACH-IN OK!");
     EXPECT_EQ(portStatus(0, 1), "Timeout RS-232!");
     EXPECT_NE(port(0, 1).openState, 1);
@@ -211,7 +212,7 @@ TEST_F(MplexTest, SensorThatHangsUpEndsTheWaitAndIsReopenedByInit) {
     sensor(0).setFault(sim::Fault::HangUp, 7, 1);
     clock.restart();
     clickScope(0, 0);
-    EXPECT_LT(clock.elapsed(), 900);
+    EXPECT_LT(clock.elapsed(), 900 * timeScale());
     EXPECT_NE(port(0, 0).openState, 1);
     EXPECT_FALSE(app().ports.isOpen(1));
 }

@@ -85,5 +85,38 @@ TEST(GetRxBuf36, AnyOtherCodeIsAnEchoWithoutWordTwo) {
     }
 }
 
+// Bytes queued on a port: n frames that start with the sync word, then the tail.
+std::vector<std::uint8_t> queue(int frames, std::vector<std::uint8_t> tail) {
+    std::vector<std::uint8_t> bytes;
+    for (int i = 0; i < frames; ++i) {
+        bytes.insert(bytes.end(), {0x00, 0xAA, 0x00, 0x08});
+        bytes.resize(bytes.size() + 32, 0x11);
+    }
+    bytes.insert(bytes.end(), tail.begin(), tail.end());
+    return bytes;
+}
+
+TEST(SplitReceived, TakesFramesWhileTheySyncAndKeepsOnlyTheStartOfAReply) {
+    struct Case {
+        std::vector<std::uint8_t> queued;
+        int frames;
+        bool keepRest;
+    };
+    const Case cases[] = {
+        {queue(0, {0x00, 0xAA, 0x00}), 0, true},         // less than a frame: wait for more
+        {std::vector<std::uint8_t>(36, 0x11), 1, true},  // the first frame needs no sync
+        {queue(2, {}), 2, true},
+        {queue(1, {0x00, 0xAA, 0x00}), 1, true},   // a second reply on its way
+        {queue(1, {0x00}), 1, true},               // its zero byte alone may start a reply
+        {queue(1, {0x00, 0x55, 0x00}), 1, false},  // anything else is noise
+        {queue(2, {0x7F}), 2, false},
+    };
+    for (const Case& c : cases) {
+        const ReceiveSplit split = splitReceived(c.queued);
+        EXPECT_EQ(split.frames, c.frames) << c.queued.size() << " bytes";
+        EXPECT_EQ(split.keepRest, c.keepRest) << c.queued.size() << " bytes";
+    }
+}
+
 }  // namespace
 }  // namespace korvo

@@ -1,0 +1,80 @@
+// The check of a stored panel position against the screens, with the geometry keys as a settings
+// file may give them: any 32-bit values, on up to four screens anywhere. Where all coordinates
+// are small enough for Qt's own rectangle arithmetic, the answer must be Qt's intersection test.
+
+#include <fuzzer/FuzzedDataProvider.h>
+
+#include <QRect>
+#include <algorithm>
+#include <cstdlib>
+#include <limits>
+#include <optional>
+#include <vector>
+
+#include "FuzzCheck.h"
+#include "core/ini/PanelGeometry.h"
+
+namespace {
+
+std::optional<std::int32_t> maybeKey(FuzzedDataProvider& in) {
+    if (!in.ConsumeBool()) return std::nullopt;
+    return in.ConsumeIntegral<std::int32_t>();
+}
+
+// A screen as Qt reports one: corners anywhere, width and height that fit in an int (possibly
+// empty).
+QRect screen(FuzzedDataProvider& in) {
+    constexpr std::int64_t kIntMin = std::numeric_limits<int>::min();
+    constexpr std::int64_t kIntMax = std::numeric_limits<int>::max();
+    const std::int64_t left = in.ConsumeIntegral<std::int32_t>();
+    const std::int64_t top = in.ConsumeIntegral<std::int32_t>();
+    const std::int64_t width = in.ConsumeIntegralInRange<std::int64_t>(0, 1 << 16);
+    const std::int64_t height = in.ConsumeIntegralInRange<std::int64_t>(0, 1 << 16);
+    const auto corner = [&](std::int64_t v) {
+        return static_cast<int>(std::clamp(v, kIntMin, kIntMax));
+    };
+    return QRect(QPoint(corner(left), corner(top)),
+                 QPoint(corner(left + width - 1), corner(top + height - 1)));
+}
+
+bool small(std::int64_t v) {
+    return std::llabs(v) < (1 << 24);
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    using namespace korvo;
+    FuzzedDataProvider in(data, size);
+    const PanelGeometryKeys keys{maybeKey(in), maybeKey(in), maybeKey(in), maybeKey(in),
+                                 maybeKey(in)};
+    std::vector<QRect> screens(in.ConsumeIntegralInRange<std::size_t>(0, 4));
+    for (QRect& s : screens) s = screen(in);
+
+    const PanelGeometryPlan plan = planPanelGeometry(keys);
+    if (!plan.position) return 0;
+    const QPoint position = *plan.position;
+    const QSize panel = plan.size.value_or(
+        QSize(in.ConsumeIntegral<std::int32_t>(), in.ConsumeIntegral<std::int32_t>()));
+    const bool onScreen = panelPositionOnScreens(position, panel, screens);
+
+    // The panel's far edges must be window coordinates.
+    const std::int64_t right = std::int64_t{position.x()} + std::max(panel.width(), 1) - 1;
+    const std::int64_t bottom = std::int64_t{position.y()} + std::max(panel.height(), 1) - 1;
+    if (onScreen)
+        FUZZ_CHECK(right <= std::numeric_limits<int>::max() &&
+                   bottom <= std::numeric_limits<int>::max());
+
+    bool allSmall = small(position.x()) && small(position.y()) && small(right) && small(bottom);
+    for (const QRect& s : screens)
+        allSmall =
+            allSmall && small(s.left()) && small(s.top()) && small(s.right()) && small(s.bottom());
+    if (allSmall) {
+        const QRect placed(position,
+                           QSize(std::max(panel.width(), 1), std::max(panel.height(), 1)));
+        const bool qtSays = std::any_of(screens.begin(), screens.end(),
+                                        [&](const QRect& s) { return placed.intersects(s); });
+        FUZZ_CHECK(onScreen == qtSays);
+    }
+    return 0;
+}
