@@ -44,17 +44,17 @@ TEST(SensorPacing, ExchangeTakesTheLineTimeOfRequestAndReply) {
     // 72 bytes of 10 bit times at 19200 baud: 37.5 ms.
     const double slow = medianExchangeMs(client, 5);
     EXPECT_GT(slow, 35.0);
-    EXPECT_LT(slow, 70.0 * test::timeScale());
+    EXPECT_LT(slow, 70.0 * korvo::test::timeScale());
     // The echo of the change leaves at the old rate; then 72 bytes at 115200: 6.25 ms.
     client.exchange(request(190, 4), 36);
     EXPECT_EQ(sensor.currentBaud(), 115200);
     const double fast = medianExchangeMs(client, 5);
     EXPECT_GT(fast, 5.5);
-    EXPECT_LT(fast, 30.0 * test::timeScale());
+    EXPECT_LT(fast, 30.0 * korvo::test::timeScale());
     sensor.setPacing(true, 40);
     const double late = medianExchangeMs(client, 3);
     EXPECT_GT(late, 45.0);
-    EXPECT_LT(late, 90.0 * test::timeScale());
+    EXPECT_LT(late, 90.0 * korvo::test::timeScale());
 }
 
 // Sets the slave's line rate as a PC port does when it opens.
