@@ -81,7 +81,7 @@ TEST(GraphWidget, ManualRefreshDrawsCurvesTogetherAutoRefreshReusesSeries) {
     // Drawn once the event loop runs, at most once per screen refresh (16 ms after the last).
     QElapsedTimer clock;
     clock.start();
-    while (visibleSeries(g) != 1 && clock.elapsed() < 200 * test::timeScale())
+    while (visibleSeries(g) != 1 && clock.elapsed() < 200 * korvo::test::timeScale())
         QCoreApplication::processEvents();
     EXPECT_EQ(visibleSeries(g), 1);
     EXPECT_EQ(g.chart()->series().size(), series);
