@@ -74,7 +74,9 @@ TEST_F(LineFaults, RepliesInSingleBytesArriveWhole) {
     SensorLink& s = rig->sensorLink;
     rig->sensor().setFault(Fault::SplitReply, -1, -1, 2);  // every reply, 2 ms between bytes
     for (std::uint16_t half = 0; half < 2; ++half) {
+        const double start = rig->pump.now();
         ASSERT_EQ(s.GetParamHalf(kMemoryRam, half, 1), 1);
+        EXPECT_GE(rig->since(start), 0.07);  // 35 gaps
         EXPECT_EQ(lastReply(), echoBytes(2, half, rig->sensor().ramHalf(half)));
     }
     rig->params.power = 777;
