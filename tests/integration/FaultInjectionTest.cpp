@@ -62,6 +62,12 @@ protected:
             if (static_cast<int>(shown.size()) == records) rig->link.stopFlag = kStopByUser;
         });
     }
+    // The sensor back on a new device, the port map naming it, COM1 opened again.
+    void reopen() {
+        ASSERT_FALSE(rig->sensor().reopen().isEmpty());
+        rig->rewriteMap();
+        rig->open();
+    }
     void expectOnlyTheRealMeasurement(const std::vector<RunRecord>& shown) {
         for (const RunRecord& r : shown) {
             EXPECT_EQ(r.leftEdge, 300);
@@ -192,14 +198,24 @@ TEST_F(LineFaults, HangUpInTheMiddleOfGetOrSendThenReopen) {
             EXPECT_EQ(pcHalf(1), ours1);
         }
 
-        ASSERT_FALSE(rig->sensor().reopen().isEmpty());
-        rig->rewriteMap();
-        rig->open();
+        reopen();
         for (std::uint16_t half = 0; half < 2; ++half) {
             ASSERT_EQ(exchange(half), 1);
             EXPECT_EQ(rig->sensor().ramHalf(half), pcHalf(half));
         }
     }
+
+    // Run mode likewise: the fourth reply is cut off, the run ends at once having shown only
+    // whole records, and runs again once the port is reopened.
+    rig->sensor().setMeasurement(300, 500);
+    rig->sensor().setFault(Fault::CutOff, 8, 1, 100, 3);
+    std::vector<RunRecord> shown;
+    EXPECT_EQ(runFor(8, shown), kStopRunTimeout);
+    EXPECT_EQ(shown.size(), 3u);
+    reopen();
+    EXPECT_EQ(runFor(8, shown), kStopByUser);
+    EXPECT_EQ(shown.size(), 8u);
+    expectOnlyTheRealMeasurement(shown);
 }
 
 // Three settings writers replace their files over and over in a child process, which is killed
