@@ -55,7 +55,19 @@ QByteArray spoilReply(const QByteArray& reply, ReplyShape shape, Fault fault, st
                 out[7] = static_cast<char>(out[7] ^ 0x01);
             return out;
         }
+        case Fault::StrayFirst:
+        case Fault::StrayAfter: {
+            // Without 0xAA no stray byte can pass for the sync word, alone or with the reply.
+            std::uniform_int_distribution<int> count(1, 3);
+            QByteArray stray(count(rng), '\0');
+            for (char& c : stray) c = static_cast<char>(byte(rng));
+            stray.replace(static_cast<char>(0xAA), static_cast<char>(0xAB));
+            return fault == Fault::StrayFirst ? stray + reply : reply + stray;
+        }
+        case Fault::CutOff:
+            return reply.left(reply.size() / 2);
         case Fault::LateReply:
+        case Fault::SplitReply:
         case Fault::HangUp:
             return reply;
     }

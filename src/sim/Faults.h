@@ -20,13 +20,17 @@ enum class Fault {
     Garbage,     // 36 random bytes instead of the reply
     HangUp,      // the device goes away (master side closed)
     BadData,     // frames: data word 0 (frame word 3) altered, as a memory that lost a bit
+    SplitReply,  // every byte leaves on its own, delayMs after the one before
+    StrayFirst,  // one to three stray bytes (never 0xAA) on the line just before the reply
+    StrayAfter,  // the same just after the reply
+    CutOff,      // the first half of the reply leaves; delayMs later the device goes away
 };
 
 struct FaultRule {
     Fault fault = Fault::NoReply;
     int commandCode = -1;  // -1: any command
     int count = -1;        // replies still to spoil; -1: forever
-    int delayMs = 1500;    // LateReply only
+    int delayMs = 1500;    // LateReply: how late; SplitReply: the gap; CutOff: till the hang-up
     int skip = 0;          // matching requests answered normally before the rule applies
 };
 
@@ -49,8 +53,8 @@ private:
 // What the sensor sends, by its shape; fault lengths differ per shape.
 enum class ReplyShape { Frame, FirmwareText, Block };
 
-// The reply bytes as the fault spoils them (NoReply gives empty bytes; LateReply and HangUp leave
-// the bytes alone: they act on timing and on the device).
+// The reply bytes as the fault spoils them (NoReply gives empty bytes; LateReply, SplitReply and
+// HangUp leave the bytes alone: they act on timing and on the device).
 QByteArray spoilReply(const QByteArray& reply, ReplyShape shape, Fault fault, std::mt19937& rng);
 
 }  // namespace korvo::sim

@@ -1,50 +1,44 @@
 #include "sim/PortMap.h"
 
 #include <QDir>
-#include <QFile>
 #include <QRegularExpression>
-#include <QSaveFile>
 #include <algorithm>
+
+#include "core/ini/FileRead.h"
+#include "core/ini/FileWrite.h"
+#include "core/link/PortMap.h"  // the size limit only
 
 namespace korvo::sim {
 
 namespace {
 
-// The file as lines without their '\n' (a '\r' stays part of its line).
+// The file as lines without their '\n' (a '\r' stays part of its line). The file is read as the
+// program reads it: only a regular file of at most the program's size limit, so a FIFO or a
+// device under the map's name can neither block the sensors nor be rewritten.
 bool readLines(const QString& path, QList<QByteArray>* lines, QString* error) {
     lines->clear();
-    QFile file(path);
-    if (!file.exists()) return true;
-    if (!file.open(QIODevice::ReadOnly)) {
-        if (error) *error = QStringLiteral("%1: %2").arg(path, file.errorString());
+    const FileReadResult read = readRegularFile(path, korvo::PortMap::kMaxFileBytes);
+    if (read.missing) return true;
+    if (!read.ok) {
+        if (error) *error = QStringLiteral("%1: %2").arg(path, read.reason);
         return false;
     }
-    const QByteArray all = file.readAll();
-    if (all.isEmpty()) return true;
-    *lines = all.split('\n');
-    if (all.endsWith('\n')) lines->removeLast();
+    if (read.bytes.isEmpty()) return true;
+    *lines = read.bytes.split('\n');
+    if (read.bytes.endsWith('\n')) lines->removeLast();
     return true;
 }
 
 bool writeLines(const QString& path, const QList<QByteArray>& lines, QString* error) {
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly)) {
-        if (error) *error = QStringLiteral("%1: %2").arg(path, file.errorString());
-        return false;
-    }
-    for (const QByteArray& line : lines) {
-        file.write(line);
-        file.write("\n");
-    }
-    if (!file.commit()) {
-        if (error) *error = QStringLiteral("%1: %2").arg(path, file.errorString());
-        return false;
-    }
-    return true;
+    QByteArray bytes;
+    for (const QByteArray& line : lines) bytes += line + '\n';
+    const FileWriteResult written = writeFileAtomically(path, bytes);
+    if (!written.ok && error) *error = written.message;
+    return written.ok;
 }
 
 bool parseBytes(const QByteArray& line, PortMapEntry* entry) {
-    return parsePortMapLine(QString::fromLocal8Bit(line), entry);
+    return parsePortMapLine(QString::fromLocal8Bit(withoutUtf8Bom(line)), entry);
 }
 
 }  // namespace

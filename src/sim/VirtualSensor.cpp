@@ -52,6 +52,7 @@ struct VirtualSensor::Impl {
     QByteArray rx;
     Clock::time_point rxFirst{}, rxLast{};
     Clock::time_point lastRequestDue{}, lastRequestAt{}, lastRecordAt{};
+    Clock::time_point cutOffAt = Clock::time_point::max();  // a CutOff fault's hang-up
     bool pace;
     int latencyMs;
     std::mt19937 rng;
@@ -100,6 +101,7 @@ struct VirtualSensor::Impl {
         tx.clear();
         pending.clear();
         rx.clear();
+        cutOffAt = Clock::time_point::max();
     }
 
     bool openLine() {
@@ -204,10 +206,18 @@ struct VirtualSensor::Impl {
         Clock::time_point at = p.due;
         if (pace) at += std::chrono::milliseconds(latencyMs);
         if (fault) {
-            if (fault->fault == Fault::LateReply) at += std::chrono::milliseconds(fault->delayMs);
+            const auto delay = std::chrono::milliseconds(fault->delayMs);
+            if (fault->fault == Fault::LateReply) at += delay;
+            if (fault->fault == Fault::CutOff) cutOffAt = at + delay;
             reply.bytes = spoilReply(reply.bytes, reply.shape, fault->fault, rng);
         }
-        queueReply(reply.bytes, at);
+        if (fault && fault->fault == Fault::SplitReply) {
+            const auto gap = std::chrono::milliseconds(fault->delayMs);
+            for (int i = 0; i < reply.bytes.size(); ++i)
+                queueReply(reply.bytes.mid(i, 1), at + gap * i);
+        } else {
+            queueReply(reply.bytes, at);
+        }
         if (reply.newBaud > 0) logic.setBaud(reply.newBaud);  // the echo still left at the old rate
     }
 
@@ -246,6 +256,7 @@ struct VirtualSensor::Impl {
     }
 
     void work(Clock::time_point now) {
+        if (cutOffAt <= now) dropLine();
         if (!pty.isOpen()) return;
         while (!pending.empty() && pending.front().due <= now && pty.isOpen()) {
             const Pending p = pending.front();
@@ -264,6 +275,7 @@ struct VirtualSensor::Impl {
         if (!pending.empty()) next = std::min(next, pending.front().due);
         next = std::min(next, tx.nextDue());
         next = std::min(next, nextRecordDue());
+        next = std::min(next, cutOffAt);
         return next;
     }
 

@@ -51,12 +51,16 @@ bool canAnswer(std::uint16_t code, std::span<const std::uint8_t, kFrameBytes> fr
     const int kind = replyKindOf(word1);
     // An echo of another command is a late answer to that one. An echo code this program never
     // sends says nothing about its request and is taken as before.
-    if (kind == kReplyEcho && word1 != code && isEchoedCommand(word1)) return false;
+    const bool foreignCode = kind == kReplyEcho && word1 != code;
+    if (foreignCode && isEchoedCommand(word1)) return false;
     switch (awaitedFor(code)) {
         case Awaited::RawData:
             return kind == kReplyRawData;
         case Awaited::Echo:
-            return kind == kReplyEcho;
+            // Unless it starts with the sync word, though: a frame with neither the sync word
+            // nor the request's own code is line noise, or a reply shifted by stray bytes in
+            // front of it, and its words are no data.
+            return kind == kReplyEcho && !(foreignCode && frameWord(frame, 0) != kSyncWord);
         case Awaited::AnyReply:
             break;
     }

@@ -1,8 +1,9 @@
 #pragma once
 // Which reply frame can answer which request. A reply carries nothing that names its request but
 // its reply code (frame word 1): a raw-data reply (8), a record reply (18 or 19), or, for every
-// other reply, the echoed command code. These rules rest on that word alone; nothing here relies
-// on the argument word, the data words or the sync word coming back.
+// other reply, the echoed command code. These rules rest on that word; nothing here relies on the
+// argument word or the data words coming back, and the sync word counts only where the reply
+// code does not name the request.
 
 #include <array>
 #include <cstdint>
@@ -29,7 +30,8 @@ int replyKindOf(std::uint16_t word1);
 bool isEchoedCommand(std::uint16_t code);
 
 // Whether the 36-byte frame can be the answer to a request with this command code: it has the
-// awaited kind, and it is not the echo of another command.
+// awaited kind, and it is not the echo of another command. An echo awaited for a request must
+// carry either the request's own code or the sync word.
 bool canAnswer(std::uint16_t code, std::span<const std::uint8_t, kFrameBytes> frame);
 
 // Whether a late answer to an earlier request with earlierCode would pass as the answer to a
