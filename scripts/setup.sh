@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Installs every Debian package the build, the program and the tests need. With --clang it also
 # installs what the instrumented build needs (scripts/test-sanitizers.sh, scripts/fuzz.sh): clang,
-# its sanitizer and libFuzzer runtimes, and llvm-symbolizer for readable reports.
+# its sanitizer and libFuzzer runtimes, and llvm-symbolizer for readable reports. With --package,
+# what building and checking the Debian package needs (scripts/package.sh, package-check.sh).
 # Safe to run again: it asks apt only for what is missing.
 set -euo pipefail
 
@@ -13,9 +14,13 @@ packages=(
   xvfb xauth x11-utils xdotool imagemagick fonts-dejavu-core
   procps python3
 )
-if [ "${1:-}" = "--clang" ]; then
-  packages+=(clang libclang-rt-dev llvm)
-fi
+for option in "$@"; do
+  case "$option" in
+    --clang) packages+=(clang libclang-rt-dev llvm) ;;
+    --package) packages+=(dpkg-dev fakeroot file gzip xz-utils lintian desktop-file-utils appstream) ;;
+    *) echo "setup.sh: unknown option $option" >&2; exit 2 ;;
+  esac
+done
 
 missing=()
 for p in "${packages[@]}"; do

@@ -1,6 +1,7 @@
 // KORVO-KM-Scope: sets up and watches KORVO-KM laser line sensors over RS-232, up to 112 of them
-// on the multiplexer window. The program directory (the executable's folder) holds the layout
-// files, the logo bitmaps and the settings files.
+// on the multiplexer window. Run from a build or a copied folder, that folder holds the layout
+// files, the logo bitmaps and the settings files; installed, they sit in share/korvo-km-scope and
+// the settings in ~/.config/korvo-km-scope.
 
 #include <QApplication>
 #include <QTimer>
@@ -9,6 +10,7 @@
 
 #include "app/shell/ScopeApp.h"
 #include "app/shell/Startup.h"
+#include "core/files/FileLocations.h"
 #include "ui/Platform.h"
 #include "ui/Popups.h"
 
@@ -25,7 +27,12 @@ bool exitAfterShow() {
 
 int main(int argc, char* argv[]) {
     QApplication application(argc, argv);
-    korvo::ui::Platform platform(QCoreApplication::applicationDirPath());
+    // Layouts and bitmaps from the program's folder or the installed share folder; settings in
+    // the program's folder or the configuration home (FileLocations.h).
+    const korvo::FileLocations where = korvo::currentFileLocations();
+    // A settings folder that cannot be made shows later, when a file written there fails.
+    korvo::makeSettingsDir(where);
+    korvo::ui::Platform platform(where.dataDir);
     platform.setPopups(std::make_unique<korvo::ui::DialogPopups>());
 
     std::function<void(korvo::ScopeApp&)> afterStart;
@@ -39,5 +46,5 @@ int main(int argc, char* argv[]) {
             });
         };
     }
-    return korvo::RunScopeProgram(platform, afterStart);
+    return korvo::RunScopeProgram(platform, where, afterStart);
 }

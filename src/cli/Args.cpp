@@ -21,12 +21,17 @@ struct CommandSpec {
 const std::vector<CommandSpec>& commands() {
     static const std::vector<CommandSpec> specs = {
         {"ports",
-         "korvo ports [--probe]",
+         "korvo ports [--probe | --write-map [--serial-dir DIR]]",
          0,
          false,
-         {"--probe"},
+         {"--probe", "--write-map", "--serial-dir"},
          "Lists the COM numbers the port map names, with their devices. With --probe, each\n"
-         "port is opened and gets the line check and the identification of `korvo identify`.\n"},
+         "port is opened and gets the line check and the identification of `korvo identify`.\n"
+         "With --write-map, the serial adapters plugged in now are added to the port map under\n"
+         "their stable names (/dev/serial/by-id, else by-path), which survive a replug: each\n"
+         "adapter the map does not name yet gets the next COM number after the highest one in\n"
+         "the map. Lines already in the map stay as they are. --serial-dir scans DIR/by-id and\n"
+         "DIR/by-path instead of /dev/serial.\n"},
         {"identify",
          "korvo identify PORTS",
          1,
@@ -125,15 +130,16 @@ const CommandSpec* specFor(const QString& name) {
     return nullptr;
 }
 
-const std::set<QString> kValueOptions = {"--baud",  "--map",     "--from", "--to",
-                                         "-o",      "--samples", "--step", "--mode",
-                                         "--teach", "--upper",   "--lower"};
+const std::set<QString> kValueOptions = {"--baud",  "--map",     "--from",  "--to",
+                                         "-o",      "--samples", "--step",  "--mode",
+                                         "--teach", "--upper",   "--lower", "--serial-dir"};
 const std::set<QString> kCommonOptions = {"--baud", "--map", "--json", "--help", "-h"};
 
 const char kCommonHelp[] =
     "Common options:\n"
     "  --baud RATE   line rate of the ports: 9600, 19200 (default), 38400, 57600, 115200\n"
-    "  --map FILE    port map (default: COMPORTS.map beside the program, as the window uses)\n"
+    "  --map FILE    port map (default: COMPORTS.map in the settings folder the window uses:\n"
+    "                beside the program when it is writable, else ~/.config/korvo-km-scope)\n"
     "  --json        one JSON object per line instead of text\n"
     "  -h, --help    this help\n"
     "PORTS: a COM number (3), a range (1-16), a list (1,3,5-7) or all (every port of the map).\n"
@@ -165,6 +171,9 @@ QString applyOption(Options& o, const QString& name, const QString& value) {
     if (name == QLatin1String("--baud")) {
         o.baudIndex = baudIndexForText(value);
         if (o.baudIndex < 0) return badValue(name, value, QStringLiteral("a baud rate"));
+    } else if (name == QLatin1String("--serial-dir")) {
+        if (value.isEmpty()) return QStringLiteral("--serial-dir: no folder given");
+        o.serialDir = value;
     } else if (name == QLatin1String("--map")) {
         if (value.isEmpty()) return QStringLiteral("--map: no file given");
         o.mapPath = value;
@@ -208,6 +217,9 @@ QString checkRequired(const Options& o, const CommandSpec& spec) {
     if ((c == QLatin1String("get") || c == QLatin1String("send")) && o.memory == 0)
         return c + (c == QLatin1String("get") ? QStringLiteral(": --from ram|eeprom is required")
                                               : QStringLiteral(": --to ram|eeprom is required"));
+    if (o.probe && o.writeMap) return QStringLiteral("ports: --probe or --write-map, not both");
+    if (!o.serialDir.isEmpty() && !o.writeMap)
+        return QStringLiteral("ports: --serial-dir goes with --write-map");
     if (c == QLatin1String("baud") && o.newBaudIndex < 0)
         return QStringLiteral("baud: --to RATE is required");
     if (c == QLatin1String("test") && (o.teach < 0 || o.upper < 0 || o.lower < 0))
@@ -317,7 +329,7 @@ ParseResult parseArguments(const QStringList& arguments) {
                 value = arguments[++i];
             }
         } else if (arg != QLatin1String("--json") && arg != QLatin1String("--probe") &&
-                   arg != QLatin1String("--force")) {
+                   arg != QLatin1String("--force") && arg != QLatin1String("--write-map")) {
             r.error = QStringLiteral("unknown option %1").arg(arg);
             return r;
         } else if (hasValue) {
@@ -352,6 +364,8 @@ ParseResult parseArguments(const QStringList& arguments) {
             o.probe = true;
         } else if (name == QLatin1String("--force")) {
             o.force = true;
+        } else if (name == QLatin1String("--write-map")) {
+            o.writeMap = true;
         } else {
             r.error = applyOption(o, name, value);
             if (!r.error.isEmpty()) return r;

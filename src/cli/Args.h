@@ -22,12 +22,14 @@ struct Options {
     bool help = false;  // --help on the program or the subcommand
     bool json = false;  // one JSON object per line
     int baudIndex = 1;  // --baud, as an index of the baud-rate table (19200 by default)
-    QString mapPath;    // --map; empty: the port map beside the program
+    QString mapPath;    // --map; empty: the port map in the settings folder
     QString portsText;  // PORTS as given
     bool allPorts = false;
     std::vector<int> ports;                  // PORTS resolved (except "all", which needs the map)
     QString file;                            // FILE of send and flash
     bool probe = false;                      // ports --probe
+    bool writeMap = false;                   // ports --write-map
+    QString serialDir;                       // ports --serial-dir (empty: /dev/serial)
     int memory = 0;                          // --from / --to: 1 RAM, 2 EEPROM
     QString output;                          // -o FILE ("-" standard output)
     bool force = false;                      // --force: replace an existing output file

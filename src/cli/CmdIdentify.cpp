@@ -2,6 +2,7 @@
 
 #include "cli/Commands.h"
 #include "core/link/PortMap.h"
+#include "core/link/SerialAdapters.h"
 
 namespace korvo::cli {
 
@@ -61,6 +62,43 @@ PortResult identifyPort(PortSession& s, int port, int baudIndex, bool probe) {
 const std::vector<Column> kIdentifyColumns = {{QStringLiteral("SN"), 6},
                                               {QStringLiteral("FIRMWARE"), 24}};
 
+void printPortRows(Output& out, const std::vector<PortMapEntry>& entries) {
+    out.setColumns({{QStringLiteral("PORT"), 6}, {QStringLiteral("DEVICE"), 0}}, false);
+    for (const PortMapEntry& e : entries) {
+        QJsonObject j;
+        j[QStringLiteral("type")] = QStringLiteral("port");
+        j[QStringLiteral("port")] = e.com;
+        j[QStringLiteral("device")] = e.device;
+        out.row({QStringLiteral("COM%1").arg(e.com), e.device}, j);
+    }
+    out.endTable();
+}
+
+// ports --write-map: the adapters plugged in now, added under their stable names; prints the
+// lines it added.
+int writePortMap(const QString& path, const PortMap& map, const Options& o, Output& out) {
+    const QString dir = o.serialDir.isEmpty() ? QString::fromLatin1(kSerialLinkDir) : o.serialDir;
+    const QStringList devices = stableSerialDevices(dir);
+    const std::vector<PortMapEntry> added = newPortMapEntries(map, devices);
+    if (added.empty()) {
+        out.message(devices.isEmpty()
+                        ? QStringLiteral("No serial adapter under %1/by-id or %1/by-path; the port "
+                                         "map %2 stays as it is.")
+                              .arg(dir, path)
+                        : QStringLiteral("The port map %1 names every adapter plugged in already.")
+                              .arg(path));
+        return kExitOk;
+    }
+    const FileWriteResult written = appendToPortMap(path, added);
+    if (!written.ok) {
+        out.error(written.message);
+        return kExitUsage;
+    }
+    printPortRows(out, added);
+    out.message(QStringLiteral("Added %1 line(s) to the port map %2.").arg(added.size()).arg(path));
+    return kExitOk;
+}
+
 }  // namespace
 
 int cmdPorts(const Options& o, Output& out) {
@@ -70,6 +108,7 @@ int cmdPorts(const Options& o, Output& out) {
         out.error(map.problem());
         return kExitUsage;
     }
+    if (o.writeMap) return writePortMap(path, map, o, out);
     if (map.size() == 0) {
         out.message(QStringLiteral("The port map %1 names no port; COM n without a line is "
                                    "/dev/ttyS<n-1>.")
@@ -84,15 +123,9 @@ int cmdPorts(const Options& o, Output& out) {
             all, out, QStringLiteral("ports"), kIdentifyColumns,
             [baud](PortSession& s, int port) { return identifyPort(s, port, baud, true); });
     }
-    out.setColumns({{QStringLiteral("PORT"), 6}, {QStringLiteral("DEVICE"), 0}}, false);
-    for (const auto& [com, device] : map.entries()) {
-        QJsonObject j;
-        j[QStringLiteral("type")] = QStringLiteral("port");
-        j[QStringLiteral("port")] = com;
-        j[QStringLiteral("device")] = device;
-        out.row({QStringLiteral("COM%1").arg(com), device}, j);
-    }
-    out.endTable();
+    std::vector<PortMapEntry> listed;
+    for (const auto& [com, device] : map.entries()) listed.push_back({com, device});
+    printPortRows(out, listed);
     return kExitOk;
 }
 

@@ -1,6 +1,5 @@
 #include "sim/PortMap.h"
 
-#include <QDir>
 #include <QRegularExpression>
 #include <algorithm>
 
@@ -42,10 +41,6 @@ bool parseBytes(const QByteArray& line, PortMapEntry* entry) {
 }
 
 }  // namespace
-
-QString defaultPortMapPath(const QString& programDir) {
-    return QDir(programDir).filePath(QLatin1String(kPortMapFileName));
-}
 
 QString portMapLine(const PortMapEntry& entry) {
     return QStringLiteral("COM%1 = %2").arg(entry.com).arg(entry.device);

@@ -1,7 +1,7 @@
 #pragma once
-// The port map: a text file in the program directory with one "COMn = /dev/..." line per mapped
-// COM number, kept by users and by the virtual sensor. Edits keep every line they do not own,
-// comments and foreign entries included, byte for byte.
+// The port map: a text file in the programs' settings folder with one "COMn = /dev/..." line per
+// mapped COM number, kept by users and by the virtual sensor. Edits keep every line they do not
+// own, comments and foreign entries included, byte for byte.
 
 #include <QString>
 #include <vector>
@@ -16,7 +16,6 @@ struct PortMapEntry {
     bool operator==(const PortMapEntry&) const = default;
 };
 
-QString defaultPortMapPath(const QString& programDir);
 QString portMapLine(const PortMapEntry& entry);
 // Reads "COMn = path" (blanks around '=' optional, "COM" in any case); false for other lines.
 bool parsePortMapLine(const QString& line, PortMapEntry* entry);

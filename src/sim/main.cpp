@@ -6,6 +6,7 @@
 #include <csignal>
 #include <cstdio>
 
+#include "core/files/FileLocations.h"
 #include "sim/SensorFarm.h"
 #include "sim/SimOptions.h"
 
@@ -16,7 +17,8 @@ const char kUsage[] =
     "                 [--model FAMILY:VARIANT:FIRMWARE[:PIXELS[:VIDEORES]]]... [--id TEXT]...\n"
     "                 [--serial N] [--pace] [--baud B] [--latency-ms L] [--strict-baud]\n"
     "  --model and --id may repeat: sensor i takes the i-th, the last one serves the rest.\n"
-    "  Default model 1:80:318, id KORVO-KM, port map COMPORTS.map beside this program.\n"
+    "  Default model 1:80:318, id KORVO-KM, port map COMPORTS.map in the settings folder of\n"
+    "  korvo-km-scope (beside this program when writable, else ~/.config/korvo-km-scope).\n"
     "  --pace sends at the line rate (plus the latency); --strict-baud ignores requests while\n"
     "  the PC's port is set to another rate than the sensor's, as a real line would.\n";
 
@@ -48,10 +50,16 @@ int main(int argc, char** argv) {
         std::fputs(kUsage, stderr);
         return 2;
     }
-    const QString mapPath =
-        options.mapPath.isEmpty()
-            ? korvo::sim::defaultPortMapPath(QCoreApplication::applicationDirPath())
-            : options.mapPath;
+    // By default the port map of the window and korvo: the same rule picks its folder.
+    QString mapPath = options.mapPath;
+    if (mapPath.isEmpty()) {
+        const korvo::FileLocations where = korvo::currentFileLocations();
+        if (!korvo::makeSettingsDir(where, &error)) {
+            printError(error);
+            return 1;
+        }
+        mapPath = where.settingsFile(QString::fromLatin1(korvo::sim::kPortMapFileName));
+    }
 
     korvo::sim::SensorFarm farm;
     for (const auto& config : options.sensors) farm.add(config);

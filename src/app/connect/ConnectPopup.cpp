@@ -114,7 +114,7 @@ void changeBaudRate(ScopeApp& app) {
 }  // namespace
 
 QString appSettingsPath(const ScopeApp& app) {
-    return app.state.programFile(QString::fromLatin1(kAppSettingsFileName));
+    return app.state.settingsFile(QString::fromLatin1(kAppSettingsFileName));
 }
 
 int OpenConnectPopup(ScopeApp& app) {

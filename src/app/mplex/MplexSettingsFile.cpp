@@ -35,7 +35,8 @@ void applyGeometry(ScopeApp& app, const PanelGeometryPlan& plan) {
 }
 
 ui::FileChoice settingsFileDialog(ScopeApp& app) {
-    return app.ui.popups().fileSelect(app.state.programDir, QString::fromLatin1(kMplexIniFileName),
+    return app.ui.popups().fileSelect(app.state.files.settingsDir,
+                                      QString::fromLatin1(kMplexIniFileName),
                                       QString::fromLatin1(kMplexIniFilter), kDialogTitle);
 }
 

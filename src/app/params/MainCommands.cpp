@@ -43,7 +43,7 @@ void getBothHalves(ScopeApp& app) {
 
 void getFromFile(ScopeApp& app) {
     const ui::FileChoice choice =
-        app.ui.popups().fileSelect(app.state.programDir, kDefaultParamFile, kFileDialogFilter,
+        app.ui.popups().fileSelect(app.state.files.dialogDir, kDefaultParamFile, kFileDialogFilter,
                                    QStringLiteral("KORVO-KM-Series-Parameter-File"));
     if (choice.status == ui::FileChoice::Cancelled || choice.path.isEmpty()) {
         showWithDetail(app, kParamNotReadFromFile, {});
@@ -78,7 +78,7 @@ void writeParamFile(ScopeApp& app, const QString& path) {
 void sendToFile(ScopeApp& app) {
     GetPanelValues(app);
     const ui::FileChoice choice =
-        app.ui.popups().fileSelect(app.state.programDir, kDefaultParamFile, kFileDialogFilter,
+        app.ui.popups().fileSelect(app.state.files.dialogDir, kDefaultParamFile, kFileDialogFilter,
                                    QStringLiteral("KORVO-KM-Series Parameter File"));
     if (choice.status == ui::FileChoice::Cancelled || choice.path.isEmpty()) {
         showWithDetail(app, kParamSavingFailed, {});

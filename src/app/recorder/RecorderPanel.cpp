@@ -114,7 +114,7 @@ void showOutcome(ScopeApp& app, RecordEnd end, const QString& fileError) {
 int CC_PICBTNrecfile(ScopeApp& app, int, int, int event, void*, int, int) {
     if (event != ui::EVENT_COMMIT) return 0;
     const ui::FileChoice choice = app.ui.popups().fileSelect(
-        app.state.programDir, QString::fromLatin1(kRecorderFile), QStringLiteral("*.dat"),
+        app.state.files.dialogDir, QString::fromLatin1(kRecorderFile), QStringLiteral("*.dat"),
         QStringLiteral("KORVO-Series Recorder-File:"));
     // A cancelled dialog keeps the path as it was.
     if (choice.status == ui::FileChoice::Cancelled || choice.path.isEmpty()) return 0;

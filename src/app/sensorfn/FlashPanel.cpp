@@ -26,7 +26,7 @@ constexpr QRgb kDoneGrey = 0xA0A0A0;
 // cancelled or the file could not be read; the table is then unchanged.
 bool ReadLinDataFromFile(ScopeApp& app, int tableSize) {
     const ui::FileChoice choice = app.ui.popups().fileSelect(
-        app.state.programDir, QStringLiteral("XF-LINEAR.DAT"), QStringLiteral("*.dat"),
+        app.state.files.dialogDir, QStringLiteral("XF-LINEAR.DAT"), QStringLiteral("*.dat"),
         QStringLiteral("KORVO-GX-Series-Linearisation-File"));
     if (choice.status == ui::FileChoice::Cancelled || choice.path.isEmpty()) return false;
     const LinLoadResult loaded = loadLinearisationFile(choice.path, tableSize, app.state.linTable);

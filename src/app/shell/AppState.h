@@ -6,6 +6,7 @@
 #include <array>
 #include <cstdint>
 
+#include "core/files/FileLocations.h"
 #include "core/link/LinkState.h"
 #include "core/measure/RollGraphPlan.h"
 #include "core/model/ModelState.h"
@@ -47,12 +48,12 @@ struct AppState {
     QString buildText;
     QString titleText;
     QString recorderPath;  // absolute path of the recorder data file
-    QString programDir;    // the executable's folder: layouts, bitmaps and settings files
+    FileLocations files;   // layouts and bitmaps, settings files, where the file dialogs start
 
     // "KORVO-KM-Scope V3.18": the scope window's title.
     QString scopeWindowTitle() const { return titleText + QLatin1Char(' ') + versionText; }
-    // Absolute path of a file in the program directory.
-    QString programFile(const QString& name) const;
+    // Absolute path of a settings file (MPLEX16.ini, KORVO-KM-Scope.ini, the port map).
+    QString settingsFile(const QString& name) const { return files.settingsFile(name); }
 };
 
 }  // namespace korvo

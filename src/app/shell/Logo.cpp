@@ -108,7 +108,7 @@ void ShowLogo(ScopeApp& app, unsigned int mode) {
         app.ui.setCtrlPos(panel, ids::MAIN_LOGO, h.logo.left, h.logo.top);
         app.ui.setVisible(panel, ids::MAIN_LOGO, true);
         app.ui.displayImageFile(panel, ids::MAIN_LOGO,
-                                app.state.programFile(QString::fromLatin1(h.bitmap)));
+                                app.state.files.dataFile(QString::fromLatin1(h.bitmap)));
         for (int i = 0; i < 3; ++i)
             ShowInfoText(app, h.text, h.back, QString::fromLatin1(h.contact[i]),
                          h.contactPos[i].left, h.contactPos[i].top, h.contactPoints);

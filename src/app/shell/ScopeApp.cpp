@@ -1,7 +1,5 @@
 #include "app/shell/ScopeApp.h"
 
-#include <QDir>
-
 #include "app/params/ParamExchange.h"
 #include "app/shell/CallbackRegistry.h"
 #include "core/link/PortMap.h"
@@ -10,18 +8,20 @@
 namespace korvo {
 
 ScopeApp::ScopeApp(ui::Platform& platform)
+    : ScopeApp(platform, FileLocations::programFolder(platform.programDir())) {}
+
+ScopeApp::ScopeApp(ui::Platform& platform, const FileLocations& where)
     : ui(platform),
       status(platform, panels),
-      ports(state.link,
-            QDir(platform.programDir()).absoluteFilePath(QString::fromLatin1(kPortMapFileName))),
+      ports(state.link, where.settingsFile(QString::fromLatin1(kPortMapFileName))),
       sensor(state.link, ports, pump, status, state.params, state.band, state.model, state.video) {
-    state.programDir = platform.programDir();
+    state.files = where;
     hooks.getEEThreshold = [this] { GetEEThreshold(*this); };
     registerAllCallbacks(*this);
 }
 
 QString ScopeApp::mplexSettingsPath() const {
-    return state.programFile(QString::fromLatin1(kMplexSettingsFile));
+    return state.settingsFile(QString::fromLatin1(kMplexSettingsFile));
 }
 
 }  // namespace korvo

@@ -27,8 +27,10 @@ struct SensorHooks {
 };
 
 struct ScopeApp {
-    // Registers every callback the layouts name, so that panels can be loaded afterwards.
+    // Registers every callback the layouts name, so that panels can be loaded afterwards. The
+    // files live where `where` says; without it, all of them in the platform's folder.
     explicit ScopeApp(ui::Platform& platform);
+    ScopeApp(ui::Platform& platform, const FileLocations& where);
     ScopeApp(const ScopeApp&) = delete;
     ScopeApp& operator=(const ScopeApp&) = delete;
 
@@ -41,7 +43,7 @@ struct ScopeApp {
     SensorLink sensor;  // the exchanges with the sensors, over ports and pump
     SensorHooks hooks;
 
-    // Absolute path of "MPLEX16.ini" in the program directory.
+    // Absolute path of "MPLEX16.ini" in the settings folder.
     QString mplexSettingsPath() const;
 };
 

@@ -1,6 +1,7 @@
 #include "app/shell/ScopeDefaults.h"
 
 #include <QDate>
+#include <QDir>
 
 #include "app/shell/Colors.h"
 #include "app/shell/ControlIds.h"
@@ -57,7 +58,9 @@ void InitDefaultScopeSettings(ScopeApp& app) {
 
     ShowLogo(app, 2);
 
-    s.recorderPath = s.programFile(QString::fromLatin1(kRecorderFile));
+    // The recorder file starts where the file dialogs do: beside the program or in the home.
+    s.recorderPath =
+        QDir::cleanPath(QDir(s.files.dialogDir).filePath(QLatin1String(kRecorderFile)));
     app.ui.setText(app.panels.recorder, ids::REC_FILENAME, s.recorderPath);
     app.ui.setText(app.panels.recorder, ids::REC_DATE,
                    QDate::currentDate().toString(QStringLiteral("MM-dd-yyyy")));

@@ -109,8 +109,9 @@ void DiscardScopePanels(ScopeApp& app) {
         if (panel > 0) app.ui.discardPanel(panel);
 }
 
-int RunScopeProgram(ui::Platform& platform, const std::function<void(ScopeApp&)>& afterStart) {
-    ScopeApp app(platform);
+int RunScopeProgram(ui::Platform& platform, const FileLocations& where,
+                    const std::function<void(ScopeApp&)>& afterStart) {
+    ScopeApp app(platform, where);
     if (StartScopeApp(app) < 0) return -1;
     if (afterStart) afterStart(app);
     platform.runUserInterface();

@@ -12,6 +12,7 @@ class Platform;
 namespace korvo {
 
 struct ScopeApp;
+struct FileLocations;
 
 // Loads the panels and sets everything up, ending with the multiplexer window shown. Returns 0,
 // or -1 when a layout file or one of its panels cannot be loaded; then nothing is shown.
@@ -23,7 +24,8 @@ void DiscardScopePanels(ScopeApp& app);
 
 // The whole run on a platform: start-up, the event loop until the multiplexer window is closed,
 // the panels discarded. Returns 0, or -1 when start-up fails. afterStart runs once the
-// multiplexer window is shown, before the loop.
-int RunScopeProgram(ui::Platform& platform, const std::function<void(ScopeApp&)>& afterStart = {});
+// multiplexer window is shown, before the loop. The files live where `where` says.
+int RunScopeProgram(ui::Platform& platform, const FileLocations& where,
+                    const std::function<void(ScopeApp&)>& afterStart = {});
 
 }  // namespace korvo

@@ -4,6 +4,8 @@
 #include <sys/ioctl.h>
 #include <unistd.h>
 
+#include <QFile>
+#include <QFileInfo>
 #include <QTimer>
 #include <algorithm>
 #include <cerrno>
@@ -39,7 +41,26 @@ int codeForOpenError(QSerialPort::SerialPortError error) {
     }
 }
 
-QString hintForOpenError(QSerialPort::SerialPortError error) {
+// Qt reports a device the user may not open and one that another program holds alike; the
+// device's own permissions tell them apart, so the operator learns which of the two to mend.
+QString permissionHint(const QString& device) {
+    if (::access(QFile::encodeName(device).constData(), R_OK | W_OK) != 0 && errno == EACCES) {
+        const QString group = QFileInfo(device).group();
+        QString hint = QStringLiteral(
+            "the user may not open the device: add the user to group dialout (sudo usermod -aG "
+            "dialout $USER, then log in again)");
+        if (!group.isEmpty() && group != QLatin1String("dialout"))
+            hint += QStringLiteral("; the device belongs to group %1").arg(group);
+        return hint;
+    }
+    return {};
+}
+
+QString hintForOpenError(QSerialPort::SerialPortError error, const QString& device) {
+    if (error == QSerialPort::PermissionError) {
+        const QString denied = permissionHint(device);
+        if (!denied.isEmpty()) return denied;
+    }
     switch (error) {
         case QSerialPort::DeviceNotFoundError:
             return QStringLiteral("no such device: check the port map");
@@ -100,7 +121,12 @@ int ComPort::open(const QString& devicePath, int baudRate, int queueSize) {
     detail_.clear();
     callbackOn_ = false;
 
-    serial_->setPortName(devicePath);
+    // A stable name (/dev/serial/by-id/..., by-path/...) is a link to the device node. Qt names
+    // its lock file after the path it opens, so it opens the node itself: another program that
+    // opened the node by its kernel name then holds the same lock.
+    const QString node = QFileInfo(devicePath).canonicalFilePath();
+    const QString target = node.isEmpty() ? devicePath : node;
+    serial_->setPortName(target);
     serial_->setBaudRate(baudRate);
     serial_->setDataBits(QSerialPort::Data8);
     serial_->setParity(QSerialPort::NoParity);
@@ -110,10 +136,12 @@ int ComPort::open(const QString& devicePath, int baudRate, int queueSize) {
     if (!serial_->open(QIODevice::ReadWrite)) {
         const QSerialPort::SerialPortError error = serial_->error();
         QString reason = serial_->errorString();
-        const QString hint = hintForOpenError(error);
+        const QString hint = hintForOpenError(error, target);
         if (!hint.isEmpty())
             reason = reason.isEmpty() ? hint : reason + QStringLiteral(" - ") + hint;
-        detail_ = QStringLiteral("COM%1 (%2): %3").arg(comNumber_).arg(devicePath, reason);
+        const QString shown =
+            target == devicePath ? devicePath : QStringLiteral("%1 -> %2").arg(devicePath, target);
+        detail_ = QStringLiteral("COM%1 (%2): %3").arg(comNumber_).arg(shown, reason);
         serial_->clearError();
         return codeForOpenError(error);
     }

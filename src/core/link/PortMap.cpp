@@ -1,10 +1,9 @@
 #include "core/link/PortMap.h"
 
-#include <QCoreApplication>
-#include <QDir>
 #include <QRegularExpression>
 #include <QStringList>
 
+#include "core/files/FileLocations.h"
 #include "core/ini/FileRead.h"
 
 namespace korvo {
@@ -46,8 +45,7 @@ PortMap PortMap::load(const QString& filePath) {
 }
 
 QString PortMap::defaultFilePath() {
-    return QDir(QCoreApplication::applicationDirPath())
-        .filePath(QString::fromLatin1(kPortMapFileName));
+    return currentFileLocations().settingsFile(QString::fromLatin1(kPortMapFileName));
 }
 
 QString PortMap::devicePath(int comNumber) const {

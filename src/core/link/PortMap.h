@@ -1,6 +1,8 @@
 #pragma once
-// COM port numbers to device paths. The port map is a text file in the program directory with one
-// "COMn = /dev/..." line per mapped port; users edit it and the virtual sensor writes it. A COM
+// COM port numbers to device paths. The port map is a text file in the settings folder (see
+// FileLocations.h) with one "COMn = /dev/..." line per mapped port; users edit it, the virtual
+// sensor and `korvo ports --write-map` write it. A device path may be any path, a stable link
+// such as /dev/serial/by-id/... included; only the map file itself must be a regular file. A COM
 // number without a line is the n-th built-in serial port, /dev/ttyS<n-1>. The map is read like the
 // settings files: only a regular file of at most kMaxFileBytes; a UTF-8 byte-order mark is skipped.
 
@@ -26,7 +28,7 @@ public:
     // A missing file gives the empty map. So does a file that is there but not read (not a
     // regular file, too large, no permission); problem() then says so.
     static PortMap load(const QString& filePath);
-    // The port map file beside the executable.
+    // The port map file in the running program's settings folder.
     static QString defaultFilePath();
 
     // The mapped device, else /dev/ttyS<n-1>.

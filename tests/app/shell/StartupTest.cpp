@@ -118,10 +118,11 @@ TEST_F(ScopeAppTest, RunEndsAtOnceWithoutLayoutOrCallbackButBitmapsAreOptional) 
         ui::Platform platform(fresh.path());
         platform.setPopups(std::make_unique<ScriptedPopups>());
         int mpc = 0;
-        const int result = RunScopeProgram(platform, [&](ScopeApp& a) {
-            mpc = a.panels.mpc;
-            QTimer::singleShot(0, [&platform, mpc] { platform.userClosePanel(mpc); });
-        });
+        const int result =
+            RunScopeProgram(platform, FileLocations::programFolder(fresh.path()), [&](ScopeApp& a) {
+                mpc = a.panels.mpc;
+                QTimer::singleShot(0, [&platform, mpc] { platform.userClosePanel(mpc); });
+            });
         EXPECT_EQ(result, c.result);
         EXPECT_EQ(fresh.read("MPLEX16.ini").startsWith("[APPLICATION]\r\n"), c.result == 0);
         if (c.result == 0) {

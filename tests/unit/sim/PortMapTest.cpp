@@ -27,8 +27,7 @@ void writeAll(const QString& path, const QByteArray& bytes) {
 
 TEST(PortMap, AddReplacesOwnComNumbersAndRemoveTakesOnlyOurLines) {
     QTemporaryDir dir;
-    const QString path = defaultPortMapPath(dir.path());
-    EXPECT_TRUE(path.endsWith("/COMPORTS.map"));
+    const QString path = dir.filePath(kPortMapFileName);
     writeAll(path, "# my adapters\nCOM1 = /dev/ttyUSB0\ncom3=/dev/old\r\nnot a mapping\n");
 
     const std::vector<PortMapEntry> ours = {{3, "/dev/pts/9"}, {4, "/dev/pts/10"}};

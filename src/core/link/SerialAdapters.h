@@ -1,0 +1,36 @@
+#pragma once
+// The serial adapters plugged in now, under the names udev gives them for good: a link in
+// /dev/serial/by-id names an adapter by its maker, model and serial number and survives a replug
+// into another socket; /dev/serial/by-path names the socket, for adapters without a serial number.
+// `korvo ports --write-map` adds them to the port map without touching the lines already there.
+
+#include <QString>
+#include <QStringList>
+#include <vector>
+
+#include "core/ini/FileWrite.h"
+#include "core/link/PortMap.h"
+
+namespace korvo {
+
+inline constexpr char kSerialLinkDir[] = "/dev/serial";
+
+struct PortMapEntry {
+    int com = 0;
+    QString device;
+    bool operator==(const PortMapEntry&) const = default;
+};
+
+// The links in <serialDir>/by-id, sorted by name, then those in <serialDir>/by-path whose device
+// no by-id link reaches. Dangling links (an adapter pulled just now) are left out.
+QStringList stableSerialDevices(const QString& serialDir = QLatin1String(kSerialLinkDir));
+
+// The devices the map does not reach yet, neither by the same path nor through a link to the same
+// device node, numbered on from the highest COM number of the map.
+std::vector<PortMapEntry> newPortMapEntries(const PortMap& map, const QStringList& devices);
+
+// Adds "COMn = device" lines at the end of the map file; every byte already there stays. A
+// missing file is created with its folder. The file is replaced as a whole, never truncated.
+FileWriteResult appendToPortMap(const QString& path, const std::vector<PortMapEntry>& entries);
+
+}  // namespace korvo
