@@ -1,7 +1,6 @@
 // The connect pop-up against virtual sensors: trying ports with and without a sensor, keeping or
 // discarding the choice, the settings file and the baud-rate change.
 
-#include "sim/PortMap.h"
 #include "support/AppFixture.h"
 
 namespace korvo::test {
@@ -27,8 +26,7 @@ TEST_F(ScopeConnectPopupTest, TryWithoutASensorKeepsAcceptDimmed) {
     // COM1 leads to a sensor that never answers, COM7 to a device that does not exist.
     launch({sim::SensorConfig{}});
     sensor(0).setFault(sim::Fault::NoReply);
-    ASSERT_TRUE(
-        sim::addPortMapEntries(dir.file("COMPORTS.map"), {{7, dir.file("no-such-device")}}));
+    sensors.mapLine(7, dir.file("no-such-device"));
     openPopup();
 
     tryPort(7);

@@ -11,9 +11,8 @@ using namespace ids;
 class RecorderPanelTest : public ScopeAppTest {
 protected:
     void SetUp() override {
-        launch({model(1, 80, 312)});
+        launchOpen();
         if (HasFatalFailure()) return;
-        openPort(1);
         sensor(0).setMeasurement(300, 500);
         showChild(panels().recorder);
         rec = panels().recorder;
