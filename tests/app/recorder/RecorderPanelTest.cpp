@@ -73,6 +73,7 @@ TEST_F(RecorderPanelTest, ModesDimTheRecorderAndTheServiceValueShowsTheServiceBu
         EXPECT_EQ(ui().dimmed(rec, REC_INCTIME), c.stepDimmed) << c.mode;
         EXPECT_EQ(ui().dimmed(rec, REC_START), c.startDimmed) << c.mode;
         EXPECT_EQ(ui().dimmed(rec, REC_SAMPLES), c.startDimmed) << c.mode;
+        EXPECT_EQ(ui().dimmed(rec, REC_FILEBTN), c.startDimmed) << c.mode;
     }
     ui().userSetInt(rec, REC_RS232MODE, 0);
     ui().userSetInt(rec, REC_SAMPLES, 10);
