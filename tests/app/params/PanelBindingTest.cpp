@@ -13,23 +13,8 @@ using namespace ids;
 using BindingTest = ScopeAppTest;
 
 // The ranges are unit-tested field by field; here: the refresh after a GET applies them to the
-// controls and to the set in memory, with the pixel count of the identified model.
-TEST_F(BindingTest, OutOfRangeValuesAreReplacedOnTheControlsAndInMemory) {
-    startWith({model(1, 80, 310)});  // 4096 pixels
-    ParamSet params;
-    params.power = 1200;
-    params.evalBegin = 5000;
-    setSensorRam(0, params);
-
-    clickScope(0, 0);
-
-    EXPECT_EQ(ui().getInt(panels().para2, P2_POWER), 500);
-    EXPECT_EQ(ui().getInt(panels().main, MAIN_EDGELEFT), 1);
-    EXPECT_EQ(app().state.params.power, 500);
-    EXPECT_EQ(app().state.params.evalBegin, 1);
-}
-
-TEST_F(BindingTest, AutomaticThresholdModeReadsTheStoredCurveBack) {
+// controls and to the set in memory, with the pixel count of the identified model (4096).
+TEST_F(BindingTest, AGetInAutomaticThresholdModeAppliesTheRangesAndReadsTheStoredCurveBack) {
     startWith({model(1, 80, 310)});  // threshold target: EEPROM
     sim::Profile stored{};
     for (int i = 0; i < 256; ++i) stored[i] = static_cast<std::uint16_t>(3 * i + 7);
@@ -37,11 +22,17 @@ TEST_F(BindingTest, AutomaticThresholdModeReadsTheStoredCurveBack) {
     ParamSet params;
     params.videoThdMode = 1;
     params.videoThdAuto = 1000;
+    params.power = 1200;
+    params.evalBegin = 5000;
     setSensorRam(0, params);
 
     clickScope(0, 0);
 
     EXPECT_EQ(ui().getInt(panels().para2, P2_VTHD), 950);
+    EXPECT_EQ(ui().getInt(panels().para2, P2_POWER), 500);
+    EXPECT_EQ(ui().getInt(panels().main, MAIN_EDGELEFT), 1);
+    EXPECT_EQ(app().state.params.power, 500);
+    EXPECT_EQ(app().state.params.evalBegin, 1);
     EXPECT_FALSE(ui().dimmed(panels().para2, P2_SAVETHD));
     const VideoBuffers& video = app().state.video;
     EXPECT_TRUE(std::equal(stored.begin(), stored.end(), video.thresholdArray.begin()));
