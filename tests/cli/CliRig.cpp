@@ -1,6 +1,5 @@
 #include "CliRig.h"
 
-#include <QFile>
 #include <QJsonDocument>
 
 namespace korvo::test {
@@ -34,25 +33,6 @@ std::vector<QJsonObject> CliRun::objects(const QString& type) const {
     for (const QJsonObject& o : objects())
         if (o.value(QStringLiteral("type")).toString() == type) chosen.push_back(o);
     return chosen;
-}
-
-CliRig::CliRig(const std::vector<sim::SensorConfig>& configs)
-    : mapPath(dir.filePath(QStringLiteral("COMPORTS.map"))) {
-    for (const sim::SensorConfig& c : configs) farm.add(c);
-    QString error;
-    if (!farm.start(&error)) ADD_FAILURE() << "virtual sensors: " << error.toStdString();
-    if (!farm.writePortMap(mapPath, 1, &error))
-        ADD_FAILURE() << "port map: " << error.toStdString();
-}
-
-CliRig::~CliRig() {
-    farm.stop();
-}
-
-void CliRig::mapLine(int com, const QString& device) {
-    QFile f(mapPath);
-    ASSERT_TRUE(f.open(QIODevice::Append));
-    f.write(QStringLiteral("COM%1 = %2\n").arg(com).arg(device).toUtf8());
 }
 
 std::unique_ptr<QProcess> CliRig::start(const QStringList& arguments) const {

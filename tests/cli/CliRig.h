@@ -8,10 +8,10 @@
 #include <QJsonObject>
 #include <QProcess>
 #include <QStringList>
-#include <QTemporaryDir>
+#include <memory>
 #include <vector>
 
-#include "sim/SensorFarm.h"
+#include "support/SimSensors.h"
 
 namespace korvo::test {
 
@@ -27,25 +27,15 @@ struct CliRun {
     std::vector<QJsonObject> objects(const QString& type) const;
 };
 
-class CliRig {
+// Sensor i answers on COM i+1; each config is used as given.
+class CliRig : public SensorMap {
 public:
-    // Sensor i answers on COM i+1; each config is used as given.
-    explicit CliRig(const std::vector<sim::SensorConfig>& configs);
-    ~CliRig();
-
-    sim::VirtualSensor& sensor(int index) { return farm.sensor(index); }
-    QString path(const QString& name) const { return dir.filePath(name); }
-    // Adds a map line of our own (a device that is not there, a file without permission).
-    void mapLine(int com, const QString& device);
+    explicit CliRig(const std::vector<sim::SensorConfig>& configs) : SensorMap(configs) {}
 
     // korvo with --map of this rig, arguments as given; standard input from `input`.
     CliRun run(const QStringList& arguments, const QByteArray& input = {}) const;
     // Starts korvo and returns the process, for tests that signal it.
     std::unique_ptr<QProcess> start(const QStringList& arguments) const;
-
-    QTemporaryDir dir;
-    QString mapPath;
-    sim::SensorFarm farm;
 };
 
 QString korvoProgram();

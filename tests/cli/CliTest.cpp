@@ -22,33 +22,19 @@ namespace {
 using sim::Fault;
 
 sim::SensorConfig sensorConfig(std::uint16_t serial, QByteArray id = "KORVO-KM") {
-    sim::SensorConfig c;
+    sim::SensorConfig c = model();
     c.serial = serial;
     c.firmwareId = std::move(id);
-    c.noise = false;
     return c;
 }
 
 sim::ParamHalf halfWords(const ParamSet& p, std::uint16_t half) {
-    DataWords words{};
-    ToleranceBand band;
-    CopyVarsToPP(p, half, words, band, 8192);
-    sim::ParamHalf h{};
-    std::copy_n(words.begin(), h.size(), h.begin());
-    return h;
+    return packedHalf(p, half, 8192);
 }
 
 QByteArray fileBytes(const QString& path) {
     QFile f(path);
     return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
-
-int framesWithCode(sim::VirtualSensor& s, int code) {
-    int n = 0;
-    for (const sim::ReceivedFrame& f : s.receivedFrames())
-        n += (static_cast<std::uint8_t>(f.bytes[3]) |
-              (static_cast<std::uint8_t>(f.bytes[2]) << 8)) == code;
-    return n;
 }
 
 QString str(const QJsonObject& o, const char* key) {
@@ -389,7 +375,7 @@ TEST(CliService, TeachResetTestAndBaudReachTheSensor) {
              EXPECT_EQ(sensor.ramHalf(0)[sim::p0::kTeachValue], sensor.measuredValue());
              EXPECT_EQ(r.rows()[0][3].toInt(), sensor.measuredValue());
          }},
-        {{"reset", "1"}, [&](const CliRun&) { EXPECT_EQ(framesWithCode(sensor, 11), 1); }},
+        {{"reset", "1"}, [&](const CliRun&) { EXPECT_EQ(requestCount(sensor, 11), 1); }},
         {{"test", "1", "--teach", "100", "--upper", "7", "--lower", "9"},
          [&](const CliRun&) {
              const sim::ParamHalf h = sensor.ramHalf(0);
@@ -443,7 +429,7 @@ TEST(CliFlash, WritesTheTableAndStopsAtTheFirstBlockNotAcknowledged) {
     EXPECT_EQ(str(results[1], "outcome"), QStringLiteral("failed"));
     EXPECT_EQ(num(results[1], "acknowledged"), 5);
     EXPECT_TRUE(str(results[1], "detail").contains(QLatin1String("page 2 offset 40")));
-    EXPECT_EQ(framesWithCode(rig.sensor(1), 102), 6);
+    EXPECT_EQ(requestCount(rig.sensor(1), 102), 6);
 }
 
 }  // namespace

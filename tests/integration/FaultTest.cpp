@@ -152,17 +152,6 @@ TEST_F(Faults, BlocksOfTheWrongLengthStopTheRun) {
     EXPECT_EQ(s.PushGETRAW(1), 8);  // the callback is back
 }
 
-TEST(FirmwareText, WithoutZeroByteEndsAfterSeventyTwo) {
-    sim::SensorConfig c;
-    c.firmwareText = QByteArray(72, 'K');
-    c.firmwareText.replace(0, 8, "KORVO-KM");
-    LinkRig rig({c});
-    rig.open();
-    EXPECT_EQ(rig.sensorLink.GetVERSIONInfo(1), 72);
-    EXPECT_EQ(rig.link.firmwareText.size(), 72);
-    EXPECT_TRUE(rig.link.firmwareText.startsWith(QLatin1String("KORVO-KMKK")));
-}
-
 TEST_F(Faults, HangUpEndsTheWaitAtOnceAndThePortCanBeOpenedAgain) {
     SensorLink& s = rig->sensorLink;
     rig->sensor().setFault(Fault::HangUp, 2, 1);

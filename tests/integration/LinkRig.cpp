@@ -15,28 +15,16 @@ bool RecordingSink::saw(const QString& text, StatusLine where) const {
 }
 
 LinkRig::LinkRig(const std::vector<sim::SensorConfig>& configs)
-    : mapPath(dir.filePath(QStringLiteral("COMPORTS.map"))),
+    : SensorMap(configs),
       bank(link, mapPath),
-      sensorLink(link, bank, pump, sink, params, band, model, video) {
-    for (const sim::SensorConfig& c : configs) farm.add(c);
-    QString error;
-    if (!farm.start(&error)) ADD_FAILURE() << "virtual sensors: " << error.toStdString();
-    if (!farm.writePortMap(mapPath, 1, &error))
-        ADD_FAILURE() << "port map: " << error.toStdString();
-}
+      sensorLink(link, bank, pump, sink, params, band, model, video) {}
 
 LinkRig::~LinkRig() {
     bank.closeAll();
-    farm.stop();
 }
 
 void LinkRig::open(int com, int baudIndex) {
     ASSERT_EQ(sensorLink.InitRS232(com, baudIndex), 0) << bank.errorDetail(com).toStdString();
-}
-
-void LinkRig::rewriteMap() {
-    QString error;
-    ASSERT_TRUE(farm.writePortMap(mapPath, 1, &error)) << error.toStdString();
 }
 
 QByteArray LinkRig::takeRequest(int index) {

@@ -18,7 +18,7 @@
 #include "core/model/ModelState.h"
 #include "core/params/ParamSet.h"
 #include "core/params/VideoBuffers.h"
-#include "sim/SensorFarm.h"
+#include "support/SimSensors.h"
 
 namespace korvo::test {
 
@@ -42,21 +42,16 @@ public:
     std::vector<QString> details;
 };
 
-class LinkRig {
+class LinkRig : public SensorMap {
 public:
     explicit LinkRig(const std::vector<sim::SensorConfig>& configs = {sim::SensorConfig{}});
     ~LinkRig();
 
-    sim::VirtualSensor& sensor(int index = 0) { return farm.sensor(index); }
     void open(int com = 1, int baudIndex = 1);  // asserts success
-    void rewriteMap();                          // after a sensor reopened its device
     // The last request the sensor received since the previous call (waits up to a second).
     QByteArray takeRequest(int index = 0);
     double since(double start) { return pump.now() - start; }
 
-    QTemporaryDir dir;
-    QString mapPath;
-    sim::SensorFarm farm;
     LinkState link;
     RecordingSink sink;
     QtPump pump;

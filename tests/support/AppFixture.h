@@ -9,8 +9,10 @@
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
+#include <QTimer>
 #include <algorithm>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <vector>
 
@@ -18,9 +20,9 @@
 #include "app/shell/ScopeApp.h"
 #include "app/shell/Startup.h"
 #include "core/params/ParamSet.h"
-#include "sim/SensorFarm.h"
 #include "support/QtPrinters.h"
 #include "support/ScriptedPopups.h"
+#include "support/SimSensors.h"
 #include "ui/Events.h"
 #include "ui/Graph.h"
 #include "ui/Platform.h"
@@ -58,35 +60,6 @@ inline QByteArray crlf(const char* lines) {
     return QByteArray(lines).replace("\n", "\r\n");
 }
 
-// A request as a virtual sensor received it: command code and argument word.
-struct SeenRequest {
-    int code = -1;
-    int argument = -1;
-    bool operator==(const SeenRequest&) const = default;
-};
-
-inline std::vector<SeenRequest> requestsOf(const sim::VirtualSensor& sensor) {
-    std::vector<SeenRequest> out;
-    for (const sim::ReceivedFrame& f : sensor.receivedFrames()) {
-        if (f.bytes.size() < 6) continue;
-        const auto b = [&f](int i) { return static_cast<std::uint8_t>(f.bytes.at(i)); };
-        out.push_back({(b(2) << 8) | b(3), (b(4) << 8) | b(5)});
-    }
-    return out;
-}
-
-// A sensor of the given model row.
-inline sim::SensorConfig model(std::uint16_t family, std::uint16_t variant, std::uint16_t firmware,
-                               std::uint16_t pixelCount = 0) {
-    sim::SensorConfig c;
-    c.family = family;
-    c.variant = variant;
-    c.firmware = firmware;
-    c.pixelCount = pixelCount;
-    c.noise = false;
-    return c;
-}
-
 class ScopeAppTest : public ::testing::Test {
 protected:
     // Builds platform and program on the program directory; returns the start-up result.
@@ -102,13 +75,11 @@ protected:
     // Starts the sensors, maps COM1.. to them, then the program. Ports of group 1 without a
     // sensor are disabled, so a group operation only touches the sensors of the test.
     void startWith(const std::vector<sim::SensorConfig>& configs) {
-        for (const sim::SensorConfig& c : configs) farm.add(c);
-        QString error;
-        ASSERT_TRUE(farm.start(&error)) << error.toStdString();
-        ASSERT_TRUE(farm.writePortMap(dir.file("COMPORTS.map"), 1, &error)) << error.toStdString();
+        sensors.start(configs, dir.path());
+        ASSERT_FALSE(HasFailure());
         ASSERT_EQ(start(), 0);
         std::vector<int> ports;
-        for (int i = 0; i < farm.size() && i < kMplexPortsPerGroup; ++i) ports.push_back(i);
+        for (int i = 0; i < sensors.farm.size() && i < kMplexPortsPerGroup; ++i) ports.push_back(i);
         enableOnly(0, ports);
     }
 
@@ -124,11 +95,30 @@ protected:
         ui().displayPanel(panels().para1);
     }
 
+    // The program with one sensor whose COM1 is open for the scope window.
+    void launchOpen(const sim::SensorConfig& config = model(1, 80, 312)) {
+        launch({config});
+        if (!HasFatalFailure()) openPort(1);
+    }
+
+    // Runs `action` once a measurement loop runs and sensor 0 has had `requests` requests since
+    // they were last cleared (a click that starts a loop returns only when the loop has ended).
+    void whenRunning(std::function<void()> action, std::size_t requests = 5) {
+        auto* tick = new QTimer(&timers);
+        QObject::connect(tick, &QTimer::timeout, [this, tick, action, requests] {
+            if (app().state.link.stopFlag != kStopRunning || commands(0).size() < requests) return;
+            tick->stop();
+            tick->deleteLater();
+            action();
+        });
+        tick->start(20);
+    }
+
     void TearDown() override {
         if (popups) popups->expectAllShown();
         app_.reset();
         platform_.reset();
-        farm.stop();
+        sensors.farm.stop();
     }
 
     ui::Platform& ui() { return *platform_; }
@@ -136,7 +126,7 @@ protected:
     const Panels& panels() const { return app_->panels; }
     int portPanel(int group, int port) const { return app_->panels.portPanels[group][port]; }
     int mainPanel() const { return panels().main; }
-    sim::VirtualSensor& sensor(int index) { return farm.sensor(index); }
+    sim::VirtualSensor& sensor(int index) { return sensors.sensor(index); }
     MplexPort& port(int group, int p) { return app().state.mplex.groups[group].ports[p]; }
 
     // Enables exactly the given ports (0-based) of a group, record and check box alike.
@@ -176,14 +166,8 @@ protected:
 
     // Puts a parameter set into the sensor's RAM, packed as the program packs it.
     void setSensorRam(int index, const ParamSet& params) {
-        for (std::uint16_t half = 0; half < 2; ++half) {
-            DataWords words{};
-            ToleranceBand band;
-            CopyVarsToPP(params, half, words, band, 4096);
-            sim::ParamHalf h{};
-            std::copy_n(words.begin(), 15, h.begin());
-            sensor(index).setRamHalf(half, h);
-        }
+        for (std::uint16_t half = 0; half < 2; ++half)
+            sensor(index).setRamHalf(half, packedHalf(params, half, 4096));
     }
 
     // Command codes of the requests the sensor received since the last clear, oldest first.
@@ -192,13 +176,11 @@ protected:
         for (const SeenRequest& r : requestsOf(sensor(index))) codes.push_back(r.code);
         return codes;
     }
-    bool received(int index, int code) {
-        const std::vector<int> codes = commands(index);
-        return std::find(codes.begin(), codes.end(), code) != codes.end();
-    }
+    bool received(int index, int code) { return requestCount(sensor(index), code) > 0; }
 
     ProgramDir dir;
-    sim::SensorFarm farm;
+    SensorMap sensors;                 // their port map is the program directory's
+    QObject timers;                    // owns the timers a test starts
     ScriptedPopups* popups = nullptr;  // owned by the platform
 
 private:

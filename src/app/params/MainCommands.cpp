@@ -218,35 +218,21 @@ int CC_RBTFile(ScopeApp& app, int, int control, int event, void*, int, int) {
 int CC_NEDITEdgeLeft(ScopeApp& app, int panel, int control, int event, void*, int, int) {
     if (event != ui::EVENT_COMMIT) return 0;
     const ModelState& m = app.state.model;
-    int v = app.ui.getInt(panel, control);
-    // A value inside the pixel range reaches the parameter set with the next panel read.
-    if (v < m.firstPixel) {
-        v = m.firstPixel;
-        app.state.params.evalBegin = static_cast<std::uint16_t>(v);
-    }
-    if (v > m.lastPixel) {
-        v = m.lastPixel - 1;
-        app.state.params.evalBegin = static_cast<std::uint16_t>(v);
-    }
-    app.ui.setInt(panel, control, v);
-    moveProfileCursor(app, 2, v);
+    const EvalRangeField f =
+        evalBeginField(app.ui.getInt(panel, control), m.firstPixel, m.lastPixel);
+    if (f.replaced) app.state.params.evalBegin = static_cast<std::uint16_t>(f.value);
+    app.ui.setInt(panel, control, f.value);
+    moveProfileCursor(app, 2, f.value);
     return 0;
 }
 
 int CC_NEDITEdgeRight(ScopeApp& app, int panel, int control, int event, void*, int, int) {
     if (event != ui::EVENT_COMMIT) return 0;
     const ModelState& m = app.state.model;
-    int v = app.ui.getInt(panel, control);
-    if (v > m.lastPixel) {
-        v = m.lastPixel;
-        app.state.params.evalEnd = static_cast<std::uint16_t>(v);
-    }
-    if (v < m.firstPixel) {
-        v = m.firstPixel + 1;
-        app.state.params.evalEnd = static_cast<std::uint16_t>(v);
-    }
-    app.ui.setInt(panel, control, v);
-    moveProfileCursor(app, 3, v);
+    const EvalRangeField f = evalEndField(app.ui.getInt(panel, control), m.firstPixel, m.lastPixel);
+    if (f.replaced) app.state.params.evalEnd = static_cast<std::uint16_t>(f.value);
+    app.ui.setInt(panel, control, f.value);
+    moveProfileCursor(app, 3, f.value);
     return 0;
 }
 

@@ -49,26 +49,18 @@ void toleranceDisplays(ScopeApp& app) {
     ShowToleranceLimits(app, app.ui.getInt(p1, P1_TOLUP), app.ui.getInt(p1, P1_TOLLOW));
 }
 
-// The band must fit in the CCD line above the teach value: upper < pixel count - teach. A teach
-// value at or beyond the end of the line leaves no room, and the field becomes 0 instead of
-// wrapping round to a huge tolerance.
 void clampUpperTolerance(ScopeApp& app) {
     const int p1 = app.panels.para1;
-    const int teach = app.state.params.teachValue;
-    const int pixels = app.state.model.pixelCount;
-    int upper = app.ui.getInt(p1, P1_TOLUP) & 0xFFFF;
-    if (teach + upper > pixels) upper = std::max(pixels - teach - 1, 0);
-    app.ui.setInt(p1, P1_TOLUP, upper);
+    app.ui.setInt(p1, P1_TOLUP,
+                  upperToleranceField(app.ui.getInt(p1, P1_TOLUP), app.state.params.teachValue,
+                                      app.state.model.pixelCount));
     toleranceDisplays(app);
 }
 
-// Below the teach value the band ends at pixel 1: lower < teach (0 for a teach value of 0).
 void clampLowerTolerance(ScopeApp& app) {
     const int p1 = app.panels.para1;
-    const int teach = app.state.params.teachValue;
-    int lower = app.ui.getInt(p1, P1_TOLLOW) & 0xFFFF;
-    if (lower > teach) lower = std::max(teach - 1, 0);
-    app.ui.setInt(p1, P1_TOLLOW, lower);
+    app.ui.setInt(p1, P1_TOLLOW,
+                  lowerToleranceField(app.ui.getInt(p1, P1_TOLLOW), app.state.params.teachValue));
     toleranceDisplays(app);
 }
 

@@ -158,4 +158,30 @@ void applyRanges(ParamSet& p, std::uint16_t pixelCount) {
     above(p.digitalOutMode, 3, 0);
 }
 
+int upperToleranceField(int typed, int teachValue, int pixelCount) {
+    const int upper = typed & 0xFFFF;
+    if (teachValue + upper > pixelCount) return std::max(pixelCount - teachValue - 1, 0);
+    return upper;
+}
+
+int lowerToleranceField(int typed, int teachValue) {
+    const int lower = typed & 0xFFFF;
+    if (lower > teachValue) return std::max(teachValue - 1, 0);
+    return lower;
+}
+
+EvalRangeField evalBeginField(int typed, int firstPixel, int lastPixel) {
+    EvalRangeField f{typed, false};
+    if (f.value < firstPixel) f = {firstPixel, true};
+    if (f.value > lastPixel) f = {lastPixel - 1, true};
+    return f;
+}
+
+EvalRangeField evalEndField(int typed, int firstPixel, int lastPixel) {
+    EvalRangeField f{typed, false};
+    if (f.value > lastPixel) f = {lastPixel, true};
+    if (f.value < firstPixel) f = {firstPixel + 1, true};
+    return f;
+}
+
 }  // namespace korvo

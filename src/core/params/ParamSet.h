@@ -99,4 +99,21 @@ void recomputeToleranceBand(const ParamSet& p, std::uint16_t pixelCount, Toleran
 // The range replacements of the panel refresh, field by field in its order.
 void applyRanges(ParamSet& p, std::uint16_t pixelCount);
 
+// What a tolerance field keeps of the value typed into it (low 16 bits): the band must fit in
+// the line above the teach value and end at pixel 1 below it. A teach value at either end of
+// the line leaves 0, never a wrapped-round tolerance.
+int upperToleranceField(int typed, int teachValue, int pixelCount);
+int lowerToleranceField(int typed, int teachValue);
+
+// What an evaluation range field keeps of the value typed into it, against the model's pixel
+// range. Only a value that had to be replaced goes into the parameter set at once; one inside
+// the range waits for the next panel read.
+struct EvalRangeField {
+    int value = 0;
+    bool replaced = false;
+    bool operator==(const EvalRangeField&) const = default;
+};
+EvalRangeField evalBeginField(int typed, int firstPixel, int lastPixel);
+EvalRangeField evalEndField(int typed, int firstPixel, int lastPixel);
+
 }  // namespace korvo

@@ -95,26 +95,20 @@ TEST_P(FirmwareTest, FirmwareIdAndVersionDecideWhetherTheSensorIsServed) {
     }
 }
 
+// One row per way a decision reaches the screen (the decisions themselves are unit-tested): a
+// warning that still serves, a refusal before the hardware information, a version refused after
+// it, and an unknown ID refused without a pop-up.
 INSTANTIATE_TEST_SUITE_P(
     Rows, FirmwareTest,
     ::testing::Values(
-        FirmwareCase{"KORVO-KM", 318, nullptr, nullptr, true, true},
         FirmwareCase{"RMZ12", 318,
                      "Halvero RMZ-TOOL firmware-version detected!\nPlease use RMZ-TOOL-V3.1x "
                      "software!",
                      "Please use RMZ-TOOL-V3.1x software!", true, true},
-        FirmwareCase{"KORVO-GX", 318,
-                     "Incompatible hardware detected!\nPlease use KORVO-GX-Scope software version!",
-                     "Please use KORVO-GX-Scope software version!", false, false},
         FirmwareCase{"KORVO-DV", 318,
                      "Incompatible hardware detected!\nPlease use KORVO-DV-Scope software version!",
                      "Please use KORVO-DV-Scope software version!", false, false},
         FirmwareCase{"KORVO-K", 318, nullptr, nullptr, false, false},
-        FirmwareCase{"KORVO-KM", 309,
-                     "Incompatible hardware detected!\nPlease use KORVO-KM-Scope software version "
-                     "3.0x !",
-                     "Please use KORVO-KM-Scope Version 3.0x !", false, true},
-        FirmwareCase{"KORVO-KM", 310, nullptr, nullptr, true, true},
         FirmwareCase{"KORVO-KM", 319,
                      "Incompatible or newer firmware detected!\nPlease use KORVO-KM-Scope "
                      "software version newer than V3.18 !",
@@ -124,36 +118,19 @@ INSTANTIATE_TEST_SUITE_P(
                std::to_string(info.param.version);
     });
 
-TEST_F(IdentifyScopeTest, ModelRowsSetInfoLinesTargetSwitchAndLists) {
-    // Three sensors of the KM-8 at firmware 310 and 312, and a KM-100-CL at 316.
-    startWith({model(1, 80, 310), model(1, 80, 312), model(104, 21000, 316)});
+// The model profile on the panels (the profiles themselves are unit-tested per row): a row that
+// sets every list, then a variant the family does not know, which keeps the info box, then a
+// family the table does not know, which shows the fall-back, and an older row.
+TEST_F(IdentifyScopeTest, TheModelProfileReachesThePanels) {
+    startWith({model(104, 21000, 316), model(102, 777, 316, 6144), model(5, 1, 316, 4096),
+               model(1, 80, 312)});
     const int calib = panels().calib;
     const int p1 = panels().para1;
     const int p2 = panels().para2;
 
     clickScope(0, 0);
-    QStringList info = ui().textBoxLines(calib, CAL_INFO);
+    const QStringList info = ui().textBoxLines(calib, CAL_INFO);
     ASSERT_GE(info.size(), 4);
-    EXPECT_EQ(info[1], "4096 subpixel - pixel-pitch = 1.95µm");
-    EXPECT_EQ(info[3], "resolution    = +/- 2 µm");
-    EXPECT_EQ(ui().getInt(p2, P2_TARGET), 2);
-    EXPECT_TRUE(ui().dimmed(p2, P2_TARGET));
-    EXPECT_EQ(ui().switchLabels(calib, CAL_CCDMODE),
-              std::make_pair(QString("HIGH CCD-GAIN"), QString("LOW CCD-GAIN")));
-    // Firmware below 316: no trigger functions, five IN0 functions.
-    EXPECT_EQ(ui().ringItems(p2, P2_TRIGMODE).size(), 5u);
-    EXPECT_TRUE(ui().dimmed(p1, P1_INTRGMODE));
-    EXPECT_EQ(ui().decimals(panels().main, MAIN_MVALUE_MM), 3);
-
-    clickScope(0, 1);
-    info = ui().textBoxLines(calib, CAL_INFO);
-    EXPECT_EQ(info[1], "8192 subpixel - pixel-pitch = 0.975µm");
-    EXPECT_EQ(info[3], "resolution    = +/- 1 µm");
-    EXPECT_EQ(ui().getInt(p2, P2_TARGET), 1);
-    EXPECT_FALSE(ui().dimmed(p2, P2_TARGET));
-
-    clickScope(0, 2);
-    info = ui().textBoxLines(calib, CAL_INFO);
     EXPECT_EQ(info[0], "-------- KORVO-KM-100-CL --------");
     EXPECT_EQ(info[1], "12288 subpixel - pixel-pitch = 7.938µm");
     EXPECT_EQ(app().state.model.hardwareType, 3);
@@ -164,37 +141,30 @@ TEST_F(IdentifyScopeTest, ModelRowsSetInfoLinesTargetSwitchAndLists) {
     ASSERT_EQ(in0.size(), 7u);
     EXPECT_EQ(in0[6].label, "TEACH-IN0 HIGH");
     EXPECT_EQ(ui().decimals(panels().main, MAIN_MVALUE_MM), 2);
+    EXPECT_EQ(
+        ui().switchLabels(calib, CAL_CCDMODE),
+        std::make_pair(QString("DIGITAL-COMPARATION-MODE"), QString("ANALOG-DIGITAL-CONV.-MODE")));
     EXPECT_TRUE(ui().dimmed(calib, CAL_CCDMODE));
     EXPECT_TRUE(ui().dimmed(p2, P2_HWMODE));
     EXPECT_FALSE(ui().dimmed(p1, P1_INTRGMODE));
+    EXPECT_EQ(ui().getInt(p2, P2_TARGET), 2);
+    EXPECT_TRUE(ui().dimmed(p2, P2_TARGET));
     EXPECT_EQ(graphModel(panels().main, MAIN_VIDEOGRAPH).xAxis.max, 12288.0);
-}
 
-TEST_F(IdentifyScopeTest, UnknownFamilyFallsBackAndUnknownVariantKeepsInfoLines) {
-    startWith({model(1, 80, 312), model(5, 1, 316, 4096), model(102, 777, 316, 6144)});
-    const int calib = panels().calib;
-
-    clickScope(0, 0);
-    const QStringList km8 = ui().textBoxLines(calib, CAL_INFO);
-
-    // Family 102 knows no variant 777: the info box keeps the previous model's text, while the
-    // family's decimals and lists still apply.
-    clickScope(0, 2);
-    EXPECT_EQ(ui().textBoxLines(calib, CAL_INFO), km8);
-    EXPECT_EQ(ui().decimals(panels().main, MAIN_MVALUE_MM), 2);
-    EXPECT_EQ(ui().ringItems(panels().para2, P2_TRIGMODE).size(), 7u);
-    EXPECT_TRUE(received(2, 2));
-
-    // Family 5 is not in the table: the fall-back, and the sensor is still served.
     clickScope(0, 1);
-    const QStringList info = ui().textBoxLines(calib, CAL_INFO);
-    ASSERT_GE(info.size(), 4);
-    EXPECT_EQ(info[0], "No information avialable!");
-    for (int i = 1; i < 4; ++i) EXPECT_EQ(info[i], QString(25, ' '));
-    EXPECT_EQ(ui().decimals(panels().main, MAIN_MVALUE_MM), 3);
-    EXPECT_EQ(app().state.model.hardwareType, 1);
+    EXPECT_EQ(ui().textBoxLines(calib, CAL_INFO), info);
     EXPECT_TRUE(received(1, 2));
+
+    clickScope(0, 2);
+    EXPECT_EQ(ui().textBoxLines(calib, CAL_INFO).value(0), "No information avialable!");
+    EXPECT_EQ(ui().decimals(panels().main, MAIN_MVALUE_MM), 3);
+    EXPECT_TRUE(received(2, 2));
     EXPECT_FALSE(ui().dimmed(panels().main, MAIN_GET));
+
+    clickScope(0, 3);  // below 316: no trigger functions; the target switch is free again
+    EXPECT_TRUE(ui().dimmed(p1, P1_INTRGMODE));
+    EXPECT_EQ(ui().getInt(p2, P2_TARGET), 1);
+    EXPECT_FALSE(ui().dimmed(p2, P2_TARGET));
 }
 
 TEST_F(IdentifyScopeTest, ConnectDialogSequenceSendsDummyFrameAndReopensPopupOnSilence) {

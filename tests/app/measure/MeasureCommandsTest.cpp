@@ -1,9 +1,6 @@
 // RUN, STOP and VIDEO wired to the screen: the graphs they show, the commands they dim and
 // enable again, what one sample puts on the readouts and graphs, and how a run ends.
 
-#include <QTimer>
-#include <functional>
-
 #include "support/AppFixture.h"
 
 namespace korvo::test {
@@ -14,9 +11,8 @@ using namespace ids;
 class MeasureCommandsTest : public ScopeAppTest {
 protected:
     void SetUp() override {
-        launch({model(1, 80, 312)});
+        launchOpen();
         if (HasFatalFailure()) return;
-        openPort(1);
         sensor(0).setMeasurement(300, 500);
         ParamSet p;
         p.teachValue = 400;
@@ -25,22 +21,6 @@ protected:
         setSensorRam(0, p);
         app().state.params = p;
     }
-    // Clicks `ctrl` once the loop started by the click on `start` has been running for about
-    // `ms`; `whileRunning` looks at the window first.
-    void runFor(int start, int ms, int ctrl = MAIN_STOP, std::function<void()> whileRunning = {}) {
-        auto* tick = new QTimer(&context);
-        int running = 0;
-        QObject::connect(tick, &QTimer::timeout, [this, tick, ms, ctrl, whileRunning, &running] {
-            if (app().state.link.stopFlag != kStopRunning || (running += 20) < ms) return;
-            tick->stop();
-            if (whileRunning) whileRunning();
-            ui().click(mainPanel(), ctrl);
-        });
-        tick->start(20);
-        ui().click(mainPanel(), start);
-        delete tick;
-    }
-    QObject context;
 };
 
 TEST_F(MeasureCommandsTest, RunShowsTheRollGraphAndEveryReadoutUntilStop) {
@@ -48,10 +28,14 @@ TEST_F(MeasureCommandsTest, RunShowsTheRollGraphAndEveryReadoutUntilStop) {
     ui().setInt(main, MAIN_EEPROM, 1);
     app().state.memoryTarget = kMemoryEeprom;
     bool dimmedMeanwhile = false;
-    runFor(MAIN_RUN, 300, MAIN_STOP, [&] {
-        dimmedMeanwhile = ui().dimmed(main, MAIN_RUN) && ui().dimmed(main, MAIN_GET) &&
-                          !ui().dimmed(main, MAIN_SEND);
-    });
+    whenRunning(
+        [&] {
+            dimmedMeanwhile = ui().dimmed(main, MAIN_RUN) && ui().dimmed(main, MAIN_GET) &&
+                              !ui().dimmed(main, MAIN_SEND);
+            ui().click(main, MAIN_STOP);
+        },
+        8);
+    ui().click(main, MAIN_RUN);
 
     EXPECT_TRUE(dimmedMeanwhile);
     EXPECT_FALSE(ui().dimmed(main, MAIN_RUN));
@@ -88,7 +72,8 @@ TEST_F(MeasureCommandsTest, VideoDrawsTheProfileAndRawBinarisesOnlyWhatIsDrawn) 
     ui().setVisible(main, MAIN_RAWTOGGLE, true);  // shown by video mode; switched on before it
     ui().click(main, MAIN_RAWTOGGLE);
     ASSERT_EQ(ui().getInt(main, MAIN_RAWTOGGLE), 1);
-    runFor(MAIN_VIDEO, 400);
+    whenRunning([&] { ui().click(main, MAIN_STOP); }, 12);
+    ui().click(main, MAIN_VIDEO);
     EXPECT_TRUE(ui().visible(main, MAIN_VIDEOGRAPH));
     EXPECT_FALSE(ui().visible(main, MAIN_ROLLGRAPH));
     const ui::GraphModel& video = graphModel(main, MAIN_VIDEOGRAPH);

@@ -5,7 +5,6 @@
 #include <QTimer>
 
 #include "app/mplex/MplexSequences.h"
-#include "sim/PortMap.h"
 #include "support/AppFixture.h"
 #include "support/TimeScale.h"
 
@@ -28,9 +27,6 @@ protected:
             ui().click(panels().mpc, MPC_STOP);
         });
         stopTimer.start(0);
-    }
-    void mapCom(int com, const QString& device) {
-        ASSERT_TRUE(sim::addPortMapEntries(dir.file("COMPORTS.map"), {{com, device}}));
     }
     QTimer stopTimer;
 };
@@ -69,7 +65,7 @@ TEST_F(MplexTest, InitAndTeachReachTheLastPortOfAGroup) {
 
 TEST_F(MplexTest, FailedOpeningKeepsItsFixedTextAndTellsWhyInTheToolTip) {
     startSensors(1);
-    mapCom(1, "/dev/korvo-no-such-device");
+    sensors.mapLine(1, "/dev/korvo-no-such-device");
     EXPECT_EQ(InitMplex(app(), 1), 1);
     EXPECT_EQ(portStatus(0, 0), "Init-Port P1 ERROR!");
     EXPECT_TRUE(ui().ctrl(portPanel(0, 0), PORT_STATUS)
@@ -202,7 +198,7 @@ TEST_F(MplexTest, SensorThatHangsUpEndsTheWaitAndIsReopenedByInit) {
 
     const QString device = sensor(1).reopen();
     ASSERT_FALSE(device.isEmpty());
-    mapCom(2, device);
+    sensors.mapLine(2, device);
     InitMplex(app(), 1);
     EXPECT_EQ(portStatus(0, 1), "Init-Port P2 OK!");
     ActivateMplex(app(), 1);

@@ -81,22 +81,15 @@ TEST_F(ScopeParamFileTest, LoadTakesTheFileAndTheRangesApply) {
     EXPECT_EQ(app().state.params, before);
     EXPECT_EQ(mainStatus(), "Parameter not read from file!");
 
-    dir.write(kFile,
-              "[PARA0]\r\nPower = 99999\r\nAverage = lots\r\nEval-End = 0\r\nTeach-Value = 700\r\n"
-              "this is no key line\r\n[PARA1]\r\nVideo-Thd-Fix = 5\r\num-Slope = -1294967296\r\n");
+    // How a hand-written file is read is unit-tested; here: what is read goes through the
+    // ranges onto the panels.
+    dir.write(kFile, "[PARA0]\r\nPower = 1200\r\nTeach-Value = 700\r\n");
     get({ui::FileChoice::Existing, dir.file(kFile)});
 
-    const ParamSet& p = app().state.params;
-    EXPECT_EQ(p.teachValue, 700);
-    EXPECT_EQ(p.average, before.average);
-    EXPECT_EQ(p.umSlope, 3000000000u);
-    // 99999 keeps its low 16 bits (34463), which the panel refresh replaces like any power
-    // above 1000.
-    EXPECT_EQ(p.power, 500);
-    EXPECT_EQ(ui().getInt(panels().para2, P2_POWER), 500);
-    EXPECT_EQ(p.evalEnd, 256);
-    EXPECT_EQ(p.videoThdFix, 10);
+    EXPECT_EQ(app().state.params.teachValue, 700);
     EXPECT_EQ(ui().getInt(panels().para2, P2_TEACHVAL), 700);
+    EXPECT_EQ(app().state.params.power, 500);
+    EXPECT_EQ(ui().getInt(panels().para2, P2_POWER), 500);
     EXPECT_EQ(mainStatus(), "Parameter read from file!");
 }
 

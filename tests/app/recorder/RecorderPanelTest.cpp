@@ -11,9 +11,8 @@ using namespace ids;
 class RecorderPanelTest : public ScopeAppTest {
 protected:
     void SetUp() override {
-        launch({model(1, 80, 312)});
+        launchOpen();
         if (HasFatalFailure()) return;
-        openPort(1);
         sensor(0).setMeasurement(300, 500);
         showChild(panels().recorder);
         rec = panels().recorder;
@@ -74,6 +73,7 @@ TEST_F(RecorderPanelTest, ModesDimTheRecorderAndTheServiceValueShowsTheServiceBu
         EXPECT_EQ(ui().dimmed(rec, REC_INCTIME), c.stepDimmed) << c.mode;
         EXPECT_EQ(ui().dimmed(rec, REC_START), c.startDimmed) << c.mode;
         EXPECT_EQ(ui().dimmed(rec, REC_SAMPLES), c.startDimmed) << c.mode;
+        EXPECT_EQ(ui().dimmed(rec, REC_FILEBTN), c.startDimmed) << c.mode;
     }
     ui().userSetInt(rec, REC_RS232MODE, 0);
     ui().userSetInt(rec, REC_SAMPLES, 10);

@@ -1,9 +1,6 @@
 // The Para2 and Calib panels' sensor functions against a virtual sensor: the frames each sends,
 // byte for byte where it matters, and what the panels show afterwards.
 
-#include <QTimer>
-#include <functional>
-
 #include "sim/ParamMemory.h"
 #include "support/AppFixture.h"
 
@@ -12,40 +9,20 @@ namespace {
 
 using namespace ids;
 
-// Frame word i of a request the sensor received.
-int word(const sim::ReceivedFrame& f, int i) {
-    return (static_cast<std::uint8_t>(f.bytes.at(2 * i)) << 8) |
-           static_cast<std::uint8_t>(f.bytes.at(2 * i + 1));
-}
-
 class SensorFunctionsTest : public ScopeAppTest {
 protected:
     void SetUp() override {
-        launch({model(1, 80, 312)});
+        launchOpen();
         if (HasFatalFailure()) return;
-        openPort(1);
         sensor(0).setMeasurement(50, 100);
         showChild(panels().para2);
     }
     std::vector<sim::ReceivedFrame> sent(int code) {
         std::vector<sim::ReceivedFrame> out;
         for (const sim::ReceivedFrame& f : sensor(0).receivedFrames())
-            if (word(f, 1) == code) out.push_back(f);
+            if (receivedWord(f, 1) == code) out.push_back(f);
         return out;
     }
-    // Runs `action` once a measurement loop has been running for a moment (a click that starts
-    // one blocks until the loop ends).
-    void whenRunning(std::function<void()> action) {
-        auto* tick = new QTimer(&context);
-        QObject::connect(tick, &QTimer::timeout, [this, tick, action] {
-            if (app().state.link.stopFlag != kStopRunning || commands(0).size() < 5) return;
-            tick->stop();
-            tick->deleteLater();
-            action();
-        });
-        tick->start(20);
-    }
-    QObject context;
 };
 
 TEST_F(SensorFunctionsTest, StoringTheThresholdSendsItsTargetAndReadsThatCurveBack) {
@@ -66,11 +43,11 @@ TEST_F(SensorFunctionsTest, StoringTheThresholdSendsItsTargetAndReadsThatCurveBa
         ui().click(p2, P2_SAVETHD);
         const auto store = sent(13);
         ASSERT_EQ(store.size(), 1u);
-        EXPECT_EQ(word(store[0], 2), 60);
-        EXPECT_EQ(word(store[0], 3), target);
+        EXPECT_EQ(receivedWord(store[0], 2), 60);
+        EXPECT_EQ(receivedWord(store[0], 3), target);
         const auto blocks = sent(9);
         ASSERT_EQ(blocks.size(), 4u);
-        for (const auto& b : blocks) EXPECT_EQ(word(b, 3), target);
+        for (const auto& b : blocks) EXPECT_EQ(receivedWord(b, 3), target);
         EXPECT_EQ(app().state.video.thresholdArray, sensor(0).thresholds(target));
         EXPECT_EQ(app().state.params.videoThdAuto, 60);
     }
@@ -84,7 +61,7 @@ TEST_F(SensorFunctionsTest, TeachSendsThePanelsAndReadsTheSetBackAlsoDuringARun)
     ui().click(p2, P2_TEACH);
     const auto teach = sent(6);
     ASSERT_EQ(teach.size(), 1u);
-    EXPECT_EQ(word(teach[0], 3 + 7), 77);  // para0 from the panels: Upper-Tolerance
+    EXPECT_EQ(receivedWord(teach[0], 3 + 7), 77);  // para0 from the panels: Upper-Tolerance
     std::vector<int> codes = commands(0);
     EXPECT_EQ(std::vector<int>(codes.begin() + 1, codes.end()), (std::vector<int>{2, 2}));
     EXPECT_EQ(ui().getInt(p2, P2_TEACHVAL), sensor(0).measuredValue());
@@ -99,7 +76,7 @@ TEST_F(SensorFunctionsTest, TeachSendsThePanelsAndReadsTheSetBackAlsoDuringARun)
             if (commands(0).size() > after + 3) ui().click(mainPanel(), MAIN_STOP);
         });
     });
-    QTimer::singleShot(3000, &context, [&] { app().state.link.stopFlag = kStopByUser; });
+    QTimer::singleShot(3000, &timers, [&] { app().state.link.stopFlag = kStopByUser; });
     ui().click(mainPanel(), MAIN_RUN);
     codes = commands(0);
     const auto six = std::find(codes.begin(), codes.end(), 6);
@@ -132,14 +109,14 @@ TEST_F(SensorFunctionsTest, TwoPointCalibrationSavesTheFittedLineAndDiscardReset
 
     auto twelve = sent(12);
     for (const auto& f : stepOne)
-        if (word(f, 1) == 12) twelve.insert(twelve.begin(), f);
+        if (receivedWord(f, 1) == 12) twelve.insert(twelve.begin(), f);
     ASSERT_EQ(twelve.size(), 3u);
-    EXPECT_EQ(word(twelve[0], 2), 1);
-    EXPECT_EQ(word(twelve[1], 2), 1);
-    EXPECT_EQ(word(twelve[2], 2), 2);
+    EXPECT_EQ(receivedWord(twelve[0], 2), 1);
+    EXPECT_EQ(receivedWord(twelve[1], 2), 1);
+    EXPECT_EQ(receivedWord(twelve[2], 2), 2);
     // um-Slope 10240 and um-Offset 32767, each low word first.
-    EXPECT_EQ(std::vector<int>(
-                  {word(twelve[2], 3), word(twelve[2], 4), word(twelve[2], 5), word(twelve[2], 6)}),
+    EXPECT_EQ(std::vector<int>({receivedWord(twelve[2], 3), receivedWord(twelve[2], 4),
+                                receivedWord(twelve[2], 5), receivedWord(twelve[2], 6)}),
               (std::vector<int>{10240, 0, 32767, 0}));
     EXPECT_EQ(mainStatus(), "New Calibration values in activated in RAM!");
     EXPECT_DOUBLE_EQ(ui().getDouble(calib, CAL_SLOPE), 10.0);
@@ -149,7 +126,7 @@ TEST_F(SensorFunctionsTest, TwoPointCalibrationSavesTheFittedLineAndDiscardReset
     sensor(0).clearReceivedFrames();
     sensor(0).setFault(sim::Fault::NoReply, 12, 1);
     ui().click(calib, CAL_DISCARD);
-    EXPECT_EQ(word(sent(12).at(0), 2), 0);
+    EXPECT_EQ(receivedWord(sent(12).at(0), 2), 0);
     EXPECT_EQ(ui().getDouble(calib, CAL_FITSLOPE), 0.0);
     EXPECT_FALSE(ui().dimmed(calib, CAL_STEP1));
     EXPECT_EQ(ui().getInt(mainPanel(), MAIN_TAB_PARA1), 1);
@@ -169,7 +146,8 @@ TEST_F(SensorFunctionsTest, ServiceControlsAndTestSendTheFieldsAsTheyStand) {
     ui().click(calib, CAL_TEST);
     const auto test = sent(16);
     ASSERT_EQ(test.size(), 1u);
-    EXPECT_EQ(std::vector<int>({word(test[0], 2), word(test[0], 3), word(test[0], 4)}),
+    EXPECT_EQ(std::vector<int>(
+                  {receivedWord(test[0], 2), receivedWord(test[0], 3), receivedWord(test[0], 4)}),
               (std::vector<int>{600, 50, 40}));
     EXPECT_EQ(sensor(0).ramHalf(0)[sim::p0::kTeachValue], 600);
     EXPECT_EQ(mainStatus(), "TEST-BUTTON-done-ok!");

@@ -82,18 +82,6 @@ TEST_F(ScopeAppTest, StartReadsBothSettingsFilesOfTheProgramDirectory) {
     EXPECT_EQ(app().state.model.hardwareType, 0);  // only an identified sensor sets it
 }
 
-TEST_F(ScopeAppTest, StartIgnoresSettingsOutOfRange) {
-    dir.write("KORVO-KM-Scope.ini",
-              crlf("[CONNECTION]\nCOM Port = 300\nBAUDRATE = nine\n[APPLICATION]\n"
-                   "Panel pos. x = 40\nPanel pos. y = 50\nPanel width  = -5\n"));
-    ASSERT_EQ(start(), 0);
-    EXPECT_EQ(ui().getInt(panels().connect, CON_PORT), 1);
-    EXPECT_EQ(ui().getInt(panels().connect, CON_BAUD), 1);
-    EXPECT_EQ(app().state.link.portNumber, 1);
-    // Without "Panel max" no geometry key is used.
-    EXPECT_NE(ui().panelGeometry(mainPanel()).topLeft(), QPoint(40, 50));
-}
-
 TEST_F(ScopeAppTest, RunEndsAtOnceWithoutLayoutOrCallbackButBitmapsAreOptional) {
     struct Case {
         const char* what;

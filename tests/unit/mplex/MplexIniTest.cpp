@@ -28,7 +28,6 @@ MplexIniContent sampleContent() {
 }
 
 TEST(MplexIni, ExactBytes) {
-    EXPECT_EQ(QString(kMplexIniFileName), QString("MPLEX16.ini"));
     const QByteArray bytes = mplexIniFromContent(sampleContent()).toBytes();
     const QByteArray head(
         "[APPLICATION]\r\nMPC-Panel max = 0\r\nMPC-Panel pos. x = 12\r\n"

@@ -153,6 +153,39 @@ TEST(ParamRanges, OutOfRangeFieldsAreReplacedBoundariesStay) {
     }
 }
 
+// What the tolerance and evaluation range fields keep of a typed value (1024 pixels, range 1..4096
+// for the evaluation fields).
+TEST(ParamRanges, TypedToleranceAndEvaluationFields) {
+    const struct {
+        int typed, teach, upper, lower;
+    } tolerances[] = {
+        {600, 512, 511, 511},    // beyond the band on both sides
+        {512, 512, 512, 512},    // the last values that fit
+        {100, 512, 100, 100},    // inside: kept
+        {65636, 512, 100, 100},  // only the low 16 bits count
+        {5, 0, 5, 0},            // a teach value at the start leaves no room below
+        {5, 1024, 0, 5},         // nor at the end above
+        {5, 1030, 0, 5},         // nor beyond it
+    };
+    for (const auto& t : tolerances) {
+        EXPECT_EQ(upperToleranceField(t.typed, t.teach, 1024), t.upper)
+            << t.typed << '/' << t.teach;
+        EXPECT_EQ(lowerToleranceField(t.typed, t.teach), t.lower) << t.typed << '/' << t.teach;
+    }
+    const struct {
+        int typed;
+        EvalRangeField begin, end;
+    } fields[] = {
+        {0, {1, true}, {2, true}},          {1, {1, false}, {1, false}},
+        {300, {300, false}, {300, false}},  {4096, {4096, false}, {4096, false}},
+        {4097, {4095, true}, {4096, true}},
+    };
+    for (const auto& f : fields) {
+        EXPECT_EQ(evalBeginField(f.typed, 1, 4096), f.begin) << f.typed;
+        EXPECT_EQ(evalEndField(f.typed, 1, 4096), f.end) << f.typed;
+    }
+}
+
 TEST(ParamDefaults, ResetRestoresTheStartUpValues) {
     ParamSet p;
     p.power = 1;

@@ -23,28 +23,6 @@ TEST_F(SensorReplies, LineCheckHardwareInfoAndFirmwareText) {
     EXPECT_TRUE(client->readFor(100).isEmpty());
 }
 
-TEST_F(SensorReplies, RamAndEepromHalvesAreKeptApart) {
-    const ParamHalf factoryEeprom = sensor.eepromHalf(1);
-    const QByteArray words =
-        " 0001 000A 000B 000C 000D 000E 000F 0010 0011 0012 0013 0014 0015 0016 0017 BEEF";
-    EXPECT_EQ(
-        client->exchange(
-            request(1, 1, {10, 11, 12, 13, 14, 15, 16, 17, 18, 19, 20, 21, 22, 23, 0xBEEF}), 36),
-        hexBytes("00AA 0001" + words));
-    EXPECT_EQ(client->exchange(request(2, 1), 36), hexBytes("00AA 0002" + words));
-
-    const QByteArray fromEeprom = client->exchange(request(4, 1), 36);  // still the factory half
-    ASSERT_EQ(fromEeprom.size(), 36);
-    EXPECT_EQ(word(fromEeprom, 1), 4);
-    for (int i = 0; i < 15; ++i) EXPECT_EQ(word(fromEeprom, 3 + i), factoryEeprom[i]) << i;
-    EXPECT_EQ(sensor.eepromHalf(1), factoryEeprom);
-
-    client->exchange(request(3, 0, {7, 7, 7}), 36);  // code 3 writes both
-    EXPECT_EQ(sensor.eepromHalf(0)[2], 7);
-    EXPECT_EQ(sensor.ramHalf(0)[2], 7);
-    EXPECT_EQ(sensor.ramHalf(1)[0], 10);  // the other half stays
-}
-
 TEST_F(SensorReplies, BlocksAre128BytesFromTheChosenArray) {
     Profile ram{}, eeprom{};
     for (int i = 0; i < 256; ++i) {
