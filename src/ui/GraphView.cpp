@@ -11,12 +11,25 @@ namespace korvo::ui {
 namespace {
 // Ticks at whole multiples of a round interval, so that labels read 2000, 4000 rather than
 // 2048.75, and stay short enough for the axis.
-void placeTicks(QValueAxis* axis, double lo, double hi) {
+// Sets the axis range and round ticks for it. The axis lays out a label for every tick of the
+// interval it has at the moment either changes, so the coarser interval goes first: a range that
+// grows from 0..10 to 0..12288 under the old interval of 2 would lay out six thousand labels and
+// hold the window for seconds.
+void setRangeAndTicks(QValueAxis* axis, double lo, double hi) {
     const double step = niceTickInterval(hi - lo);
-    if (!(step > 0)) return;
+    if (!(step > 0)) {
+        axis->setRange(lo, hi);
+        return;
+    }
     axis->setTickType(QValueAxis::TicksDynamic);
     axis->setTickAnchor(0.0);
-    axis->setTickInterval(step);
+    if (step >= axis->tickInterval()) {
+        axis->setTickInterval(step);
+        axis->setRange(lo, hi);
+    } else {
+        axis->setRange(lo, hi);
+        axis->setTickInterval(step);
+    }
     axis->setLabelFormat(step >= 1.0 ? QStringLiteral("%.0f") : QStringLiteral("%g"));
 }
 }  // namespace
@@ -92,10 +105,8 @@ GraphWidget::View::View(QWidget* owner) {
     yAxis->setLabelFormat(QStringLiteral("%g"));
     chart->addAxis(xAxis, Qt::AlignBottom);
     chart->addAxis(yAxis, Qt::AlignLeft);
-    xAxis->setRange(xRange.first, xRange.second);
-    yAxis->setRange(yRange.first, yRange.second);
-    placeTicks(xAxis, xRange.first, xRange.second);
-    placeTicks(yAxis, yRange.first, yRange.second);
+    setRangeAndTicks(xAxis, xRange.first, xRange.second);
+    setRangeAndTicks(yAxis, yRange.first, yRange.second);
 }
 
 void GraphWidget::View::attach(QAbstractSeries* s) {
@@ -161,12 +172,10 @@ void GraphWidget::View::draw(const GraphModel& m) {
     xRange = rangeFor(m.xAxis, xs, xRange);
     yRange = rangeFor(m.yAxis, ys, yRange);
     if (xAxis->min() != xRange.first || xAxis->max() != xRange.second) {
-        xAxis->setRange(xRange.first, xRange.second);
-        placeTicks(xAxis, xRange.first, xRange.second);
+        setRangeAndTicks(xAxis, xRange.first, xRange.second);
     }
     if (yAxis->min() != yRange.first || yAxis->max() != yRange.second) {
-        yAxis->setRange(yRange.first, yRange.second);
-        placeTicks(yAxis, yRange.first, yRange.second);
+        setRangeAndTicks(yAxis, yRange.first, yRange.second);
     }
 
     // Rectangles

@@ -6,6 +6,7 @@
 #include <QChart>
 #include <QCoreApplication>
 #include <QElapsedTimer>
+#include <QValueAxis>
 #include <numeric>
 
 #include "support/QtPrinters.h"
@@ -112,6 +113,36 @@ TEST(GraphWidget, StripChartKeepsTheLastScreenOfSamples) {
     EXPECT_EQ(s.shown, (std::vector<double>{1, 2, 3}));
     g.refresh();
     EXPECT_EQ(visibleSeries(g), 3);
+}
+
+// Every label of a tick is laid out when the axis changes: an axis that passes through a range of
+// thousands of ticks on its way from 0..10 to 0..12288 holds the window for seconds.
+TEST(GraphWidget, AxesNeverHoldMoreThanAScreenOfTicksWhileTheirRangeChanges) {
+    GraphWidget g;
+    g.setAutoRefresh(false);
+    double mostTicks = 0;
+    for (QAbstractAxis* a : g.chart()->axes()) {
+        auto* axis = qobject_cast<QValueAxis*>(a);
+        ASSERT_NE(axis, nullptr);
+        const auto count = [axis, &mostTicks] {
+            if (axis->tickInterval() > 0)
+                mostTicks = std::max(mostTicks, (axis->max() - axis->min()) / axis->tickInterval());
+        };
+        QObject::connect(axis, &QValueAxis::rangeChanged, count);
+        QObject::connect(axis, &QValueAxis::tickIntervalChanged, count);
+    }
+    for (const double top : {10.0, 12288.0, 10.0, 4096.0, 1.0}) {
+        g.setXAxisManual(0.0, top);
+        g.setYAxisManual(0.0, top);
+        g.refresh();  // drawn at once or one screen refresh later
+        const std::pair<double, double> wanted{0.0, top};
+        QElapsedTimer clock;
+        clock.start();
+        while (g.shownXRange() != wanted && clock.elapsed() < 200 * korvo::test::timeScale())
+            QCoreApplication::processEvents();
+        EXPECT_EQ(g.shownXRange(), wanted);
+    }
+    EXPECT_LE(mostTicks, 10.0);
 }
 
 }  // namespace
