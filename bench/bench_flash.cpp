@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "BenchFigures.h"
+#include "BenchRig.h"
 #include "core/link/PortBank.h"
 #include "core/link/Pump.h"
 #include "core/link/SensorLink.h"
@@ -24,37 +25,16 @@ namespace {
 using namespace korvo;
 using namespace korvo::bench;
 
-struct Rig {
-    explicit Rig(int baud)
-        : bank(link, dir.filePath(QStringLiteral("COMPORTS.map"))),
-          sensorLink(link, bank, pump, sink, params, band, model, video) {
-        sim::SensorConfig config;
-        config.noise = false;
-        config.pace = true;
-        config.baud = baud;
-        farm.add(config);
-        QString error;
-        ok = farm.start(&error) &&
-             farm.writePortMap(dir.filePath(QStringLiteral("COMPORTS.map")), 1, &error) &&
-             sensorLink.InitRS232(1, sim::indexForBaud(baud)) == 0;
-        if (!ok) std::fprintf(stderr, "set-up failed: %s\n", qPrintable(error));
+// A paced sensor at the given rate, with the port opened at that rate.
+struct Rig : SensorRig {
+    explicit Rig(int baud) : SensorRig(config(baud), sim::indexForBaud(baud)) {}
+    static sim::SensorConfig config(int baud) {
+        sim::SensorConfig c;
+        c.noise = false;
+        c.pace = true;
+        c.baud = baud;
+        return c;
     }
-    ~Rig() {
-        bank.closeAll();
-        farm.stop();
-    }
-    QTemporaryDir dir;
-    sim::SensorFarm farm;
-    LinkState link;
-    NullStatusSink sink;
-    QtPump pump;
-    PortBank bank;
-    ParamSet params;
-    ToleranceBand band;
-    ModelState model;
-    VideoBuffers video;
-    SensorLink sensorLink;
-    bool ok = false;
 };
 
 }  // namespace

@@ -31,6 +31,7 @@
 #include <vector>
 
 #include "BenchFigures.h"
+#include "BenchRig.h"
 #include "core/link/Frame.h"
 #include "core/link/LinkState.h"
 #include "core/link/PortBank.h"
@@ -46,35 +47,7 @@ using namespace korvo::bench;
 using namespace korvo;
 using Clock = std::chrono::steady_clock;
 
-// The link code against one virtual sensor, as the program holds it.
-struct CoreRig {
-    explicit CoreRig(const sim::SensorConfig& config)
-        : bank(link, dir.filePath(QStringLiteral("COMPORTS.map"))),
-          sensorLink(link, bank, pump, sink, params, band, model, video) {
-        farm.add(config);
-        QString error;
-        ok = farm.start(&error) &&
-             farm.writePortMap(dir.filePath(QStringLiteral("COMPORTS.map")), 1, &error);
-        if (!ok) std::fprintf(stderr, "virtual sensor: %s\n", qPrintable(error));
-    }
-    ~CoreRig() {
-        bank.closeAll();
-        farm.stop();
-    }
-
-    QTemporaryDir dir;
-    sim::SensorFarm farm;
-    LinkState link;
-    NullStatusSink sink;
-    QtPump pump;
-    PortBank bank;
-    ParamSet params;
-    ToleranceBand band;
-    ModelState model;
-    VideoBuffers video;
-    SensorLink sensorLink;
-    bool ok = false;
-};
+using CoreRig = SensorRig;
 
 // Raw-data exchanges per second for `seconds`.
 double coreRate(CoreRig& rig, double seconds) {

@@ -24,6 +24,7 @@
 #include <vector>
 
 #include "BenchFigures.h"
+#include "BenchRig.h"
 #include "core/link/PortBank.h"
 #include "core/link/Pump.h"
 #include "core/link/SensorLink.h"
@@ -38,34 +39,9 @@ using namespace korvo::bench;
 
 using namespace korvo;
 
-struct Rig {
-    explicit Rig(const sim::SensorConfig& config)
-        : bank(link, dir.filePath(QStringLiteral("COMPORTS.map"))),
-          sensorLink(link, bank, pump, sink, params, band, model, video) {
-        farm.add(config);
-        QString error;
-        ok = farm.start(&error) &&
-             farm.writePortMap(dir.filePath(QStringLiteral("COMPORTS.map")), 1, &error) &&
-             sensorLink.InitRS232(1, 4) == 0;
-        if (!ok) std::fprintf(stderr, "set-up failed: %s\n", qPrintable(error));
-    }
-    ~Rig() {
-        bank.closeAll();
-        farm.stop();
-    }
-    QTemporaryDir dir;
-    sim::SensorFarm farm;
-    LinkState link;
-    NullStatusSink sink;
-    QtPump pump;
-    PortBank bank;
-    ParamSet params;
-    ToleranceBand band;
-    ModelState model;
-    VideoBuffers video;
-    SensorLink sensorLink;
-    RunRecord run;
-    bool ok = false;
+// One sensor, COM1 opened at 115200 baud.
+struct Rig : SensorRig {
+    explicit Rig(const sim::SensorConfig& config) : SensorRig(config, 4) {}
 };
 
 }  // namespace

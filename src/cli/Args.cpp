@@ -9,7 +9,7 @@ namespace korvo::cli {
 
 namespace {
 
-struct CommandSpec {
+struct CommandRule {
     const char* name;
     const char* synopsis;
     int positionals;  // PORTS counts as one
@@ -18,8 +18,8 @@ struct CommandSpec {
     const char* text;
 };
 
-const std::vector<CommandSpec>& commands() {
-    static const std::vector<CommandSpec> specs = {
+const std::vector<CommandRule>& commands() {
+    static const std::vector<CommandRule> rules = {
         {"ports",
          "korvo ports [--probe | --write-map [--serial-dir DIR]]",
          0,
@@ -121,11 +121,11 @@ const std::vector<CommandSpec>& commands() {
          "block was acknowledged with its own offset and page; stops at the first that was\n"
          "not. 1024 values for model variant 400, else 2048.\n"},
     };
-    return specs;
+    return rules;
 }
 
-const CommandSpec* specFor(const QString& name) {
-    for (const CommandSpec& s : commands())
+const CommandRule* ruleFor(const QString& name) {
+    for (const CommandRule& s : commands())
         if (name == QLatin1String(s.name)) return &s;
     return nullptr;
 }
@@ -212,7 +212,7 @@ QString applyOption(Options& o, const QString& name, const QString& value) {
 }
 
 // What the subcommand needs beyond its syntax.
-QString checkRequired(const Options& o, const CommandSpec& spec) {
+QString checkRequired(const Options& o, const CommandRule& rule) {
     const QString c = o.command;
     if ((c == QLatin1String("get") || c == QLatin1String("send")) && o.memory == 0)
         return c + (c == QLatin1String("get") ? QStringLiteral(": --from ram|eeprom is required")
@@ -240,7 +240,7 @@ QString checkRequired(const Options& o, const CommandSpec& spec) {
         if (several && !out.isEmpty() && !out.contains(QLatin1String("{port}")))
             return QStringLiteral("get: with several ports, -o FILE must contain {port}");
     }
-    if (!spec.severalPorts && spec.positionals > 0 && (o.allPorts || o.ports.size() != 1))
+    if (!rule.severalPorts && rule.positionals > 0 && (o.allPorts || o.ports.size() != 1))
         return c + QStringLiteral(": takes one port, not '%1'").arg(o.portsText);
     return {};
 }
@@ -348,13 +348,13 @@ ParseResult parseArguments(const QStringList& arguments) {
         r.error = QStringLiteral("no subcommand given");
         return r;
     }
-    const CommandSpec* spec = specFor(o.command);
-    if (spec == nullptr) {
+    const CommandRule* rule = ruleFor(o.command);
+    if (rule == nullptr) {
         r.error = QStringLiteral("unknown subcommand '%1'").arg(o.command);
         return r;
     }
     for (const auto& [name, value] : given) {
-        if (kCommonOptions.count(name) == 0 && spec->options.count(name) == 0) {
+        if (kCommonOptions.count(name) == 0 && rule->options.count(name) == 0) {
             r.error = QStringLiteral("%1 does not take %2").arg(o.command, name);
             return r;
         }
@@ -371,30 +371,30 @@ ParseResult parseArguments(const QStringList& arguments) {
             if (!r.error.isEmpty()) return r;
         }
     }
-    if (positionals.size() != spec->positionals) {
-        r.error = positionals.size() < spec->positionals
+    if (positionals.size() != rule->positionals) {
+        r.error = positionals.size() < rule->positionals
                       ? QStringLiteral("%1: arguments are missing (%2)")
-                            .arg(o.command, QLatin1String(spec->synopsis))
+                            .arg(o.command, QLatin1String(rule->synopsis))
                       : QStringLiteral("%1: too many arguments ('%2')")
                             .arg(o.command, positionals.last());
         return r;
     }
-    if (spec->positionals >= 1) {
+    if (rule->positionals >= 1) {
         o.portsText = positionals[0];
         if (!parsePortList(o.portsText, o.ports, o.allPorts, r.error)) return r;
     }
-    if (spec->positionals == 2) o.file = positionals[1];
-    r.error = checkRequired(o, *spec);
+    if (rule->positionals == 2) o.file = positionals[1];
+    r.error = checkRequired(o, *rule);
     return r;
 }
 
 bool isCommand(const QString& name) {
-    return specFor(name) != nullptr;
+    return ruleFor(name) != nullptr;
 }
 
 bool takesSeveralPorts(const QString& command) {
-    const CommandSpec* spec = specFor(command);
-    return spec != nullptr && spec->severalPorts;
+    const CommandRule* rule = ruleFor(command);
+    return rule != nullptr && rule->severalPorts;
 }
 
 QString programHelp() {
@@ -402,7 +402,7 @@ QString programHelp() {
         "usage: korvo [common options] COMMAND [arguments]\n"
         "Sets up and reads KORVO-KM laser line sensors over RS-232 without a window.\n\n"
         "Commands:\n");
-    for (const CommandSpec& s : commands())
+    for (const CommandRule& s : commands())
         text += QStringLiteral("  %1\n").arg(QLatin1String(s.synopsis));
     text += QStringLiteral("  korvo help COMMAND  (or korvo COMMAND --help)\n\n");
     text += QLatin1String(kCommonHelp);
@@ -410,10 +410,10 @@ QString programHelp() {
 }
 
 QString commandHelp(const QString& command) {
-    const CommandSpec* spec = specFor(command);
-    if (spec == nullptr) return programHelp();
+    const CommandRule* rule = ruleFor(command);
+    if (rule == nullptr) return programHelp();
     return QStringLiteral("usage: %1\n\n%2\n%3")
-        .arg(QLatin1String(spec->synopsis), QLatin1String(spec->text), QLatin1String(kCommonHelp));
+        .arg(QLatin1String(rule->synopsis), QLatin1String(rule->text), QLatin1String(kCommonHelp));
 }
 
 }  // namespace korvo::cli
