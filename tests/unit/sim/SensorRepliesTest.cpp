@@ -78,7 +78,7 @@ TEST_F(SensorReplies, RawDataAndRecordRepliesCarryThePinnedMeasurement) {
     EXPECT_EQ(word(none, 14), 8191);
 }
 
-TEST_F(SensorReplies, ThresholdStoreXFlashBoundsAndUnknownBaudIndex) {
+TEST_F(SensorReplies, StoresXFlashBoundsCalibrationInRamOnlyAndUnknownBaudIndex) {
     const Profile ramBefore = sensor.thresholds(1);
     client->exchange(request(13, 50, {2}), 36);
     const Profile eeprom = sensor.thresholds(2);
@@ -94,6 +94,9 @@ TEST_F(SensorReplies, ThresholdStoreXFlashBoundsAndUnknownBaudIndex) {
     EXPECT_EQ(sensor.xflash()[3 * 256 + 252], 0xFFFF);
     EXPECT_EQ(word(client->exchange(request(101, 0, {0xAA, 0xAA}), 36), 1), 101);
     EXPECT_EQ(sensor.xflash()[3 * 256 + 16], 0xFFFF);
+
+    client->exchange(request(12, 2, {0x1170, 0x0001, 0x7FEB, 0}), 36);
+    EXPECT_EQ(sensor.eepromHalf(1)[p1::kSlopeLow], 1024);
 
     client->exchange(request(190, 4), 36);
     client->exchange(request(190, 9), 36);  // no such index: echoed, rate kept
@@ -121,7 +124,8 @@ TEST_F(SensorReplies, DummyFramesNoiseAndBrokenFramesGetNoReply) {
     EXPECT_LE(frames[0].firstByte, frames[0].taken);
 }
 
-// Counted fault rules, and the sync word taken away with the rest of the frame kept.
+// Fault rules: counted or not, cleared, not used up by a dummy frame; and the sync word taken away
+// with the rest of the frame kept.
 TEST_F(SensorReplies, FaultRulesAreUsedUpOnlyByRequestsThatGetAReply) {
     const QByteArray good = client->exchange(request(5, 0), 36);
     ASSERT_EQ(good.size(), 36);
@@ -131,6 +135,12 @@ TEST_F(SensorReplies, FaultRulesAreUsedUpOnlyByRequestsThatGetAReply) {
     EXPECT_NE(word(bad, 1), 0x00AA);
     EXPECT_EQ(bad.mid(2), good.mid(2));
     EXPECT_EQ(client->exchange(request(5, 0), 36), good);  // the rule is used up
+
+    sensor.setFault(Fault::NoReply, 10);  // forever, but only for code 10
+    for (int i = 0; i < 2; ++i) EXPECT_TRUE(client->exchange(request(10, 0), 36, 150).isEmpty());
+    EXPECT_EQ(client->exchange(request(5, 0), 36), good);
+    sensor.clearFaults();
+    EXPECT_EQ(client->exchange(request(10, 0), 36).size(), 36);
 
     // A dummy frame, which gets no reply, does not use up a rule for any command.
     sensor.setFault(Fault::ShortReply, -1, 1);
