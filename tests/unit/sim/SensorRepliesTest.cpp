@@ -131,6 +131,7 @@ TEST_F(SensorReplies, FaultRulesAreUsedUpOnlyByRequestsThatGetAReply) {
     ASSERT_EQ(good.size(), 36);
     sensor.setFault(Fault::NoSync, 5, 1);
     const QByteArray bad = client->exchange(request(5, 0), 36);
+    ASSERT_EQ(bad.size(), 36);
     EXPECT_NE(word(bad, 0), 0x00AA);
     EXPECT_NE(word(bad, 1), 0x00AA);
     EXPECT_EQ(bad.mid(2), good.mid(2));
