@@ -20,6 +20,8 @@ TEST(PanelGeometry, MaxKeyGatesPositionAndSizeEachNeedingBothKeys) {
     EXPECT_FALSE(planPanelGeometry({0, 0, 0, 300, -1}).size);
 }
 
+// Where all coordinates are small the fuzz target panel_position holds the answer to Qt's own
+// intersection test; here the edges and the coordinates near the ends of int.
 TEST(PanelGeometry, PositionCountsOnlyWhenThePanelShowsOnAScreen) {
     // Two screens side by side, and a third whose right edge is the last int: no real layout has
     // it, but there a panel could overlap a screen and still overflow.
@@ -32,14 +34,8 @@ TEST(PanelGeometry, PositionCountsOnlyWhenThePanelShowsOnAScreen) {
         bool usable;
     };
     const Case cases[] = {
-        {100, 100, size, true},
-        {1800, 500, size, true},   // partly on the first screen
-        {2500, 300, size, true},   // on the second
-        {-799, -599, size, true},  // one pixel still shows
-        {-800, 0, size, false},    // touches the left edge only
-        {3200, 0, size, false},    // right of the second screen
-        {5000, 100, size, false},
-        {100, 1080, size, false},                    // below the first
+        {-799, -599, size, true},                    // one pixel still shows
+        {-800, 0, size, false},                      // touches the left edge only
         {INT_MAX - 999, 0, QSize(1000, 50), true},   // right edge exactly the last int
         {INT_MAX - 999, 0, QSize(1001, 50), false},  // one more would overflow
         {INT_MAX - 100, 0, size, false},

@@ -1,4 +1,5 @@
-// Request frames and the decoding of reply frames.
+// Request frames, the decoding and splitting of reply frames, and which frame can answer which
+// request.
 
 #include <gtest/gtest.h>
 
@@ -7,7 +8,7 @@
 #include <vector>
 
 #include "core/link/Frame.h"
-#include "core/params/ParamSet.h"
+#include "core/link/ReplyMatch.h"
 
 namespace korvo {
 namespace {
@@ -16,6 +17,8 @@ std::vector<std::uint8_t> txBytes(const LinkState& link, int from, int to) {
     return {link.txBuf.begin() + from, link.txBuf.begin() + to};
 }
 
+// Whole request frames of every exchange, para1's slope low word first among them, are checked
+// against what the virtual sensor receives in the integration tests.
 TEST(FillTxBuf, WritesEighteenBigEndianWordsAndNothingBeyond) {
     LinkState link;
     link.txBuf.fill(0xEE);
@@ -33,19 +36,6 @@ TEST(FillTxBuf, WritesEighteenBigEndianWordsAndNothingBeyond) {
     // The sixteenth buffer word is never sent, and bytes past the frame stay as they were.
     EXPECT_EQ(link.txBuf[36], 0xEE);
     EXPECT_EQ(link.txBuf[4095], 0xEE);
-}
-
-TEST(FillTxBuf, CarriesUmSlopeOfPara1LowWordFirst) {
-    LinkState link;
-    ParamSet params;
-    params.umSlope = 70000;
-    ToleranceBand band;
-    CopyVarsToPP(params, 1, link.dataWords, band, 4096);
-
-    FillTxBuf(link, 1, 1, link.dataWords);
-
-    EXPECT_EQ(txBytes(link, 2, 6), (std::vector<std::uint8_t>{0x00, 0x01, 0x00, 0x01}));
-    EXPECT_EQ(txBytes(link, 28, 32), (std::vector<std::uint8_t>{0x11, 0x70, 0x00, 0x01}));
 }
 
 // A reply frame with the given code in word 1; word i (i >= 2) holds 0x0100 + i.
@@ -116,6 +106,57 @@ TEST(SplitReceived, TakesFramesWhileTheySyncAndKeepsOnlyTheStartOfAReply) {
         EXPECT_EQ(split.frames, c.frames) << c.queued.size() << " bytes";
         EXPECT_EQ(split.keepRest, c.keepRest) << c.queued.size() << " bytes";
     }
+}
+
+std::array<std::uint8_t, kFrameBytes> replyWithCode(std::uint16_t word1) {
+    std::array<std::uint8_t, kFrameBytes> f{};
+    putFrameWord(f, 0, kSyncWord);
+    putFrameWord(f, 1, word1);
+    return f;
+}
+
+TEST(ReplyMatch, AFrameAnswersOnlyARequestItCanBelongTo) {
+    struct Case {
+        std::uint16_t request;
+        std::uint16_t replyCode;
+        bool answers;
+    };
+    const Case cases[] = {
+        {2, 2, true},        // its own echo
+        {2, 3, false},       // the echo of another command
+        {2, 8, false},       // raw data is no echo
+        {2, 19, false},      // nor a record
+        {2, 0x0063, true},   // an echo code no command has: nothing says it is foreign
+        {190, 2, false},     // a late GET echo does not confirm a baud-rate change
+        {102, 102, true},    // offset and page are the writer's to check
+        {8, 8, true},        // raw data
+        {8, 0x0108, false},  // no raw-data code: an echo
+        {8, 11, false},
+        {5, 0x00AA, true},  // a line check answered with the sync word in word
+                            // 1
+        {5, 8, true},       // the line check fails on it rather than waiting on
+        {5, 2, false},      // but a late GET echo is not its answer
+        {10, 19, true},     // the hardware query likewise
+        {10, 11, false},
+        {18, 18, true},
+        {18, 19, true},
+        {18, 16, false},
+        {0xFFFF, 0xFFFF, true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(testing::Message() << "request " << c.request << " reply " << c.replyCode);
+        EXPECT_EQ(canAnswer(c.request, replyWithCode(c.replyCode)), c.answers);
+    }
+}
+
+TEST(ReplyMatch, ALateAnswerMustSettleOnlyWhenItWouldPassForTheNewRequest) {
+    EXPECT_TRUE(lateReplyPassesFor(2, 2));  // para0 late, then para1: same code
+    EXPECT_TRUE(lateReplyPassesFor(8, 8));  // measurements look alike
+    EXPECT_TRUE(lateReplyPassesFor(5, 8));  // the line check takes any kind
+    EXPECT_TRUE(lateReplyPassesFor(18, 8));
+    EXPECT_FALSE(lateReplyPassesFor(190, 2));  // told apart by the echo
+    EXPECT_FALSE(lateReplyPassesFor(5, 2));
+    EXPECT_FALSE(lateReplyPassesFor(2, 8));
 }
 
 }  // namespace

@@ -194,11 +194,8 @@ TEST(ParamDefaults, ResetRestoresTheStartUpValues) {
     EXPECT_EQ(p, ParamSet{});
 }
 
+// The whole line (40 % of 255 from end to end) is drawn in app/params' ParamControlsTest.
 TEST(ThresholdLine, FullScaleTimesFixedThresholdOverHundred) {
-    VideoBuffers v;
-    fillThresholdLine(v, 255, 40);
-    EXPECT_EQ(v.thresholdLine[0], 102);
-    EXPECT_EQ(v.thresholdLine[255], 102);
     EXPECT_EQ(thresholdLineValue(255, 33), 84);  // 84.15 cut off
     EXPECT_EQ(thresholdLineValue(4095, 950), 38902);
 }

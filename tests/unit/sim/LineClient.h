@@ -41,11 +41,6 @@ inline QByteArray hexBytes(QByteArray hex, int size = 36) {
     return bytes;
 }
 
-// A reply echoes a request's words behind the sync word 0x00AA.
-inline QByteArray echoOf(const QByteArray& req) {
-    return QByteArray(req).replace(0, 2, QByteArray::fromHex("00AA"));
-}
-
 inline std::uint16_t word(const QByteArray& bytes, int index) {
     return static_cast<std::uint16_t>((static_cast<std::uint8_t>(bytes.at(index * 2)) << 8) |
                                       static_cast<std::uint8_t>(bytes.at(index * 2 + 1)));
@@ -81,19 +76,12 @@ public:
             const int ready = ::poll(&p, 1, static_cast<int>(left.count()));
             if (ready < 0 && errno == EINTR) continue;
             if (ready <= 0) break;
-            if (p.revents & (POLLHUP | POLLERR)) {
-                hungUp_ = true;
-                break;
-            }
+            if (p.revents & (POLLHUP | POLLERR)) break;
             char buf[512];
             const ssize_t n =
                 ::read(fd_, buf, std::min<std::size_t>(sizeof buf, count - out.size()));
-            if (n > 0) {
-                out.append(buf, static_cast<int>(n));
-            } else if (n < 0 && errno == EIO) {
-                hungUp_ = true;
-                break;
-            }
+            if (n > 0) out.append(buf, static_cast<int>(n));
+            if (n < 0 && errno == EIO) break;
         }
         return out;
     }
@@ -106,11 +94,8 @@ public:
         return read(replyBytes, timeoutMs);
     }
 
-    bool hungUp() const { return hungUp_; }
-
 private:
     int fd_ = -1;
-    bool hungUp_ = false;
 };
 
 // A quiet sensor (no noise, no records of its own), started, with a client on its line.

@@ -1,4 +1,5 @@
-// The port map: our lines in and out, everybody else's lines untouched; the farm and the program.
+// The korvo-sim program's own parts: model rows, firmware text, command line, and the port map
+// with our lines in and out, everybody else's lines untouched.
 
 #include <gtest/gtest.h>
 
@@ -10,9 +11,78 @@
 
 #include "LineClient.h"
 #include "sim/PortMap.h"
+#include "sim/SensorModel.h"
+#include "sim/SimOptions.h"
 
 namespace korvo::sim {
 namespace {
+
+TEST(SensorModel, PixelCountsOfTheModelRows) {
+    const struct {
+        int family, variant, firmware, pixels;
+    } rows[] = {{1, 80, 310, 4096},    {1, 80, 312, 8192},      {4, 60, 315, 2048},
+                {4, 60, 316, 4096},    {4, 20162, 318, 1792},   {6, 20280, 318, 16384},
+                {102, 510, 318, 768},  {103, 750, 310, 2360},   {103, 750, 313, 4720},
+                {103, 750, 316, 9216}, {104, 21000, 315, 6144}, {5, 1, 318, 4096}};
+    for (const auto& r : rows)
+        EXPECT_EQ(modelPixelCount(r.family, r.variant, r.firmware), r.pixels)
+            << r.family << "/" << r.variant << " " << r.firmware;
+    SensorConfig c;
+    c.pixelCount = 3000;  // an explicit count wins
+    EXPECT_EQ(effectivePixelCount(c), 3000);
+}
+
+TEST(SensorModel, FirmwareTextIsPaddedOrCutTo72Bytes) {
+    SensorConfig c;
+    c.family = 103;
+    c.variant = 20750;
+    c.firmware = 310;
+    c.serial = 7;
+    c.firmwareId = "KORVO-GX";
+    QByteArray expected("KORVO-GX-75-CL V3.10 VIRTUAL SN7");
+    EXPECT_EQ(firmwareTextFor(c), expected + QByteArray(72 - expected.size(), '\0'));
+    c.firmwareText = QByteArray(80, 'x');
+    EXPECT_EQ(firmwareTextFor(c), QByteArray(72, 'x'));
+}
+
+bool parse(const char* line, SimOptions* o, QString* error) {
+    return parseSimOptions(QString::fromLatin1(line).split(' '), o, error);
+}
+
+// The first COM number, the map path and the serial numbers counting up are met by running the
+// program (SimProgram below).
+TEST(SimOptions, ModelsAndIdsRepeatTheLastOneGiven) {
+    SimOptions o;
+    QString error;
+    ASSERT_TRUE(
+        parse("korvo-sim --count 3 --first-com 4 --model 1:80:310 --model "
+              "6:20280:318:16384:1024 --id RMZ12 --serial 100 --pace --baud 38400 "
+              "--latency-ms 16 --map /tmp/x.map",
+              &o, &error))
+        << error.toStdString();
+    ASSERT_EQ(o.sensors.size(), 3u);
+    EXPECT_EQ(o.sensors[0].family, 1);
+    EXPECT_EQ(o.sensors[0].firmware, 310);
+    EXPECT_EQ(o.sensors[1].family, 6);
+    EXPECT_EQ(o.sensors[1].videoResolution, 1024);
+    EXPECT_EQ(o.sensors[2].variant, 20280);
+    EXPECT_EQ(o.sensors[2].firmwareId, "RMZ12");
+    EXPECT_TRUE(o.sensors[2].pace);
+    EXPECT_EQ(o.sensors[2].baud, 38400);
+    EXPECT_EQ(o.sensors[2].latencyMs, 16);
+
+    ASSERT_TRUE(parse("korvo-sim --count 1", &o, &error));
+    EXPECT_EQ(o.sensors[0].firmwareId, "KORVO-KM");
+    EXPECT_EQ(o.sensors[0].variant, 80);
+    EXPECT_TRUE(o.mapPath.isEmpty());
+
+    for (const char* bad : {"korvo-sim", "korvo-sim --count 0", "korvo-sim --count 2 --model 1:80",
+                            "korvo-sim --count 2 --baud 12345", "korvo-sim --count 2 --bogus"}) {
+        error.clear();
+        EXPECT_FALSE(parse(bad, &o, &error)) << bad;
+        EXPECT_FALSE(error.isEmpty()) << bad;
+    }
+}
 
 QByteArray readAll(const QString& path) {
     QFile f(path);
@@ -43,20 +113,12 @@ TEST(PortMap, AddReplacesOwnComNumbersAndRemoveTakesOnlyOurLines) {
     ASSERT_TRUE(removePortMapEntries(path, ours));
     EXPECT_EQ(readAll(path),
               "# my adapters\nCOM1 = /dev/ttyUSB0\nnot a mapping\nCOM4 = /dev/ttyACM0\n");
-}
-
-TEST(PortMap, MissingFileIsCreatedAndLinesParse) {
-    QTemporaryDir dir;
-    const QString path = dir.filePath("sub.map");
-    ASSERT_TRUE(addPortMapEntries(path, {{12, "/dev/pts/3"}}));
-    EXPECT_EQ(readAll(path), "COM12 = /dev/pts/3\n");
 
     PortMapEntry e;
     EXPECT_TRUE(parsePortMapLine("  COM7=/dev/ttyS6  ", &e));
     EXPECT_EQ(e, (PortMapEntry{7, "/dev/ttyS6"}));
-    EXPECT_FALSE(parsePortMapLine("COM0 = /dev/x", &e));
-    EXPECT_FALSE(parsePortMapLine("COM2 =", &e));
-    EXPECT_FALSE(parsePortMapLine("# COM2 = /dev/x", &e));
+    for (const char* bad : {"COM0 = /dev/x", "COM2 =", "# COM2 = /dev/x"})
+        EXPECT_FALSE(parsePortMapLine(bad, &e)) << bad;
 }
 
 // korvo-sim sits beside this test program in the build's program directory.
