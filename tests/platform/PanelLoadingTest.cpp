@@ -1,10 +1,9 @@
-// Panels from layout files: resource numbers, failures, control lookup, tab pages, geometry,
-// display state, the close request.
+// Panels from layout files: resource numbers, failures, control lookup, tab pages, display
+// state, the close request. Moving, sizing and centring are the program's tests' (the windows'
+// geometry).
 
 #include <QCheckBox>
-#include <QGuiApplication>
 #include <QPushButton>
-#include <QScreen>
 #include <QSpinBox>
 
 #include "UiFixture.h"
@@ -102,27 +101,6 @@ TEST_F(PanelLoading, TabPagesArePanelsThatHoldTheirControlsAndChildPanels) {
     EXPECT_EQ(ui->panelWidget(port), nullptr);
 }
 
-TEST_F(PanelLoading, GeometryOfTopLevelAndChildPanels) {
-    const int main = ui->loadPanel(0, layout, RES_MAIN);
-    ui->setPanelPos(main, 50, 60);     // top 50, left 60
-    ui->setPanelSize(main, 300, 500);  // height 300, width 500
-    EXPECT_EQ(ui->panelGeometry(main), QRect(60, 50, 500, 300));
-    ui->displayPanel(main);
-    ui->centrePanel(main);
-    const QRect screen = QGuiApplication::primaryScreen()->availableGeometry();
-    const QRect g = ui->panelGeometry(main);
-    EXPECT_LE(std::abs(g.center().x() - screen.center().x()), 1);
-    EXPECT_LE(std::abs(g.center().y() - screen.center().y()), 1);
-    EXPECT_EQ(g.size(), QSize(500, 300));
-
-    const int child = ui->loadPanel(main, layout, RES_PORT);
-    ASSERT_GE(child, 1);
-    EXPECT_EQ(ui->panelWidget(child)->parentWidget(), ui->panelWidget(main));
-    EXPECT_FALSE(ui->panelWidget(child)->isWindow());
-    ui->setPanelPos(child, 105, 8);
-    EXPECT_EQ(ui->panelGeometry(child).topLeft(), QPoint(8, 105));
-}
-
 TEST_F(PanelLoading, CloseRequestAndResizeGoToThePanelCallback) {
     const int main = ui->loadPanel(0, layout, RES_MAIN);
     ui->setPanelSize(main, 400, 600);  // not shown: no event
@@ -130,11 +108,6 @@ TEST_F(PanelLoading, CloseRequestAndResizeGoToThePanelCallback) {
     ui->userClosePanel(main);
     EXPECT_EQ(eventsOf(main, 0), std::vector<int>{EVENT_CLOSE});
     EXPECT_TRUE(ui->panelVisible(main));  // the callback decides, and did not hide it
-    hideOnClose = true;
-    ui->userClosePanel(main);
-    EXPECT_FALSE(ui->panelVisible(main));
-
-    ui->displayPanel(main);
     events.clear();
     ui->setPanelSize(main, 548, 780);
     EXPECT_EQ(eventsOf(main, 0), std::vector<int>{EVENT_PANEL_SIZE});

@@ -124,7 +124,6 @@ void UiFixture::SetUp() {
     ui = std::make_unique<Platform>(dir.path());
     auto record = [this](int panel, int ctrl, int event, void*, int d1, int) {
         events.push_back(Recorded{panel, ctrl, event, d1});
-        if (ctrl == 0 && event == EVENT_CLOSE && hideOnClose) ui->hidePanel(panel);
         return 0;
     };
     ui->registerCallback(QStringLiteral("CB_CTRL"), record);

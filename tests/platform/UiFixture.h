@@ -58,8 +58,7 @@ protected:
     QTemporaryDir dir;
     std::unique_ptr<Platform> ui;
     std::vector<Recorded> events;
-    QString layout;            // bare file name of the test layout
-    bool hideOnClose = false;  // what the panel callback does on EVENT_CLOSE
+    QString layout;  // bare file name of the test layout
 };
 
 }  // namespace korvo::ui::test

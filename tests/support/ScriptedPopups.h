@@ -38,8 +38,6 @@ public:
     }
 
     const std::vector<Shown>& shown() const { return shown_; }
-    bool allShown() const { return queue_.empty(); }
-    size_t pending() const { return queue_.size(); }
     void expectAllShown() {
         for (const Expected& e : queue_)
             ADD_FAILURE() << "expected " << name(e.kind) << " pop-up \"" << e.title.toStdString()
