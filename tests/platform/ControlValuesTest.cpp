@@ -68,8 +68,6 @@ TEST_F(ControlValues, NumbersTextsAndTextBoxLines) {
 }
 
 TEST_F(ControlValues, PositionsSwitchLabelsAndRunTimeTexts) {
-    ui->setCtrlPos(main, C_BOX, 10, 110);
-    EXPECT_EQ(ui->boundingRect(main, C_BOX), QRect(10, 110, 200, 80));
     // Controls inside a tab page report positions in the page.
     const int page = ui->tabPagePanel(main, C_TAB, 0);
     EXPECT_EQ(ui->boundingRect(page, P_ENABLE).topLeft(), QPoint(5, 5));

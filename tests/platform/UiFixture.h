@@ -28,7 +28,6 @@ enum MainCtrl : int {
     C_SLIDER,
     C_STATUS,
     C_BOX,
-    C_LED,
     C_SWITCH,
     C_GRAPH,
     C_TAB,
