@@ -5,21 +5,18 @@
 #include <QAbstractButton>
 #include <QAccessible>
 #include <QApplication>
+#include <QEventLoop>
 #include <QKeyEvent>
+#include <QLabel>
 #include <QLineEdit>
 #include <QMouseEvent>
 #include <QSpinBox>
 #include <QTimer>
 
 #include "UiFixture.h"
-#include "support/UserInput.h"
 
 namespace korvo::ui::test {
 namespace {
-
-using korvo::test::accessibleAction;
-using korvo::test::pressKey;
-using korvo::test::sendKey;
 
 class EventDelivery : public UiFixture {
 protected:
@@ -46,24 +43,33 @@ void sendMouse(QWidget* w, QEvent::Type type, QPoint at, Qt::MouseButton button)
     QApplication::sendEvent(w, &e);
 }
 
+void sendKey(QWidget* w, QEvent::Type type, int key,
+             Qt::KeyboardModifiers modifiers = Qt::NoModifier) {
+    QKeyEvent e(type, key, modifiers);
+    QApplication::sendEvent(w, &e);
+}
+
+void pressKey(QWidget* w, int key) {
+    sendKey(w, QEvent::KeyPress, key);
+    sendKey(w, QEvent::KeyRelease, key);
+}
+
+// Runs an assistive tool's action (press or toggle) on a button and lets the click it starts
+// run to its end.
+void accessibleAction(QAbstractButton* b, const QString& action) {
+    QAccessibleInterface* a = QAccessible::queryAccessibleInterface(b);
+    ASSERT_TRUE(a && a->actionInterface());
+    ASSERT_TRUE(a->actionInterface()->actionNames().contains(action)) << action.toStdString();
+    QEventLoop loop;
+    QObject::connect(b, &QAbstractButton::released, &loop, &QEventLoop::quit);
+    QTimer::singleShot(2000, &loop, &QEventLoop::quit);
+    a->actionInterface()->doAction(action);
+    loop.exec();
+}
+
 const std::vector<int> kClickThenCommit{EVENT_LEFT_CLICK, EVENT_COMMIT};
 const std::vector<int> kToggleClick{EVENT_LEFT_CLICK, EVENT_VAL_CHANGED, EVENT_COMMIT};
 const std::vector<int> kEdit{EVENT_VAL_CHANGED, EVENT_COMMIT};
-
-TEST_F(EventDelivery, ClicksDeliverLeftClickFirstAndTwoStateControlsToggle) {
-    ui->click(main, C_RUN);
-    EXPECT_EQ(of(C_RUN), kClickThenCommit);
-    for (int c : {C_TOGGLE, C_CHECK, C_RADIO_A, C_SWITCH}) {
-        ui->click(main, c);
-        EXPECT_EQ(of(c), kToggleClick) << "control " << c;
-        EXPECT_EQ(ui->getInt(main, c), 1) << "control " << c;
-    }
-    EXPECT_EQ(ui->getText(main, C_SWITCH), "HIGH");  // the label of its state
-    // A radio button switched on is switched off by the next click: the program keeps them
-    // exclusive itself.
-    ui->click(main, C_RADIO_A);
-    EXPECT_EQ(ui->getInt(main, C_RADIO_A), 0);
-}
 
 TEST_F(EventDelivery, ValuesSetFromCodeFireNoCallback) {
     for (int c : {C_TOGGLE, C_CHECK, C_RADIO_B, C_SWITCH}) ui->setInt(main, c, 1);
@@ -76,6 +82,12 @@ TEST_F(EventDelivery, ValuesSetFromCodeFireNoCallback) {
     ui->setActiveTabPage(main, C_TAB, 1);
     EXPECT_TRUE(events.empty());
     EXPECT_EQ(ui->getInt(main, C_SLIDER), 40);
+    // The number beside the slider follows a value set from code too.
+    QLabel* readout = nullptr;
+    for (QLabel* l : ui->panelWidget(main)->findChildren<QLabel*>())
+        if (l->accessibleName() == "slider value") readout = l;
+    ASSERT_NE(readout, nullptr);
+    EXPECT_EQ(readout->text(), "40");
 }
 
 TEST_F(EventDelivery, UserEditsDeliverValueChangedThenCommit) {
@@ -127,8 +139,8 @@ TEST_F(EventDelivery, RightClicksDoubleClicksAndKeys) {
     EXPECT_EQ(eventsOf(main, 0), std::vector<int>{EVENT_RIGHT_DOUBLE_CLICK});
 }
 
-// However a button, toggle or check box is pressed, its left click comes first and once, then
-// what the press causes; the state changes once.
+// However a button or a two-state control is pressed, its left click comes first and once, then
+// what the press causes; the state changes once. Assistive tools see each kind in its role.
 TEST_F(EventDelivery, EveryWayOfPressingAButtonDeliversItsLeftClickOnceAndFirst) {
     const struct {
         const char* way;
@@ -144,33 +156,34 @@ TEST_F(EventDelivery, EveryWayOfPressingAButtonDeliversItsLeftClickOnceAndFirst)
          }},
         {"click()", [](int, QAbstractButton* b) { b->click(); }},
     };
-    for (const auto& w : ways) {
-        for (const auto& [c, expected] : {std::pair{C_RUN, kClickThenCommit},
-                                          {C_TOGGLE, kToggleClick},
-                                          {C_CHECK, kToggleClick}}) {
+    const struct {
+        int ctrl;
+        QAccessible::Role role;
+    } buttons[] = {{C_RUN, QAccessible::Button},
+                   {C_TOGGLE, QAccessible::CheckBox},
+                   {C_CHECK, QAccessible::CheckBox},
+                   {C_RADIO_A, QAccessible::RadioButton},
+                   {C_SWITCH, QAccessible::CheckBox}};
+    for (const auto [c, role] : buttons) {
+        QAccessibleInterface* a = QAccessible::queryAccessibleInterface(ui->ctrl(main, c));
+        ASSERT_NE(a, nullptr);
+        EXPECT_EQ(a->role(), role) << "control " << c;
+        EXPECT_EQ(a->state().checkable, c != C_RUN) << "control " << c;
+        for (const auto& w : ways) {
             events.clear();
             ui->setInt(main, c, 0);
             w.press(c, qobject_cast<QAbstractButton*>(ui->ctrl(main, c)));
             std::vector<int> got = of(c);
             std::erase(got, EVENT_KEYPRESS);
-            EXPECT_EQ(got, expected) << w.way << " on control " << c;
+            EXPECT_EQ(got, c == C_RUN ? kClickThenCommit : kToggleClick) << w.way << " on " << c;
             EXPECT_EQ(ui->getInt(main, c), c == C_RUN ? 0 : 1) << w.way << " on control " << c;
         }
     }
-}
-
-TEST_F(EventDelivery, AssistiveToolsSeeEachButtonKindInItsRole) {
-    const std::pair<int, QAccessible::Role> roles[] = {{C_RUN, QAccessible::Button},
-                                                       {C_TOGGLE, QAccessible::CheckBox},
-                                                       {C_CHECK, QAccessible::CheckBox},
-                                                       {C_RADIO_A, QAccessible::RadioButton},
-                                                       {C_SWITCH, QAccessible::CheckBox}};
-    for (const auto& [c, role] : roles) {
-        QAccessibleInterface* a = QAccessible::queryAccessibleInterface(ui->ctrl(main, c));
-        ASSERT_NE(a, nullptr);
-        EXPECT_EQ(a->role(), role) << "control " << c;
-        EXPECT_EQ(a->state().checkable, role != QAccessible::Button) << "control " << c;
-    }
+    EXPECT_EQ(ui->getText(main, C_SWITCH), "HIGH");  // the label of its state
+    // A radio button switched on is switched off by the next click: the program keeps them
+    // exclusive itself.
+    ui->click(main, C_RADIO_A);
+    EXPECT_EQ(ui->getInt(main, C_RADIO_A), 0);
 }
 
 TEST_F(EventDelivery, TabFollowsTheReadingOrderAndPassesOverDimmedControls) {

@@ -22,36 +22,24 @@ int visibleSeries(const GraphWidget& g) {
     return n;
 }
 
-TEST(GraphWidget, ModelHoldsPlotsRectanglesAndCursorsAsDrawn) {
+// What a plot, rectangle or cursor holds is checked where the program draws them; here: what
+// deleting keeps.
+TEST(GraphWidget, ModelKeepsWhatDeletingLeaves) {
     GraphWidget g;
     const int h1 = g.plotXY({0, 4, 8}, {10, 20, 30}, 0xFF0000);
     const int h2 = g.plotXY({0, 4}, {1, 2, 3}, 0x008000);  // unequal: the shorter length
-    EXPECT_NE(h1, h2);
-    const int r = g.plotRectangle(412, 0.0, 612, 0.25, 0x00FF00, 0x00FF00);
-    for (const auto& [id, x] : {std::pair{1, 512}, {3, 1024}, {2, 1}}) g.setCursor(id, x, 1.0);
-
+    g.plotRectangle(412, 0.0, 612, 0.25, 0x00FF00, 0x00FF00);
+    g.setCursor(1, 512, 1.0);
     const GraphModel& m = g.model();
-    ASSERT_EQ(m.plots.size(), 2u);
-    EXPECT_EQ(m.plots[0].y, (std::vector<double>{10, 20, 30}));
-    EXPECT_EQ(m.plots[0].color, 0xFF0000u);
     EXPECT_EQ(m.plots[1].y.size(), 2u);
-    ASSERT_EQ(m.rects.size(), 1u);
-    EXPECT_EQ(m.rects[0].handle, r);
-    EXPECT_EQ((std::array{m.rects[0].x1, m.rects[0].x2, m.rects[0].y2}),
-              (std::array{412.0, 612.0, 0.25}));
-    EXPECT_EQ((std::array{m.cursors.at(1).x, m.cursors.at(2).x, m.cursors.at(3).x}),
-              (std::array{512.0, 1.0, 1024.0}));
 
     g.deletePlot(h1);
     ASSERT_EQ(m.plots.size(), 1u);
     EXPECT_EQ(m.plots[0].handle, h2);
-    g.setCursor(1, 400, 0.75);  // moves, does not add
-    EXPECT_EQ(m.cursors.size(), 3u);
-    EXPECT_DOUBLE_EQ(m.cursors.at(1).y, 0.75);
     g.deleteAllPlots();
     EXPECT_TRUE(m.plots.empty());
     EXPECT_TRUE(m.rects.empty());
-    EXPECT_EQ(m.cursors.size(), 3u);  // cursors are not plots
+    EXPECT_EQ(m.cursors.size(), 1u);  // cursors are not plots
 
     GraphWidget fromLayout;  // an axis range given by the layout is manual
     fromLayout.setProperty("yMin", 0.0);

@@ -89,7 +89,6 @@ QByteArray testLayout(const QString& runCallback, const QString& extraCallback) 
         control("QComboBox", "ringPlain", {300, 40, 80, 24}, C_RING_PLAIN, {}, items({"X", "Y"}));
     main += control("QLineEdit", "status", {10, 70, 300, 22}, C_STATUS, {}, readOnly);
     main += control("QPlainTextEdit", "box", {10, 100, 200, 80}, C_BOX, cb, readOnly);
-    main += control("LedIndicator", "led", {220, 100, 16, 16}, C_LED, {});
     main += control("BinarySwitch", "binsw", {250, 100, 160, 22}, C_SWITCH, cb,
                     prop("onLabel", "string", "HIGH") + prop("offLabel", "string", "LOW"));
     main += control("GraphWidget", "graph", {10, 190, 300, 150}, C_GRAPH, cb,
@@ -111,7 +110,7 @@ QByteArray testLayout(const QString& runCallback, const QString& extraCallback) 
            panel("portPanel", {0, 500, 280, 26}, RES_PORT, port);
     // A plain child of the root that is not a panel resource.
     doc += "<widget class=\"QLabel\" name=\"note\"/></widget>\n<customwidgets>";
-    for (const char* cls : {"LedIndicator", "BinarySwitch", "GraphWidget"})
+    for (const char* cls : {"BinarySwitch", "GraphWidget"})
         doc += QStringLiteral(
                    "<customwidget><class>%1</class><extends>QWidget</extends><header>%1.h</header>"
                    "</customwidget>")
@@ -124,7 +123,6 @@ void UiFixture::SetUp() {
     ui = std::make_unique<Platform>(dir.path());
     auto record = [this](int panel, int ctrl, int event, void*, int d1, int) {
         events.push_back(Recorded{panel, ctrl, event, d1});
-        if (ctrl == 0 && event == EVENT_CLOSE && hideOnClose) ui->hidePanel(panel);
         return 0;
     };
     ui->registerCallback(QStringLiteral("CB_CTRL"), record);

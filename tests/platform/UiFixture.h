@@ -28,7 +28,6 @@ enum MainCtrl : int {
     C_SLIDER,
     C_STATUS,
     C_BOX,
-    C_LED,
     C_SWITCH,
     C_GRAPH,
     C_TAB,
@@ -58,8 +57,7 @@ protected:
     QTemporaryDir dir;
     std::unique_ptr<Platform> ui;
     std::vector<Recorded> events;
-    QString layout;            // bare file name of the test layout
-    bool hideOnClose = false;  // what the panel callback does on EVENT_CLOSE
+    QString layout;  // bare file name of the test layout
 };
 
 }  // namespace korvo::ui::test

@@ -1,9 +1,13 @@
 // The main panel's own controls: evaluation range fields, memory target radios, tab toggles, the
 // CONNECT toggle, GET and SEND against a sensor's RAM and EEPROM.
+// GET and SEND with the File target: the file dialogs, the overwrite question, the status texts,
+// and files that cannot be written or hold nonsense.
 
+#include <array>
+
+#include "app/params/MainCommands.h"
 #include "sim/ParamMemory.h"
 #include "support/AppFixture.h"
-#include "support/UserInput.h"
 
 namespace korvo::test {
 namespace {
@@ -64,21 +68,6 @@ TEST_F(ScopeMainCommandsTest, MemoryRadiosAndTabTogglesKeepExactlyOneOn) {
     EXPECT_EQ(ui().getInt(main, MAIN_TAB_PARA2), 0);
 }
 
-// An assistive tool's toggle action runs the tab's callbacks as a click does: the others go off
-// (its left click) and its own panel shows (its commit). Keys and other ways of pressing are the
-// platform's, tested there.
-TEST_F(ScopeMainCommandsTest, AnAccessibleToggleOfATabRunsItsCallbacks) {
-    launch();
-    const int main = mainPanel();
-    const Panels& pn = panels();
-    accessibleAction(qobject_cast<QAbstractButton*>(ui().ctrl(main, MAIN_TAB_RECORDER)),
-                     QAccessibleActionInterface::toggleAction());
-    for (int t : {MAIN_TAB_PARA1, MAIN_TAB_PARA2, MAIN_TAB_RECORDER, MAIN_TAB_CALIB})
-        EXPECT_EQ(ui().getInt(main, t), t == MAIN_TAB_RECORDER ? 1 : 0) << t;
-    for (int p : {pn.para1, pn.para2, pn.recorder, pn.calib})
-        EXPECT_EQ(ui().panelVisible(p), p == pn.recorder) << p;
-}
-
 TEST_F(ScopeMainCommandsTest, ConnectPressedAgainWhileThePopupIsOpenChangesNothing) {
     launch();
     const int main = mainPanel();
@@ -98,30 +87,23 @@ TEST_F(ScopeMainCommandsTest, ConnectPressedAgainWhileThePopupIsOpenChangesNothi
     EXPECT_EQ(ui().getInt(main, MAIN_CONNECT), 1);
 }
 
-TEST_F(ScopeMainCommandsTest, GetAndSendUseTheCodesOfRamAndEeprom) {
+// The frames of each memory are the exchange's tests'; here: the radio picks the memory, GET fills
+// the panels and SEND takes them.
+TEST_F(ScopeMainCommandsTest, GetAndSendUseTheMemoryOfTheRadio) {
     launch({sim::SensorConfig{}});
     openPort(1);
-    struct Case {
-        int radio, getCode, sendCode, value;
-    };
-    for (const Case c : {Case{MAIN_RAM, 2, 1, 321}, Case{MAIN_EEPROM, 4, 3, 777}}) {
-        SCOPED_TRACE(c.getCode);
-        const bool eeprom = c.radio == MAIN_EEPROM;
-        for (std::uint16_t half = 0; half < 2; ++half) {
-            sim::ParamHalf h = eeprom ? sensor(0).eepromHalf(half) : sensor(0).ramHalf(half);
-            if (half == 0) {
-                h[sim::p0::kPower] = c.value;
-                h[sim::p0::kVideoThdMode] = 0;
-            } else {
-                h[sim::p1::kVideoThdFix] = c.value / 10;
-            }
-            if (eeprom) {
-                sensor(0).setEepromHalf(half, h);
-            } else {
-                sensor(0).setRamHalf(half, h);
-            }
+    for (const auto [radio, getCode, sendCode, value] :
+         {std::array{MAIN_RAM, 2, 1, 321}, std::array{MAIN_EEPROM, 4, 3, 777}}) {
+        SCOPED_TRACE(getCode);
+        const bool eeprom = radio == MAIN_EEPROM;
+        sim::ParamHalf h = eeprom ? sensor(0).eepromHalf(0) : sensor(0).ramHalf(0);
+        h[sim::p0::kPower] = value;
+        if (eeprom) {
+            sensor(0).setEepromHalf(0, h);
+        } else {
+            sensor(0).setRamHalf(0, h);
         }
-        if (ui().getInt(mainPanel(), c.radio) == 0) ui().click(mainPanel(), c.radio);
+        if (ui().getInt(mainPanel(), radio) == 0) ui().click(mainPanel(), radio);
         sensor(0).clearReceivedFrames();
 
         ui().click(mainPanel(), MAIN_GET);
@@ -130,27 +112,17 @@ TEST_F(ScopeMainCommandsTest, GetAndSendUseTheCodesOfRamAndEeprom) {
         ASSERT_FALSE(seen.empty());
         EXPECT_EQ(seen.front(), (SeenRequest{0, 0}));  // the dummy frame of the left click
         std::erase_if(seen, [](const SeenRequest& r) { return r.code < 1 || r.code > 4; });
-        EXPECT_EQ(seen, (std::vector<SeenRequest>{{c.getCode, 0}, {c.getCode, 1}}));
-        EXPECT_EQ(app().state.params.power, c.value);
-        EXPECT_EQ(app().state.params.videoThdFix, c.value / 10);
-        EXPECT_EQ(ui().getInt(panels().para2, P2_POWER), c.value);
+        EXPECT_EQ(seen, (std::vector<SeenRequest>{{getCode, 0}, {getCode, 1}}));
+        EXPECT_EQ(ui().getInt(panels().para2, P2_POWER), value);
 
-        ui().setInt(panels().para2, P2_POWER, c.value + 1);
-        ui().setInt(panels().para1, P1_TOLUP, 77);
-        const sim::ParamHalf eepromBefore = sensor(0).eepromHalf(0);
+        ui().setInt(panels().para2, P2_POWER, value + 1);
         sensor(0).clearReceivedFrames();
 
         ui().click(mainPanel(), MAIN_SEND);
 
-        EXPECT_EQ(requestsOf(sensor(0)),
-                  (std::vector<SeenRequest>{{c.sendCode, 0}, {c.sendCode, 1}}));
-        EXPECT_EQ(sensor(0).ramHalf(0)[sim::p0::kPower], c.value + 1);
-        EXPECT_EQ(sensor(0).ramHalf(0)[sim::p0::kUpperTol], 77);
-        if (eeprom) {
-            EXPECT_EQ(sensor(0).eepromHalf(0)[sim::p0::kPower], c.value + 1);
-        } else {
-            EXPECT_EQ(sensor(0).eepromHalf(0), eepromBefore);
-        }
+        EXPECT_EQ(requestsOf(sensor(0)), (std::vector<SeenRequest>{{sendCode, 0}, {sendCode, 1}}));
+        EXPECT_EQ((eeprom ? sensor(0).eepromHalf(0) : sensor(0).ramHalf(0))[sim::p0::kPower],
+                  value + 1);
         EXPECT_EQ(mainStatus(), "Transmission successful - Line Ok!");
     }
     // SEND hands a running loop the next reply; GET stops it.
@@ -160,6 +132,90 @@ TEST_F(ScopeMainCommandsTest, GetAndSendUseTheCodesOfRamAndEeprom) {
     EXPECT_EQ(app().state.link.replyKind, kReplyRawData);
     ui().click(mainPanel(), MAIN_GET);
     EXPECT_EQ(app().state.link.stopFlag, kStopByUser);
+}
+
+const QString kSendTitle = "KORVO-KM-Series Parameter File";
+const QString kGetTitle = "KORVO-KM-Series-Parameter-File";
+const QString kFile = "KORVO-PARA.ini";
+
+class ScopeParamFileTest : public ScopeAppTest {
+protected:
+    void SetUp() override {
+        launch();
+        if (HasFatalFailure()) return;
+        ui().click(mainPanel(), MAIN_FILE);
+        ASSERT_EQ(app().state.memoryTarget, 3);
+    }
+    void send(ui::FileChoice choice, int confirm = -1) {
+        popups->expectFile(kSendTitle, std::move(choice));
+        if (confirm >= 0)
+            popups->expectConfirm("ATTENTION!", "Parameter-File already exists - overwrite ?",
+                                  confirm == 1);
+        ui().click(mainPanel(), MAIN_SEND);
+    }
+    void get(ui::FileChoice choice) {
+        popups->expectFile(kGetTitle, std::move(choice));
+        ui().click(mainPanel(), MAIN_GET);
+    }
+};
+
+TEST_F(ScopeParamFileTest, SaveIntoANewFileWritesAtOnceAndAnExistingOneAfterAsking) {
+    ui().setInt(panels().para2, P2_POWER, 345);
+    send({ui::FileChoice::New, dir.file(kFile)});
+    ASSERT_EQ(popups->shown().size(), 1u);
+    EXPECT_EQ(popups->shown()[0].directory, dir.path());
+    EXPECT_EQ(popups->shown()[0].defaultName, kFile);
+    EXPECT_EQ(popups->shown()[0].filter, "*.ini");
+    EXPECT_TRUE(dir.read(kFile).startsWith("[PARA0]\r\nPower = 345\r\nPower-Mode = 1\r\n"));
+    EXPECT_EQ(mainStatus(), "Parameter saved to file!");
+    EXPECT_EQ(ui().ctrl(mainPanel(), MAIN_STATUS)->toolTip(), dir.file(kFile));
+    ShowMainStatus(app(), "Timeout-RS-232...");  // a later status has no file behind it
+    EXPECT_TRUE(ui().ctrl(mainPanel(), MAIN_STATUS)->toolTip().isEmpty());
+
+    dir.write(kFile, "old contents\r\n");
+    send({ui::FileChoice::Existing, dir.file(kFile)}, 0);
+    EXPECT_EQ(dir.read(kFile), "old contents\r\n");
+    EXPECT_EQ(mainStatus(), "Parameter not saved to file!");
+
+    send({ui::FileChoice::Existing, dir.file(kFile)}, 1);
+    EXPECT_TRUE(dir.read(kFile).startsWith("[PARA0]\r\n"));
+    EXPECT_EQ(mainStatus(), "Parameter saved to file!");
+}
+
+TEST_F(ScopeParamFileTest, CancelledOrFailedSavingSaysSo) {
+    send({});
+    EXPECT_EQ(mainStatus(), "Parameter saving to file failed!");
+
+    // A folder that does not exist stands for any place that cannot be written.
+    ShowMainStatus(app(), "something else");
+    send({ui::FileChoice::New, dir.file("no-such-folder/" + kFile)});
+    EXPECT_EQ(mainStatus(), "Parameter saving to file failed!");
+    EXPECT_FALSE(dir.exists("no-such-folder/" + kFile));
+}
+
+TEST_F(ScopeParamFileTest, LoadTakesTheFileAndTheRangesApply) {
+    dir.write(kFile, "[PARA0]\r\nTeach-Value = 700\r\n");
+    const ParamSet before = app().state.params;
+    // Before any sensor is known, and when cancelled, nothing changes.
+    get({ui::FileChoice::Existing, dir.file(kFile)});
+    EXPECT_EQ(app().state.params, before);
+    EXPECT_EQ(mainStatus(), "Parameter not read from file!");
+    app().state.model.hardwareType = 1;
+    ShowMainStatus(app(), "something else");
+    get({});
+    EXPECT_EQ(app().state.params, before);
+    EXPECT_EQ(mainStatus(), "Parameter not read from file!");
+
+    // How a hand-written file is read is unit-tested; here: what is read goes through the
+    // ranges onto the panels.
+    dir.write(kFile, "[PARA0]\r\nPower = 1200\r\nTeach-Value = 700\r\n");
+    get({ui::FileChoice::Existing, dir.file(kFile)});
+
+    EXPECT_EQ(app().state.params.teachValue, 700);
+    EXPECT_EQ(ui().getInt(panels().para2, P2_TEACHVAL), 700);
+    EXPECT_EQ(app().state.params.power, 500);
+    EXPECT_EQ(ui().getInt(panels().para2, P2_POWER), 500);
+    EXPECT_EQ(mainStatus(), "Parameter read from file!");
 }
 
 }  // namespace

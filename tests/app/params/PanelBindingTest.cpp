@@ -1,6 +1,9 @@
 // The parameter set on the scope window's controls: validation on the way in, conversions on the
 // way back, the mode-dependent dimming and the GET/SEND exchanges that feed them.
+// The parameter controls of the Para1, Para2 and Calib panels: the couplings between controls,
+// the tolerance clamps and the video threshold controls.
 
+#include "app/connect/ConnectSequence.h"
 #include "app/params/PanelBinding.h"
 #include "app/params/ParamExchange.h"
 #include "support/AppFixture.h"
@@ -36,15 +39,7 @@ TEST_F(BindingTest, AGetInAutomaticThresholdModeAppliesTheRangesAndReadsTheStore
     EXPECT_FALSE(ui().dimmed(panels().para2, P2_SAVETHD));
     const VideoBuffers& video = app().state.video;
     EXPECT_TRUE(std::equal(stored.begin(), stored.end(), video.thresholdArray.begin()));
-    EXPECT_EQ(video.autoCurve, video.thresholdArray);
-    // The block reads asked for the EEPROM curve (selector 2 in word 3).
-    int blockReads = 0;
-    for (const sim::ReceivedFrame& f : sensor(0).receivedFrames()) {
-        if (f.bytes[3] != 9) continue;
-        ++blockReads;
-        EXPECT_EQ(f.bytes.mid(6, 2), QByteArray::fromHex("0002"));
-    }
-    EXPECT_GE(blockReads, 4);
+    EXPECT_EQ(video.autoCurve, video.thresholdArray);  // only the EEPROM holds that curve
     // The video graph shows the profile in red and the stored curve in green.
     const ui::GraphModel& m = graphModel(panels().main, MAIN_VIDEOGRAPH);
     ASSERT_EQ(m.plots.size(), 2u);
@@ -143,6 +138,101 @@ TEST_F(BindingTest, FailedSecondHalfKeepsPanelsAndFirstHalfIsTaken) {
     EXPECT_EQ(app().state.params.videoThdFix, before.videoThdFix);
     EXPECT_EQ(ui().getInt(panels().para2, P2_TEACHVAL), before.teachValue);
     EXPECT_EQ(mainStatus(), "Timeout-RS-232...");
+}
+
+class ScopeParamControlsTest : public ScopeAppTest {
+protected:
+    int p1() const { return panels().para1; }
+    int p2() const { return panels().para2; }
+};
+
+// The fields' rule is unit-tested; here: each field keeps what the rule leaves of a typed value
+// and the millimetre displays follow it.
+TEST_F(ScopeParamControlsTest, ToleranceFieldsFollowTheirRuleAndShowMillimetres) {
+    launch();
+    app().state.params.teachValue = 512;
+    app().state.model.pixelCount = 1024;
+    app().state.params.umSlope = 2048;  // 2 um per pixel
+    ui().setDimmed(p1(), P1_TOLUP, false);
+    ui().setDimmed(p1(), P1_TOLLOW, false);
+
+    ui().userSetInt(p1(), P1_TOLUP, 600);
+    ui().userSetInt(p1(), P1_TOLLOW, 100);
+    EXPECT_EQ(ui().getInt(p1(), P1_TOLUP), 511);
+    EXPECT_EQ(ui().getInt(p1(), P1_TOLLOW), 100);
+    EXPECT_NEAR(ui().getDouble(mainPanel(), MAIN_TOLUP_MM), 1.022, 0.005);
+    EXPECT_NEAR(ui().getDouble(mainPanel(), MAIN_TOLLOW_MM), 0.2, 0.005);
+    ui().userSetInt(p1(), P1_TOLLOW, 600);
+    EXPECT_EQ(ui().getInt(p1(), P1_TOLLOW), 511);
+}
+
+TEST_F(ScopeParamControlsTest, InternalTriggerOnATwoOutputModelSelectsOutputMode3) {
+    launch({model(4, 20160, 318)});  // a -CL model of hardware type 3
+    openPort(1);
+    ASSERT_EQ(InitRS232DataExchange(app(), 1), 1) << mainStatus().toStdString();
+    ASSERT_EQ(app().state.model.hardwareType, 3);
+    showChild(p1());
+
+    for (int on : {1, 0}) {
+        ui().userSetInt(p1(), P1_INTRGMODE, on);
+        EXPECT_EQ(ui().getInt(p1(), P1_OUTMODE), on ? 3 : 0);
+        EXPECT_EQ(ui().dimmed(p1(), P1_TRGPIX), !on);
+        for (int c : {MAIN_DARKPIX, MAIN_TRIGCOMP, MAIN_TRIGLED})
+            EXPECT_EQ(ui().visible(mainPanel(), c), on == 1) << c;
+    }
+}
+
+TEST_F(ScopeParamControlsTest, ThresholdModeAndSliderRedrawTheThreshold) {
+    launch();
+    showChild(p2());
+    ParamSet& p = app().state.params;
+    p.videoThdFix = 40;
+    p.videoThdAuto = 70;
+    app().state.model.videoFullScale = 255;
+
+    ui().userSetInt(p2(), P2_VTHDMODE, 1);
+    EXPECT_FALSE(ui().dimmed(p2(), P2_SAVETHD));
+    EXPECT_EQ(ui().getInt(p2(), P2_VTHD), 70);
+    ui().userSetInt(p2(), P2_VTHDMODE, 0);
+    EXPECT_TRUE(ui().dimmed(p2(), P2_SAVETHD));
+    EXPECT_EQ(ui().getInt(p2(), P2_VTHD), 40);
+    EXPECT_EQ(app().state.video.thresholdLine.front(), 102);  // 40 % of 255
+    EXPECT_EQ(app().state.video.thresholdLine.back(), 102);
+
+    // AUTO: the curve follows the profile at the slider's percentage.
+    for (int i = 0; i < kProfileSamples; ++i)
+        app().state.video.video[i] = static_cast<std::uint16_t>(i);
+    ui().setInt(p2(), P2_VTHDMODE, 1);
+    ui().userSetInt(p2(), P2_VTHD, 50);
+    EXPECT_TRUE(ui().visible(mainPanel(), MAIN_VIDEOGRAPH));
+    EXPECT_FALSE(ui().visible(mainPanel(), MAIN_ROLLGRAPH));
+    EXPECT_EQ(app().state.video.autoCurve[101], 50);
+    const ui::GraphModel& g = graphModel(mainPanel(), MAIN_VIDEOGRAPH);
+    ASSERT_EQ(g.plots.size(), 3u);
+    EXPECT_EQ(g.plots[2].y[101], 50.0);
+}
+
+TEST_F(ScopeParamControlsTest, LeftClickOnTheSliderInAutoModeFetchesTheProfile) {
+    launch({sim::SensorConfig{}});
+    openPort(1);
+    showChild(p2());
+
+    ui().setInt(p2(), P2_VTHDMODE, 0);  // FIXED: nothing is fetched
+    sensor(0).clearReceivedFrames();
+    ui().deliver(p2(), P2_VTHD, ui::EVENT_LEFT_CLICK);
+    EXPECT_TRUE(requestsOf(sensor(0)).empty());
+
+    ui().setInt(p2(), P2_VTHDMODE, 1);
+    app().state.link.stopFlag = kStopRunning;
+    ui().deliver(p2(), P2_VTHD, ui::EVENT_LEFT_CLICK);
+    EXPECT_EQ(requestsOf(sensor(0)),
+              (std::vector<SeenRequest>{{9, 0}, {9, 64}, {9, 128}, {9, 192}}));
+    for (const sim::ReceivedFrame& f : sensor(0).receivedFrames())
+        EXPECT_EQ(f.bytes.mid(6, 2), QByteArray(2, '\0'));  // selector 0: the video profile
+    const sim::Profile served = sensor(0).lastVideo();
+    EXPECT_TRUE(std::equal(served.begin(), served.end(), app().state.video.video.begin()));
+    EXPECT_EQ(app().state.link.stopFlag, kStopByUser);
+    EXPECT_EQ(app().sensor.CheckComLine(1), 1);  // the receive callback is back
 }
 
 }  // namespace

@@ -1,12 +1,17 @@
+// Start-up of the program: panels, start values, profile graph marks, settings read back, and
+// the failures that end it.
 // The two window callbacks: closing, resizing and restoring the scope window and the
 // multiplexer window.
 
 #include <pty.h>
 #include <unistd.h>
 
+#include <QApplication>
+#include <QDate>
 #include <QFileInfo>
 #include <QGuiApplication>
 #include <QScreen>
+#include <QTimer>
 
 #include "support/AppFixture.h"
 
@@ -14,6 +19,113 @@ namespace korvo::test {
 namespace {
 
 using namespace ids;
+
+TEST_F(ScopeAppTest, StartShowsTheMultiplexerWithItsStartValues) {
+    ASSERT_EQ(start(), 0);
+    EXPECT_TRUE(ui().panelVisible(panels().mpc));
+    EXPECT_FALSE(ui().panelVisible(panels().main));
+    EXPECT_EQ(ui().activeTabPage(panels().mpc, MPC_TAB), 0);
+    EXPECT_EQ(ui().panelWidget(panels().main)->windowTitle(), "KORVO-KM-Scope V3.18");
+    // The settings file shown is the one the program will write at the end.
+    EXPECT_EQ(ui().textBoxLines(panels().mpc, MPC_INIFILE).join('\n'), dir.file("MPLEX16.ini"));
+    for (int child : {panels().para1, panels().para2, panels().recorder, panels().calib})
+        EXPECT_EQ(ui().panelGeometry(child).topLeft(), QPoint(8, 105));
+
+    const AppState& s = app().state;
+    EXPECT_EQ(s.link.stopFlag, kStopByUser);
+    EXPECT_EQ(s.memoryTarget, 1);
+    EXPECT_EQ(s.model.lastPixel, 1024);
+    EXPECT_EQ(ui().getText(panels().recorder, REC_DATE),
+              QDate::currentDate().toString("MM-dd-yyyy"));
+    EXPECT_DOUBLE_EQ(ui().getDouble(panels().main, MAIN_TOLUP_MM), 0.1);
+    EXPECT_DOUBLE_EQ(ui().getDouble(panels().main, MAIN_TOLLOW_MM), 0.1);
+    EXPECT_FALSE(ui().visible(panels().main, MAIN_HELP));
+
+    const ui::GraphModel& m = graphModel(panels().main, MAIN_PROFILE);
+    ASSERT_EQ(m.cursors.size(), 3u);
+    EXPECT_EQ(m.cursors.at(1).x, 512.0);
+    EXPECT_EQ(m.cursors.at(2).x, 1.0);
+    EXPECT_EQ(m.cursors.at(3).x, 1024.0);
+    ASSERT_EQ(m.rects.size(), 1u);
+    EXPECT_EQ(QRectF(QPointF(m.rects[0].x1, m.rects[0].y1), QPointF(m.rects[0].x2, m.rects[0].y2)),
+              QRectF(QPointF(412, 0), QPointF(612, 0.25)));
+    EXPECT_EQ(m.rects[0].fill, 0x00FF00u);
+}
+
+TEST_F(ScopeAppTest, StartLaysOutAndNumbersThe112PortPanels) {
+    ASSERT_EQ(start(), 0);
+    for (int g = 0; g < kMplexGroups; ++g) {
+        for (int p = 0; p < kMplexPortsPerGroup; ++p) {
+            SCOPED_TRACE(QString("group %1 port %2").arg(g).arg(p).toStdString());
+            const int panel = portPanel(g, p);
+            EXPECT_EQ(ui().getInt(panel, PORT_COM), 16 * g + p + 1);
+            EXPECT_EQ(ui().getInt(panel, PORT_BAUD), 1);
+            EXPECT_EQ(ui().getInt(panel, PORT_ENABLE), 1);
+            EXPECT_EQ(ui().getText(panel, PORT_STATUS), "not connected");
+            EXPECT_EQ(ui().label(panel, PORT_ENABLE), QString("P%1").arg(p + 1));
+            EXPECT_EQ(ui().panelGeometry(panel).topLeft(),
+                      QPoint(p < 8 ? 1 : 376, 40 * (p % 8 + 1)));
+        }
+    }
+}
+
+TEST_F(ScopeAppTest, StartReadsBothSettingsFilesOfTheProgramDirectory) {
+    dir.write("MPLEX16.ini", crlf("[MPLEX_GEN]\nMPC-Teach-Val = 66236\n\n"
+                                  "[MPLEX2_PORT4]\nCOM = 99\n\n"));
+    dir.write("KORVO-KM-Scope.ini",
+              crlf("[CONNECTION]\nCOM Port = 7\nBAUDRATE = 3\n\n[APPLICATION]\n"
+                   "Panel max = 0\nPanel pos. x = 40\nPanel pos. y = 50\n"
+                   "Panel width  = 700\nPanel height = 500\n\n[HARDWAREINFO]\n"
+                   "Hardware-Type = 3\n\n"));
+    ASSERT_EQ(start(), 0);
+    // How the files read is unit-tested; here: both reach the windows.
+    EXPECT_EQ(ui().getInt(panels().mpc, MPC_TEACHVAL), 700);  // low 16 bits of 66236
+    EXPECT_EQ(ui().getInt(portPanel(1, 3), PORT_COM), 99);
+    EXPECT_EQ(ui().getInt(panels().connect, CON_BAUD), 3);
+    EXPECT_EQ(app().state.link.portNumber, 7);
+    EXPECT_EQ(ui().panelGeometry(mainPanel()), QRect(40, 50, 700, 500));
+    EXPECT_EQ(app().state.model.hardwareType, 0);  // only an identified sensor sets it
+}
+
+TEST_F(ScopeAppTest, RunEndsAtOnceWithoutLayoutOrCallbackButBitmapsAreOptional) {
+    struct Case {
+        const char* what;
+        int result;
+    };
+    for (const Case c : {Case{"bitmaps", 0}, Case{kScopeLayoutFile, -1}, Case{kMplexLayoutFile, -1},
+                         Case{"callback", -1}}) {
+        SCOPED_TRACE(c.what);
+        ProgramDir fresh;
+        const QString what = c.what;
+        if (what == "bitmaps") {
+            fresh.remove("orbi.bmp");
+            fresh.remove("ulmen.bmp");
+        } else if (what == "callback") {
+            QByteArray layout = fresh.read(kScopeLayoutFile);
+            ASSERT_TRUE(layout.contains("<string>CC_BTNRun</string>"));
+            fresh.write(kScopeLayoutFile, layout.replace("<string>CC_BTNRun</string>",
+                                                         "<string>CC_BTNRunFaster</string>"));
+        } else {
+            fresh.remove(what);
+        }
+        ui::Platform platform(fresh.path());
+        platform.setPopups(std::make_unique<ScriptedPopups>());
+        int mpc = 0;
+        const int result =
+            RunScopeProgram(platform, FileLocations::programFolder(fresh.path()), [&](ScopeApp& a) {
+                mpc = a.panels.mpc;
+                QTimer::singleShot(0, [&platform, mpc] { platform.userClosePanel(mpc); });
+            });
+        EXPECT_EQ(result, c.result);
+        EXPECT_EQ(fresh.read("MPLEX16.ini").startsWith("[APPLICATION]\r\n"), c.result == 0);
+        if (c.result == 0) {
+            EXPECT_EQ(platform.panelWidget(mpc), nullptr);  // discarded
+        }
+        bool anyVisible = false;
+        for (QWidget* w : QApplication::topLevelWidgets()) anyVisible |= w->isVisible();
+        EXPECT_FALSE(anyVisible);
+    }
+}
 
 TEST_F(ScopeAppTest, ClosingTheScopeWindowSwitchesOffTheActiveGroupsTogglesOnly) {
     ASSERT_EQ(start(), 0);
@@ -50,18 +162,9 @@ TEST_F(ScopeAppTest, ClosingTheMultiplexerWritesTheSettingsFileEvenWhenNothingCh
     EXPECT_FALSE(app().ports.isOpen(7));
     ::close(slave);
     ::close(master);
-    // The file's layout is unit-tested; here: the window's geometry and every port go into it.
+    // The file's layout is unit-tested and what the window writes reads back in the multiplexer
+    // tests; here: closing writes it, up to the last port of the last group.
     const QByteArray bytes = dir.read("MPLEX16.ini");
-    const QRect g = ui().panelGeometry(panels().mpc);
-    EXPECT_TRUE(bytes.startsWith(QString("[APPLICATION]\r\nMPC-Panel max = 0\r\n"
-                                         "MPC-Panel pos. x = %1\r\nMPC-Panel pos. y = %2\r\n"
-                                         "MPC-Panel width = %3\r\nMPC-Panel height = %4\r\n\r\n"
-                                         "[MPLEX_GEN]\r\n")
-                                     .arg(g.left())
-                                     .arg(g.top())
-                                     .arg(g.width())
-                                     .arg(g.height())
-                                     .toLatin1()));
     EXPECT_TRUE(
         bytes.endsWith("[MPLEX7_PORT16]\r\nEnable = 1\r\nBaudrate = 1\r\nCOM = 112\r\n"
                        "\r\n"));
