@@ -120,14 +120,12 @@ TEST_F(ScriptedReply, FlashWriteCountsOnlyEchoesOfTheirOwnBlock) {
         int sent = 0;
         FlashOptions options;
         options.stopAtFailure = c.stopAtFailure;
-        const FlashOutcome outcome = FlashWriter(pc->sensorLink)
-                                         .write(
-                                             1, table, kXFlashTableWords,
-                                             [&](const FlashProgress& p) {
-                                                 EXPECT_EQ(p.done, ++sent);
-                                                 return c.stopAfter == 0 || p.done < c.stopAfter;
-                                             },
-                                             options);
+        const auto progress = [&](const FlashProgress& p) {
+            EXPECT_EQ(p.done, ++sent);
+            return c.stopAfter == 0 || p.done < c.stopAfter;
+        };
+        const FlashOutcome outcome =
+            FlashWriter(pc->sensorLink).write(1, table, kXFlashTableWords, progress, options);
         EXPECT_TRUE(outcome.cleared);
         EXPECT_EQ(outcome.end, c.end);
         EXPECT_EQ(sent, c.sent);
