@@ -180,7 +180,14 @@ TEST(AwaitReply, AnAnswerQueuedBeforeTheWaitCountsEvenPastTheLimit) {
 class ScriptedClock final : public Pump {
 public:
     explicit ScriptedClock(QtPump& real) : real_(real) {}
-    void processEvents() override { real_.processEvents(); }
+    // A wait that never sleeps would hold this clock still for ever: it fails, and time jumps on.
+    void processEvents() override {
+        real_.processEvents();
+        if (++polls_ % 100000 == 0) {
+            ADD_FAILURE() << "the wait spins instead of sleeping";
+            time += 10.0;
+        }
+    }
     // The sensor's answer goes out only once the wait decides to go on waiting; then time moves.
     void waitForEvents(double) override {
         if (onWait) std::exchange(onWait, nullptr)();
@@ -193,6 +200,7 @@ public:
 
 private:
     QtPump& real_;
+    long polls_ = 0;
 };
 
 TEST_F(BarePty, AReplyAtExactlyTheLimitCountsOnlyUnderTheStrictRule) {
