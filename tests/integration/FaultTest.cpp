@@ -230,6 +230,7 @@ TEST_F(LineFaults, StrayBytesAndGarbageNeverPassForData) {
         // Run mode: the fourth reply is spoilt.
         rig->sensor().setFault(c.fault, 8, 1, 0, 3);
         std::vector<RunRecord> shown;
+        const double start = rig->pump.now();
         const int end = runFor(8, shown);
         expectOnlyTheRealMeasurement(shown);
         if (c.survived) {
@@ -237,6 +238,7 @@ TEST_F(LineFaults, StrayBytesAndGarbageNeverPassForData) {
             EXPECT_EQ(shown.size(), 8u);
         } else {
             EXPECT_EQ(end, kStopRunTimeout);
+            EXPECT_GT(rig->since(start), 1.0);  // the run waits its second for the spoilt reply
             EXPECT_EQ(shown.size(), 3u);
             EXPECT_EQ(rig->link.statusText, QStringLiteral("Timeout RS232-Line!"));
         }
