@@ -4,10 +4,6 @@
 
 namespace korvo::test {
 
-QString korvoProgram() {
-    return QStringLiteral(KORVO_CLI_PROGRAM);
-}
-
 std::vector<QStringList> CliRun::rows() const {
     std::vector<QStringList> rows;
     for (const QByteArray& line : out.split('\n'))
@@ -15,30 +11,25 @@ std::vector<QStringList> CliRun::rows() const {
     return rows;
 }
 
-std::vector<QJsonObject> CliRun::objects() const {
-    std::vector<QJsonObject> objects;
+std::vector<QJsonObject> CliRun::objects(const QString& type) const {
+    std::vector<QJsonObject> chosen;
     for (const QByteArray& line : out.split('\n')) {
         if (line.isEmpty()) continue;
         QJsonParseError error{};
         const QJsonDocument doc = QJsonDocument::fromJson(line, &error);
         EXPECT_EQ(error.error, QJsonParseError::NoError) << line.toStdString();
         EXPECT_TRUE(doc.isObject()) << line.toStdString();
-        objects.push_back(doc.object());
+        if (doc.object().value(QStringLiteral("type")).toString() == type)
+            chosen.push_back(doc.object());
     }
-    return objects;
-}
-
-std::vector<QJsonObject> CliRun::objects(const QString& type) const {
-    std::vector<QJsonObject> chosen;
-    for (const QJsonObject& o : objects())
-        if (o.value(QStringLiteral("type")).toString() == type) chosen.push_back(o);
     return chosen;
 }
 
 std::unique_ptr<QProcess> CliRig::start(const QStringList& arguments) const {
     auto p = std::make_unique<QProcess>();
     p->setWorkingDirectory(dir.path());
-    p->start(korvoProgram(), QStringList{QStringLiteral("--map"), mapPath} + arguments);
+    p->start(QStringLiteral(KORVO_CLI_PROGRAM),
+             QStringList{QStringLiteral("--map"), mapPath} + arguments);
     EXPECT_TRUE(p->waitForStarted(5000));
     return p;
 }

@@ -21,9 +21,7 @@ struct CliRun {
     QByteArray err;
     // Standard output as lines of tab-separated fields (piped text output).
     std::vector<QStringList> rows() const;
-    // Standard output as JSON objects, one per line.
-    std::vector<QJsonObject> objects() const;
-    // The objects of one type ("result", "record", "sample", "port").
+    // The JSON objects of standard output (one per line) of one type ("result", "record", ...).
     std::vector<QJsonObject> objects(const QString& type) const;
 };
 
@@ -37,7 +35,5 @@ public:
     // Starts korvo and returns the process, for tests that signal it.
     std::unique_ptr<QProcess> start(const QStringList& arguments) const;
 };
-
-QString korvoProgram();
 
 }  // namespace korvo::test

@@ -28,10 +28,6 @@ sim::SensorConfig sensorConfig(std::uint16_t serial, QByteArray id = "KORVO-KM")
     return c;
 }
 
-sim::ParamHalf halfWords(const ParamSet& p, std::uint16_t half) {
-    return packedHalf(p, half, 8192);
-}
-
 QByteArray fileBytes(const QString& path) {
     QFile f(path);
     return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
@@ -92,6 +88,10 @@ TEST(CliPorts, EachPortSaysItsOwnOutcomeAndTheStatusIsTheWorst) {
     ASSERT_EQ(probed.size(), 4u);
     const char* lines[] = {"ok", "ok", "timeout", "open-error"};
     for (int i = 0; i < 4; ++i) EXPECT_EQ(str(probed[i], "outcome"), QLatin1String(lines[i]));
+
+    // The worst status, not the last port's: COM5 names COM1's sensor again.
+    rig.mapLine(5, rig.farm.entries(1).at(0).device);
+    EXPECT_EQ(rig.run({"identify", "4,5"}).exit, 3);
 }
 
 TEST(CliPorts, PermissionErrorNamesTheDialoutGroup) {
@@ -170,8 +170,8 @@ TEST(CliParams, GetWritesTheWindowsFileAndSendTakesOneBackWithItsReadBack) {
     ASSERT_EQ(rig.run({"get", "1", "--from", "eeprom", "-o", file}).exit, 0);
     ParamSet fromEeprom;
     ASSERT_EQ(ReadParaFromFileI(fromEeprom, file, 1), 1);
-    EXPECT_EQ(halfWords(fromEeprom, 0), rig.sensor(0).eepromHalf(0));
-    EXPECT_EQ(halfWords(fromEeprom, 1), rig.sensor(0).eepromHalf(1));
+    EXPECT_EQ(packedHalf(fromEeprom, 0, 8192), rig.sensor(0).eepromHalf(0));
+    EXPECT_EQ(packedHalf(fromEeprom, 1, 8192), rig.sensor(0).eepromHalf(1));
     EXPECT_EQ(rig.run({"get", "1", "--from", "ram", "-o", file}).exit, 2);  // no --force
 
     // To standard output, and as JSON.
@@ -179,17 +179,13 @@ TEST(CliParams, GetWritesTheWindowsFileAndSendTakesOneBackWithItsReadBack) {
     ini.fromBytes(rig.run({"get", "2", "--from", "ram"}).out);
     ParamSet fromRam;
     applyParamIni(ini, fromRam);
-    EXPECT_EQ(halfWords(fromRam, 0), rig.sensor(1).ramHalf(0));
-    EXPECT_EQ(halfWords(fromRam, 1), rig.sensor(1).ramHalf(1));
+    EXPECT_EQ(packedHalf(fromRam, 0, 8192), rig.sensor(1).ramHalf(0));
+    EXPECT_EQ(packedHalf(fromRam, 1, 8192), rig.sensor(1).ramHalf(1));
     const auto got =
         rig.run({"get", "2", "--from", "ram", "--json"}).objects(QStringLiteral("result"));
     ASSERT_EQ(got.size(), 1u);
-    EXPECT_EQ(got[0]
-                  .value(QLatin1String("params"))
-                  .toObject()
-                  .value(QLatin1String("Teach-Value"))
-                  .toInt(),
-              rig.sensor(1).ramHalf(0)[sim::p0::kTeachValue]);
+    const QJsonObject params = got[0].value(QLatin1String("params")).toObject();
+    EXPECT_EQ(num(params, "Teach-Value"), rig.sensor(1).ramHalf(0)[sim::p0::kTeachValue]);
 
     // A file of the window's writer to both sensors; COM2's EEPROM answers one read with a bit
     // lost, which the read-back must catch.
@@ -213,8 +209,8 @@ TEST(CliParams, GetWritesTheWindowsFileAndSendTakesOneBackWithItsReadBack) {
     EXPECT_EQ(num(differs[0].toObject(), "sent"), 650);
     EXPECT_EQ(num(differs[0].toObject(), "read"), 650 ^ 1);
     for (int s = 0; s < 2; ++s) {
-        EXPECT_EQ(rig.sensor(s).eepromHalf(0), halfWords(sent, 0));
-        EXPECT_EQ(rig.sensor(s).eepromHalf(1), halfWords(sent, 1));
+        EXPECT_EQ(rig.sensor(s).eepromHalf(0), packedHalf(sent, 0, 8192));
+        EXPECT_EQ(rig.sensor(s).eepromHalf(1), packedHalf(sent, 1, 8192));
     }
     // From standard input, as text.
     sent.power = 640;
@@ -222,7 +218,7 @@ TEST(CliParams, GetWritesTheWindowsFileAndSendTakesOneBackWithItsReadBack) {
     EXPECT_EQ(piped.exit, 0);
     ASSERT_EQ(piped.rows().size(), 1u);
     EXPECT_EQ(piped.rows()[0][2], QStringLiteral("ok"));
-    EXPECT_EQ(rig.sensor(1).ramHalf(0), halfWords(sent, 0));
+    EXPECT_EQ(rig.sensor(1).ramHalf(0), packedHalf(sent, 0, 8192));
 }
 
 TEST(CliMeasure, RunAndVideoPrintWhatTheSensorMeasures) {

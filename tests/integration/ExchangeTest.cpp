@@ -30,6 +30,35 @@ protected:
     QByteArray last;
 };
 
+TEST_F(Exchange, LineChecksAndFirmwareInfo) {
+    SensorLink& s = rig->sensorLink;
+    expectExchange(s.WriteDummyFrame(1), 1, "0055 0000 0000", nullptr,
+                   "Writing RS-232 dummy frame ok!");
+    // The scope window's check carries para0 (the defaults here).
+    expectExchange(s.CheckComLine(1), 1,
+                   "0055 0005 0000 01F4 0001 0001 0001 0001 0400 0200 0064 0064 0001 0000 0000 "
+                   "0000 0001 0000",
+                   nullptr, "Echo Check - Line Ok!   SN:4711");
+    // The multiplexer's check carries zero words and shows nothing itself.
+    rig->sink.clear();
+    expectExchange(s.Check232Line(1), 1, "0055 0005 0000", nullptr, "Line OK!   SN:4711");
+    EXPECT_EQ(rig->link.mplexStatusText, QStringLiteral("Line OK!   SN:4711"));
+    EXPECT_TRUE(rig->sink.shown.empty());
+
+    expectExchange(s.GetVERSIONInfo(1) >= 72, 1, "0055 0007 0000 *", nullptr, nullptr);
+    EXPECT_TRUE(rig->sink.saw(QStringLiteral("Waiting for firmware info ..."), StatusLine::Both));
+    EXPECT_TRUE(rig->link.firmwareText.startsWith(QLatin1String("KORVO-KM")));
+    EXPECT_EQ(rig->link.statusText, rig->link.firmwareText);
+
+    // The hardware words name a row of the model table (the words themselves: ScriptedReply).
+    const HardwareQuery hw = s.GetHARDWAREInfo(1);
+    EXPECT_EQ(hw.result, 1);
+    EXPECT_EQ(rig->takeRequest().left(4), frameHex("0055 000A").left(4));
+    ASSERT_TRUE(hw.profile.has_value());
+    EXPECT_TRUE(hw.profile->rowMatched);
+    EXPECT_EQ(rig->model.variantCode, 80);
+}
+
 TEST_F(Exchange, ParameterHalvesTravelBothWays) {
     SensorLink& s = rig->sensorLink;
     rig->params.power = 777;

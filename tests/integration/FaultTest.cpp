@@ -1,40 +1,67 @@
-// Time-outs, replies of the wrong shape and lines that hang up.
+// Faults on the line and how each ends: time-outs, replies of the wrong shape, replies that come
+// byte by byte, stray bytes around replies, a sensor that hangs up (idle, or in the middle of GET,
+// SEND or a run) and comes back, and a port map that is no plain file. Each ends in the right data
+// or a clear message, never in wrong data taken for good.
 
+#include <QFileInfo>
+#include <QTimer>
 #include <functional>
 
 #include "LinkRig.h"
+#include "core/link/Frame.h"
+#include "core/link/PortMap.h"
+#include "core/measure/MeasureLoops.h"
+#include "sim/PortMap.h"
 #include "support/TimeScale.h"
+#include "support/UnreadableFiles.h"
 
 namespace korvo::test {
 namespace {
 
 using sim::Fault;
 
-using Faults = OpenRig;
-
-TEST_F(Faults, ReplyWithinTheSecondIsTakenALaterOneIsNot) {
-    SensorLink& s = rig->sensorLink;
-    rig->sensor().setFault(Fault::LateReply, 2, 1, 900);
-    double start = rig->pump.now();
-    EXPECT_EQ(s.GetParamHalf(kMemoryRam, 0, 1), 1);
-    EXPECT_GE(rig->since(start), 0.85);
-
-    rig->sensor().setFault(Fault::LateReply, 2, 1, 1250);
-    start = rig->pump.now();
-    const double cpuBefore = threadCpuSeconds();
-    EXPECT_EQ(s.GetParamHalf(kMemoryRam, 1, 1), -1);
-    EXPECT_GT(rig->since(start), 1.0);
-    EXPECT_LT(rig->since(start), 1.0 + 0.15 * timeScale());
-    EXPECT_LT(threadCpuSeconds() - cpuBefore, 0.1 * timeScale()) << "the wait must sleep, not spin";
-    EXPECT_EQ(rig->link.statusText, QStringLiteral("Timeout-RS-232..."));
-
-    // The late reply is taken in by the port but by no exchange: dropped and counted.
-    rig->pump.delay(0.4);
-    EXPECT_EQ(rig->link.replyKind, kReplyNone);
-    EXPECT_EQ(s.droppedFrames(1), 1u);
+// An echo as the sensor sends it: sync word, code, argument, the 15 words of a parameter half.
+QByteArray echoBytes(std::uint16_t code, std::uint16_t arg, const sim::ParamHalf& words) {
+    QByteArray hex = QByteArray("00AA ") + QByteArray::number(code, 16).rightJustified(4, '0') +
+                     ' ' + QByteArray::number(arg, 16).rightJustified(4, '0');
+    for (std::uint16_t w : words) hex += ' ' + QByteArray::number(w, 16).rightJustified(4, '0');
+    return frameHex(hex.constData());
 }
 
-TEST_F(Faults, EachExchangeReportsItsOwnTimeout) {
+class LineFaults : public OpenRig {
+protected:
+    QByteArray lastReply() const {
+        return QByteArray(reinterpret_cast<const char*>(rig->link.rxBuf.data()), kFrameBytes);
+    }
+    // Half `half` of the PC's parameter set, as a SEND writes it.
+    sim::ParamHalf pcHalf(int half) {
+        return packedHalf(rig->params, static_cast<std::uint16_t>(half), rig->model.pixelCount);
+    }
+    // A run on COM1 stopped after `records` records (or ended by the line): its end and the
+    // records shown.
+    int runFor(int records, std::vector<RunRecord>& shown) {
+        RunRecord run;
+        MeasureLoops loops(rig->sensorLink, rig->params, rig->band, rig->model, run);
+        return loops.run(1, [&](const RunRecord& r) {
+            shown.push_back(r);
+            if (static_cast<int>(shown.size()) == records) rig->link.stopFlag = kStopByUser;
+        });
+    }
+    // The sensor back on a new device, the port map naming it, COM1 opened again.
+    void reopen() {
+        ASSERT_FALSE(rig->sensor().reopen().isEmpty());
+        rig->rewriteMap();
+        rig->open();
+    }
+    void expectOnlyTheRealMeasurement(const std::vector<RunRecord>& shown) {
+        for (const RunRecord& r : shown) {
+            EXPECT_EQ(r.leftEdge, 300);
+            EXPECT_EQ(r.rightEdge, 500);
+        }
+    }
+};
+
+TEST_F(LineFaults, EachExchangeReportsItsOwnTimeout) {
     SensorLink& s = rig->sensorLink;
     const QString dots = QStringLiteral("Timeout-RS-232...");
     const QString line = QStringLiteral("Timeout RS232-Line!");
@@ -84,16 +111,10 @@ TEST_F(Faults, EachExchangeReportsItsOwnTimeout) {
     EXPECT_EQ(s.ActivateAutoThdSave(1, 70, 1), -1);
     EXPECT_EQ(rig->link.statusText, dots);
     EXPECT_EQ(rig->sink.last(), dots);  // the time-out is shown, not the progress text
-
-    rig->sensor().setFault(Fault::NoReply, 190, 1);
-    EXPECT_EQ(s.ChangeBaudRate(1, 4), 0);
-    EXPECT_TRUE(
-        rig->sink.saw(QStringLiteral("Timeout: changing RS-232-baudrate..."), StatusLine::Both));
-    EXPECT_EQ(rig->bank.port(1)->baudRate(), 19200);
-    EXPECT_TRUE(rig->bank.isOpen(1));
+    // A baud-rate change that times out: RoutingTest.
 }
 
-TEST_F(Faults, WrongLengthsAndMissingSync) {
+TEST_F(LineFaults, WrongLengthsAndMissingSync) {
     SensorLink& s = rig->sensorLink;
     // 40 bytes: the first frame counts, nothing of the rest reaches the next reply.
     rig->sensor().setFault(Fault::LongReply, 8, 1);
@@ -132,7 +153,7 @@ TEST_F(Faults, WrongLengthsAndMissingSync) {
     EXPECT_EQ(rig->bank.inQLen(1), 0);
 }
 
-TEST_F(Faults, BlocksOfTheWrongLengthStopTheRun) {
+TEST_F(LineFaults, BlocksOfTheWrongLengthStopTheRun) {
     SensorLink& s = rig->sensorLink;
     rig->video.video.fill(0x5555);
     rig->sensor().setFault(Fault::LongReply, 9, 1);  // 130 bytes
@@ -152,35 +173,141 @@ TEST_F(Faults, BlocksOfTheWrongLengthStopTheRun) {
     EXPECT_EQ(s.PushGETRAW(1), 8);  // the callback is back
 }
 
-TEST_F(Faults, HangUpEndsTheWaitAtOnceAndThePortCanBeOpenedAgain) {
+TEST_F(LineFaults, RepliesInSingleBytesArriveWhole) {
     SensorLink& s = rig->sensorLink;
-    rig->sensor().setFault(Fault::HangUp, 2, 1);
-    double start = rig->pump.now();
-    EXPECT_EQ(s.GetParamHalf(kMemoryRam, 0, 1), -1);
-    EXPECT_LT(rig->since(start), 0.3 * timeScale());
-    EXPECT_EQ(rig->link.statusText, QStringLiteral("Timeout-RS-232..."));
-    EXPECT_TRUE(rig->bank.isBroken(1));
-    EXPECT_FALSE(rig->bank.isOpen(1));
-    EXPECT_FALSE(rig->bank.errorDetail(1).isEmpty());
+    rig->sensor().setFault(Fault::SplitReply, -1, -1, 2);  // every reply, 2 ms between bytes
+    for (std::uint16_t half = 0; half < 2; ++half) {
+        const double start = rig->pump.now();
+        ASSERT_EQ(s.GetParamHalf(kMemoryRam, half, 1), 1);
+        EXPECT_GE(rig->since(start), 0.07);  // 35 gaps
+        EXPECT_EQ(lastReply(), echoBytes(2, half, rig->sensor().ramHalf(half)));
+    }
+    EXPECT_EQ(s.readBlockRun(1, 0), 1);
+    EXPECT_EQ(rig->video.video, rig->sensor().lastVideo());
 
-    ASSERT_FALSE(rig->sensor().reopen().isEmpty());
-    rig->rewriteMap();
-    rig->open();
-    EXPECT_FALSE(rig->bank.isBroken(1));
-    EXPECT_EQ(s.CheckComLine(1), 1);
+    rig->sensor().setMeasurement(300, 500);
+    std::vector<RunRecord> shown;
+    EXPECT_EQ(runFor(8, shown), kStopByUser);
+    EXPECT_EQ(shown.size(), 8u);
+    expectOnlyTheRealMeasurement(shown);
+}
+
+// Stray bytes after a reply are not part of it; stray bytes before it shift its words, and such a
+// frame names neither the request nor starts with the sync word: it is dropped and the exchange
+// times out. Random bytes in place of the reply likewise. Run mode never shows any of them.
+TEST_F(LineFaults, StrayBytesAndGarbageNeverPassForData) {
+    SensorLink& s = rig->sensorLink;
+    rig->sensor().setMeasurement(300, 500);
+    const struct {
+        Fault fault;
+        bool survived;
+    } cases[] = {{Fault::StrayAfter, true}, {Fault::StrayFirst, false}, {Fault::Garbage, false}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(static_cast<int>(c.fault));
+        rig->params = ParamSet{};
+        const ParamSet before = rig->params;
+        // A GET, then a SEND of what it got: a request of another code does not wait for the
+        // answer that a failed one still owes.
+        rig->sensor().setFault(c.fault, 2, 1);
+        const int got = s.GetParamHalf(kMemoryRam, 0, 1);
+        rig->sensor().setFault(c.fault, 1, 1);
+        const sim::ParamHalf stored = rig->sensor().ramHalf(0);
+        const int sent = s.SendParamHalf(kMemoryRam, 0, 1);
+        if (c.survived) {
+            EXPECT_EQ(got, 1);
+            EXPECT_EQ(sent, 1);
+            EXPECT_EQ(pcHalf(0), stored);
+            EXPECT_EQ(rig->sensor().ramHalf(0), stored);  // the same set went back
+        } else {
+            EXPECT_EQ(got, -1);
+            EXPECT_EQ(sent, -1);
+            EXPECT_EQ(rig->link.statusText, QStringLiteral("Timeout-RS-232..."));
+            EXPECT_EQ(rig->params, before);
+        }
+        rig->pump.delay(0.05);
+        EXPECT_EQ(s.CheckComLine(1), 1);  // the line itself is fine
+
+        // Run mode: the fourth reply is spoilt.
+        rig->sensor().setFault(c.fault, 8, 1, 0, 3);
+        std::vector<RunRecord> shown;
+        const double start = rig->pump.now();
+        const int end = runFor(8, shown);
+        expectOnlyTheRealMeasurement(shown);
+        if (c.survived) {
+            EXPECT_EQ(end, kStopByUser);
+            EXPECT_EQ(shown.size(), 8u);
+        } else {
+            EXPECT_EQ(end, kStopRunTimeout);
+            EXPECT_GT(rig->since(start), 1.0);  // the run waits its second for the spoilt reply
+            EXPECT_EQ(shown.size(), 3u);
+            EXPECT_EQ(rig->link.statusText, QStringLiteral("Timeout RS232-Line!"));
+        }
+        rig->sensor().clearFaults();
+    }
+}
+
+// The sensor answers the first half, then hangs up: on the second half's request, or half-way
+// through its reply. The exchange fails at once with the device's reason; the PC's set takes
+// nothing of the broken reply; after the sensor is back and the port reopened, GET and SEND
+// work again. Likewise a hang-up while idle, and one in the middle of a run.
+TEST_F(LineFaults, HangUpInTheMiddleOfGetOrSendThenReopen) {
+    SensorLink& s = rig->sensorLink;
+    const struct {
+        bool send;
+        Fault fault;
+    } cases[] = {{false, Fault::HangUp},
+                 {false, Fault::CutOff},
+                 {true, Fault::HangUp},
+                 {true, Fault::CutOff}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(testing::Message()
+                     << (c.send ? "SEND " : "GET ") << static_cast<int>(c.fault));
+        const int code = c.send ? 1 : 2;
+        rig->params = ParamSet{};
+        rig->params.power = 555;
+        rig->params.umSlope = 1234;
+        const sim::ParamHalf ours1 = pcHalf(1);
+        rig->sensor().setFault(c.fault, code, 1, 150, 1);
+        const auto exchange = [&](std::uint16_t half) {
+            return c.send ? s.SendParamHalf(kMemoryRam, half, 1)
+                          : s.GetParamHalf(kMemoryRam, half, 1);
+        };
+        ASSERT_EQ(exchange(0), 1);
+        // What the PC holds while the cut reply waits for bytes that never come.
+        int queuedMidway = -1;
+        QObject context;
+        QTimer::singleShot(60, &context, [&] { queuedMidway = rig->bank.inQLen(1); });
+        const double start = rig->pump.now();
+        EXPECT_EQ(exchange(1), -1);
+        EXPECT_LT(rig->since(start), 0.15 + 0.3 * timeScale());
+        EXPECT_EQ(rig->link.statusText, QStringLiteral("Timeout-RS-232..."));
+        EXPECT_TRUE(rig->bank.isBroken(1));
+        EXPECT_FALSE(rig->bank.isOpen(1));
+        EXPECT_FALSE(rig->bank.errorDetail(1).isEmpty());
+        if (c.fault == Fault::CutOff) {
+            EXPECT_EQ(queuedMidway, kFrameBytes / 2);
+        }
+        if (!c.send) {
+            EXPECT_EQ(pcHalf(1), ours1);
+        }
+
+        reopen();
+        for (std::uint16_t half = 0; half < 2; ++half) {
+            ASSERT_EQ(exchange(half), 1);
+            EXPECT_EQ(rig->sensor().ramHalf(half), pcHalf(half));
+        }
+    }
 
     // No event runs between the hang-up and the request: the write itself meets the dead line.
     rig->sensor().hangUp();
-    start = rig->pump.now();
+    double start = rig->pump.now();
     EXPECT_EQ(s.PushGETRAW(1), 0);
     EXPECT_LT(rig->since(start), 0.3 * timeScale());
     EXPECT_TRUE(rig->bank.isBroken(1));
     EXPECT_FALSE(rig->bank.isOpen(1));
 
     // Hung up while idle: every later exchange fails at once.
-    ASSERT_FALSE(rig->sensor().reopen().isEmpty());
-    rig->rewriteMap();
-    rig->open();
+    reopen();
     rig->sensor().hangUp();
     rig->pump.delay(0.2);
     EXPECT_TRUE(rig->bank.isBroken(1));
@@ -189,6 +316,39 @@ TEST_F(Faults, HangUpEndsTheWaitAtOnceAndThePortCanBeOpenedAgain) {
     EXPECT_EQ(s.GetVERSIONInfo(1), 0);
     EXPECT_EQ(s.readBlockRun(1, 0), 0);
     EXPECT_LT(rig->since(start), 0.2 * timeScale());
+
+    // Run mode: the fourth reply is cut off, the run ends at once having shown only whole
+    // records, and runs again once the port is reopened.
+    reopen();
+    rig->sensor().setMeasurement(300, 500);
+    rig->sensor().setFault(Fault::CutOff, 8, 1, 100, 3);
+    std::vector<RunRecord> shown;
+    start = rig->pump.now();
+    EXPECT_EQ(runFor(8, shown), kStopRunTimeout);
+    EXPECT_LT(rig->since(start), 0.1 + 0.4 * timeScale());
+    EXPECT_EQ(shown.size(), 3u);
+    reopen();
+    EXPECT_EQ(runFor(8, shown), kStopByUser);
+    EXPECT_EQ(shown.size(), 8u);
+    expectOnlyTheRealMeasurement(shown);
+}
+
+// The virtual sensor keeps the port map with the program's own rules: a FIFO or an oversized file
+// under its name is neither read nor rewritten, and the reason is given.
+TEST(SimPortMap, OnlyARegularFileOfBoundedSizeIsReadOrRewritten) {
+    QTemporaryDir dir;
+    const QString fifo = dir.filePath(QStringLiteral("fifo.map"));
+    const QString big = dir.filePath(QStringLiteral("big.map"));
+    makeFifo(fifo);
+    makeSparseFile(big, PortMap::kMaxFileBytes + 1, "COM1 = /dev/ttyUSB0\n");
+    for (const QString& path : {fifo, big}) {
+        SCOPED_TRACE(path.toStdString());
+        EXPECT_TRUE(sim::readPortMap(path).empty());
+        QString error;
+        EXPECT_FALSE(sim::addPortMapEntries(path, {{2, QStringLiteral("/dev/pts/9")}}, &error));
+        EXPECT_TRUE(error.startsWith(path)) << error.toStdString();
+    }
+    EXPECT_EQ(QFileInfo(big).size(), PortMap::kMaxFileBytes + 1);
 }
 
 }  // namespace

@@ -14,16 +14,15 @@ bool RecordingSink::saw(const QString& text, StatusLine where) const {
     return false;
 }
 
-LinkRig::LinkRig(const std::vector<sim::SensorConfig>& configs)
-    : SensorMap(configs),
-      bank(link, mapPath),
-      sensorLink(link, bank, pump, sink, params, band, model, video) {}
+PcSide::PcSide(const QString& mapPath, Pump* clock)
+    : bank(link, mapPath),
+      sensorLink(link, bank, clock ? *clock : pump, sink, params, band, model, video) {}
 
-LinkRig::~LinkRig() {
+PcSide::~PcSide() {
     bank.closeAll();
 }
 
-void LinkRig::open(int com, int baudIndex) {
+void PcSide::open(int com, int baudIndex) {
     ASSERT_EQ(sensorLink.InitRS232(com, baudIndex), 0) << bank.errorDetail(com).toStdString();
 }
 
@@ -47,6 +46,7 @@ void BarePty::SetUp() {
 }
 
 void BarePty::TearDown() {
+    pc.reset();
     ::close(keeper);
     ::close(master);
 }
@@ -68,6 +68,13 @@ QByteArray BarePty::sensorReads(int count) {
             pump.waitForEvents(pump.now() + 0.001);
     }
     return got;
+}
+
+void BarePty::linkUp(Pump* clock) {
+    const QString map = dir.filePath(QStringLiteral("COMPORTS.map"));
+    ASSERT_TRUE(sim::addPortMapEntries(map, {{1, path}}));
+    pc = std::make_unique<PcSide>(map, clock);
+    pc->open();
 }
 
 QByteArray frameHex(const char* hexWords) {

@@ -1,5 +1,5 @@
 #pragma once
-// The PC side's link code wired to virtual sensors over real pseudo-terminals, plus a bare
+// The PC side's link code wired to virtual sensors over real pseudo-terminals, or to a bare
 // pseudo-terminal pair for tests that play the sensor's end themselves.
 
 #include <gtest/gtest.h>
@@ -42,14 +42,12 @@ public:
     std::vector<QString> details;
 };
 
-class LinkRig : public SensorMap {
-public:
-    explicit LinkRig(const std::vector<sim::SensorConfig>& configs = {sim::SensorConfig{}});
-    ~LinkRig();
-
+// The PC's side of the link as the window holds it, on the port map at `mapPath`; it waits with
+// its own event loop, or with `clock` when one is given.
+struct PcSide {
+    explicit PcSide(const QString& mapPath, Pump* clock = nullptr);
+    ~PcSide();
     void open(int com = 1, int baudIndex = 1);  // asserts success
-    // The last request the sensor received since the previous call (waits up to a second).
-    QByteArray takeRequest(int index = 0);
     double since(double start) { return pump.now() - start; }
 
     LinkState link;
@@ -61,6 +59,14 @@ public:
     ModelState model;
     VideoBuffers video;
     SensorLink sensorLink;
+};
+
+class LinkRig : public SensorMap, public PcSide {
+public:
+    explicit LinkRig(const std::vector<sim::SensorConfig>& configs = {sim::SensorConfig{}})
+        : SensorMap(configs), PcSide(mapPath) {}
+    // The last request the sensor received since the previous call (waits up to a second).
+    QByteArray takeRequest(int index = 0);
 };
 
 // One sensor on COM1, opened, with a still measurement and an empty status log.
@@ -83,12 +89,16 @@ protected:
     void sensorWrites(const QByteArray& bytes);
     // Reads at the sensor's end while the pump runs, until `count` bytes or two seconds.
     QByteArray sensorReads(int count);
+    // The PC's side on this line as COM1, opened.
+    void linkUp(Pump* clock = nullptr);
 
     int master = -1;
     int keeper = -1;  // keeps the slave side alive while the port is closed
     QString path;
     LinkState link;
     QtPump pump;
+    QTemporaryDir dir;
+    std::unique_ptr<PcSide> pc;
 };
 
 // A request or reply written out as hex words ("0055 0005 ..."); missing words are zero.

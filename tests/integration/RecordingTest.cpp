@@ -53,26 +53,19 @@ protected:
     QObject context;
 };
 
-TEST_F(Recording, AskedSamplesFillTheFileUntilTheCountTimeOutOrStop) {
+TEST_F(Recording, AskedSamplesFillTheFileUntilTheCountOrATimeOut) {
     plan.samples = 5;
     plan.step = 0.05;
     plan.header.increment = 0.05;
     plan.header.samples = 5;
-    std::uint32_t um = 0;
     std::vector<QString> states;
     view.state = [&](const QString& s) { states.push_back(s); };
-    view.sample = [&](const RunRecord& r, long) { um = r.measuredUm; };
     const double t0 = rig->pump.now();
     EXPECT_EQ(record(), RecordEnd::Completed);
     EXPECT_GE(rig->since(t0), 4 * 0.05);  // N samples last at least N - 1 steps
     EXPECT_EQ(rig->link.stopFlag, kStopRecordDone);
-    QList<QByteArray> l = lines();
-    ASSERT_EQ(l.size(), 7 + 5 + 1);
-    EXPECT_EQ(l[2], "Time-Increment[s]:\t0.05\r");
-    EXPECT_EQ(l[4], "Offset-Value [\xB5m]:\t0\r");
-    const QByteArray sample = QByteArray::number(rig->sensor().measuredValue()) +
-                              "\t300\t500\t2\t" + QByteArray::number(um) + "\r";
-    for (int i = 7; i < 12; ++i) EXPECT_EQ(l[i], sample) << i;
+    // Seven header lines and a line per sample (their bytes: CliTest's recording).
+    EXPECT_EQ(lines().size(), 7 + 5 + 1);
     EXPECT_EQ(states.front(), QStringLiteral("DATA-RECORDER: RS-232-BUSY ..."));
 
     // Silent after two samples: the time-out ends it, and the two lines stay.
@@ -81,15 +74,7 @@ TEST_F(Recording, AskedSamplesFillTheFileUntilTheCountTimeOutOrStop) {
     EXPECT_EQ(record(), RecordEnd::TimedOut);
     EXPECT_EQ(rig->link.statusText, QStringLiteral("Timeout RS232-Line!"));
     EXPECT_EQ(lines().size(), 7 + 2 + 1);
-
-    // Stopped by the operator.
-    QFile::remove(plan.path);
-    rig->pump.delay(1.1);  // the silent request's answer is no longer awaited
-    plan.samples = 1000;
-    QTimer::singleShot(300, &context, [&] { rig->link.stopFlag = kStopByUser; });
-    EXPECT_EQ(record(), RecordEnd::Stopped);
-    EXPECT_EQ(lines().size(), 7 + count + 1);
-    EXPECT_GT(count, 2);
+    // A stop by the operator keeps every line too: CliTest's Ctrl-C.
 }
 
 TEST_F(Recording, AFileThatCannotBeWrittenEndsTheRecordingAtOnceAndKeepsItsLines) {

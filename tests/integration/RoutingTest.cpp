@@ -39,8 +39,15 @@ TEST(Routing, ALateParameterHalfIsNeverTakenForTheNextOne) {
     const ParamSet truth = rig.params;
     rig.params = ParamSet{};
 
+    // A second is the limit, and the wait sleeps through it.
     rig.sensor().setFault(Fault::LateReply, 2, 1, 1150);
+    const double start = rig.pump.now();
+    const double cpuBefore = threadCpuSeconds();
     EXPECT_EQ(s.GetParamHalf(kMemoryRam, 0, 1), -1);
+    EXPECT_GT(rig.since(start), 1.0);
+    EXPECT_LT(rig.since(start), 1.0 + 0.15 * timeScale());
+    EXPECT_LT(threadCpuSeconds() - cpuBefore, 0.1 * timeScale()) << "the wait must sleep, not spin";
+    EXPECT_EQ(rig.link.statusText, QStringLiteral("Timeout-RS-232..."));
     EXPECT_EQ(s.GetParamHalf(kMemoryRam, 1, 1), 1);  // waits for the late para0 answer first
     EXPECT_EQ(rig.params.videoThdFix, truth.videoThdFix);
     EXPECT_EQ(rig.params.umSlope, truth.umSlope);
@@ -52,13 +59,11 @@ TEST(Routing, ALateParameterHalfIsNeverTakenForTheNextOne) {
     rig.sensor().setFault(Fault::NoReply, 190, 1);
     EXPECT_EQ(s.GetParamHalf(kMemoryRam, 0, 1), -1);
     EXPECT_EQ(s.ChangeBaudRate(1, 4), 0);
+    EXPECT_TRUE(
+        rig.sink.saw(QStringLiteral("Timeout: changing RS-232-baudrate..."), StatusLine::Both));
     EXPECT_EQ(rig.bank.port(1)->baudRate(), 19200);
+    EXPECT_TRUE(rig.bank.isOpen(1));
     EXPECT_EQ(s.droppedFrames(1), 2u);
-}
-
-// Runs `nested` once, from inside whatever wait is running `afterMs` from now.
-void nestInWait(int afterMs, std::function<void()> nested, QObject* context) {
-    QTimer::singleShot(afterMs, context, std::move(nested));
 }
 
 TEST(Routing, AnExchangeNestedInAWaitIsRefusedUnlessTheWaitYields) {
@@ -69,8 +74,7 @@ TEST(Routing, AnExchangeNestedInAWaitIsRefusedUnlessTheWaitYields) {
 
     int nested = 99;
     rig.sensor().setFault(Fault::LateReply, 2, 1, 300);
-    nestInWait(
-        50, [&] { nested = s.ResetMaxMin(1); }, &context);
+    QTimer::singleShot(50, &context, [&] { nested = s.ResetMaxMin(1); });  // inside the wait
     EXPECT_EQ(s.GetParamHalf(kMemoryRam, 0, 1), 1);  // its own answer, not the reset's
     EXPECT_EQ(nested, -1);
     EXPECT_TRUE(rig.sink.saw(QStringLiteral("RS-232 line busy!")));
@@ -79,8 +83,7 @@ TEST(Routing, AnExchangeNestedInAWaitIsRefusedUnlessTheWaitYields) {
     rig.sensor().setFault(Fault::NoReply, 8, 1);
     rig.link.stopFlag = kStopRunning;
     ASSERT_EQ(s.sendRequest(1, 8, 0), kFrameBytes);
-    nestInWait(
-        50, [&] { nested = s.ResetMaxMin(1); }, &context);
+    QTimer::singleShot(50, &context, [&] { nested = s.ResetMaxMin(1); });  // inside the wait
     const double start = rig.pump.now();
     EXPECT_EQ(s.awaitFrame(1, start, kReplyLimit, LimitRule::Strict, true), WaitOutcome::Resumed);
     EXPECT_EQ(nested, 1);

@@ -3,7 +3,6 @@
 
 #include <unistd.h>
 
-#include <QFile>
 #include <QSocketNotifier>
 #include <functional>
 
@@ -17,20 +16,12 @@ class ScriptedReply : public BarePty {
 protected:
     void SetUp() override {
         BarePty::SetUp();
-        QFile map(dir.filePath(QStringLiteral("COMPORTS.map")));
-        ASSERT_TRUE(map.open(QIODevice::WriteOnly));
-        map.write("COM1 = " + path.toLocal8Bit() + "\n");
-        map.close();
-        bank = std::make_unique<PortBank>(link, map.fileName());
-        sensorLink =
-            std::make_unique<SensorLink>(link, *bank, pump, sink, params, band, model, video);
         notifier = std::make_unique<QSocketNotifier>(master, QSocketNotifier::Read);
         QObject::connect(notifier.get(), &QSocketNotifier::activated, [this] { answer(); });
-        ASSERT_EQ(sensorLink->InitRS232(1, 1), 0) << bank->errorDetail(1).toStdString();
+        linkUp();
     }
     void TearDown() override {
         notifier.reset();
-        bank->closeAll();
         BarePty::TearDown();
     }
     void answer() {
@@ -42,67 +33,59 @@ protected:
             sensorWrites(script ? script(pending.left(kFrameBytes)) : reply);
     }
 
-    QTemporaryDir dir;
     QByteArray pending;
     QByteArray reply;
     std::function<QByteArray(const QByteArray& request)> script;  // when set, answers instead
     std::unique_ptr<QSocketNotifier> notifier;
-    RecordingSink sink;
-    ParamSet params;
-    ToleranceBand band;
-    ModelState model;
-    VideoBuffers video;
-    std::unique_ptr<PortBank> bank;
-    std::unique_ptr<SensorLink> sensorLink;
 };
 
 TEST_F(ScriptedReply, LineCheckFailsOnAReplyOfAnotherKindAndKeepsTheStatusText) {
     for (const char* frame : {"00AA 0008 1234", "00AA 0012 1234", "00AA 0013 1234"}) {
         SCOPED_TRACE(frame);
         reply = frameHex(frame);
-        link.statusText = QStringLiteral("before");
-        EXPECT_EQ(sensorLink->CheckComLine(1), 0);
-        EXPECT_EQ(link.statusText, QStringLiteral("before"));
+        pc->link.statusText = QStringLiteral("before");
+        EXPECT_EQ(pc->sensorLink.CheckComLine(1), 0);
+        EXPECT_EQ(pc->link.statusText, QStringLiteral("before"));
     }
     reply = frameHex("00AA 0005 0309");  // the same sync word in an echo passes
-    EXPECT_EQ(sensorLink->CheckComLine(1), 1);
-    EXPECT_EQ(link.statusText, QStringLiteral("Echo Check - Line Ok!   SN:777"));
+    EXPECT_EQ(pc->sensorLink.CheckComLine(1), 1);
+    EXPECT_EQ(pc->link.statusText, QStringLiteral("Echo Check - Line Ok!   SN:777"));
 }
 
 TEST_F(ScriptedReply, HardwareWordsCountOnlyFromTheRightEcho) {
     // Family 1, pixel count 8192, firmware 312, variant 80, video 1024, answered as raw data.
     reply = frameHex("00AA 0008 0001 0003 0004 0005 2000 0007 0008 0009 0138 0050 0400");
-    EXPECT_EQ(sensorLink->GetHARDWAREInfo(1).result, 0);
-    EXPECT_EQ(model.familyCode, 0);
-    EXPECT_EQ(model.pixelCount, 4096);
+    EXPECT_EQ(pc->sensorLink.GetHARDWAREInfo(1).result, 0);
+    EXPECT_EQ(pc->model.familyCode, 0);
+    EXPECT_EQ(pc->model.pixelCount, 4096);
 
     // The echo of another command (11) is a late answer to that one: dropped, nothing stored.
     reply[3] = 0x0B;
-    EXPECT_EQ(sensorLink->GetHARDWAREInfo(1).result, 0);
-    EXPECT_EQ(model.familyCode, 0);
-    EXPECT_EQ(sensorLink->droppedFrames(1), 1u);
+    EXPECT_EQ(pc->sensorLink.GetHARDWAREInfo(1).result, 0);
+    EXPECT_EQ(pc->model.familyCode, 0);
+    EXPECT_EQ(pc->sensorLink.droppedFrames(1), 1u);
 
     // An echo code no command has: the words are stored, nothing is derived.
     reply[3] = 0x63;
-    const HardwareQuery query = sensorLink->GetHARDWAREInfo(1);
+    const HardwareQuery query = pc->sensorLink.GetHARDWAREInfo(1);
     EXPECT_EQ(query.result, 0);
     EXPECT_FALSE(query.profile.has_value());
-    EXPECT_EQ(model.familyCode, 1);
-    EXPECT_EQ(model.pixelCount, 8192);
-    EXPECT_EQ(model.firmwareVersion, 312);
-    EXPECT_EQ(model.variantCode, 80);
-    EXPECT_EQ(model.info.word7, 7);
-    EXPECT_EQ(model.lastPixel, 1024);
-    EXPECT_EQ(model.videoX[1], 4.0);
-    EXPECT_EQ(model.videoFullScale, 255);
-    EXPECT_EQ(model.hardwareType, 0);
+    EXPECT_EQ(pc->model.familyCode, 1);
+    EXPECT_EQ(pc->model.pixelCount, 8192);
+    EXPECT_EQ(pc->model.firmwareVersion, 312);
+    EXPECT_EQ(pc->model.variantCode, 80);
+    EXPECT_EQ(pc->model.info.word7, 7);
+    EXPECT_EQ(pc->model.lastPixel, 1024);
+    EXPECT_EQ(pc->model.videoX[1], 4.0);
+    EXPECT_EQ(pc->model.videoFullScale, 255);
+    EXPECT_EQ(pc->model.hardwareType, 0);
 
     reply[3] = 0x0A;  // the right echo: the model table applies
-    EXPECT_EQ(sensorLink->GetHARDWAREInfo(1).result, 1);
-    EXPECT_EQ(model.lastPixel, 8192);
-    EXPECT_EQ(model.videoX[1], 32.0);
-    EXPECT_EQ(model.videoFullScale, 1024);
-    EXPECT_EQ(model.hardwareType, 1);
+    EXPECT_EQ(pc->sensorLink.GetHARDWAREInfo(1).result, 1);
+    EXPECT_EQ(pc->model.lastPixel, 8192);
+    EXPECT_EQ(pc->model.videoX[1], 32.0);
+    EXPECT_EQ(pc->model.videoFullScale, 1024);
+    EXPECT_EQ(pc->model.hardwareType, 1);
 }
 
 // A flash block counts only when its echo names its own offset and page; the third block's echo
@@ -137,14 +120,12 @@ TEST_F(ScriptedReply, FlashWriteCountsOnlyEchoesOfTheirOwnBlock) {
         int sent = 0;
         FlashOptions options;
         options.stopAtFailure = c.stopAtFailure;
-        const FlashOutcome outcome = FlashWriter(*sensorLink)
-                                         .write(
-                                             1, table, kXFlashTableWords,
-                                             [&](const FlashProgress& p) {
-                                                 EXPECT_EQ(p.done, ++sent);
-                                                 return c.stopAfter == 0 || p.done < c.stopAfter;
-                                             },
-                                             options);
+        const auto progress = [&](const FlashProgress& p) {
+            EXPECT_EQ(p.done, ++sent);
+            return c.stopAfter == 0 || p.done < c.stopAfter;
+        };
+        const FlashOutcome outcome =
+            FlashWriter(pc->sensorLink).write(1, table, kXFlashTableWords, progress, options);
         EXPECT_TRUE(outcome.cleared);
         EXPECT_EQ(outcome.end, c.end);
         EXPECT_EQ(sent, c.sent);
