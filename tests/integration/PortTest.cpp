@@ -71,8 +71,8 @@ TEST_F(BarePty, CallbackKeepsASecondReplyRightBehindTheFirst) {
     EXPECT_EQ(port.framesReceived(), 2u);
     EXPECT_EQ(newestWord(port, 2), 7);
     EXPECT_EQ(port.inQLen(), 0);
-    EXPECT_EQ(link.replyKind,
-              kReplyNone);  // no exchange asked for them: the shared state keeps out
+    // No exchange asked for them: the shared state keeps out.
+    EXPECT_EQ(link.replyKind, kReplyNone);
     EXPECT_EQ(port.framesDropped(), 2u);
 }
 
