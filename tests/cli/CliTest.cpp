@@ -15,6 +15,7 @@
 #include "core/record/RecorderFile.h"
 #include "core/sensorfn/LinearisationTable.h"
 #include "sim/ParamMemory.h"
+#include "support/TestFiles.h"
 
 namespace korvo::test {
 namespace {
@@ -26,11 +27,6 @@ sim::SensorConfig sensorConfig(std::uint16_t serial, QByteArray id = "KORVO-KM")
     c.serial = serial;
     c.firmwareId = std::move(id);
     return c;
-}
-
-QByteArray fileBytes(const QString& path) {
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
 }
 
 QString str(const QJsonObject& o, const char* key) {

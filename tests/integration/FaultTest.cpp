@@ -13,7 +13,7 @@
 #include "core/measure/MeasureLoops.h"
 #include "sim/PortMap.h"
 #include "support/TimeScale.h"
-#include "support/UnreadableFiles.h"
+#include "support/TestFiles.h"
 
 namespace korvo::test {
 namespace {

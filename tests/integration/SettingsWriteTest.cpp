@@ -15,6 +15,7 @@
 #include "core/mplex/MplexIni.h"
 #include "core/params/AppSettings.h"
 #include "core/params/ParamFile.h"
+#include "support/TestFiles.h"
 
 namespace korvo::test {
 namespace {
@@ -36,15 +37,11 @@ TEST(SettingsWrite, KilledHalfWayLeavesTheOldFileOrTheNewOne) {
         return WriteAppVarToIniFile(a, app).ok && writeMplexIniFile(m, mplex).ok &&
                SendParaToFileI(p, para).ok;
     };
-    const auto bytesOf = [](const QString& path) {
-        QFile f(path);
-        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<unreadable>");
-    };
     const QString paths[] = {app, mplex, para};
     QByteArray versions[3][2];
     for (int v : {1, 0}) {
         ASSERT_TRUE(writeVersion(v));
-        for (int f = 0; f < 3; ++f) versions[f][v] = bytesOf(paths[f]);
+        for (int f = 0; f < 3; ++f) versions[f][v] = fileBytes(paths[f]);
     }
 
     QtPump pump;
@@ -65,7 +62,7 @@ TEST(SettingsWrite, KilledHalfWayLeavesTheOldFileOrTheNewOne) {
         ASSERT_EQ(::waitpid(child, &status, 0), child);
         ASSERT_TRUE(WIFSIGNALED(status)) << "the writer failed by itself";
         for (int f = 0; f < 3; ++f) {
-            const QByteArray now = bytesOf(paths[f]);
+            const QByteArray now = fileBytes(paths[f]);
             EXPECT_TRUE(now == versions[f][0] || now == versions[f][1])
                 << paths[f].toStdString() << " has " << now.size() << " bytes";
             changed += now == versions[f][1];

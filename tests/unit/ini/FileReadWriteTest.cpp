@@ -11,7 +11,7 @@
 
 #include "core/ini/FileRead.h"
 #include "core/ini/IniFile.h"
-#include "support/UnreadableFiles.h"
+#include "support/TestFiles.h"
 
 namespace korvo {
 namespace {
@@ -55,27 +55,16 @@ TEST(FileRead, ByteOrderMarkOnlyAtTheStart) {
     EXPECT_EQ(withoutUtf8Bom("\xEF\xBB"), QByteArrayView("\xEF\xBB"));
 }
 
-QByteArray readAll(const QString& path) {
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<unreadable>");
-}
-
-void writeRaw(const QString& path, const QByteArray& bytes) {
-    QFile f(path);
-    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-    f.write(bytes);
-}
-
 TEST(FileWrite, ReplacesTheWholeFileOrReportsTheMissingFolder) {
     QTemporaryDir dir;
     const QString path = dir.filePath("a.ini");
-    writeRaw(path, QByteArray(500, 'x'));
+    test::writeFileBytes(path, QByteArray(500, 'x'));
     IniFile ini;
     ini.putInt("A", "k", 1);
     FileWriteResult r = ini.writeToFile(path);
     EXPECT_TRUE(r.ok);
     EXPECT_TRUE(r.message.isEmpty());
-    EXPECT_EQ(readAll(path), QByteArray("[A]\r\nk = 1\r\n\r\n"));
+    EXPECT_EQ(test::fileBytes(path), QByteArray("[A]\r\nk = 1\r\n\r\n"));
     EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files), QStringList{"a.ini"});  // no leftovers
 
     const QString missing = dir.filePath("no/such/dir/x.ini");
@@ -87,7 +76,7 @@ TEST(FileWrite, ReplacesTheWholeFileOrReportsTheMissingFolder) {
 TEST(FileWrite, FailureInTheMiddleOfWritingKeepsTheOldFile) {
     QTemporaryDir dir;
     const QString path = dir.filePath("KORVO-PARA.ini");
-    writeRaw(path, "[OLD]\r\n\r\n");
+    test::writeFileBytes(path, "[OLD]\r\n\r\n");
     IniFile ini;
     for (int i = 0; i < 100; ++i) ini.putInt("PARA", QString("Key%1").arg(i), i);
 
@@ -107,7 +96,7 @@ TEST(FileWrite, FailureInTheMiddleOfWritingKeepsTheOldFile) {
 
     EXPECT_FALSE(r.ok);
     EXPECT_TRUE(r.message.contains(path)) << r.message.toStdString();
-    EXPECT_EQ(readAll(path), QByteArray("[OLD]\r\n\r\n"));
+    EXPECT_EQ(test::fileBytes(path), QByteArray("[OLD]\r\n\r\n"));
     EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files), QStringList{"KORVO-PARA.ini"});
 }
 

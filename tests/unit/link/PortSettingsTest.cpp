@@ -7,7 +7,7 @@
 
 #include "core/link/PortMap.h"
 #include "core/link/PortSettings.h"
-#include "support/UnreadableFiles.h"
+#include "support/TestFiles.h"
 
 namespace korvo {
 namespace {

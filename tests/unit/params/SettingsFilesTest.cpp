@@ -8,6 +8,7 @@
 
 #include "core/params/AppSettings.h"
 #include "core/params/ParamFile.h"
+#include "support/TestFiles.h"
 
 namespace korvo {
 namespace {
@@ -22,17 +23,6 @@ const QByteArray kDefaultFile(
     "Trigger-Pixel = 0\r\nDigital-Out-Mode = 0\r\nPara10 = 0\r\nPara11 = 0\r\n"
     "um-Slope = 1024\r\num-Offset = 32767\r\n\r\n");
 
-QByteArray readAll(const QString& path) {
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
-
-void writeRaw(const QString& path, const QByteArray& bytes) {
-    QFile f(path);
-    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-    f.write(bytes);
-}
-
 class ParamFileTest : public ::testing::Test {
 protected:
     QString path(const char* name = "KORVO-PARA.ini") const { return dir_.filePath(name); }
@@ -42,7 +32,7 @@ protected:
 TEST_F(ParamFileTest, ExactBytesAndReadBackIntoAnEqualSet) {
     const FileWriteResult r = SendParaToFileI(ParamSet{}, path());
     ASSERT_TRUE(r.ok) << r.message.toStdString();
-    EXPECT_EQ(readAll(path()), kDefaultFile);
+    EXPECT_EQ(test::fileBytes(path()), kDefaultFile);
 
     ParamSet p;
     p.power = 999;
@@ -51,7 +41,7 @@ TEST_F(ParamFileTest, ExactBytesAndReadBackIntoAnEqualSet) {
     p.umSlope = 3000000000u;
     p.umOffset = 0xFFFFFFFFu;
     ASSERT_TRUE(SendParaToFileI(p, path()).ok);
-    const QByteArray bytes = readAll(path());
+    const QByteArray bytes = test::fileBytes(path());
     EXPECT_TRUE(bytes.contains("\r\nTeach-Value = 65535\r\n"));
     EXPECT_TRUE(bytes.endsWith("\r\num-Slope = -1294967296\r\num-Offset = -1\r\n\r\n"));
     ParamSet q;
@@ -76,16 +66,16 @@ TEST_F(ParamFileTest, OtherHardwareTypesAndMissingFilesChangeNothing) {
 }
 
 TEST_F(ParamFileTest, HandWrittenFileIsReadForgivingly) {
-    writeRaw(path(),
-             "[para0]\n"
-             "power = 700\n"
-             "   Teach-Value   =   1234   \n"
-             "Average = lots\n"
-             "Eval-End = 70000\n"      // 16-bit fields take the low 16 bits: 4464
-             "Upper-Tolerance = -1\n"  // 65535, no range check here
-             "CCD-OP-Mode = 1\n"
-             "[PARA1]\n"
-             "um-Offset = -2\n");
+    test::writeFileBytes(path(),
+                         "[para0]\n"
+                         "power = 700\n"
+                         "   Teach-Value   =   1234   \n"
+                         "Average = lots\n"
+                         "Eval-End = 70000\n"      // 16-bit fields take the low 16 bits: 4464
+                         "Upper-Tolerance = -1\n"  // 65535, no range check here
+                         "CCD-OP-Mode = 1\n"
+                         "[PARA1]\n"
+                         "um-Offset = -2\n");
     ParamSet q;
     q.average = 8;
     ASSERT_EQ(ReadParaFromFileI(q, path(), 1), 1);
@@ -99,7 +89,7 @@ TEST_F(ParamFileTest, HandWrittenFileIsReadForgivingly) {
     EXPECT_EQ(q.umSlope, 1024u);  // missing: unchanged
 
     // With both keys the long one wins.
-    writeRaw(path(), "[PARA0]\r\nCCD-OP-Mode = 1\r\nCCD-Operation-Mode = 0\r\n");
+    test::writeFileBytes(path(), "[PARA0]\r\nCCD-OP-Mode = 1\r\nCCD-Operation-Mode = 0\r\n");
     ReadParaFromFileI(q, path(), 1);
     EXPECT_EQ(q.ccdOperationMode, 0);
 }

@@ -12,7 +12,7 @@
 #include "core/sensorfn/Calibration.h"
 #include "core/sensorfn/LineFit.h"
 #include "core/sensorfn/LinearisationTable.h"
-#include "support/UnreadableFiles.h"
+#include "support/TestFiles.h"
 
 namespace korvo {
 namespace {

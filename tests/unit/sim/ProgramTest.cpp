@@ -13,6 +13,7 @@
 #include "sim/PortMap.h"
 #include "sim/SensorModel.h"
 #include "sim/SimOptions.h"
+#include "support/TestFiles.h"
 
 namespace korvo::sim {
 namespace {
@@ -84,34 +85,25 @@ TEST(SimOptions, ModelsAndIdsRepeatTheLastOneGiven) {
     }
 }
 
-QByteArray readAll(const QString& path) {
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<missing>");
-}
-
-void writeAll(const QString& path, const QByteArray& bytes) {
-    QFile f(path);
-    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-    f.write(bytes);
-}
-
 TEST(PortMap, AddReplacesOwnComNumbersAndRemoveTakesOnlyOurLines) {
     QTemporaryDir dir;
     const QString path = dir.filePath(kPortMapFileName);
-    writeAll(path, "# my adapters\nCOM1 = /dev/ttyUSB0\ncom3=/dev/old\r\nnot a mapping\n");
+    korvo::test::writeFileBytes(
+        path, "# my adapters\nCOM1 = /dev/ttyUSB0\ncom3=/dev/old\r\nnot a mapping\n");
 
     const std::vector<PortMapEntry> ours = {{3, "/dev/pts/9"}, {4, "/dev/pts/10"}};
     ASSERT_TRUE(addPortMapEntries(path, ours));
-    EXPECT_EQ(readAll(path),
+    EXPECT_EQ(korvo::test::fileBytes(path),
               "# my adapters\nCOM1 = /dev/ttyUSB0\nCOM3 = /dev/pts/9\nnot a mapping\n"
               "COM4 = /dev/pts/10\n");
     EXPECT_EQ(readPortMap(path), (std::vector<PortMapEntry>{
                                      {1, "/dev/ttyUSB0"}, {3, "/dev/pts/9"}, {4, "/dev/pts/10"}}));
 
     // A user edits COM4 meanwhile: that line is theirs now and stays.
-    writeAll(path, readAll(path).replace("COM4 = /dev/pts/10", "COM4 = /dev/ttyACM0"));
+    korvo::test::writeFileBytes(
+        path, korvo::test::fileBytes(path).replace("COM4 = /dev/pts/10", "COM4 = /dev/ttyACM0"));
     ASSERT_TRUE(removePortMapEntries(path, ours));
-    EXPECT_EQ(readAll(path),
+    EXPECT_EQ(korvo::test::fileBytes(path),
               "# my adapters\nCOM1 = /dev/ttyUSB0\nnot a mapping\nCOM4 = /dev/ttyACM0\n");
 
     PortMapEntry e;
@@ -132,7 +124,7 @@ TEST(SimProgram, ServesUntilSigtermThenRemovesItsLines) {
     ASSERT_TRUE(QFile::exists(program)) << program.toStdString();
     QTemporaryDir dir;
     const QString map = dir.filePath("COMPORTS.map");
-    writeAll(map, "COM1 = /dev/ttyS0\nCOM6 = /dev/stale\n");
+    korvo::test::writeFileBytes(map, "COM1 = /dev/ttyS0\nCOM6 = /dev/stale\n");
 
     QProcess sim;
     sim.start(program, {"--count", "2", "--first-com", "5", "--map", map, "--serial", "300"});
@@ -144,7 +136,7 @@ TEST(SimProgram, ServesUntilSigtermThenRemovesItsLines) {
     ASSERT_EQ(lines.size(), 2) << printed.toStdString();
     ASSERT_TRUE(lines[1].startsWith("COM6 /dev/"));
     const QByteArray com6 = lines[1].mid(5);
-    EXPECT_EQ(readAll(map),
+    EXPECT_EQ(korvo::test::fileBytes(map),
               "COM1 = /dev/ttyS0\nCOM6 = " + com6 + "\nCOM5 = " + lines[0].mid(5) + "\n");
     {
         test::LineClient client(QString::fromLocal8Bit(com6));
@@ -154,7 +146,7 @@ TEST(SimProgram, ServesUntilSigtermThenRemovesItsLines) {
     ASSERT_TRUE(sim.waitForFinished(5000));
     EXPECT_EQ(sim.exitStatus(), QProcess::NormalExit);
     EXPECT_EQ(sim.exitCode(), 0);
-    EXPECT_EQ(readAll(map), "COM1 = /dev/ttyS0\n");
+    EXPECT_EQ(korvo::test::fileBytes(map), "COM1 = /dev/ttyS0\n");
 }
 
 }  // namespace
