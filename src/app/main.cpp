@@ -5,12 +5,15 @@
 
 #include <QApplication>
 #include <QTimer>
+#include <csignal>
 #include <cstdio>
 #include <memory>
 
 #include "app/shell/ScopeApp.h"
+#include "app/shell/Shell.h"
 #include "app/shell/Startup.h"
 #include "core/files/FileLocations.h"
+#include "core/process/StopSignals.h"
 #include "ui/Platform.h"
 #include "ui/Popups.h"
 
@@ -35,16 +38,21 @@ int main(int argc, char* argv[]) {
     korvo::ui::Platform platform(where.dataDir);
     platform.setPopups(std::make_unique<korvo::ui::DialogPopups>());
 
-    std::function<void(korvo::ScopeApp&)> afterStart;
-    if (exitAfterShow()) {
-        afterStart = [&platform](korvo::ScopeApp&) {
-            // Queued behind the show and paint events of the window.
-            QTimer::singleShot(0, QCoreApplication::instance(), [&platform] {
-                std::fputs("shown\n", stdout);
-                std::fflush(stdout);
-                platform.quitUserInterface(0);
-            });
-        };
-    }
-    return korvo::RunScopeProgram(platform, where, afterStart);
+    // A logout's SIGTERM, a closed terminal's SIGHUP and Ctrl-C in it end the program as closing
+    // the multiplexer window does, with "MPLEX16.ini" written.
+    korvo::StopSignals::install({SIGINT, SIGTERM, SIGHUP});
+    const bool benchmark = exitAfterShow();
+    const auto afterStart = [&platform, benchmark](korvo::ScopeApp& app) {
+        korvo::CloseOnStopSignal(app);
+        if (!benchmark) return;
+        // Queued behind the show and paint events of the window.
+        QTimer::singleShot(0, QCoreApplication::instance(), [&platform] {
+            std::fputs("shown\n", stdout);
+            std::fflush(stdout);
+            platform.quitUserInterface(0);
+        });
+    };
+    const int result = korvo::RunScopeProgram(platform, where, afterStart);
+    korvo::StopSignals::onSignal({});
+    return result;
 }

@@ -199,6 +199,8 @@ int cmdRecord(const Options& o, Output& out) {
 
     int mode = s.params.rs232Mode;
     if (o.mode && *o.mode != mode) {
+        if (interrupted(r, QStringLiteral("RS-232-Mode not switched, nothing recorded")))
+            return report();
         // The sensor sends triggered records only in its own mode 1: the recorder's mode goes
         // to its RAM first, as SEND would take it there from the window's mode list.
         s.params.rs232Mode = static_cast<std::uint16_t>(*o.mode);

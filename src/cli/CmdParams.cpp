@@ -22,7 +22,14 @@ constexpr double kHalfPause = 0.1;
 bool bothHalves(PortSession& s, int port, int memory, bool send, PortResult& r,
                 const QString& what) {
     for (std::uint16_t half = 0; half < 2; ++half) {
-        if (half == 1) s.pump.delay(kHalfPause);
+        if (half == 1) {
+            s.pump.delay(kHalfPause);
+            // A parameter set half written is reported as such; the sensor keeps the other half
+            // from before.
+            if (send && interrupted(r, QStringLiteral("para0 written to %1, para1 not written")
+                                           .arg(memoryName(memory).toUpper())))
+                return false;
+        }
         const int result = send ? s.sensor.SendParamHalf(memory, half, port)
                                 : s.sensor.GetParamHalf(memory, half, port);
         if (result != 1) {
@@ -198,12 +205,12 @@ int cmdSend(const Options& o, Output& out) {
         const auto changed = changedFields(before, sent);
         r.json[QStringLiteral("changed")] = static_cast<int>(changed.size());
         r.extra = {QString::number(changed.size())};
-        if (Interrupt::requested()) {
-            finish(r, QStringLiteral("interrupted"), kExitSensor, QStringLiteral("nothing sent"));
-            return r;
-        }
+        if (interrupted(r, QStringLiteral("nothing sent"))) return r;
         if (!bothHalves(s, port, memory, true, r, QStringLiteral("SEND"))) return r;
         s.pump.delay(kHalfPause);
+        if (interrupted(r, QStringLiteral("both halves written to %1, not read back")
+                               .arg(memoryName(memory).toUpper())))
+            return r;
         if (!bothHalves(s, port, memory, false, r, QStringLiteral("read-back"))) return r;
         const auto differs = changedFields(sent, s.params);
         QString note;

@@ -28,7 +28,7 @@ int cmdTeach(const Options& o, Output& out) {
     auto job = [o](PortSession& s, int port) {
         bool ready = false;
         PortResult r = startPort(s, port, o, QStringLiteral("teach"), true, ready);
-        if (!ready) return r;
+        if (!ready || interrupted(r, QStringLiteral("nothing taught"))) return r;
         if (s.sensor.TeachSetpoint(port) != 1) {
             finish(r, QStringLiteral("failed"), kExitSensor, s.link.statusText);
             return r;
@@ -36,6 +36,7 @@ int cmdTeach(const Options& o, Output& out) {
         // The taught set point is read back as the window does: both halves from RAM.
         for (std::uint16_t half = 0; half < 2; ++half) {
             if (half == 1) s.pump.delay(kHalfPause);
+            if (interrupted(r, QStringLiteral("taught, not read back"))) return r;
             if (s.sensor.GetParamHalf(kMemoryRam, half, port) != 1) {
                 finish(r, QStringLiteral("failed"), kExitSensor,
                        QStringLiteral("taught, but not read back: ") + s.link.statusText);
@@ -54,7 +55,7 @@ int cmdReset(const Options& o, Output& out) {
     auto job = [o](PortSession& s, int port) {
         bool ready = false;
         PortResult r = startPort(s, port, o, QStringLiteral("reset"), false, ready);
-        if (!ready) return r;
+        if (!ready || interrupted(r, QStringLiteral("nothing reset"))) return r;
         if (s.sensor.ResetMaxMin(port) != 1) {
             finish(r, QStringLiteral("failed"), kExitSensor, s.link.statusText);
         } else {
@@ -78,6 +79,7 @@ int cmdTest(const Options& o, Output& out) {
                        .arg(s.model.pixelCount - 1));
             return r;
         }
+        if (interrupted(r, QStringLiteral("nothing sent"))) return r;
         const int ok = s.sensor.TestBUTTON(port, static_cast<std::uint16_t>(o.teach),
                                            static_cast<std::uint16_t>(o.upper),
                                            static_cast<std::uint16_t>(o.lower));
@@ -94,7 +96,7 @@ int cmdBaud(const Options& o, Output& out) {
         bool ready = false;
         PortResult r = startPort(s, port, o, QStringLiteral("baud"), false, ready);
         r.json[QStringLiteral("baud")] = rate;
-        if (!ready) return r;
+        if (!ready || interrupted(r, QStringLiteral("baud rate not changed"))) return r;
         const int changed = s.sensor.ChangeBaudRate(port, o.newBaudIndex);
         if (changed < 0) {
             finish(r, QStringLiteral("open-error"), kExitOpen,
@@ -109,6 +111,9 @@ int cmdBaud(const Options& o, Output& out) {
         }
         // The echo came at the old rate; only an answer at the new one shows both agree.
         s.pump.delay(0.05);
+        if (interrupted(
+                r, QStringLiteral("the sensor switched to %1 baud, not checked at it").arg(rate)))
+            return r;
         if (s.sensor.CheckComLine(port) != 1) {
             finish(r, QStringLiteral("failed"), kExitSensor,
                    QStringLiteral("Baudrate-change OK!, but no line check at %1 baud: %2")
@@ -158,11 +163,16 @@ int cmdFlash(const Options& o, Output& out) {
         total->fetch_add(blocks);
         FlashWriter writer(s.sensor);
         long sent = 0;
-        const FlashOutcome outcome = writer.write(port, table, size, [&](const FlashProgress&) {
-            ++sent;
-            done->fetch_add(1);
-            return !Interrupt::requested();
-        });
+        FlashOptions options;
+        options.stopRequested = [] { return Interrupt::requested(); };
+        const FlashOutcome outcome = writer.write(
+            port, table, size,
+            [&](const FlashProgress&) {
+                ++sent;
+                done->fetch_add(1);
+                return true;
+            },
+            options);
         // The blocks this port will no longer write leave the bar's total.
         total->fetch_sub(blocks - sent);
         r.json[QStringLiteral("values")] = size;
@@ -176,7 +186,7 @@ int cmdFlash(const Options& o, Output& out) {
                        QStringLiteral("X-FLASH Data successfully written!"));
                 break;
             case FlashEnd::Stopped:
-                finish(r, QStringLiteral("interrupted"), kExitSensor, flashFailureText(outcome));
+                interrupted(r, flashFailureText(outcome));
                 break;
             case FlashEnd::ClearFailed:
             case FlashEnd::BlockFailed:

@@ -1,5 +1,7 @@
 #include "CliRig.h"
 
+#include <signal.h>
+
 #include <QJsonDocument>
 
 namespace korvo::test {
@@ -25,17 +27,20 @@ std::vector<QJsonObject> CliRun::objects(const QString& type) const {
     return chosen;
 }
 
-std::unique_ptr<QProcess> CliRig::start(const QStringList& arguments) const {
+std::unique_ptr<QProcess> CliRig::start(const QStringList& arguments,
+                                        const QString& outputFile) const {
     auto p = std::make_unique<QProcess>();
     p->setWorkingDirectory(dir.path());
+    if (!outputFile.isEmpty()) p->setStandardOutputFile(outputFile);
     p->start(QStringLiteral(KORVO_CLI_PROGRAM),
              QStringList{QStringLiteral("--map"), mapPath} + arguments);
     EXPECT_TRUE(p->waitForStarted(5000));
     return p;
 }
 
-CliRun CliRig::run(const QStringList& arguments, const QByteArray& input) const {
-    std::unique_ptr<QProcess> p = start(arguments);
+CliRun CliRig::run(const QStringList& arguments, const QByteArray& input,
+                   const QString& outputFile) const {
+    std::unique_ptr<QProcess> p = start(arguments, outputFile);
     if (!input.isEmpty()) p->write(input);
     p->closeWriteChannel();
     EXPECT_TRUE(p->waitForFinished(60000)) << arguments.join(' ').toStdString();
@@ -44,6 +49,12 @@ CliRun CliRig::run(const QStringList& arguments, const QByteArray& input) const 
     r.out = p->readAllStandardOutput();
     r.err = p->readAllStandardError();
     return r;
+}
+
+bool signalIfRunning(const QProcess& p, int signalNumber) {
+    const qint64 pid = p.processId();
+    if (p.state() != QProcess::Running || pid <= 0) return false;
+    return ::kill(static_cast<pid_t>(pid), signalNumber) == 0;
 }
 
 }  // namespace korvo::test

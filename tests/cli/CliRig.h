@@ -30,10 +30,18 @@ class CliRig : public SensorMap {
 public:
     explicit CliRig(const std::vector<sim::SensorConfig>& configs) : SensorMap(configs) {}
 
-    // korvo with --map of this rig, arguments as given; standard input from `input`.
-    CliRun run(const QStringList& arguments, const QByteArray& input = {}) const;
+    // korvo with --map of this rig, arguments as given; standard input from `input`; standard
+    // output into `outputFile` when one is named (CliRun::out then stays empty).
+    CliRun run(const QStringList& arguments, const QByteArray& input = {},
+               const QString& outputFile = {}) const;
     // Starts korvo and returns the process, for tests that signal it.
-    std::unique_ptr<QProcess> start(const QStringList& arguments) const;
+    std::unique_ptr<QProcess> start(const QStringList& arguments,
+                                    const QString& outputFile = {}) const;
 };
+
+// Sends the signal to korvo if it still runs, by its own process id; false once it has ended.
+// processId() is 0 then, and kill(0, ...) would signal the whole process group: the tests that
+// ctest runs beside this one.
+bool signalIfRunning(const QProcess& p, int signalNumber);
 
 }  // namespace korvo::test

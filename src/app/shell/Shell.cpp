@@ -5,6 +5,7 @@
 #include "app/shell/Colors.h"
 #include "app/shell/ControlIds.h"
 #include "app/shell/ScopeApp.h"
+#include "core/process/StopSignals.h"
 #include "ui/Events.h"
 #include "ui/Graph.h"
 #include "ui/Platform.h"
@@ -41,6 +42,11 @@ void endProgram(ScopeApp& app) {
 }
 
 }  // namespace
+
+void CloseOnStopSignal(ScopeApp& app) {
+    // Through the window's own close, so that whatever a close does a signal does too.
+    StopSignals::onSignal([&app](int) { app.ui.userClosePanel(app.panels.mpc); });
+}
 
 void RestoreRollGraphTraces(ScopeApp& app) {
     ui::GraphWidget* g = app.ui.graph(app.panels.main, MAIN_ROLLGRAPH);

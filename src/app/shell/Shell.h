@@ -16,6 +16,12 @@ int CC_PANEL(ScopeApp& app, int panel, int control, int event, void* callbackDat
 int CC_PANEL_MPC(ScopeApp& app, int panel, int control, int event, void* callbackData,
                  int eventData1, int eventData2);
 
+// From now on, a signal that asks the program to end (see core/process/StopSignals.h: SIGTERM at a
+// logout, SIGHUP, SIGINT) closes the multiplexer window as the operator would: the loops stop,
+// "MPLEX16.ini" is written and the event loop ends. The caller clears the action
+// (StopSignals::onSignal({})) before app goes away.
+void CloseOnStopSignal(ScopeApp& app);
+
 // The roll graph's six traces in their standard colours and style.
 void RestoreRollGraphTraces(ScopeApp& app);
 

@@ -9,7 +9,13 @@ FlashOutcome FlashWriter::write(int port, const XFlashTable& table, int tableSiz
     FlashOutcome outcome;
     const std::vector<XFlashBlock> blocks = xflashBlocks(tableSize);
     outcome.blocksTotal = static_cast<int>(blocks.size());
+    const auto stopHere = [&] {
+        if (!options.stopRequested || !options.stopRequested()) return false;
+        if (outcome.end == FlashEnd::Written) outcome.end = FlashEnd::Stopped;
+        return true;
+    };
 
+    if (stopHere()) return outcome;
     outcome.cleared = link_.ClearXFLASH(port) == 1;
     if (!outcome.cleared) {
         outcome.end = FlashEnd::ClearFailed;
@@ -18,6 +24,7 @@ FlashOutcome FlashWriter::write(int port, const XFlashTable& table, int tableSiz
 
     int done = 0;
     for (const XFlashBlock& block : blocks) {
+        if (stopHere()) return outcome;
         const XFlashRequest request = xflashWriteRequest(table, block);
         const std::span<const std::uint16_t, 8> entries(request.data.data() + 1, 8);
         const XFlashWrite reply = link_.WriteXFLASH(port, block.offset, block.page, entries);
@@ -49,6 +56,32 @@ FlashOutcome FlashWriter::write(int port, const XFlashTable& table, int tableSiz
     return outcome;
 }
 
+namespace {
+
+QString blockText(int index) {
+    const int perPage = kXFlashPageWords / kXFlashBlockWords;
+    return QStringLiteral("page %1 offset %2")
+        .arg(kXFlashFirstPage + index / perPage)
+        .arg(index % perPage * kXFlashBlockWords);
+}
+
+// A stop comes only while every block so far was acknowledged: blocks 0..n-1 are written.
+QString stoppedText(const FlashOutcome& outcome) {
+    const int written = outcome.blocksAcknowledged;
+    if (!outcome.cleared) return QStringLiteral("stopped before the clear: X-FLASH not changed");
+    if (written == 0)
+        return QStringLiteral("stopped after the clear: X-FLASH cleared, no block written");
+    QString text = QStringLiteral("stopped after %1 of %2 blocks: written up to %3")
+                       .arg(written)
+                       .arg(outcome.blocksTotal)
+                       .arg(blockText(written - 1));
+    if (written < outcome.blocksTotal)
+        text += QStringLiteral(", not from %1 on").arg(blockText(written));
+    return text;
+}
+
+}  // namespace
+
 QString flashFailureText(const FlashOutcome& outcome) {
     switch (outcome.end) {
         case FlashEnd::Written:
@@ -56,9 +89,7 @@ QString flashFailureText(const FlashOutcome& outcome) {
         case FlashEnd::ClearFailed:
             return QStringLiteral("X-FLASH not cleared: no answer to command 101");
         case FlashEnd::Stopped:
-            return QStringLiteral("stopped after %1 of %2 blocks")
-                .arg(outcome.blocksAcknowledged)
-                .arg(outcome.blocksTotal);
+            return stoppedText(outcome);
         case FlashEnd::BlockFailed:
             break;
     }

@@ -19,13 +19,16 @@ enum class FlashEnd {
     Written,      // cleared, and every block acknowledged with its own offset and page
     ClearFailed,  // command 101 was not acknowledged
     BlockFailed,  // a block timed out or its echo named another offset or page
-    Stopped,      // the progress callback asked to stop
+    Stopped,      // the progress callback or stopRequested asked to stop
 };
 
 struct FlashOptions {
     // Stop at the first failure. The window's historic sequence went on writing after a failed
     // clear or block, which only fills the flash with a table that is known to be incomplete.
     bool stopAtFailure = true;
+    // Asked before each exchange, the clear included: true ends the write there, so the
+    // exchange under way is the last (the command-line tool on SIGTERM).
+    std::function<bool()> stopRequested;
 };
 
 struct FlashProgress {
@@ -61,7 +64,8 @@ private:
 };
 
 // What went wrong, for the operator: "X-FLASH not cleared", "no answer to block page 3 offset
-// 16", "block page 3 offset 16 answered for page 3 offset 8"; empty when written.
+// 16", "block page 3 offset 16 answered for page 3 offset 8", and for a stop which blocks were
+// written and which not; empty when written.
 QString flashFailureText(const FlashOutcome& outcome);
 
 }  // namespace korvo

@@ -4,6 +4,7 @@
 // multiplexer window.
 
 #include <pty.h>
+#include <signal.h>
 #include <unistd.h>
 
 #include <QApplication>
@@ -13,6 +14,8 @@
 #include <QScreen>
 #include <QTimer>
 
+#include "app/shell/Shell.h"
+#include "core/process/StopSignals.h"
 #include "support/AppFixture.h"
 
 namespace korvo::test {
@@ -182,6 +185,25 @@ TEST_F(ScopeAppTest, ClosingTheMultiplexerKeepsTheOldFileAndSaysSoWhenWritingFai
     EXPECT_TRUE(popups->shown()[0].text.contains("MPLEX16.ini"));
     EXPECT_TRUE(ui().quitRequested());  // the program still ends
     EXPECT_TRUE(QFileInfo(dir.file("MPLEX16.ini")).isDir());
+}
+
+// A logout's SIGTERM ends the program as closing the multiplexer window does. The signal goes to
+// this test program alone, which catches it through the same mechanism as the program.
+TEST_F(ScopeAppTest, SigtermClosesTheMultiplexerWindowAndWritesTheSettingsFile) {
+    ASSERT_EQ(start(), 0);
+    StopSignals::install({SIGTERM});
+    CloseOnStopSignal(app());
+    app().state.link.stopFlag = kStopRunning;
+    QTimer::singleShot(0, [] { ::kill(::getpid(), SIGTERM); });
+    QTimer giveUp;
+    giveUp.setSingleShot(true);
+    QObject::connect(&giveUp, &QTimer::timeout, [this] { ui().quitUserInterface(-1); });
+    giveUp.start(5000);
+
+    EXPECT_EQ(ui().runUserInterface(), 0);  // ended by the close, not by giving up
+    StopSignals::onSignal({});
+    EXPECT_EQ(app().state.link.stopFlag, kStopByUser);
+    EXPECT_TRUE(dir.read("MPLEX16.ini").endsWith("COM = 112\r\n\r\n"));
 }
 
 TEST_F(ScopeAppTest, RightDoubleClickRestoresAndCentresBothWindows) {
