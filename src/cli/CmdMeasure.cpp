@@ -96,7 +96,9 @@ int cmdRun(const Options& o, Output& out) {
                 QString::number(rec.maximumValue), QString::number(rec.minimumValue),
                 QString::number(rec.outputState),  QString::number(rec.darkPixelCount)};
             out.row(cells, j);
-            if (o.samples > 0 && ++count >= o.samples) s.link.stopFlag = kStopByUser;
+            // Lost output ends the run: what it measures goes nowhere else.
+            if (out.lost() || (o.samples > 0 && ++count >= o.samples))
+                s.link.stopFlag = kStopByUser;
         });
     Interrupt::onRequest({});
     r.json[QStringLiteral("records")] = static_cast<qint64>(loops.samples());

@@ -1,11 +1,16 @@
 #include "cli/Output.h"
 
+#include <stdio_ext.h>
 #include <unistd.h>
 
 #include <QJsonDocument>
 #include <algorithm>
+#include <cerrno>
 #include <chrono>
 #include <cstdio>
+#include <cstring>
+
+#include "cli/Args.h"
 
 namespace korvo::cli {
 
@@ -48,8 +53,24 @@ void Output::endTable() {
 
 void Output::writeOut(const QByteArray& bytes) {
     wipeProgress();
-    std::fwrite(bytes.constData(), 1, static_cast<std::size_t>(bytes.size()), stdout);
-    std::fflush(stdout);
+    if (lost_) return;
+    errno = 0;
+    const std::size_t size = static_cast<std::size_t>(bytes.size());
+    if (std::fwrite(bytes.constData(), 1, size, stdout) != size || std::fflush(stdout) != 0)
+        outputFailed(errno);
+}
+
+void Output::outputFailed(int errorNumber) {
+    lost_ = true;
+    // What is still buffered can never be written; it must not be tried again at exit.
+    __fpurge(stdout);
+    error(QStringLiteral("standard output: ") +
+          QString::fromLocal8Bit(std::strerror(errorNumber != 0 ? errorNumber : EIO)));
+}
+
+int Output::exitStatus(int status) {
+    if (!lost_ && (std::fflush(stdout) != 0 || std::ferror(stdout) != 0)) outputFailed(errno);
+    return lost_ ? std::max<int>(status, kExitUsage) : status;
 }
 
 void Output::row(const QStringList& cells, const QJsonObject& object) {

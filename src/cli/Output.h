@@ -32,8 +32,16 @@ public:
     // One result: the cells as text, or the object as one JSON line.
     void row(const QStringList& cells, const QJsonObject& object);
     void jsonLine(const QJsonObject& object);
-    // Bytes as they are, to standard output (a parameter file).
+    // Bytes as they are, to standard output (a parameter file, the help text).
     void raw(const QByteArray& bytes);
+
+    // Whether standard output failed (a full disk, a terminal gone). The system's reason went to
+    // standard error once; nothing more is written there. Being killed by SIGPIPE in a pipe is
+    // left as it is.
+    bool lost() const { return lost_; }
+    // The exit status once standard output is flushed: status, or at least the usage error's
+    // when the output was lost.
+    int exitStatus(int status);
     // A line on standard error ("korvo: " in front of errors).
     void message(const QString& text);
     void error(const QString& text);
@@ -45,10 +53,12 @@ public:
 private:
     void wipeProgress();
     void writeOut(const QByteArray& bytes);
+    void outputFailed(int errorNumber);
 
     bool json_;
     bool stdoutTty_;
     bool stderrTty_;
+    bool lost_ = false;
     std::vector<Column> columns_;
     bool streamed_ = true;
     std::vector<QStringList> heldRows_;

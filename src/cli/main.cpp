@@ -36,12 +36,13 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "korvo: %s\nTry 'korvo --help'.\n", qPrintable(parsed.error));
         return kExitUsage;
     }
+    Output out(o.json);
     if (o.help) {
         const QString text = o.command.isEmpty() ? programHelp() : commandHelp(o.command);
-        std::fputs(text.toLocal8Bit().constData(), stdout);
-        return kExitOk;
+        out.raw(text.toLocal8Bit());
+        return out.exitStatus(kExitOk);
     }
     Interrupt::install();
-    Output out(o.json);
-    return dispatch(o, out);
+    // A result that never reached standard output is no success, whatever the sensors did.
+    return out.exitStatus(dispatch(o, out));
 }

@@ -1,5 +1,5 @@
-// korvo ended by a signal half way through its work: the exchange under way with a sensor
-// finishes, no further one starts, and the result says what was written and what was not.
+// korvo where its work leaves the program: standard output that fails; and the signals that end
+// it half way through a write to a sensor.
 
 #include <signal.h>
 
@@ -22,6 +22,47 @@ QString str(const QJsonObject& o, const char* key) {
 }
 int num(const QJsonObject& o, const char* key) {
     return o.value(QLatin1String(key)).toInt(-1);
+}
+
+TEST(CliOutput, LostOutputEndsWithTheSystemsReason) {
+    CliRig rig({model()});
+    const QString record = rig.path(QStringLiteral("RECORD.DAT"));
+
+    const QString full = QStringLiteral("/dev/full");
+    const QString noSpace = QStringLiteral("korvo: standard output: No space left on device");
+    const struct {
+        QStringList args;
+        QString output;  // standard output goes here when named
+        int exit;
+        QString error;  // the start of one line of standard error
+        std::function<void()> check;
+    } cases[] = {
+        {{"get", "1", "--from", "ram"}, full, 2, noSpace, {}},
+        {{"identify", "1"}, full, 2, noSpace, {}},
+        {{"ports"}, full, 2, noSpace, {}},
+        {{"--help"}, full, 2, noSpace, {}},
+        {{"video", "1"}, full, 2, noSpace, {}},
+        // Its only product lost, a run without a sample count ends by itself.
+        {{"run", "1"}, full, 2, noSpace, {}},
+        // A recording's product is its file: it goes on to the end.
+        {{"record", "1", "--samples", "3", "--step", "0.1", "-o", record, "--json"},
+         full,
+         2,
+         noSpace,
+         [&] { EXPECT_EQ(fileBytes(record).count("\r\n"), 7 + 3); }},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.args.join(' ').toStdString());
+        rig.sensor(0).clearReceivedFrames();
+        const CliRun r = rig.run(c.args, {}, c.output);
+        EXPECT_EQ(r.exit, c.exit);
+        const QStringList lines = QString::fromLocal8Bit(r.err).split('\n');
+        EXPECT_EQ(std::count_if(lines.begin(), lines.end(),
+                                [&](const QString& l) { return l.startsWith(c.error); }),
+                  1)
+            << r.err.toStdString();
+        if (c.check) c.check();
+    }
 }
 
 // Runs korvo until the sensor has had its nth request of `code` (whose answer it then sends
