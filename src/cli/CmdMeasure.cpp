@@ -2,12 +2,12 @@
 // Ctrl-C stops them as the window's stop buttons do.
 
 #include <QDate>
-#include <QFileInfo>
 #include <QTime>
 #include <cmath>
 
 #include "cli/Commands.h"
 #include "cli/Interrupt.h"
+#include "cli/OutputFile.h"
 #include "core/measure/MeasureLoops.h"
 #include "core/record/RecordingSession.h"
 
@@ -176,8 +176,8 @@ int cmdVideo(const Options& o, Output& out) {
 
 int cmdRecord(const Options& o, Output& out) {
     const QString path = o.output;
-    if (QFileInfo::exists(path) && !o.force) {
-        out.error(QStringLiteral("%1 exists; --force replaces it").arg(path));
+    if (const QString refusal = outputFileRefusal(path, o.force); !refusal.isEmpty()) {
+        out.error(refusal);
         return kExitUsage;
     }
     PortSession s(mapPathFor(o));

@@ -1,12 +1,12 @@
 // korvo get and korvo send: the parameter set between sensors and parameter files.
 
 #include <QFile>
-#include <QFileInfo>
 #include <QJsonArray>
 #include <memory>
 
 #include "cli/Commands.h"
 #include "cli/Interrupt.h"
+#include "cli/OutputFile.h"
 #include "core/ini/FileRead.h"
 #include "core/link/SensorLink.h"
 #include "core/params/ParamFile.h"
@@ -81,12 +81,14 @@ int cmdGet(const Options& o, Output& out) {
         out.error(QStringLiteral("get: with several ports, -o FILE must contain {port}"));
         return kExitUsage;
     }
-    // Nothing is read from any sensor when a file would be replaced without --force.
-    if (!toStdout && !pattern.isEmpty() && !o.force) {
+    // Nothing is read from any sensor when a file would be replaced without --force, or when
+    // something other than a regular file is in the way.
+    const bool force = o.force;
+    if (!toStdout && !pattern.isEmpty()) {
         for (int port : ports) {
-            const QString path = outputPathFor(pattern, port);
-            if (QFileInfo::exists(path)) {
-                out.error(QStringLiteral("%1 exists; --force replaces it").arg(path));
+            const QString refusal = outputFileRefusal(outputPathFor(pattern, port), force);
+            if (!refusal.isEmpty()) {
+                out.error(refusal);
                 return kExitUsage;
             }
         }
@@ -113,9 +115,15 @@ int cmdGet(const Options& o, Output& out) {
         }
         if (!pattern.isEmpty()) {
             const QString path = outputPathFor(pattern, port);
-            const FileWriteResult written = SendParaToFileI(s.params, path);
             r.json[QStringLiteral("file")] = path;
             r.extra = {path};
+            // Judged again: reading the sensor took a while, and the path may have changed.
+            const QString refusal = outputFileRefusal(path, force);
+            if (!refusal.isEmpty()) {
+                finish(r, QStringLiteral("file-error"), kExitUsage, refusal);
+                return r;
+            }
+            const FileWriteResult written = SendParaToFileI(s.params, path);
             if (!written.ok) {
                 finish(r, QStringLiteral("file-error"), kExitUsage, written.message);
                 return r;

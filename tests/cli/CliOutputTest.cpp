@@ -1,10 +1,13 @@
-// korvo where its work leaves the program: standard output that fails; and the signals that end
-// it half way through a write to a sensor.
+// korvo where its work leaves the program: standard output that fails, output files that are not
+// regular files; and the signals that end it half way through a write to a sensor.
 
 #include <signal.h>
+#include <sys/stat.h>
 
+#include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QFileInfo>
 #include <algorithm>
 #include <functional>
 
@@ -24,12 +27,26 @@ int num(const QJsonObject& o, const char* key) {
     return o.value(QLatin1String(key)).toInt(-1);
 }
 
-TEST(CliOutput, LostOutputEndsWithTheSystemsReason) {
+bool isFifo(const QString& path) {
+    struct stat st {};
+    return ::lstat(QFile::encodeName(path).constData(), &st) == 0 && S_ISFIFO(st.st_mode);
+}
+
+TEST(CliOutput, LostOutputAndRefusedFilesEndWithTheReason) {
     CliRig rig({model()});
+    const QString fifo = rig.path(QStringLiteral("fifo"));
+    makeFifo(fifo);
+    const QString folder = rig.path(QStringLiteral("folder"));
+    ASSERT_TRUE(QDir().mkpath(folder));
+    const QString kept = rig.path(QStringLiteral("kept.ini"));
+    writeFileBytes(kept, "kept");
+    const QString link = rig.path(QStringLiteral("link.ini"));
+    ASSERT_TRUE(QFile::link(kept, link));
     const QString record = rig.path(QStringLiteral("RECORD.DAT"));
 
     const QString full = QStringLiteral("/dev/full");
     const QString noSpace = QStringLiteral("korvo: standard output: No space left on device");
+    const QString onlyRegular = QStringLiteral("; --force replaces only a regular file");
     const struct {
         QStringList args;
         QString output;  // standard output goes here when named
@@ -50,6 +67,29 @@ TEST(CliOutput, LostOutputEndsWithTheSystemsReason) {
          2,
          noSpace,
          [&] { EXPECT_EQ(fileBytes(record).count("\r\n"), 7 + 3); }},
+        {{"get", "1", "--from", "ram", "-o", fifo, "--force"},
+         {},
+         2,
+         "korvo: " + fifo + " is a FIFO" + onlyRegular,
+         [&] { EXPECT_TRUE(isFifo(fifo)); }},
+        {{"get", "1", "--from", "ram", "-o", folder, "--force"},
+         {},
+         2,
+         "korvo: " + folder + " is a folder" + onlyRegular,
+         {}},
+        {{"get", "1", "--from", "ram", "-o", link, "--force"},
+         {},
+         2,
+         "korvo: " + link + " is a link to " + kept + onlyRegular,
+         [&] {
+             EXPECT_EQ(fileBytes(kept), "kept");
+             EXPECT_TRUE(QFileInfo(link).isSymLink());
+         }},
+        {{"record", "1", "--samples", "3", "-o", fifo, "--force"},
+         {},
+         2,
+         "korvo: " + fifo + " is a FIFO" + onlyRegular,
+         [&] { EXPECT_TRUE(isFifo(fifo)); }},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.args.join(' ').toStdString());
@@ -61,6 +101,8 @@ TEST(CliOutput, LostOutputEndsWithTheSystemsReason) {
                                 [&](const QString& l) { return l.startsWith(c.error); }),
                   1)
             << r.err.toStdString();
+        // A refused file is known before any sensor is touched.
+        if (c.output.isEmpty() && c.exit == 2) EXPECT_TRUE(rig.sensor(0).receivedFrames().empty());
         if (c.check) c.check();
     }
 }
