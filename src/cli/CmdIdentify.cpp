@@ -79,14 +79,21 @@ void printPortRows(Output& out, const std::vector<PortMapEntry>& entries) {
 int writePortMap(const QString& path, const PortMap& map, const Options& o, Output& out) {
     const QString dir = o.serialDir.isEmpty() ? QString::fromLatin1(kSerialLinkDir) : o.serialDir;
     const QStringList devices = stableSerialDevices(dir);
-    const std::vector<PortMapEntry> added = newPortMapEntries(map, devices);
+    const NewPortMapEntries found = newPortMapEntries(map, devices);
+    for (const QString& skipped : found.skipped)
+        out.error(QStringLiteral("warning: not added to the port map: ") + skipped);
+    const std::vector<PortMapEntry>& added = found.added;
     if (added.empty()) {
-        out.message(devices.isEmpty()
-                        ? QStringLiteral("No serial adapter under %1/by-id or %1/by-path; the port "
-                                         "map %2 stays as it is.")
-                              .arg(dir, path)
-                        : QStringLiteral("The port map %1 names every adapter plugged in already.")
-                              .arg(path));
+        if (devices.isEmpty()) {
+            out.message(QStringLiteral("No serial adapter under %1/by-id or %1/by-path; the port "
+                                       "map %2 stays as it is.")
+                            .arg(dir, path));
+        } else if (found.skipped.isEmpty()) {
+            out.message(QStringLiteral("The port map %1 names every adapter plugged in already.")
+                            .arg(path));
+        } else {
+            out.message(QStringLiteral("The port map %1 stays as it is.").arg(path));
+        }
         return kExitOk;
     }
     const FileWriteResult written = appendToPortMap(path, added);

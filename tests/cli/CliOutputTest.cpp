@@ -1,5 +1,6 @@
 // korvo where its work leaves the program: standard output that fails, output files that are not
-// regular files; and the signals that end it half way through a write to a sensor.
+// regular files, port map names the map cannot hold; and the signals that end it half way
+// through a write to a sensor.
 
 #include <signal.h>
 #include <sys/stat.h>
@@ -10,9 +11,12 @@
 #include <QFileInfo>
 #include <algorithm>
 #include <functional>
+#include <map>
 
 #include "CliRig.h"
+#include "core/link/PortMap.h"
 #include "core/params/ParamFile.h"
+#include "support/QtPrinters.h"
 #include "support/TestFiles.h"
 
 namespace korvo::test {
@@ -32,7 +36,7 @@ bool isFifo(const QString& path) {
     return ::lstat(QFile::encodeName(path).constData(), &st) == 0 && S_ISFIFO(st.st_mode);
 }
 
-TEST(CliOutput, LostOutputAndRefusedFilesEndWithTheReason) {
+TEST(CliOutput, LostOutputRefusedFilesAndUnfitNamesEndWithTheReason) {
     CliRig rig({model()});
     const QString fifo = rig.path(QStringLiteral("fifo"));
     makeFifo(fifo);
@@ -43,6 +47,23 @@ TEST(CliOutput, LostOutputAndRefusedFilesEndWithTheReason) {
     const QString link = rig.path(QStringLiteral("link.ini"));
     ASSERT_TRUE(QFile::link(kept, link));
     const QString record = rig.path(QStringLiteral("RECORD.DAT"));
+
+    // Adapters, one under a name the map holds and four under names it cannot: '#' and ';'
+    // would cut the name, a line feed would add a line of its own that overrides COM1, and a
+    // carriage return, which the map's reader keeps, is a line break to an editor.
+    const QString serial = rig.path(QStringLiteral("serial"));
+    ASSERT_TRUE(QDir().mkpath(serial + "/by-id"));
+    const QString good = serial + "/by-id/usb-FTDI_A1-if00-port0";
+    const QStringList unfit = {
+        serial + "/by-id/usb-Hub#2-if00-port0", serial + "/by-id/usb-X\nCOM1 = evil-if00",
+        serial + "/by-id/usb-Y;3-if00-port0", serial + "/by-id/usb-Z\r-if00-port0"};
+    int node = 0;
+    for (const QString& name : QStringList{good} + unfit) {
+        const QString target = rig.path(QStringLiteral("ttyUSB%1").arg(node++));
+        writeFileBytes(target, {});
+        ASSERT_TRUE(QFile::link(target, name));
+    }
+    std::map<int, QString> mapped = PortMap::load(rig.mapPath).entries();
 
     const QString full = QStringLiteral("/dev/full");
     const QString noSpace = QStringLiteral("korvo: standard output: No space left on device");
@@ -90,6 +111,17 @@ TEST(CliOutput, LostOutputAndRefusedFilesEndWithTheReason) {
          2,
          "korvo: " + fifo + " is a FIFO" + onlyRegular,
          [&] { EXPECT_TRUE(isFifo(fifo)); }},
+        {{"ports", "--write-map", "--serial-dir", serial},
+         {},
+         0,
+         "korvo: warning: not added to the port map: " + unfit[0],
+         [&] {
+             mapped[2] = good;  // numbered on from COM1, the sensor's, which stays as it was
+             EXPECT_EQ(PortMap::load(rig.mapPath).entries(), mapped);
+             EXPECT_EQ(rig.run({"ports", "--write-map", "--serial-dir", serial})
+                           .err.count("warning: not added"),
+                       4);
+         }},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.args.join(' ').toStdString());

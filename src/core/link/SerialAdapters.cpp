@@ -26,7 +26,23 @@ QStringList linksIn(const QString& dir) {
     return out;
 }
 
+QByteArray portMapLine(const PortMapEntry& e) {
+    return QStringLiteral("COM%1 = %2\n").arg(e.com).arg(e.device).toLocal8Bit();
+}
+
 }  // namespace
+
+QString portMapUnfitReason(const QString& device) {
+    for (const QChar c : device) {
+        if (c.unicode() < 0x20 || c.unicode() == 0x7F)
+            return QStringLiteral("a line break or other control character in the name");
+    }
+    const PortMap back = PortMap::parseBytes(portMapLine({1, device}));
+    if (back.size() == 1 && back.contains(1) && back.devicePath(1) == device) return {};
+    return QStringLiteral(
+        "the port map would not read the name back as it is ('#' and ';' start "
+        "a comment, spaces at its ends are dropped)");
+}
 
 QStringList stableSerialDevices(const QString& serialDir) {
     QStringList out = linksIn(serialDir + QStringLiteral("/by-id"));
@@ -37,7 +53,7 @@ QStringList stableSerialDevices(const QString& serialDir) {
     return out;
 }
 
-std::vector<PortMapEntry> newPortMapEntries(const PortMap& map, const QStringList& devices) {
+NewPortMapEntries newPortMapEntries(const PortMap& map, const QStringList& devices) {
     std::set<QString> known;
     int next = 1;
     for (const auto& [com, device] : map.entries()) {
@@ -45,12 +61,16 @@ std::vector<PortMapEntry> newPortMapEntries(const PortMap& map, const QStringLis
         known.insert(nodeOf(device));
         next = std::max(next, com + 1);
     }
-    std::vector<PortMapEntry> out;
+    NewPortMapEntries out;
     for (const QString& device : devices) {
         if (known.count(device) || known.count(nodeOf(device))) continue;
         known.insert(device);
         known.insert(nodeOf(device));
-        out.push_back({next++, device});
+        if (const QString why = portMapUnfitReason(device); !why.isEmpty()) {
+            out.skipped << device + QStringLiteral(": ") + why;
+            continue;
+        }
+        out.added.push_back({next++, device});
     }
     return out;
 }
@@ -60,8 +80,7 @@ FileWriteResult appendToPortMap(const QString& path, const std::vector<PortMapEn
     if (!read.ok && !read.missing) return {false, QStringLiteral("%1: %2").arg(path, read.reason)};
     QByteArray bytes = read.bytes;
     if (!bytes.isEmpty() && !bytes.endsWith('\n')) bytes += '\n';
-    for (const PortMapEntry& e : entries)
-        bytes += QStringLiteral("COM%1 = %2\n").arg(e.com).arg(e.device).toLocal8Bit();
+    for (const PortMapEntry& e : entries) bytes += portMapLine(e);
     if (!QDir().mkpath(QFileInfo(path).absolutePath()))
         return {false, QStringLiteral("%1: folder could not be created").arg(path)};
     return writeFileAtomically(path, bytes);

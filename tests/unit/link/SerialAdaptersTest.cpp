@@ -49,7 +49,7 @@ TEST(SerialAdapters, WriteMapAppendsStableNamesAndKeepsUserLines) {
         ASSERT_TRUE(f.open(QIODevice::WriteOnly));
         f.write(userLines);
     }
-    const std::vector<PortMapEntry> added = newPortMapEntries(PortMap::load(mapPath), found);
+    const std::vector<PortMapEntry> added = newPortMapEntries(PortMap::load(mapPath), found).added;
     EXPECT_EQ(added, (std::vector<PortMapEntry>{
                          {8, id + "usb-FTDI_FT232R_A1B2-if00-port0"},
                          {9, dev + "/serial/by-path/pci-0000:00:14.0-usb-0:2:1.0-port0"}}));
@@ -59,10 +59,10 @@ TEST(SerialAdapters, WriteMapAppendsStableNamesAndKeepsUserLines) {
     EXPECT_EQ(f.readAll(), userLines + "\nCOM8 = " + added[0].device.toUtf8() +
                                "\nCOM9 = " + added[1].device.toUtf8() + "\n");
     // A second run finds nothing new.
-    EXPECT_TRUE(newPortMapEntries(PortMap::load(mapPath), found).empty());
+    EXPECT_TRUE(newPortMapEntries(PortMap::load(mapPath), found).added.empty());
     // Into a map that is not there yet: numbered from COM1, folder made.
     const QString fresh = dir.filePath("new/COMPORTS.map");
-    ASSERT_TRUE(appendToPortMap(fresh, newPortMapEntries(PortMap::load(fresh), found)).ok);
+    ASSERT_TRUE(appendToPortMap(fresh, newPortMapEntries(PortMap::load(fresh), found).added).ok);
     EXPECT_EQ(PortMap::load(fresh).devicePath(1), found[0]);
     EXPECT_EQ(PortMap::load(fresh).size(), 4);
 }
