@@ -48,8 +48,8 @@ const std::vector<CommandRule>& commands() {
          "Reads both parameter halves from the sensor's RAM or EEPROM and writes them as a\n"
          "parameter file of the scope window (default: standard output). With several ports,\n"
          "FILE must contain {port}, which becomes each COM number. An existing FILE is only\n"
-         "replaced with --force. With --json the parameters are part of each port's object\n"
-         "and a file is written only when -o is given.\n"},
+         "replaced with --force, and only a regular file. With --json the parameters are part\n"
+         "of each port's object and a file is written only when -o is given.\n"},
         {"send",
          "korvo send PORTS --to ram|eeprom FILE",
          2,
@@ -83,7 +83,7 @@ const std::vector<CommandRule>& commands() {
          "record the sensor sends when its input IN0 is triggered. Without --mode the sensor's\n"
          "RS-232-Mode is used; a --mode that differs is first written to the sensor's RAM.\n"
          "Ctrl-C ends the recording; the file holds every sample received until then. An\n"
-         "existing FILE is only replaced with --force.\n"},
+         "existing FILE is only replaced with --force, and only a regular file.\n"},
         {"teach",
          "korvo teach PORTS",
          1,
@@ -143,8 +143,10 @@ const char kCommonHelp[] =
     "  --json        one JSON object per line instead of text\n"
     "  -h, --help    this help\n"
     "PORTS: a COM number (3), a range (1-16), a list (1,3,5-7) or all (every port of the map).\n"
-    "Exit status: 0 all done, 1 a sensor failed (time-out, refused, read-back differs),\n"
-    "2 usage or file error, 3 a port could not be opened; with several ports the worst.\n";
+    "Exit status: 0 all done, 1 a sensor failed (time-out, refused, read-back differs) or a\n"
+    "write to it was interrupted, 2 usage or file error or standard output failed, 3 a port\n"
+    "could not be opened; with several ports the worst. Ctrl-C, SIGTERM and SIGHUP let the\n"
+    "exchange under way finish and start no further one.\n";
 
 bool parseInteger(const QString& text, long lo, long hi, long& value) {
     bool ok = false;
