@@ -209,8 +209,9 @@ TEST(CliSignals, TheExchangeUnderWayEndsAndNoFurtherOneStarts) {
          {},
          {},
          [&](const CliRun& r, const QJsonObject& result) {
+             // The third request goes out once the second answer is stored.
              const int records = static_cast<int>(r.objects(QStringLiteral("record")).size());
-             EXPECT_GE(records, 3);
+             EXPECT_GE(records, 2);
              EXPECT_EQ(num(result, "samples"), records);
              EXPECT_EQ(fileBytes(record).count("\r\n"), 7 + records);
          }},
