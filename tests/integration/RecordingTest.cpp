@@ -53,7 +53,7 @@ protected:
     QObject context;
 };
 
-TEST_F(Recording, AskedSamplesFillTheFileUntilTheCountOrATimeOut) {
+TEST_F(Recording, AskedSamplesComeAStepApartFromTheStartUntilTheCountOrATimeOut) {
     plan.samples = 5;
     plan.step = 0.05;
     plan.header.increment = 0.05;
@@ -62,7 +62,7 @@ TEST_F(Recording, AskedSamplesFillTheFileUntilTheCountOrATimeOut) {
     view.state = [&](const QString& s) { states.push_back(s); };
     const double t0 = rig->pump.now();
     EXPECT_EQ(record(), RecordEnd::Completed);
-    EXPECT_GE(rig->since(t0), 4 * 0.05);  // N samples last at least N - 1 steps
+    EXPECT_GE(rig->since(t0), 5 * 0.05);  // sample k is taken k steps after the start
     EXPECT_EQ(rig->link.stopFlag, kStopRecordDone);
     // Seven header lines and a line per sample (their bytes: CliTest's recording).
     EXPECT_EQ(lines().size(), 7 + 5 + 1);
@@ -75,6 +75,15 @@ TEST_F(Recording, AskedSamplesFillTheFileUntilTheCountOrATimeOut) {
     EXPECT_EQ(rig->link.statusText, QStringLiteral("Timeout RS232-Line!"));
     EXPECT_EQ(lines().size(), 7 + 2 + 1);
     // A stop by the operator keeps every line too: CliTest's Ctrl-C.
+
+    // An hour's step asks for nothing at the start.
+    rig->sensor().clearFaults();
+    rig->sensor().clearReceivedFrames();
+    plan.step = 3600.0;
+    QTimer::singleShot(300, &context, [&] { rig->link.stopFlag = kStopByUser; });
+    EXPECT_EQ(record(), RecordEnd::Stopped);
+    EXPECT_EQ(count, 0);
+    EXPECT_EQ(requestCount(rig->sensor(), 18), 0);
 }
 
 TEST_F(Recording, AFileThatCannotBeWrittenEndsTheRecordingAtOnceAndKeepsItsLines) {

@@ -37,12 +37,12 @@ bool RecordingSession::store(const RecordingPlan& plan, const View& view) {
 RecordEnd RecordingSession::askEachStep(const RecordingPlan& plan, const View& view, double start) {
     LinkState& s = link_.state();
     Pump& pump = link_.pump();
+    // The first sample is due one step after the start, as every later one is due a step after
+    // the last: sample k belongs k steps after the header's time.
     double last = start;
-    bool first = true;
     while (s.stopFlag == kStopRunning) {
         const double now = pump.now();
-        if (first || now - last >= plan.step) {
-            first = false;
+        if (now - last >= plan.step) {
             last = now;
             if (view.state) view.state(QStringLiteral("DATA-RECORDER: RS-232-BUSY ..."));
             // A time-out (or a lost line) reports itself and sets the stop flag to 3.
