@@ -2,6 +2,7 @@
 // Ctrl-C stops them as the window's stop buttons do.
 
 #include <QDate>
+#include <QFile>
 #include <QFileInfo>
 #include <QTime>
 #include <cmath>
@@ -197,20 +198,8 @@ int cmdRecord(const Options& o, Output& out) {
     };
     if (!startSingle(s, o, r)) return report();
 
-    int mode = s.params.rs232Mode;
-    if (o.mode && *o.mode != mode) {
-        // The sensor sends triggered records only in its own mode 1: the recorder's mode goes
-        // to its RAM first, as SEND would take it there from the window's mode list.
-        s.params.rs232Mode = static_cast<std::uint16_t>(*o.mode);
-        if (s.sensor.SendParamHalf(kMemoryRam, 1, port) != 1) {
-            finish(r, QStringLiteral("failed"), kExitSensor,
-                   QStringLiteral("RS-232-Mode not set: ") + s.link.statusText);
-            return report();
-        }
-        out.message(
-            QStringLiteral("COM%1: RS-232-Mode %2 -> %3 in RAM").arg(port).arg(mode).arg(*o.mode));
-        mode = *o.mode;
-    }
+    const int sensorMode = s.params.rs232Mode;
+    const int mode = o.mode ? *o.mode : sensorMode;
     if (mode == 2 || mode == 3 || mode > 4) {
         finish(r, QStringLiteral("refused"), kExitSensor,
                QStringLiteral("the sensor's RS-232-Mode is %1, in which the recorder is not used; "
@@ -218,10 +207,30 @@ int cmdRecord(const Options& o, Output& out) {
                    .arg(mode));
         return report();
     }
-    const FileResult deleted = deleteRecorderFile(path);
-    if (!deleted.ok) {
-        finish(r, QStringLiteral("file-error"), kExitUsage, deleted.error);
+    // The file is taken before the sensor is changed: one that another recording writes to is
+    // refused with the sensor as it was. The session empties it when the recording starts.
+    const bool fileExisted = QFileInfo::exists(path);
+    RecordingSession session(s.sensor, s.run);
+    const FileResult opened = session.openFile(path);
+    if (!opened.ok) {
+        finish(r, QStringLiteral("file-error"), kExitUsage, opened.error);
         return report();
+    }
+    if (mode != sensorMode) {
+        // The sensor sends triggered records only in its own mode 1: the recorder's mode goes
+        // to its RAM first, as SEND would take it there from the window's mode list.
+        s.params.rs232Mode = static_cast<std::uint16_t>(mode);
+        if (s.sensor.SendParamHalf(kMemoryRam, 1, port) != 1) {
+            finish(r, QStringLiteral("failed"), kExitSensor,
+                   QStringLiteral("RS-232-Mode not set: ") + s.link.statusText);
+            // Nothing was recorded: a file made for it does not stay behind.
+            if (!fileExisted) QFile::remove(path);
+            return report();
+        }
+        out.message(QStringLiteral("COM%1: RS-232-Mode %2 -> %3 in RAM")
+                        .arg(port)
+                        .arg(sensorMode)
+                        .arg(mode));
     }
 
     RecordingPlan plan;
@@ -252,7 +261,6 @@ int cmdRecord(const Options& o, Output& out) {
         out.progress(label, count, plan.samples);
     };
     view.elapsed = [&](std::int32_t) { out.progress(label, stored, plan.samples); };
-    RecordingSession session(s.sensor, s.run);
     Interrupt::onRequest([&s] { s.link.stopFlag = kStopByUser; });
     RecordEnd end = RecordEnd::Stopped;
     if (!Interrupt::requested()) end = session.run(plan, view);
