@@ -182,6 +182,15 @@ TEST_F(SensorFunctionsTest, FlashWritingIsReportedWrittenOnlyWhenEveryBlockCame)
     EXPECT_TRUE(mainStatus().contains(QStringLiteral("page 3 offset 64")))
         << mainStatus().toStdString();
     EXPECT_EQ(sent(102).size(), 41u + 256u);
+
+    // A value no 16-bit word holds: nothing is sent, and the tooltip names its line.
+    dir.write(QStringLiteral("XF-LINEAR.DAT"), "70000\r\n" + file);
+    sensor(0).clearReceivedFrames();
+    writeFromFile();
+    EXPECT_EQ(mainStatus(), "X-FLASH file not read!");
+    EXPECT_TRUE(
+        ui().ctrl(mainPanel(), MAIN_STATUS)->toolTip().contains("line 1: 70000 is outside"));
+    EXPECT_TRUE(sent(101).empty());
 }
 
 }  // namespace
