@@ -16,6 +16,9 @@ namespace korvo::cli {
 
 namespace {
 
+// Video cycles in a row without a whole profile after which `video` gives up.
+constexpr int kVideoFailedCycleLimit = 3;
+
 // A single port's outcome: the JSON line, or for people one line on standard error (standard
 // output carries the measurements).
 int reportSingle(Output& out, const PortResult& r, bool quietWhenOk) {
@@ -134,15 +137,28 @@ int cmdVideo(const Options& o, Output& out) {
 
     MeasureLoops loops(s.sensor, s.params, s.band, s.model, s.run);
     Interrupt::onRequest([&s] { s.link.stopFlag = kStopByUser; });
-    // One cycle is enough: the first complete profile stops the loop.
-    const int flag =
-        Interrupt::requested()
-            ? kStopByUser
-            : loops.video(port, [&s](const RunRecord&) { s.link.stopFlag = kStopByUser; });
+    // One cycle is enough: the first complete profile stops the loop. The window tries again
+    // after a failed block for as long as the operator lets it; here a few cycles in a row
+    // without a whole profile are an answer.
+    const int flag = Interrupt::requested()
+                         ? kStopByUser
+                         : loops.video(
+                               port, [&s](const RunRecord&) { s.link.stopFlag = kStopByUser; },
+                               kVideoFailedCycleLimit);
     Interrupt::onRequest({});
     if (loops.samples() == 0) {
-        finish(r, flag == kStopRunTimeout ? QStringLiteral("timeout") : QStringLiteral("stopped"),
-               flag == kStopRunTimeout ? kExitSensor : kExitOk, silenceText(s, port));
+        // Without a profile nothing was done, whatever ended the loop.
+        if (flag != kStopRunTimeout) {
+            finish(r, QStringLiteral("interrupted"), kExitSensor,
+                   QStringLiteral("no profile read"));
+        } else if (loops.failedCycles() >= kVideoFailedCycleLimit) {
+            finish(r, QStringLiteral("failed"), kExitSensor,
+                   QStringLiteral("no whole profile in %1 cycles: %2")
+                       .arg(kVideoFailedCycleLimit)
+                       .arg(silenceText(s, port)));
+        } else {
+            finish(r, QStringLiteral("timeout"), kExitSensor, silenceText(s, port));
+        }
         return reportSingle(out, r, false);
     }
     out.setColumns({{QStringLiteral("SAMPLE"), 6},

@@ -55,6 +55,18 @@ TEST(Calibration, LineThroughTwoObjectsOrOneObjectAndTheOrigin) {
     ASSERT_TRUE(fit.ok);
     EXPECT_EQ(fit.slope, 5.0);
     EXPECT_EQ(fit.offset, 0.0);
+
+    // The line on show is the one to save; a point accepted after it leaves nothing to save.
+    CalibrationSteps steps;
+    steps.accept(0, 250.0, 5000.0);
+    EXPECT_FALSE(steps.shown.ok);
+    EXPECT_EQ(steps.fit().slope, 20.0);
+    EXPECT_EQ(steps.shown.slope, 20.0);
+    steps.accept(1, 500.0, 6000.0);
+    EXPECT_FALSE(steps.shown.ok);
+    steps.fit();
+    EXPECT_EQ(steps.shown.slope, 4.0);
+    EXPECT_EQ(steps.shown.offset, 4000.0);
 }
 
 TEST(Calibration, EqualMeasuredValuesAreRefused) {
