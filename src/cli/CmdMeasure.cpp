@@ -2,6 +2,8 @@
 // Ctrl-C stops them as the window's stop buttons do.
 
 #include <QDate>
+#include <QFile>
+#include <QFileInfo>
 #include <QTime>
 #include <cmath>
 
@@ -14,6 +16,9 @@
 namespace korvo::cli {
 
 namespace {
+
+// Video cycles in a row without a whole profile after which `video` gives up.
+constexpr int kVideoFailedCycleLimit = 3;
 
 // A single port's outcome: the JSON line, or for people one line on standard error (standard
 // output carries the measurements).
@@ -135,15 +140,28 @@ int cmdVideo(const Options& o, Output& out) {
 
     MeasureLoops loops(s.sensor, s.params, s.band, s.model, s.run);
     Interrupt::onRequest([&s] { s.link.stopFlag = kStopByUser; });
-    // One cycle is enough: the first complete profile stops the loop.
-    const int flag =
-        Interrupt::requested()
-            ? kStopByUser
-            : loops.video(port, [&s](const RunRecord&) { s.link.stopFlag = kStopByUser; });
+    // One cycle is enough: the first complete profile stops the loop. The window tries again
+    // after a failed block for as long as the operator lets it; here a few cycles in a row
+    // without a whole profile are an answer.
+    const int flag = Interrupt::requested()
+                         ? kStopByUser
+                         : loops.video(
+                               port, [&s](const RunRecord&) { s.link.stopFlag = kStopByUser; },
+                               kVideoFailedCycleLimit);
     Interrupt::onRequest({});
     if (loops.samples() == 0) {
-        finish(r, flag == kStopRunTimeout ? QStringLiteral("timeout") : QStringLiteral("stopped"),
-               flag == kStopRunTimeout ? kExitSensor : kExitOk, silenceText(s, port));
+        // Without a profile nothing was done, whatever ended the loop.
+        if (flag != kStopRunTimeout) {
+            finish(r, QStringLiteral("interrupted"), kExitSensor,
+                   QStringLiteral("no profile read"));
+        } else if (loops.failedCycles() >= kVideoFailedCycleLimit) {
+            finish(r, QStringLiteral("failed"), kExitSensor,
+                   QStringLiteral("no whole profile in %1 cycles: %2")
+                       .arg(kVideoFailedCycleLimit)
+                       .arg(silenceText(s, port)));
+        } else {
+            finish(r, QStringLiteral("timeout"), kExitSensor, silenceText(s, port));
+        }
         return reportSingle(out, r, false);
     }
     out.setColumns({{QStringLiteral("SAMPLE"), 6},
@@ -199,22 +217,8 @@ int cmdRecord(const Options& o, Output& out) {
     };
     if (!startSingle(s, o, r)) return report();
 
-    int mode = s.params.rs232Mode;
-    if (o.mode && *o.mode != mode) {
-        if (interrupted(r, QStringLiteral("RS-232-Mode not switched, nothing recorded")))
-            return report();
-        // The sensor sends triggered records only in its own mode 1: the recorder's mode goes
-        // to its RAM first, as SEND would take it there from the window's mode list.
-        s.params.rs232Mode = static_cast<std::uint16_t>(*o.mode);
-        if (s.sensor.SendParamHalf(kMemoryRam, 1, port) != 1) {
-            finish(r, QStringLiteral("failed"), kExitSensor,
-                   QStringLiteral("RS-232-Mode not set: ") + s.link.statusText);
-            return report();
-        }
-        out.message(
-            QStringLiteral("COM%1: RS-232-Mode %2 -> %3 in RAM").arg(port).arg(mode).arg(*o.mode));
-        mode = *o.mode;
-    }
+    const int sensorMode = s.params.rs232Mode;
+    const int mode = o.mode ? *o.mode : sensorMode;
     if (mode == 2 || mode == 3 || mode > 4) {
         finish(r, QStringLiteral("refused"), kExitSensor,
                QStringLiteral("the sensor's RS-232-Mode is %1, in which the recorder is not used; "
@@ -222,10 +226,34 @@ int cmdRecord(const Options& o, Output& out) {
                    .arg(mode));
         return report();
     }
-    const FileResult deleted = deleteRecorderFile(path);
-    if (!deleted.ok) {
-        finish(r, QStringLiteral("file-error"), kExitUsage, deleted.error);
+    // The file is taken before the sensor is changed: one that another recording writes to is
+    // refused with the sensor as it was. The session empties it when the recording starts.
+    const bool fileExisted = QFileInfo::exists(path);
+    RecordingSession session(s.sensor, s.run);
+    const FileResult opened = session.openFile(path);
+    if (!opened.ok) {
+        finish(r, QStringLiteral("file-error"), kExitUsage, opened.error);
         return report();
+    }
+    if (mode != sensorMode) {
+        if (interrupted(r, QStringLiteral("RS-232-Mode not switched, nothing recorded"))) {
+            if (!fileExisted) QFile::remove(path);
+            return report();
+        }
+        // The sensor sends triggered records only in its own mode 1: the recorder's mode goes
+        // to its RAM first, as SEND would take it there from the window's mode list.
+        s.params.rs232Mode = static_cast<std::uint16_t>(mode);
+        if (s.sensor.SendParamHalf(kMemoryRam, 1, port) != 1) {
+            finish(r, QStringLiteral("failed"), kExitSensor,
+                   QStringLiteral("RS-232-Mode not set: ") + s.link.statusText);
+            // Nothing was recorded: a file made for it does not stay behind.
+            if (!fileExisted) QFile::remove(path);
+            return report();
+        }
+        out.message(QStringLiteral("COM%1: RS-232-Mode %2 -> %3 in RAM")
+                        .arg(port)
+                        .arg(sensorMode)
+                        .arg(mode));
     }
 
     RecordingPlan plan;
@@ -256,7 +284,6 @@ int cmdRecord(const Options& o, Output& out) {
         out.progress(label, count, plan.samples);
     };
     view.elapsed = [&](std::int32_t) { out.progress(label, stored, plan.samples); };
-    RecordingSession session(s.sensor, s.run);
     Interrupt::onRequest([&s] { s.link.stopFlag = kStopByUser; });
     RecordEnd end = RecordEnd::Stopped;
     if (!Interrupt::requested()) end = session.run(plan, view);

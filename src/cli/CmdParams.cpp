@@ -185,6 +185,14 @@ int cmdSend(const Options& o, Output& out) {
             QStringLiteral("%1: not a parameter file (no key of PARA0 or PARA1)").arg(o.file));
         return kExitUsage;
     }
+    // Every value must be one the sensor may hold; what depends on the model is checked once
+    // each sensor is known, before anything is written to it.
+    const std::vector<ParamValueProblem> invalid = checkParamFileValues(*ini, 0);
+    for (const ParamValueProblem& p : invalid) out.error(o.file + QStringLiteral(": ") + p.text());
+    if (!invalid.empty()) {
+        out.error(QStringLiteral("%1: nothing sent").arg(o.file));
+        return kExitUsage;
+    }
 
     const int baud = o.baudIndex;
     const int memory = o.memory;
@@ -198,6 +206,15 @@ int cmdSend(const Options& o, Output& out) {
                    QStringLiteral("parameter files apply to hardware type 1 or 3, this model "
                                   "is type %1")
                        .arg(s.model.hardwareType));
+            return r;
+        }
+        const std::vector<ParamValueProblem> outside =
+            checkParamFileValues(*ini, s.model.pixelCount);
+        if (!outside.empty()) {
+            QStringList texts;
+            for (const ParamValueProblem& p : outside) texts << p.text();
+            finish(r, QStringLiteral("refused"), kExitUsage,
+                   QStringLiteral("nothing sent: ") + texts.join(QStringLiteral("; ")));
             return r;
         }
         const ParamSet before = s.params;

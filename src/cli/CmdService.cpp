@@ -1,5 +1,6 @@
 // korvo teach, reset, test, baud and flash: the sensor functions, on any number of ports.
 
+#include <algorithm>
 #include <atomic>
 #include <memory>
 
@@ -7,6 +8,7 @@
 #include "cli/Interrupt.h"
 #include "core/ini/FileRead.h"
 #include "core/link/PortSettings.h"
+#include "core/params/ParamSet.h"
 #include "core/sensorfn/FlashWrite.h"
 
 namespace korvo::cli {
@@ -77,6 +79,23 @@ int cmdTest(const Options& o, Output& out) {
                    QStringLiteral("--teach %1 is outside 1..%2 of this model")
                        .arg(o.teach)
                        .arg(s.model.pixelCount - 1));
+            return r;
+        }
+        // The window's tolerance fields keep only a band that fits the line around the teach
+        // value; the same rule refuses here what the window would have changed.
+        const int pixels = s.model.pixelCount;
+        const int upperMax = std::max(pixels - o.teach, 0);
+        const int lowerMax = o.teach;
+        if (upperToleranceField(o.upper, o.teach, pixels) != o.upper ||
+            lowerToleranceField(o.lower, o.teach) != o.lower) {
+            finish(r, QStringLiteral("refused"), kExitUsage,
+                   QStringLiteral("with --teach %1 on this model, --upper goes up to %2 and "
+                                  "--lower up to %3 (given %4 and %5)")
+                       .arg(o.teach)
+                       .arg(upperMax)
+                       .arg(lowerMax)
+                       .arg(o.upper)
+                       .arg(o.lower));
             return r;
         }
         if (interrupted(r, QStringLiteral("nothing sent"))) return r;

@@ -31,13 +31,9 @@ int runPortCommand(const Options& o, Output& out, const QString& command,
 }
 
 QString printable(const QString& text) {
-    QString clean = text;
-    for (QChar& c : clean) {
-        if (c.unicode() < 0x20 || c.unicode() == 0x7F ||
-            (c.unicode() >= 0x80 && c.unicode() < 0xA0))
-            c = QLatin1Char('.');
-    }
-    return clean.trimmed();
+    // The padding after the text (blanks; zero bytes end it before it gets here) is no part of
+    // it; anything else is shown as every other text from outside is.
+    return escapeControls(text.trimmed());
 }
 
 std::vector<ParamField> paramFields(const ParamSet& p) {

@@ -34,7 +34,8 @@ int runPortCommand(const Options& o, Output& out, const QString& command,
                    const std::vector<Column>& extraColumns, const PortJob& job,
                    const std::function<void()>& tick = {});
 
-// Text from a sensor with control characters replaced, so that it cannot steer the terminal.
+// Text from a sensor without its padding and with its control characters escaped
+// (escapeControls), so that it cannot steer the terminal.
 QString printable(const QString& text);
 
 // The 28 fields of a parameter set by their parameter-file keys.

@@ -25,7 +25,24 @@ constexpr double kBarDelay = 1.0;     // an operation shows its bar once it has 
 constexpr double kBarInterval = 0.1;  // redrawn at most this often
 constexpr int kBarWidth = 30;
 
+bool isControl(char16_t c) {
+    return c < 0x20 || c == 0x7F || (c >= 0x80 && c < 0xA0);
+}
+
 }  // namespace
+
+QString escapeControls(const QString& text) {
+    QString out;
+    out.reserve(text.size());
+    for (const QChar c : text) {
+        if (isControl(c.unicode())) {
+            out += QStringLiteral("\\x%1").arg(c.unicode(), 2, 16, QLatin1Char('0'));
+        } else {
+            out += c;
+        }
+    }
+    return out;
+}
 
 Output::Output(bool json)
     : json_(json),
@@ -73,11 +90,14 @@ int Output::exitStatus(int status) {
     return lost_ ? std::max<int>(status, kExitUsage) : status;
 }
 
-void Output::row(const QStringList& cells, const QJsonObject& object) {
+void Output::row(const QStringList& rawCells, const QJsonObject& object) {
     if (json_) {
         jsonLine(object);
         return;
     }
+    // Each cell on its own, so that a tab from a file cannot add a column.
+    QStringList cells;
+    for (const QString& cell : rawCells) cells << escapeControls(cell);
     if (stdoutTty_ && !streamed_) {
         heldRows_.push_back(cells);
         return;
@@ -120,7 +140,7 @@ void Output::raw(const QByteArray& bytes) {
 
 void Output::message(const QString& text) {
     wipeProgress();
-    std::fprintf(stderr, "%s\n", text.toLocal8Bit().constData());
+    std::fprintf(stderr, "%s\n", escapeControls(text).toLocal8Bit().constData());
     std::fflush(stderr);
 }
 

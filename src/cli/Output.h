@@ -3,6 +3,7 @@
 // under a header, when piped as plain tab-separated lines without one, and with --json as one
 // JSON object per line. Messages and the progress bar go to standard error; the bar only on a
 // terminal, only once an operation has taken a second, and it is wiped before any other line.
+// Cells and messages are printed through escapeControls(); JSON is escaped by its writer.
 
 #include <QJsonObject>
 #include <QString>
@@ -10,6 +11,11 @@
 #include <vector>
 
 namespace korvo::cli {
+
+// The text with every control character (C0, DEL and C1) written as \xHH, so that bytes from a
+// file or a sensor can neither steer the terminal nor cut a line short. Text without control
+// characters comes back as it was, so escaping twice changes nothing.
+QString escapeControls(const QString& text);
 
 struct Column {
     QString title;

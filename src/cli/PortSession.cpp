@@ -48,6 +48,11 @@ QStringList resultCells(const PortResult& r, int extraColumns) {
 bool openPort(PortSession& s, int port, int baudIndex, PortResult& r) {
     const int result = s.sensor.InitRS232(port, baudIndex);
     if (result >= 0) return true;
+    if (!s.bank.portMapProblem().isEmpty()) {
+        // No port was tried: the fault is in a file, not on the line.
+        finish(r, QStringLiteral("map-error"), kExitUsage, s.bank.errorDetail(port));
+        return false;
+    }
     // The fixed text, then the device path and the system's reason with its hint (the dialout
     // group for a permission error).
     QString detail = rs232ErrorText(result);
@@ -70,7 +75,7 @@ bool connectSensor(PortSession& s, int port, bool readParameters, PortResult& r,
         return false;
     }
     if (readParameters && report.parametersRead != 1) {
-        const QString why = QStringLiteral("parameters not read: ") + s.link.statusText;
+        const QString why = QStringLiteral("parameters not read: ") + report.parametersReason;
         finish(r, QStringLiteral("failed"), kExitSensor, why);
         return false;
     }
@@ -129,17 +134,21 @@ QString mapPathFor(const Options& o) {
 }
 
 bool resolvePorts(const Options& o, std::vector<int>& ports, QString& error) {
+    // A map that is there but unreadable leaves every COM number without a device: nothing is
+    // opened, not even a built-in port.
+    const PortMap map = PortMap::load(mapPathFor(o));
+    if (!map.problem().isEmpty()) {
+        error = map.problem();
+        return false;
+    }
     if (!o.allPorts) {
         ports = o.ports;
         return true;
     }
-    const PortMap map = PortMap::load(mapPathFor(o));
     ports.clear();
     for (const auto& [com, device] : map.entries()) ports.push_back(com);
     if (!ports.empty()) return true;
-    error = map.problem().isEmpty()
-                ? QStringLiteral("'all': the port map %1 names no port").arg(mapPathFor(o))
-                : QStringLiteral("'all': %1").arg(map.problem());
+    error = QStringLiteral("'all': the port map %1 names no port").arg(mapPathFor(o));
     return false;
 }
 

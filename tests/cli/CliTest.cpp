@@ -101,6 +101,76 @@ TEST(CliPorts, PermissionErrorNamesTheDialoutGroup) {
     EXPECT_TRUE(r.out.contains("dialout"));
 }
 
+// A failure is never reported as success: each case's outcome, exit status and the reason its
+// detail gives.
+TEST(CliPorts, FailuresEndWithTheirOwnStatusAndReason) {
+    CliRig rig({sensorConfig(1301)});
+    sim::VirtualSensor& sensor = rig.sensor(0);
+    const QString folderMap = rig.dir.path();
+    struct Case {
+        std::function<void()> fault;
+        QStringList args;
+        int exit;
+        const char* outcome;
+        const char* detail;
+    };
+    const Case cases[] = {
+        // Silent after identification, from the first measurement request on.
+        {[&] { sensor.setFault(Fault::NoReply, 8); },
+         {"run", "1"},
+         1,
+         "timeout",
+         "Timeout RS232-Line!"},
+        // Blocks that never come whole: three cycles, then the block's own message.
+        {[&] { sensor.setFault(Fault::LongReply, 9); },
+         {"video", "1"},
+         1,
+         "failed",
+         "no whole profile in 3 cycles: More than 64 data-words !"},
+        // A parameter half that times out says so, not the firmware text.
+        {[&] { sensor.setFault(Fault::NoReply, 2, 1); },
+         {"get", "1", "--from", "ram"},
+         1,
+         "failed",
+         "parameters not read: para0: Timeout-RS-232..."},
+        // Tolerances the window's fields would not keep.
+        {[] {},
+         {"test", "1", "--teach", "100", "--upper", "65535", "--lower", "9"},
+         2,
+         "refused",
+         "--upper goes up to"},
+        {[] {},
+         {"test", "1", "--teach", "100", "--upper", "7", "--lower", "101"},
+         2,
+         "refused",
+         "--lower up to 100"},
+        // A port map that cannot be read opens no port, not even a built-in one.
+        {[] {},
+         {"--map", folderMap, "run", "1"},
+         2,
+         "map-error",
+         "not a regular file but a folder: no port opened"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.args.join(' ').toStdString());
+        sensor.clearFaults();
+        c.fault();
+        const CliRun r = rig.run(c.args + QStringList{"--json"});
+        EXPECT_EQ(r.exit, c.exit);
+        const auto results = r.objects(QStringLiteral("result"));
+        ASSERT_EQ(results.size(), 1u) << r.err.toStdString();
+        EXPECT_EQ(str(results[0], "outcome"), QLatin1String(c.outcome));
+        EXPECT_TRUE(str(results[0], "detail").contains(QLatin1String(c.detail)))
+            << str(results[0], "detail").toStdString();
+    }
+    EXPECT_EQ(requestCount(sensor, 16), 0);  // the refused tolerances never went out
+    // Commands over several ports refuse the map before any port.
+    const CliRun several = rig.run({"--map", folderMap, "identify", "1-3"});
+    EXPECT_EQ(several.exit, 2);
+    EXPECT_TRUE(several.out.isEmpty());
+    EXPECT_TRUE(several.err.contains(folderMap.toUtf8())) << several.err.toStdString();
+}
+
 TEST(CliArguments, BadInputIsAUsageErrorAndTouchesNoSensor) {
     CliRig rig({sensorConfig(1401)});
     QFile(rig.path(QStringLiteral("short.dat"))).open(QIODevice::WriteOnly);

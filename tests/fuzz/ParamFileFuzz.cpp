@@ -1,6 +1,7 @@
 // The parameter file: any bytes are read into the parameter set without fault; the set saved again
-// reads back as it was saved; the panel's range replacements and the frames that carry the set to
-// the sensor take any value it holds.
+// reads back as it was saved; the check of what may be sent names a line for whatever it refuses;
+// the panel's range replacements and the frames that carry the set to the sensor take any value it
+// holds.
 
 #include <array>
 
@@ -24,6 +25,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     // The smallest, the start-up and the largest pixel count of the model table.
     for (const std::uint16_t pixelCount :
          {std::uint16_t{256}, std::uint16_t{4096}, std::uint16_t{16384}}) {
+        // What korvo send would refuse names a line of the file and a reason.
+        for (const ParamValueProblem& problem : checkParamFileValues(ini, pixelCount))
+            FUZZ_CHECK(problem.line >= 1 && !problem.reason.isEmpty());
+
         ParamSet p = read;
         applyRanges(p, pixelCount);
         ParamSet twice = p;

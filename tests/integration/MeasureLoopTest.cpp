@@ -1,5 +1,5 @@
 // The run and video loops against the virtual sensor: a stop (time-outs and hang-ups are in
-// FaultTest), what every request carries, exchanges nested in a run, and a failed profile block.
+// FaultTest), what every request carries, exchanges nested in a run, and failed profile blocks.
 
 #include <QObject>
 #include <QTimer>
@@ -74,6 +74,20 @@ TEST_F(MeasureLoop, AFailedBlockSkipsOnlyThatCyclesDrawing) {
     EXPECT_EQ(requests(8), 3);
     EXPECT_EQ(requests(9), 2 + 4 + 4);
     EXPECT_EQ(rig->video.video, rig->sensor().lastVideo());
+    EXPECT_TRUE(rig->bank.port(1)->callbackInstalled());
+
+    // Every block too long: with a limit, three failed cycles in a row end the loop with the
+    // block's own message.
+    rig->sensor().setFault(Fault::LongReply, 9, -1);
+    rig->sensor().clearReceivedFrames();
+    cycles = 0;
+    EXPECT_EQ(m.video(
+                  1, [&](const RunRecord&) { ++cycles; }, 3),
+              kStopRunTimeout);
+    EXPECT_EQ(cycles, 0);
+    EXPECT_EQ(m.failedCycles(), 3);
+    EXPECT_EQ(requests(8), 3);
+    EXPECT_EQ(rig->link.statusText, QStringLiteral("More than 64 data-words !"));
     EXPECT_TRUE(rig->bank.port(1)->callbackInstalled());
 }
 

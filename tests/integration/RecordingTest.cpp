@@ -1,13 +1,13 @@
 // Recordings against the virtual sensor: what the file holds after each way a recording ends,
 // and triggered records stored as they come.
 
-#include <QDir>
 #include <QFile>
 #include <QTimer>
 
 #include "LinkRig.h"
 #include "core/record/RecordingSession.h"
 #include "sim/ParamMemory.h"
+#include "support/TestFiles.h"
 
 namespace korvo::test {
 namespace {
@@ -53,7 +53,7 @@ protected:
     QObject context;
 };
 
-TEST_F(Recording, AskedSamplesFillTheFileUntilTheCountOrATimeOut) {
+TEST_F(Recording, AskedSamplesComeAStepApartFromTheStartUntilTheCountOrATimeOut) {
     plan.samples = 5;
     plan.step = 0.05;
     plan.header.increment = 0.05;
@@ -62,37 +62,41 @@ TEST_F(Recording, AskedSamplesFillTheFileUntilTheCountOrATimeOut) {
     view.state = [&](const QString& s) { states.push_back(s); };
     const double t0 = rig->pump.now();
     EXPECT_EQ(record(), RecordEnd::Completed);
-    EXPECT_GE(rig->since(t0), 4 * 0.05);  // N samples last at least N - 1 steps
+    EXPECT_GE(rig->since(t0), 5 * 0.05);  // sample k is taken k steps after the start
     EXPECT_EQ(rig->link.stopFlag, kStopRecordDone);
     // Seven header lines and a line per sample (their bytes: CliTest's recording).
     EXPECT_EQ(lines().size(), 7 + 5 + 1);
     EXPECT_EQ(states.front(), QStringLiteral("DATA-RECORDER: RS-232-BUSY ..."));
 
     // Silent after two samples: the time-out ends it, and the two lines stay.
-    QFile::remove(plan.path);
     rig->sensor().setFault(Fault::NoReply, 18, 1, 0, 2);
     EXPECT_EQ(record(), RecordEnd::TimedOut);
     EXPECT_EQ(rig->link.statusText, QStringLiteral("Timeout RS232-Line!"));
     EXPECT_EQ(lines().size(), 7 + 2 + 1);
     // A stop by the operator keeps every line too: CliTest's Ctrl-C.
+
+    // An hour's step asks for nothing at the start.
+    rig->sensor().clearFaults();
+    rig->sensor().clearReceivedFrames();
+    plan.step = 3600.0;
+    QTimer::singleShot(300, &context, [&] { rig->link.stopFlag = kStopByUser; });
+    EXPECT_EQ(record(), RecordEnd::Stopped);
+    EXPECT_EQ(count, 0);
+    EXPECT_EQ(requestCount(rig->sensor(), 18), 0);
 }
 
-TEST_F(Recording, AFileThatCannotBeWrittenEndsTheRecordingAtOnceAndKeepsItsLines) {
-    QDir sub(dir.filePath(QStringLiteral("sub")));
-    ASSERT_TRUE(sub.mkpath(QStringLiteral(".")));
-    plan.path = sub.filePath(QStringLiteral("RECORD.DAT"));
+TEST_F(Recording, AFileMovedOrUnwritableEndsTheRecordingAtOnceAndKeepsItsLines) {
     plan.samples = 100;
     plan.step = 0.01;
-    QByteArray kept;
+    const QString moved = dir.filePath(QStringLiteral("MOVED.DAT"));
     view.sample = [&](const RunRecord&, long n) {
-        if (n < 3) return;
-        kept = lines().join('\n');
-        sub.removeRecursively();  // the folder goes away under the recording
+        if (n == 3) QFile::rename(plan.path, moved);  // the recording goes on in no new file
     };
     EXPECT_EQ(record(), RecordEnd::FileFailed);
     EXPECT_EQ(count, 3);
-    EXPECT_FALSE(fileError.isEmpty());
-    EXPECT_EQ(kept.count('\n'), 7 + 3);
+    EXPECT_TRUE(fileError.contains(QLatin1String("moved or deleted"))) << fileError.toStdString();
+    EXPECT_FALSE(QFile::exists(plan.path));
+    EXPECT_EQ(fileBytes(moved).count('\n'), 7 + 3);
 
     plan.path = dir.filePath(QStringLiteral("missing/RECORD.DAT"));
     EXPECT_EQ(record(), RecordEnd::FileFailed);  // not even the header

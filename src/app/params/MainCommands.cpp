@@ -52,16 +52,22 @@ void getFromFile(ScopeApp& app) {
     // Nothing is taken from a file that cannot be read, nor before a sensor model is known (the
     // ranges of the set depend on it); saying "read" then would hide that nothing changed.
     const std::uint16_t hwType = app.state.model.hardwareType;
-    if (ReadParaFromFileI(app.state.params, choice.path, hwType) != 1) {
+    std::vector<ParamValueProblem> unread;
+    if (ReadParaFromFileI(app.state.params, choice.path, hwType, &unread) != 1) {
         const QString why = hwType == 1 || hwType == 3
                                 ? QStringLiteral("%1: cannot be read").arg(choice.path)
                                 : QStringLiteral("%1: no sensor model known yet").arg(choice.path);
         showWithDetail(app, kParamNotReadFromFile, why);
         return;
     }
-    showWithDetail(app, kParamReadFromFile, choice.path);
     // With the File target PushGET sends nothing and only brings the panels up to date.
     getBothHalves(app);
+    // The keys that kept their field are named beside the path: the status text alone would
+    // say the whole file was read.
+    QString detail = choice.path;
+    if (!unread.empty()) detail += QStringLiteral("\nnot read, the field kept its value:");
+    for (const ParamValueProblem& p : unread) detail += QStringLiteral("\n") + p.text();
+    showWithDetail(app, kParamReadFromFile, detail);
 }
 
 // ---- SEND ----------------------------------------------------------------------------------

@@ -123,7 +123,12 @@ int CC_PICBTNrecfile(ScopeApp& app, int, int, int event, void*, int, int) {
         if (!app.ui.popups().confirm(QStringLiteral("ATTENTION!"),
                                      QStringLiteral("Output-File already exist! - Overwrite ?")))
             return 0;  // START asks again
-        deleteRecorderFile(choice.path);
+        // A file that a recording writes to is not taken away from it.
+        const FileResult deleted = deleteRecorderFile(choice.path);
+        if (!deleted.ok) {
+            showOutcome(app, RecordEnd::FileFailed, deleted.error);
+            return 0;
+        }
     }
     app.ui.setText(app.panels.recorder, REC_FILENAME, choice.path);
     return 0;
@@ -132,15 +137,17 @@ int CC_PICBTNrecfile(ScopeApp& app, int, int, int event, void*, int, int) {
 int CC_CBTNStartRecord(ScopeApp& app, int, int, int event, void*, int, int) {
     if (event != ui::EVENT_COMMIT) return 0;
     AppState& s = app.state;
-    if (QFileInfo::exists(s.recorderPath)) {
-        if (!app.ui.popups().confirm(QStringLiteral("ATTENTION !"),
-                                     QStringLiteral("File already exist - overwrite ?")))
-            return 0;
-        const FileResult deleted = deleteRecorderFile(s.recorderPath);
-        if (!deleted.ok) {
-            showOutcome(app, RecordEnd::FileFailed, deleted.error);
-            return 0;
-        }
+    if (QFileInfo::exists(s.recorderPath) &&
+        !app.ui.popups().confirm(QStringLiteral("ATTENTION !"),
+                                 QStringLiteral("File already exist - overwrite ?")))
+        return 0;
+    // The session empties the file once it holds it: a file that another recording writes to,
+    // or that cannot be written, stops START before anything starts, and stays as it is.
+    RecordingSession session(app.sensor, s.run);
+    const FileResult opened = session.openFile(s.recorderPath);
+    if (!opened.ok) {
+        showOutcome(app, RecordEnd::FileFailed, opened.error);
+        return 0;
     }
     dimDuringRecording(app, true);
     statusBox(app, kDarkGreen, kWhite, true);
@@ -162,7 +169,6 @@ int CC_CBTNStartRecord(ScopeApp& app, int, int, int event, void*, int, int) {
         ShowMainStatus(app, QStringLiteral("Data-Recorder active!   Sample:%1").arg(count));
     };
     view.elapsed = [&app](std::int32_t seconds) { ShowRecorderTime(app, seconds); };
-    RecordingSession session(app.sensor, s.run);
     const RecordEnd end = session.run(plan, view);
 
     dimDuringRecording(app, false);

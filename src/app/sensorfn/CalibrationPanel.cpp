@@ -92,6 +92,8 @@ int acceptObject(ScopeApp& app, int event, int object) {
     const auto size = static_cast<std::uint32_t>(app.ui.getInt(calib, reference));
     app.state.calib.accept(object, app.state.run.measuredValue, size);
     dim(app, {CAL_FIT}, false);
+    // The line on show no longer fits the points: saving waits for the next fit.
+    dim(app, {CAL_SAVE}, true);
     const int step = object == 0 ? CAL_STEP1 : CAL_STEP2;
     dim(app, {step, object == 0 ? CAL_ACCEPT1 : CAL_ACCEPT2}, true);
     app.ui.setInt(calib, step, 0);
@@ -123,7 +125,8 @@ int CC_ButtonDoFit(ScopeApp& app, int, int, int event, void*, int, int) {
 
 int CC_ButtonSaveCalValues(ScopeApp& app, int, int, int event, void*, int, int) {
     if (event != ui::EVENT_COMMIT) return 0;
-    const CalibFitResult fit = app.state.calib.fit();
+    // Exactly the line on show, never one fitted anew from points the operator has not seen.
+    const CalibFitResult fit = app.state.calib.shown;
     if (!fit.ok) return 0;
     const int saved = app.sensor.SaveCalibration(portInUse(app), umSlopeFromSlope(fit.slope),
                                                  umOffsetFromOffset(fit.offset));

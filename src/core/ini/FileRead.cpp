@@ -52,6 +52,11 @@ FileReadResult readRegularFile(const QString& path, qsizetype maxBytes) {
     struct stat before {};
     if (path.isEmpty() || ::stat(name.constData(), &before) != 0) {
         const int error = path.isEmpty() ? ENOENT : errno;
+        // Only nothing at all is a missing file; a link that leads nowhere is a file the
+        // operator put there and that cannot be read.
+        struct stat link {};
+        if (error == ENOENT && !path.isEmpty() && ::lstat(name.constData(), &link) == 0)
+            return refused(QStringLiteral("a link to a file that does not exist"));
         return refused(systemReason(error), error == ENOENT);
     }
     if (QString why = notRegularReason(before.st_mode); !why.isEmpty()) return refused(why);

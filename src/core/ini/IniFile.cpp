@@ -22,7 +22,8 @@ IniFile::Section& IniFile::sectionFor(const QByteArray& name) {
     return sections_.back();
 }
 
-void IniFile::setValue(Section& s, const QByteArray& key, const QByteArray& value, bool replace) {
+void IniFile::setValue(Section& s, const QByteArray& key, const QByteArray& value, bool replace,
+                       int line) {
     const QByteArray norm = normalise(key);
     const auto it = s.index.constFind(norm);
     if (it != s.index.cend()) {
@@ -30,7 +31,7 @@ void IniFile::setValue(Section& s, const QByteArray& key, const QByteArray& valu
         return;
     }
     s.index.insert(norm, static_cast<int>(s.entries.size()));
-    s.entries.push_back(Entry{key, value});
+    s.entries.push_back(Entry{key, value, line});
 }
 
 void IniFile::putInt(const QString& section, const QString& key, std::int32_t value) {
@@ -60,6 +61,13 @@ std::optional<std::uint32_t> IniFile::getUInt32(const QString& section, const QS
     const auto v = getInt(section, key);
     if (!v) return std::nullopt;
     return fromInt32Pattern(*v);
+}
+
+std::optional<IniFile::RawValue> IniFile::rawValue(const QString& section,
+                                                   const QString& key) const {
+    const Entry* e = find(section, key);
+    if (e == nullptr) return std::nullopt;
+    return RawValue{e->value, e->line};
 }
 
 bool IniFile::hasSection(const QString& section) const {
@@ -97,7 +105,7 @@ FileWriteResult IniFile::writeToFile(const QString& path) const {
     return writeFileAtomically(path, toBytes());
 }
 
-void IniFile::parseLine(QByteArrayView line, int& current) {
+void IniFile::parseLine(QByteArrayView line, int lineNumber, int& current) {
     const QByteArrayView text = line.trimmed();
     if (text.isEmpty() || text[0] == ';' || text[0] == '#') return;
 
@@ -126,7 +134,7 @@ void IniFile::parseLine(QByteArrayView line, int& current) {
         return;
     }
     setValue(sections_[static_cast<size_t>(current)], key.toByteArray(),
-             text.sliced(eq + 1).trimmed().toByteArray(), false);
+             text.sliced(eq + 1).trimmed().toByteArray(), false, lineNumber);
 }
 
 bool IniFile::fromBytes(const QByteArray& bytes) {
@@ -137,11 +145,14 @@ bool IniFile::fromBytes(const QByteArray& bytes) {
     const char* data = text.data();
     const qsizetype size = text.size();
     qsizetype pos = 0;
+    int lineNumber = 0;
     while (pos < size) {
+        ++lineNumber;
         qsizetype end = pos;
         while (end < size && data[end] != '\r' && data[end] != '\n') ++end;
         // An over-long line is judged by its first bytes only and never copied whole.
-        parseLine(QByteArrayView(data + pos, std::min(end - pos, kMaxLineBytes + 1)), current);
+        parseLine(QByteArrayView(data + pos, std::min(end - pos, kMaxLineBytes + 1)), lineNumber,
+                  current);
         // CR LF, a lone LF and a lone CR each end one line.
         pos = end + ((end + 1 < size && data[end] == '\r' && data[end + 1] == '\n') ? 2 : 1);
     }

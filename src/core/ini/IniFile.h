@@ -49,6 +49,14 @@ public:
     std::optional<std::int32_t> getInt(const QString& section, const QString& key) const;
     std::optional<std::uint32_t> getUInt32(const QString& section, const QString& key) const;
 
+    // The value's text as read (trimmed) and its line in the text, counted from 1 (0 for a value
+    // put by the program); nothing when the section or key is missing.
+    struct RawValue {
+        QByteArray text;
+        int line = 0;
+    };
+    std::optional<RawValue> rawValue(const QString& section, const QString& key) const;
+
     bool hasSection(const QString& section) const;
     bool hasKey(const QString& section, const QString& key) const;
     bool isEmpty() const { return sections_.empty(); }
@@ -71,6 +79,7 @@ private:
     struct Entry {
         QByteArray key;  // as put or as read (trimmed)
         QByteArray value;
+        int line = 0;
     };
     struct Section {
         QByteArray name;
@@ -81,8 +90,9 @@ private:
     static QByteArray normalise(QByteArrayView name);
     Section& sectionFor(const QByteArray& name);
     const Entry* find(const QString& section, const QString& key) const;
-    void setValue(Section& s, const QByteArray& key, const QByteArray& value, bool replace);
-    void parseLine(QByteArrayView line, int& current);
+    void setValue(Section& s, const QByteArray& key, const QByteArray& value, bool replace,
+                  int line = 0);
+    void parseLine(QByteArrayView line, int lineNumber, int& current);
 
     std::vector<Section> sections_;
     QHash<QByteArray, int> sectionIndex_;  // normalised name -> section

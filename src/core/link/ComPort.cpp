@@ -12,6 +12,7 @@
 #include <span>
 
 #include "core/link/Frame.h"
+#include "core/link/PortRefusal.h"
 #include "core/link/PortSettings.h"
 
 namespace korvo {
@@ -41,33 +42,13 @@ int codeForOpenError(QSerialPort::SerialPortError error) {
     }
 }
 
-// Qt reports a device the user may not open and one that another program holds alike; the
-// device's own permissions tell them apart, so the operator learns which of the two to mend.
-QString permissionHint(const QString& device) {
-    if (::access(QFile::encodeName(device).constData(), R_OK | W_OK) != 0 && errno == EACCES) {
-        const QString group = QFileInfo(device).group();
-        QString hint = QStringLiteral(
-            "the user may not open the device: add the user to group dialout (sudo usermod -aG "
-            "dialout $USER, then log in again)");
-        if (!group.isEmpty() && group != QLatin1String("dialout"))
-            hint += QStringLiteral("; the device belongs to group %1").arg(group);
-        return hint;
-    }
-    return {};
-}
-
 QString hintForOpenError(QSerialPort::SerialPortError error, const QString& device) {
-    if (error == QSerialPort::PermissionError) {
-        const QString denied = permissionHint(device);
-        if (!denied.isEmpty()) return denied;
-    }
     switch (error) {
         case QSerialPort::DeviceNotFoundError:
             return QStringLiteral("no such device: check the port map");
         case QSerialPort::PermissionError:
-            return QStringLiteral(
-                "permission denied or port in use: add the user to group dialout, or close the "
-                "program that holds the port");
+            // Reported alike for a device the user may not open and one another program holds.
+            return portRefusalHint(gatherPortRefusalFacts(device));
         case QSerialPort::OpenError:
             return QStringLiteral("the port is already open");
         case QSerialPort::UnsupportedOperationError:

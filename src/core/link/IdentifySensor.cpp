@@ -82,10 +82,16 @@ IdentifyReport identifySensor(SensorLink& link, int port, const IdentifyOptions&
     if (firmware.family == FirmwareFamily::Rmz12) report.reason = firmware.statusText;
     if (options.readParameters) {
         pump.delay(options.settleSeconds);
-        const int half0 = link.GetParamHalf(kMemoryRam, 0, port);
-        pump.delay(options.settleSeconds);
-        const int half1 = link.GetParamHalf(kMemoryRam, 1, port);
-        report.parametersRead = half0 == 1 && half1 == 1 ? 1 : -1;
+        // The second half is asked for even when the first failed, as the window does; the
+        // reason kept is the first failure's.
+        for (std::uint16_t half = 0; half < 2; ++half) {
+            if (half == 1) pump.delay(options.settleSeconds);
+            if (link.GetParamHalf(kMemoryRam, half, port) != 1 && report.parametersRead == 0) {
+                report.parametersRead = -1;
+                report.parametersReason = QStringLiteral("para%1: %2").arg(half).arg(s.statusText);
+            }
+        }
+        if (report.parametersRead == 0) report.parametersRead = 1;
     }
     s.setStatus(report.firmwareText);
     return report;

@@ -42,8 +42,11 @@ struct IdentifyReport {
     std::optional<VersionVerdict> version;
     // The model's designation (info line 1); empty when the model table has no row for it.
     QString modelLine;
-    // readParameters: 1 when both halves came, -1 when one timed out (the verdict stays).
+    // readParameters: 1 when both halves came, -1 when one timed out (the verdict stays), with
+    // the half and the exchange's own message ("para1: Timeout-RS-232...") in parametersReason:
+    // the status text ends as the window's, with the firmware text.
     int parametersRead = 0;
+    QString parametersReason;
 };
 
 // Runs the sequence on an open port. The link's status text ends as the window's would.

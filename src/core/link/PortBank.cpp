@@ -1,6 +1,5 @@
 #include "core/link/PortBank.h"
 
-#include <QStringList>
 #include <utility>
 
 #include "core/link/PortMap.h"
@@ -20,7 +19,8 @@ QString PortBank::portMapPath() const {
 }
 
 QString PortBank::devicePathFor(int comNumber) const {
-    return PortMap::load(portMapPath()).devicePath(comNumber);
+    const PortMap map = PortMap::load(portMapPath());
+    return map.problem().isEmpty() ? map.devicePath(comNumber) : QString();
 }
 
 ComPort& PortBank::portFor(int comNumber) {
@@ -32,9 +32,14 @@ ComPort& PortBank::portFor(int comNumber) {
 int PortBank::open(int comNumber, int baudIndex, int queueSize) {
     portMapProblem_.clear();
     if (comNumber < 1) return kErrInvalidPort;
-    // A map that cannot be read leaves the built-in device; the operator learns why.
+    // A map that is there but cannot be read says nothing about where COM n is: the built-in
+    // device could be another sensor's line, so no port is opened and the operator learns why.
     const PortMap map = PortMap::load(portMapPath());
     portMapProblem_ = map.problem();
+    if (!portMapProblem_.isEmpty()) {
+        portFor(comNumber).close();
+        return kErrCannotOpen;
+    }
     return portFor(comNumber).open(map.devicePath(comNumber), baudRateForIndex(baudIndex),
                                    queueSize);
 }
@@ -64,10 +69,9 @@ bool PortBank::isBroken(int comNumber) const {
 
 QString PortBank::errorDetail(int comNumber) const {
     const ComPort* p = port(comNumber);
-    QStringList parts;
-    if (!portMapProblem_.isEmpty()) parts << portMapProblem_;
-    if (p && !p->errorDetail().isEmpty()) parts << p->errorDetail();
-    return parts.join(QLatin1Char('\n'));
+    // A refused map is the whole story: the port was not tried.
+    if (!portMapProblem_.isEmpty()) return portMapProblem_ + QStringLiteral(": no port opened");
+    return p ? p->errorDetail() : QString();
 }
 
 int PortBank::flushIn(int comNumber) {

@@ -25,11 +25,13 @@ public:
     // The port map file read at each opening; empty = the program directory's file.
     void setPortMapPath(const QString& path) { portMapPath_ = path; }
     QString portMapPath() const;
-    // The device a COM number opens, from the map as it stands now.
+    // The device a COM number opens, from the map as it stands now; empty when the map is there
+    // but cannot be read (no device would be opened).
     QString devicePathFor(int comNumber) const;
 
     // Opens COM comNumber at the table's baud rate for baudIndex with the given receive queue
-    // size (closing it first if open). Returns 0 or a negative error code.
+    // size (closing it first if open). Returns 0 or a negative error code; kErrCannotOpen without
+    // trying any device when the port map is there but cannot be read.
     int open(int comNumber, int baudIndex, int queueSize);
     void close(int comNumber);
     void closeAll();
@@ -38,9 +40,11 @@ public:
     ComPort* port(int comNumber) const;
     bool isOpen(int comNumber) const;
     bool isBroken(int comNumber) const;
-    // Why the port map was not read at the latest opening, then the device path and reason of
+    // Why the port map was not read at the latest opening, else the device path and reason of
     // the last failure of that port; empty when there is nothing to explain.
     QString errorDetail(int comNumber) const;
+    // Why the port map was not read at the latest opening; empty when it was read or missing.
+    const QString& portMapProblem() const { return portMapProblem_; }
 
     // The port operations by COM number; kErrPortNotOpen for a port that is not open.
     int flushIn(int comNumber);

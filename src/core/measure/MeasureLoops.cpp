@@ -33,12 +33,15 @@ int MeasureLoops::run(int port, const Show& showSample) {
     s.stopFlag = kStopRunning;
     s.receiveFlag = 0;
     s.replyKind = kReplyNone;
-    // The first request goes out with the data words as they stand; a time-out ends the run as
-    // a stop (its own message says why).
+    // The first request goes out with the data words as they stand. Its own wait reports a
+    // time-out and, as a single request would, leaves the stop flag at 1; a run that never got
+    // an answer has still ended by time-out.
     if (link_.PushGETRAW(port) == kReplyRawData) {
         CopyPPtoRAW36(s.dataWords, run_, params_);
         ++samples_;
         showSample(run_);
+    } else {
+        s.stopFlag = kStopRunTimeout;
     }
     while (s.stopFlag == kStopRunning) {
         // Every request carries the current para0: changes made during the run reach the sensor
@@ -67,9 +70,9 @@ int MeasureLoops::run(int port, const Show& showSample) {
     return s.stopFlag;
 }
 
-int MeasureLoops::video(int port, const Show& showCycle) {
+int MeasureLoops::video(int port, const Show& showCycle, int failedCycleLimit) {
     LinkState& s = link_.state();
-    samples_ = resumed_ = 0;
+    samples_ = resumed_ = failedInARow_ = 0;
     s.stopFlag = kStopRunning;
     while (s.stopFlag == kStopRunning) {
         // The data words go out as they stand, as with a single raw-data request.
@@ -83,8 +86,13 @@ int MeasureLoops::video(int port, const Show& showCycle) {
             break;
         }
         if (link_.readBlockRun(port, 0) == 1) {
+            failedInARow_ = 0;
             ++samples_;
             showCycle(run_);
+        } else if (++failedInARow_ == failedCycleLimit && s.stopFlag == kStopRunning) {
+            // The block's own message (time-out, too many words) stays as the reason.
+            s.stopFlag = kStopRunTimeout;
+            break;
         }
         link_.pump().processEvents();
     }

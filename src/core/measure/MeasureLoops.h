@@ -27,13 +27,17 @@ public:
 
     // Video mode on port: per cycle a raw-data request, then the four blocks of the profile with
     // the receive path off (always switched on again). showCycle gets the run record once all
-    // four blocks came; a failed block only skips that cycle's drawing. Returns the stop flag at
+    // four blocks came; a failed block only skips that cycle's drawing, unless failedCycleLimit
+    // cycles in a row (0: no limit) came without a whole profile: then the loop ends as by a
+    // time-out (-1) with the last block's message in the status text. Returns the stop flag at
     // the end.
-    int video(int port, const Show& showCycle);
+    int video(int port, const Show& showCycle, int failedCycleLimit = 0);
 
     // Samples shown by the last run, and requests handed back by a nested exchange.
     long samples() const { return samples_; }
     long resumed() const { return resumed_; }
+    // Video cycles in a row, up to the last, that brought no whole profile.
+    int failedCycles() const { return failedInARow_; }
 
 private:
     // One raw-data request with the data-word buffer as it stands, and its yielding wait. A reply
@@ -48,6 +52,7 @@ private:
     RunRecord& run_;
     long samples_ = 0;
     long resumed_ = 0;
+    int failedInARow_ = 0;
 };
 
 }  // namespace korvo

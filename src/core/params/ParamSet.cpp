@@ -125,37 +125,38 @@ void recomputeToleranceBand(const ParamSet& p, std::uint16_t pixelCount, Toleran
     band.lowerLine.fill(static_cast<std::uint16_t>(lower));
 }
 
-void applyRanges(ParamSet& p, std::uint16_t pixelCount) {
-    auto above = [](std::uint16_t& field, std::uint16_t limit, std::uint16_t replacement) {
-        if (field > limit) field = replacement;
+const std::vector<FieldRange>& fieldRanges() {
+    using P = ParamSet;
+    constexpr int kPx = kPixelCount;
+    static const std::vector<FieldRange> rows = {
+        {&P::power, 0, 1000, 0, 500},         {&P::analogOutMode, 0, 7, 0, 0},
+        {&P::polarity, 0, 1, 0, 1},           {&P::evalMode, 0, 4, 0, 4},
+        {&P::upperTolerance, 1, kPx, 1, kPx}, {&P::lowerTolerance, 1, 0xFFFF, 1, 0xFFFF},
+        {&P::videoThdMode, 0, 1, 0, 0},       {&P::evalBegin, 0, kPx, 0, 1},
+        {&P::evalEnd, 1, kPx, 256, kPx},      {&P::extTriggerMode, 0, 6, 0, 0},
+        {&P::hardwareMode, 0, 3, 0, 3},       {&P::average, 0, 256, 0, 256},
+        {&P::powerMode, 0, 1, 0, 1},          {&P::rs232Mode, 0, 4, 0, 0},
+        {&P::rs232Baudrate, 0, 4, 0, 1},      {&P::filterType, 0, 64, 0, 2},
+        {&P::videoThdFix, 10, 950, 10, 950},  {&P::videoThdAuto, 10, 950, 10, 950},
+        {&P::intTriggerMode, 0, 1, 0, 0},     {&P::triggerPixel, 0, kPx, 0, kPx},
+        {&P::digitalOutMode, 0, 3, 0, 0},
     };
-    auto clamp = [](std::uint16_t& field, std::uint16_t lo, std::uint16_t hi) {
-        field = std::clamp(field, lo, hi);
-    };
+    return rows;
+}
 
-    above(p.power, 1000, 500);
-    above(p.analogOutMode, 7, 0);
-    above(p.polarity, 1, 1);
-    above(p.evalMode, 3, 4);
-    above(p.upperTolerance, pixelCount, pixelCount);
-    if (p.upperTolerance == 0) p.upperTolerance = 1;
-    if (p.lowerTolerance == 0) p.lowerTolerance = 1;
-    above(p.videoThdMode, 1, 0);
-    above(p.evalBegin, pixelCount, 1);
-    above(p.evalEnd, pixelCount, pixelCount);
-    if (p.evalEnd == 0) p.evalEnd = 256;
-    above(p.extTriggerMode, 6, 0);
-    above(p.hardwareMode, 3, 3);
-    above(p.average, 256, 256);
-    above(p.powerMode, 1, 1);
-    above(p.rs232Mode, 4, 0);
-    above(p.rs232Baudrate, 4, 1);
-    above(p.filterType, 64, 2);
-    clamp(p.videoThdFix, 10, 950);
-    clamp(p.videoThdAuto, 10, 950);
-    above(p.intTriggerMode, 1, 0);
-    above(p.triggerPixel, pixelCount, pixelCount);
-    above(p.digitalOutMode, 3, 0);
+int rangeValue(int bound, std::uint16_t pixelCount) {
+    return bound == kPixelCount ? pixelCount : bound;
+}
+
+void applyRanges(ParamSet& p, std::uint16_t pixelCount) {
+    for (const FieldRange& r : fieldRanges()) {
+        std::uint16_t& field = p.*r.field;
+        // Above first: a pixel count of 0 would otherwise leave an upper tolerance of 0.
+        if (field > rangeValue(r.high, pixelCount))
+            field = static_cast<std::uint16_t>(rangeValue(r.aboveTo, pixelCount));
+        if (field < rangeValue(r.low, pixelCount))
+            field = static_cast<std::uint16_t>(rangeValue(r.belowTo, pixelCount));
+    }
 }
 
 int upperToleranceField(int typed, int teachValue, int pixelCount) {

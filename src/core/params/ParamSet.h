@@ -5,6 +5,7 @@
 
 #include <array>
 #include <cstdint>
+#include <vector>
 
 namespace korvo {
 
@@ -96,7 +97,21 @@ void CopyPPtoRAW18(const DataWords& words, RunRecord& run);
 // the three lines.
 void recomputeToleranceBand(const ParamSet& p, std::uint16_t pixelCount, ToleranceBand& band);
 
-// The range replacements of the panel refresh, field by field in its order.
+// The ranges the panel refresh keeps the fields within: a value from low to high stays, one above
+// high becomes aboveTo, one below low becomes belowTo. Bounds and replacements of kPixelCount
+// stand for the model's pixel count. Fields without a row keep any value.
+inline constexpr int kPixelCount = -1;
+struct FieldRange {
+    std::uint16_t ParamSet::*field;
+    int low, high;
+    int belowTo, aboveTo;
+};
+// The rows in the refresh's order; the one source of its rule and of the parameter file check.
+const std::vector<FieldRange>& fieldRanges();
+// A bound or replacement of a row for the given pixel count.
+int rangeValue(int bound, std::uint16_t pixelCount);
+
+// The range replacements of the panel refresh, row by row of fieldRanges().
 void applyRanges(ParamSet& p, std::uint16_t pixelCount);
 
 // What a tolerance field keeps of the value typed into it (low 16 bits): the band must fit in

@@ -1,6 +1,5 @@
 #include "core/record/RecorderFile.h"
 
-#include <QFile>
 #include <charconv>
 #include <system_error>
 
@@ -80,45 +79,6 @@ QByteArray recorderLineBytes(std::uint16_t measuredValue, std::uint16_t leftEdge
     out += QByteArray::number(measuredUm);
     out += kCrLf;
     return out;
-}
-
-FileResult appendToFile(const QString& path, const QByteArray& bytes) {
-    FileResult result;
-    QFile file(path);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Append)) {
-        result.error = QStringLiteral("Cannot open data file %1: %2").arg(path, file.errorString());
-        return result;
-    }
-    if (file.write(bytes) != bytes.size() || !file.flush()) {
-        result.error =
-            QStringLiteral("Cannot write to data file %1: %2").arg(path, file.errorString());
-        return result;
-    }
-    file.close();
-    result.ok = true;
-    return result;
-}
-
-FileResult WriteRecorderHeader(const QString& path, const RecorderHeader& header) {
-    return appendToFile(path, recorderHeaderBytes(header));
-}
-
-FileResult appendRecorderLine(const QString& path, std::uint16_t measuredValue,
-                              std::uint16_t leftEdge, std::uint16_t rightEdge,
-                              std::uint16_t edgeCount, std::uint32_t measuredUm) {
-    return appendToFile(
-        path, recorderLineBytes(measuredValue, leftEdge, rightEdge, edgeCount, measuredUm));
-}
-
-FileResult deleteRecorderFile(const QString& path) {
-    FileResult result;
-    QFile file(path);
-    if (!file.exists() || file.remove()) {
-        result.ok = true;
-        return result;
-    }
-    result.error = QStringLiteral("Cannot delete data file %1: %2").arg(path, file.errorString());
-    return result;
 }
 
 }  // namespace korvo

@@ -1,7 +1,8 @@
 #pragma once
 // The recorder's data file: a header block and one tab-separated line per sample, single-byte
-// Windows-1252 text with CR LF line ends. Every write opens the file, appends and closes it again,
-// so a recording that stops half way still leaves a complete file of what was recorded.
+// Windows-1252 text with CR LF line ends. The file itself is RecorderDataFile, which appends
+// each line whole, so a recording that stops half way still leaves a complete file of what was
+// recorded.
 //
 // Floating-point numbers (time increment, slope) are written as the shortest plain decimal text
 // that reads back as the same value: 0.5 -> "0.5", 1.0 -> "1", 0.1 -> "0.1"; never an exponent.
@@ -43,19 +44,5 @@ struct FileResult {
     bool ok = false;
     QString error;  // the reason when !ok, ready to show to the operator
 };
-
-// Appends bytes to the file (created when missing), then closes it.
-FileResult appendToFile(const QString& path, const QByteArray& bytes);
-
-// Appends the header block to the recorder path.
-FileResult WriteRecorderHeader(const QString& path, const RecorderHeader& header);
-
-// Appends one record line to the recorder path.
-FileResult appendRecorderLine(const QString& path, std::uint16_t measuredValue,
-                              std::uint16_t leftEdge, std::uint16_t rightEdge,
-                              std::uint16_t edgeCount, std::uint32_t measuredUm);
-
-// Deletes the file; a file that does not exist counts as deleted.
-FileResult deleteRecorderFile(const QString& path);
 
 }  // namespace korvo

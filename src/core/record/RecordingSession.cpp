@@ -21,8 +21,8 @@ bool RecordingSession::store(const RecordingPlan& plan, const View& view) {
     LinkState& s = link_.state();
     CopyPPtoRAW18(s.dataWords, run_);
     if (view.state) view.state(QStringLiteral("APPEND TO DATA-FILE..."));
-    const FileResult appended = appendRecorderLine(plan.path, run_.measuredValue, run_.leftEdge,
-                                                   run_.rightEdge, run_.edgeCount, run_.measuredUm);
+    const FileResult appended = file_.append(recorderLineBytes(
+        run_.measuredValue, run_.leftEdge, run_.rightEdge, run_.edgeCount, run_.measuredUm));
     if (!appended.ok) {
         fileError_ = appended.error;
         return false;
@@ -37,12 +37,12 @@ bool RecordingSession::store(const RecordingPlan& plan, const View& view) {
 RecordEnd RecordingSession::askEachStep(const RecordingPlan& plan, const View& view, double start) {
     LinkState& s = link_.state();
     Pump& pump = link_.pump();
+    // The first sample is due one step after the start, as every later one is due a step after
+    // the last: sample k belongs k steps after the header's time.
     double last = start;
-    bool first = true;
     while (s.stopFlag == kStopRunning) {
         const double now = pump.now();
-        if (first || now - last >= plan.step) {
-            first = false;
+        if (now - last >= plan.step) {
             last = now;
             if (view.state) view.state(QStringLiteral("DATA-RECORDER: RS-232-BUSY ..."));
             // A time-out (or a lost line) reports itself and sets the stop flag to 3.
@@ -88,13 +88,20 @@ RecordEnd RecordingSession::takeTriggered(const RecordingPlan& plan, const View&
     return s.stopFlag == kStopRecordDone ? RecordEnd::Completed : RecordEnd::Stopped;
 }
 
+FileResult RecordingSession::openFile(const QString& path) {
+    return file_.open(path);
+}
+
 RecordEnd RecordingSession::run(const RecordingPlan& plan, const View& view) {
     LinkState& s = link_.state();
     PortBank& ports = link_.ports();
     count_ = 0;
     fileError_.clear();
     RecordEnd end = RecordEnd::FileFailed;
-    const FileResult header = WriteRecorderHeader(plan.path, plan.header);
+    FileResult header{true, {}};
+    if (!file_.isOpen() || file_.path() != plan.path) header = file_.open(plan.path);
+    if (header.ok) header = file_.clear();
+    if (header.ok) header = file_.append(recorderHeaderBytes(plan.header));
     if (!header.ok) {
         fileError_ = header.error;
         s.stopFlag = kStopRecordTimeout;
@@ -108,6 +115,7 @@ RecordEnd RecordingSession::run(const RecordingPlan& plan, const View& view) {
         end = plan.mode == 0 ? askEachStep(plan, view, start) : takeTriggered(plan, view, start);
         if (end == RecordEnd::FileFailed) s.stopFlag = kStopRecordTimeout;
     }
+    file_.close();
     s.replyKind = kReplyNone;
     s.receiveFlag = 0;
     ports.flushInThenOut(plan.port);

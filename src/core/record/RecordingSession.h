@@ -1,16 +1,18 @@
 #pragma once
 // One recording of the data recorder, without any widget: the header, then samples until the
 // count is reached, the line fails or the operator stops. In mode 0 the recorder asks for each
-// sample (command 18) one time step after it noticed the last one was due; in the triggered
-// modes it stores every record the sensor sends on its own. Each sample is appended to the file
-// at once, so whatever ends the recording, the file holds the header and every line so far.
-// The loop sleeps on the event loop between samples; the stop button runs inside it.
+// sample (command 18) one time step after it noticed the last one was due, the first one a step
+// after the start; in the triggered modes it stores every record the sensor sends on its own.
+// The data file is held and locked for the whole recording and emptied at its start; each sample
+// is appended at once, so whatever ends the recording, the file holds the header and every line
+// so far. The loop sleeps on the event loop between samples; the stop button runs inside it.
 
 #include <QString>
 #include <cstdint>
 #include <functional>
 
 #include "core/link/SensorLink.h"
+#include "core/record/RecorderDataFile.h"
 #include "core/record/RecorderFile.h"
 
 namespace korvo {
@@ -28,7 +30,7 @@ struct RecordingPlan {
     int mode = 0;               // RS-232 mode: 0 asks for each sample, others wait for records
     double step = 1.0;          // seconds between samples in mode 0
     std::uint16_t samples = 1;  // the count that completes the recording
-    QString path;               // the data file, appended to
+    QString path;               // the data file, emptied at the start
     RecorderHeader header;      // its header block
 };
 
@@ -43,6 +45,11 @@ public:
         std::function<void(std::int32_t)> elapsed;                 // whole seconds since the start
     };
 
+    // Takes the data file (see RecorderDataFile::open) before anything else happens, so that a
+    // file another recording holds is refused before the sensor is touched. run() opens the
+    // plan's path itself when it is not open yet.
+    FileResult openFile(const QString& path);
+
     RecordEnd run(const RecordingPlan& plan, const View& view);
 
     long count() const { return count_; }
@@ -56,6 +63,7 @@ private:
 
     SensorLink& link_;
     RunRecord& run_;
+    RecorderDataFile file_;
     long count_ = 0;
     QString fileError_;
 };

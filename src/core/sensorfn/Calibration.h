@@ -46,21 +46,33 @@ float slopeFromUmSlope(std::uint32_t umSlope);
 std::int32_t offsetFromUmOffset(std::uint32_t umOffset);
 
 // The points of a calibration in progress: which reference objects were accepted, at which
-// measured value and size, and the evaluation mode to go back to when it ends.
+// measured value and size, the line last shown to the operator, and the evaluation mode to go
+// back to when it ends.
 struct CalibrationSteps {
     std::array<bool, 2> accepted{};
     std::array<CalibPoint, 2> points{};
+    // What the fitted-slope and fitted-offset displays show; not ok when there is nothing to
+    // save. A point accepted after the fit makes it stale: only a new fit can be saved then.
+    CalibFitResult shown;
     std::uint16_t keptEvalMode = 1;
 
     // object 0 or 1: the measured value and the reference size in micrometres.
     void accept(int object, double measured, double reference) {
         accepted[object] = true;
         points[object] = {measured, reference};
+        shown = {};
     }
-    CalibFitResult fit() const {
-        return fitCalibration(accepted[0], points[0], accepted[1], points[1]);
+    // Fits the accepted points; a line is kept as the one shown.
+    CalibFitResult fit() {
+        const CalibFitResult result =
+            fitCalibration(accepted[0], points[0], accepted[1], points[1]);
+        if (result.ok) shown = result;
+        return result;
     }
-    void clearAccepted() { accepted = {}; }
+    void clearAccepted() {
+        accepted = {};
+        shown = {};
+    }
 };
 
 struct CalibValues {

@@ -36,7 +36,9 @@ LinLoadResult parseLinearisationText(const QByteArray& text, int tableSize, XFla
     const char* const end = p + numbers.size();
     int line = 1;
     int count = 0;
-    while (count < tableSize) {
+    // The whole file is read, past the numbers this table takes: a file that no table could
+    // hold, or with anything but a 16-bit value in it, is refused whatever the model.
+    while (true) {
         while (p != end && isBlank(*p)) {
             if (*p == '\n') ++line;
             ++p;
@@ -44,6 +46,13 @@ LinLoadResult parseLinearisationText(const QByteArray& text, int tableSize, XFla
         if (p == end) break;
         const char* tokenEnd = p;
         while (tokenEnd != end && !isBlank(*tokenEnd)) ++tokenEnd;
+        // A message shows the start of a token; a file can be one long word.
+        const auto token = [p, tokenEnd] {
+            constexpr qsizetype kShown = 40;
+            const qsizetype size = tokenEnd - p;
+            return QString::fromLatin1(p, std::min(size, kShown)) +
+                   (size > kShown ? QStringLiteral("...") : QString());
+        };
 
         const char* digits = p;
         if (*digits == '+') ++digits;  // from_chars takes '-' but not '+'
@@ -54,10 +63,27 @@ LinLoadResult parseLinearisationText(const QByteArray& text, int tableSize, XFla
             result.error =
                 QStringLiteral("Linearisation file: line %1: \"%2\" is not a whole number.")
                     .arg(line)
-                    .arg(QString::fromLatin1(p, static_cast<int>(tokenEnd - p)));
+                    .arg(token());
             return result;
         }
-        loaded[static_cast<std::size_t>(count)] = linStoredValue(value);
+        // A 16-bit value read as unsigned, or a negative one that wraps as before.
+        if (value < kLinFileMin || value > kLinFileMax) {
+            result.error = QStringLiteral("Linearisation file: line %1: %2 is outside %3..%4.")
+                               .arg(line)
+                               .arg(token())
+                               .arg(kLinFileMin)
+                               .arg(kLinFileMax);
+            return result;
+        }
+        if (count == kXFlashTableWords) {
+            result.error = QStringLiteral(
+                               "Linearisation file: line %1: more than %2 values, more than a "
+                               "table holds.")
+                               .arg(line)
+                               .arg(kXFlashTableWords);
+            return result;
+        }
+        if (count < tableSize) loaded[static_cast<std::size_t>(count)] = linStoredValue(value);
         ++count;
         p = tokenEnd;
     }

@@ -31,9 +31,14 @@ struct LinLoadResult {
     QString error;  // what was wrong with the file when !ok
 };
 
+// What a file value may be: a 16-bit value read as unsigned, or negative down to -32768.
+inline constexpr long long kLinFileMin = -32768;
+inline constexpr long long kLinFileMax = 65535;
+
 // Reads tableSize whole decimal numbers (optional sign) separated by white space, in file order,
-// into table[0..tableSize-1] as stored values. Numbers after the first tableSize are ignored.
-// Fewer numbers, or anything else where a number belongs, is an error and the table keeps its
+// into table[0..tableSize-1] as stored values; the numbers after them are checked and left out.
+// Fewer numbers, more than kXFlashTableWords, a number outside kLinFileMin..kLinFileMax, or
+// anything else where a number belongs, is an error naming its line, and the table keeps its
 // previous content entirely.
 // A UTF-8 byte-order mark at the start is skipped. The file is read only when it is a regular
 // file of at most kMaxTextFileBytes (8 MiB); anything else is an error naming the reason.

@@ -60,11 +60,16 @@ TEST_F(MeasureCommandsTest, RunShowsTheRollGraphAndEveryReadoutUntilStop) {
 }
 
 TEST_F(MeasureCommandsTest, ASilentSensorEndsTheRunWithATimeout) {
-    sensor(0).setFault(sim::Fault::NoReply, 8, -1, 0, 3);
-    ui().click(mainPanel(), MAIN_RUN);
-    EXPECT_EQ(app().state.link.stopFlag, kStopRunTimeout);
-    EXPECT_EQ(mainStatus(), "Timeout RS232 Line!");
-    EXPECT_FALSE(ui().dimmed(mainPanel(), MAIN_VIDEO));
+    // Silent after three records, and from the first request on.
+    for (int answered : {3, 0}) {
+        SCOPED_TRACE(answered);
+        sensor(0).setFault(sim::Fault::NoReply, 8, -1, 0, answered);
+        ui().click(mainPanel(), MAIN_RUN);
+        EXPECT_EQ(app().state.link.stopFlag, kStopRunTimeout);
+        EXPECT_EQ(mainStatus(), "Timeout RS232 Line!");
+        EXPECT_FALSE(ui().dimmed(mainPanel(), MAIN_VIDEO));
+        sensor(0).clearFaults();
+    }
 }
 
 TEST_F(MeasureCommandsTest, VideoDrawsTheProfileAndRawBinarisesOnlyWhatIsDrawn) {

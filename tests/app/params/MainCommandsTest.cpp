@@ -208,7 +208,7 @@ TEST_F(ScopeParamFileTest, LoadTakesTheFileAndTheRangesApply) {
 
     // How a hand-written file is read is unit-tested; here: what is read goes through the
     // ranges onto the panels.
-    dir.write(kFile, "[PARA0]\r\nPower = 1200\r\nTeach-Value = 700\r\n");
+    dir.write(kFile, "[PARA0]\r\nPower = 1200\r\nTeach-Value = 700\r\nAverage = 1e3\r\n");
     get({ui::FileChoice::Existing, dir.file(kFile)});
 
     EXPECT_EQ(app().state.params.teachValue, 700);
@@ -216,6 +216,10 @@ TEST_F(ScopeParamFileTest, LoadTakesTheFileAndTheRangesApply) {
     EXPECT_EQ(app().state.params.power, 500);
     EXPECT_EQ(ui().getInt(panels().para2, P2_POWER), 500);
     EXPECT_EQ(mainStatus(), "Parameter read from file!");
+    // The key that kept its field is named beside the path.
+    const QString detail = ui().ctrl(mainPanel(), MAIN_STATUS)->toolTip();
+    EXPECT_TRUE(detail.startsWith(dir.file(kFile))) << detail.toStdString();
+    EXPECT_TRUE(detail.contains("line 4, Average = \"1e3\": not a whole number"));
 }
 
 }  // namespace

@@ -1,6 +1,7 @@
 // The Recorder panel wired to a recording: START with its overwrite question, the status box and
 // displays at the end, the file button, the mode dims and the service value.
 
+#include "core/record/RecorderDataFile.h"
 #include "support/AppFixture.h"
 
 namespace korvo::test {
@@ -41,6 +42,19 @@ TEST_F(RecorderPanelTest, ARecordingFillsTheFileAndEndsCompletedAndAnExistingFil
     popups->expectConfirm("ATTENTION !", "File already exist - overwrite ?", false);
     ui().click(rec, REC_START);
     EXPECT_EQ(dir.read(QStringLiteral("RECORD.DAT")), written);
+
+    // Another recording holds the file: refused with the reason, its file as it was.
+    RecorderDataFile other;
+    ASSERT_TRUE(other.open(path()).ok);
+    sensor(0).clearReceivedFrames();
+    popups->expectConfirm("ATTENTION !", "File already exist - overwrite ?", true);
+    ui().click(rec, REC_START);
+    EXPECT_EQ(dir.read(QStringLiteral("RECORD.DAT")), written);
+    EXPECT_EQ(ui().textBoxLines(rec, REC_STATUS).join(""), "DATA-REC. ERROR - FILE NOT WRITTEN!");
+    EXPECT_TRUE(mainStatus().startsWith("Data-Recorder error - file not written: "));
+    EXPECT_TRUE(ui().ctrl(mainPanel(), MAIN_STATUS)->toolTip().contains("another recording"));
+    EXPECT_FALSE(received(0, 18));
+    EXPECT_FALSE(ui().dimmed(rec, REC_START));
 }
 
 TEST_F(RecorderPanelTest, TheFileButtonAsksBeforeItTakesAnExistingFile) {

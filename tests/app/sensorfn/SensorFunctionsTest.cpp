@@ -89,7 +89,7 @@ TEST_F(SensorFunctionsTest, TwoPointCalibrationSavesTheFittedLineAndDiscardReset
     const int calib = panels().calib;
     showChild(calib);
     ui().setInt(calib, CAL_REF1, 1000);
-    ui().setInt(calib, CAL_REF2, 3000);
+    ui().setInt(calib, CAL_REF2, 4000);
     ui().setDimmed(calib, CAL_STEP1, false);
     ui().setDimmed(calib, CAL_STEP2, false);
     sensor(0).clearReceivedFrames();
@@ -97,14 +97,20 @@ TEST_F(SensorFunctionsTest, TwoPointCalibrationSavesTheFittedLineAndDiscardReset
     whenRunning([&] { ui().click(calib, CAL_ACCEPT1); });
     ui().click(calib, CAL_STEP1);
     EXPECT_EQ(ui().getInt(panels().para1, P1_EVALMODE), 2);
+    // A fit of object 1 alone goes through the origin; accepting object 2 after it leaves that
+    // line on show, so saving waits for the next fit.
+    ui().click(calib, CAL_FIT);
+    EXPECT_DOUBLE_EQ(ui().getDouble(calib, CAL_FITSLOPE), 10.0);
+    EXPECT_FALSE(ui().dimmed(calib, CAL_SAVE));
     sensor(0).setMeasurement(50, 300);
     const auto stepOne = sensor(0).receivedFrames();
     sensor(0).clearReceivedFrames();  // step 2 waits for measurements of its own
     whenRunning([&] { ui().click(calib, CAL_ACCEPT2); });
     ui().click(calib, CAL_STEP2);
+    EXPECT_TRUE(ui().dimmed(calib, CAL_SAVE));
     ui().click(calib, CAL_FIT);
-    EXPECT_DOUBLE_EQ(ui().getDouble(calib, CAL_FITSLOPE), 10.0);
-    EXPECT_DOUBLE_EQ(ui().getDouble(calib, CAL_FITOFFSET), 0.0);
+    EXPECT_DOUBLE_EQ(ui().getDouble(calib, CAL_FITSLOPE), 15.0);
+    EXPECT_DOUBLE_EQ(ui().getDouble(calib, CAL_FITOFFSET), -500.0);
     ui().click(calib, CAL_SAVE);
 
     auto twelve = sent(12);
@@ -114,12 +120,12 @@ TEST_F(SensorFunctionsTest, TwoPointCalibrationSavesTheFittedLineAndDiscardReset
     EXPECT_EQ(receivedWord(twelve[0], 2), 1);
     EXPECT_EQ(receivedWord(twelve[1], 2), 1);
     EXPECT_EQ(receivedWord(twelve[2], 2), 2);
-    // um-Slope 10240 and um-Offset 32767, each low word first.
+    // um-Slope 15360 and um-Offset 32267, each low word first.
     EXPECT_EQ(std::vector<int>({receivedWord(twelve[2], 3), receivedWord(twelve[2], 4),
                                 receivedWord(twelve[2], 5), receivedWord(twelve[2], 6)}),
-              (std::vector<int>{10240, 0, 32767, 0}));
+              (std::vector<int>{15360, 0, 32267, 0}));
     EXPECT_EQ(mainStatus(), "New Calibration values in activated in RAM!");
-    EXPECT_DOUBLE_EQ(ui().getDouble(calib, CAL_SLOPE), 10.0);
+    EXPECT_DOUBLE_EQ(ui().getDouble(calib, CAL_SLOPE), 15.0);
     EXPECT_EQ(ui().getInt(panels().para1, P1_EVALMODE), app().state.calib.keptEvalMode);
     EXPECT_TRUE(ui().dimmed(calib, CAL_SAVE));
 
@@ -182,6 +188,15 @@ TEST_F(SensorFunctionsTest, FlashWritingIsReportedWrittenOnlyWhenEveryBlockCame)
     EXPECT_TRUE(mainStatus().contains(QStringLiteral("page 3 offset 64")))
         << mainStatus().toStdString();
     EXPECT_EQ(sent(102).size(), 41u + 256u);
+
+    // A value no 16-bit word holds: nothing is sent, and the tooltip names its line.
+    dir.write(QStringLiteral("XF-LINEAR.DAT"), "70000\r\n" + file);
+    sensor(0).clearReceivedFrames();
+    writeFromFile();
+    EXPECT_EQ(mainStatus(), "X-FLASH file not read!");
+    EXPECT_TRUE(
+        ui().ctrl(mainPanel(), MAIN_STATUS)->toolTip().contains("line 1: 70000 is outside"));
+    EXPECT_TRUE(sent(101).empty());
 }
 
 }  // namespace

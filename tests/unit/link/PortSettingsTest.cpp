@@ -6,6 +6,7 @@
 #include <QTemporaryDir>
 
 #include "core/link/PortMap.h"
+#include "core/link/PortRefusal.h"
 #include "core/link/PortSettings.h"
 #include "support/TestFiles.h"
 
@@ -28,6 +29,33 @@ TEST(PortSettings, BaudTable) {
     for (int i = 0; i < 5; ++i) EXPECT_EQ(baudRateForIndex(i), rates[i]);
     for (const int other : {5, 6, 100, -1}) EXPECT_EQ(baudRateForIndex(other), 19200) << other;
     // The queue sizes are met when the integration test Open opens a port.
+}
+
+TEST(PortSettings, APortRefusedForPermissionSaysWhoHoldsItOrWhatToMend) {
+    const PortHolder minicom{4242, QStringLiteral("minicom")};
+    struct Case {
+        PortRefusalFacts facts;
+        const char* hint;
+    };
+    const Case cases[] = {
+        {{true, QStringLiteral("dialout"), {}, {}, {}},
+         "the user may not open the device: add the user to group dialout (sudo usermod -aG "
+         "dialout $USER, then log in again)"},
+        {{true, QStringLiteral("uucp"), {}, {}, {}},
+         "the user may not open the device: add the user to group dialout (sudo usermod -aG "
+         "dialout $USER, then log in again); the device belongs to group uucp"},
+        {{false, {}, QStringLiteral("/var/lock/LCK..ttyUSB0"), minicom, {minicom}},
+         "the port is in use by process 4242 (minicom) (lock file /var/lock/LCK..ttyUSB0): close "
+         "that program first"},
+        {{false, {}, {}, {}, {minicom, {7, {}}}},
+         "the port is in use by process 4242 (minicom), process 7: close that program first"},
+        {{},
+         "permission denied or port in use: add the user to group dialout, or close the "
+         "program that holds the port"},
+    };
+    for (const Case& c : cases) EXPECT_EQ(portRefusalHint(c.facts), QLatin1String(c.hint));
+    EXPECT_EQ(serialLockFileName(QStringLiteral("/dev/ttyUSB0")), QStringLiteral("LCK..ttyUSB0"));
+    EXPECT_EQ(serialLockFileName(QStringLiteral("/dev/pts/3")), QStringLiteral("LCK..pts_3"));
 }
 
 TEST(PortMap, ReadsLinesLeniently) {
@@ -61,10 +89,18 @@ TEST(PortMap, ReadsOnlyRegularFilesAndSaysWhyNot) {
     QTemporaryDir dir;
     const QString fifo = dir.filePath("fifo.map");
     const QString big = dir.filePath("big.map");
+    const QString loop = dir.filePath("loop.map");
+    const QString dangling = dir.filePath("dangling.map");
     test::makeFifo(fifo);
     test::makeSparseFile(big, PortMap::kMaxFileBytes + 1, "COM1 = /dev/pts/1\n");
-    const std::pair<QString, const char*> refused[] = {{fifo, "not a regular file but a FIFO"},
-                                                       {big, "larger than 1048576 bytes"}};
+    ASSERT_TRUE(QFile::link(loop, loop));
+    ASSERT_TRUE(QFile::link(dir.filePath("gone.map"), dangling));
+    const std::pair<QString, const char*> refused[] = {
+        {fifo, "not a regular file but a FIFO"},
+        {big, "larger than 1048576 bytes"},
+        {dir.path(), "not a regular file but a folder"},
+        {loop, "Too many levels of symbolic links"},
+        {dangling, "a link to a file that does not exist"}};
     for (const auto& [path, reason] : refused) {
         const PortMap map = PortMap::load(path);
         EXPECT_EQ(map.size(), 0);

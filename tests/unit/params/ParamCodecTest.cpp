@@ -109,47 +109,66 @@ TEST(ToleranceBandTest, LinesStayBetweenZeroAndThePixelCountWithoutWrapping) {
     }
 }
 
-TEST(ParamRanges, OutOfRangeFieldsAreReplacedBoundariesStay) {
+// The range table against the panel refresh: each row's bounds (4096 pixels) are kept, the values
+// just beyond them replaced, and over every 16-bit value the refresh keeps exactly the range.
+TEST(ParamRanges, TheRefreshKeepsEachRowsRangeAndReplacesTheRest) {
     struct Case {
         std::uint16_t ParamSet::*field;
-        std::uint16_t bad, replaced, boundary;
+        int low, high, belowTo, aboveTo;
     };
-    const Case cases[] = {{&ParamSet::power, 1200, 500, 1000},
-                          {&ParamSet::analogOutMode, 8, 0, 7},
-                          {&ParamSet::polarity, 2, 1, 1},
-                          {&ParamSet::evalMode, 9, 4, 3},
-                          {&ParamSet::upperTolerance, 5000, 4096, 4096},
-                          {&ParamSet::lowerTolerance, 0, 1, 1},
-                          {&ParamSet::videoThdMode, 2, 0, 1},
-                          {&ParamSet::evalBegin, 4097, 1, 4096},
-                          {&ParamSet::evalEnd, 5000, 4096, 4096},
-                          {&ParamSet::extTriggerMode, 7, 0, 6},
-                          {&ParamSet::hardwareMode, 4, 3, 3},
-                          {&ParamSet::average, 300, 256, 256},
-                          {&ParamSet::powerMode, 5, 1, 1},
-                          {&ParamSet::rs232Mode, 5, 0, 4},
-                          {&ParamSet::rs232Baudrate, 5, 1, 4},
-                          {&ParamSet::filterType, 65, 2, 64},
-                          {&ParamSet::videoThdFix, 5, 10, 950},
-                          {&ParamSet::videoThdAuto, 1000, 950, 10},
-                          {&ParamSet::intTriggerMode, 2, 0, 1},
-                          {&ParamSet::triggerPixel, 4097, 4096, 4096},
-                          {&ParamSet::digitalOutMode, 4, 0, 3},
-                          {&ParamSet::evalEnd, 0, 256, 1},
-                          {&ParamSet::upperTolerance, 0, 1, 1},
-                          {&ParamSet::evalMode, 4, 4, 4},
-                          {&ParamSet::teachValue, 60000, 60000, 0},  // no range for these three
-                          {&ParamSet::analogZoomMode, 9, 9, 0},
-                          {&ParamSet::ccdOperationMode, 7, 7, 0}};
-    for (const Case& c : cases) {
+    const Case cases[] = {{&ParamSet::power, 0, 1000, 0, 500},
+                          {&ParamSet::analogOutMode, 0, 7, 0, 0},
+                          {&ParamSet::polarity, 0, 1, 0, 1},
+                          {&ParamSet::evalMode, 0, 4, 0, 4},
+                          {&ParamSet::upperTolerance, 1, 4096, 1, 4096},
+                          {&ParamSet::lowerTolerance, 1, 65535, 1, 0},
+                          {&ParamSet::videoThdMode, 0, 1, 0, 0},
+                          {&ParamSet::evalBegin, 0, 4096, 0, 1},
+                          {&ParamSet::evalEnd, 1, 4096, 256, 4096},
+                          {&ParamSet::extTriggerMode, 0, 6, 0, 0},
+                          {&ParamSet::hardwareMode, 0, 3, 0, 3},
+                          {&ParamSet::average, 0, 256, 0, 256},
+                          {&ParamSet::powerMode, 0, 1, 0, 1},
+                          {&ParamSet::rs232Mode, 0, 4, 0, 0},
+                          {&ParamSet::rs232Baudrate, 0, 4, 0, 1},
+                          {&ParamSet::filterType, 0, 64, 0, 2},
+                          {&ParamSet::videoThdFix, 10, 950, 10, 950},
+                          {&ParamSet::videoThdAuto, 10, 950, 10, 950},
+                          {&ParamSet::intTriggerMode, 0, 1, 0, 0},
+                          {&ParamSet::triggerPixel, 0, 4096, 0, 4096},
+                          {&ParamSet::digitalOutMode, 0, 3, 0, 0},
+                          // No range for these: the refresh keeps any value.
+                          {&ParamSet::teachValue, 0, 65535, 0, 0},
+                          {&ParamSet::analogZoomMode, 0, 65535, 0, 0},
+                          {&ParamSet::ccdOperationMode, 0, 65535, 0, 0},
+                          {&ParamSet::para10, 0, 65535, 0, 0},
+                          {&ParamSet::para11, 0, 65535, 0, 0}};
+    const auto refreshed = [](std::uint16_t ParamSet::*field, int value) {
         ParamSet p;
-        p.*c.field = c.bad;
+        p.*field = static_cast<std::uint16_t>(value);
         applyRanges(p, kPixels);
-        EXPECT_EQ(p.*c.field, c.replaced) << "bad value " << c.bad;
-        ParamSet q;
-        q.*c.field = c.boundary;
-        applyRanges(q, kPixels);
-        EXPECT_EQ(q.*c.field, c.boundary) << "boundary " << c.boundary;
+        return int{p.*field};
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(testing::Message() << "row " << &c - cases);
+        int low = 0;
+        int high = 0xFFFF;
+        for (const FieldRange& r : fieldRanges()) {
+            if (r.field != c.field) continue;
+            low = rangeValue(r.low, kPixels);
+            high = rangeValue(r.high, kPixels);
+        }
+        EXPECT_EQ(low, c.low);
+        EXPECT_EQ(high, c.high);
+        if (c.low > 0) EXPECT_EQ(refreshed(c.field, c.low - 1), c.belowTo);
+        if (c.high < 0xFFFF) EXPECT_EQ(refreshed(c.field, c.high + 1), c.aboveTo);
+        for (int v = 0; v <= 0xFFFF; ++v) {
+            const bool inRange = v >= c.low && v <= c.high;
+            if ((refreshed(c.field, v) == v) != inRange) {
+                ADD_FAILURE() << "value " << v << (inRange ? " replaced" : " kept");
+                break;
+            }
+        }
     }
 }
 

@@ -78,7 +78,10 @@ TEST_F(ParamFileTest, HandWrittenFileIsReadForgivingly) {
                          "um-Offset = -2\n");
     ParamSet q;
     q.average = 8;
-    ASSERT_EQ(ReadParaFromFileI(q, path(), 1), 1);
+    std::vector<ParamValueProblem> unread;
+    ASSERT_EQ(ReadParaFromFileI(q, path(), 1, &unread), 1);
+    ASSERT_EQ(unread.size(), 1u);  // the window names it beside the status text
+    EXPECT_EQ(unread[0].text(), QStringLiteral("line 4, Average = \"lots\": not a whole number"));
     EXPECT_EQ(q.power, 700);
     EXPECT_EQ(q.teachValue, 1234);
     EXPECT_EQ(q.average, 8);
@@ -92,6 +95,64 @@ TEST_F(ParamFileTest, HandWrittenFileIsReadForgivingly) {
     test::writeFileBytes(path(), "[PARA0]\r\nCCD-OP-Mode = 1\r\nCCD-Operation-Mode = 0\r\n");
     ReadParaFromFileI(q, path(), 1);
     EXPECT_EQ(q.ccdOperationMode, 0);
+}
+
+// What korvo send lets through to a sensor: each line below in a file of its own, checked for a
+// model of 8192 pixels and before any model is known (0).
+TEST(ParamFileCheck, OnlyPlainIntegersWithinTheirFieldAndRangeMayBeSent) {
+    const struct {
+        const char* line;
+        std::uint16_t pixels;
+        const char* reason;  // nullptr: may be sent
+    } cases[] = {
+        {"Power = 613 ; max 1000", 0, "not a whole number"},
+        {"Power = 1e9", 0, "not a whole number"},
+        {"Power = NaN", 0, "not a whole number"},
+        {"Power = 0x200", 0, "not a whole number"},
+        {"Power = 614.0", 0, "not a whole number"},
+        {"Power =", 0, "not a whole number"},
+        {"Power = 99999999999", 0, "outside 0..65535"},
+        {"Power = -5", 0, "outside 0..65535"},
+        {"Power = 1001", 0, "outside 0..1000"},
+        {"Power = +1000", 0, nullptr},
+        {"CCD-OP-Mode = on", 0, "not a whole number"},
+        {"Video-Thd-Fix = 9", 0, "outside 10..950"},
+        {"Para10 = 65535", 0, nullptr},
+        {"Frobnicate = x", 0, nullptr},       // no key of the reader
+        {"Teach-Value = 65535", 0, nullptr},  // left for the model
+        {"Teach-Value = 8192", 8192, "outside 1..8191 for this model"},
+        {"Teach-Value = 0", 8192, "outside 1..8191 for this model"},
+        {"Teach-Value = 8191", 8192, nullptr},
+        {"Eval-End = 8193", 8192, "outside 1..8192 for this model"},
+        {"um-Slope = -1294967296", 8192, nullptr},  // as the writer writes 3000000000
+        {"um-Slope = 3000000000", 0, "outside -2147483648..2147483647"},
+        {"um-Offset = -2147483649", 0, "outside -2147483648..2147483647"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.line);
+        const bool para1 = QByteArray(c.line).startsWith("um-") ||
+                           QByteArray(c.line).startsWith("Video") ||
+                           QByteArray(c.line).startsWith("Para10");
+        IniFile ini;
+        ini.fromBytes(QByteArray(para1 ? "[PARA1]\r\n" : "[PARA0]\r\n") + c.line + "\r\n");
+        const std::vector<ParamValueProblem> problems = checkParamFileValues(ini, c.pixels);
+        if (c.reason == nullptr) {
+            EXPECT_TRUE(problems.empty()) << problems[0].text().toStdString();
+            continue;
+        }
+        ASSERT_EQ(problems.size(), 1u);
+        EXPECT_EQ(problems[0].reason, QLatin1String(c.reason));
+        EXPECT_EQ(problems[0].line, 2);
+    }
+
+    // Every value that fails, named with its line and value, in file order.
+    IniFile ini;
+    ini.fromBytes("[PARA1]\r\nRS-232-Mode = 5\r\n[PARA0]\r\n; note\r\nPower = 613 ; max 1000\r\n");
+    const std::vector<ParamValueProblem> problems = checkParamFileValues(ini, 0);
+    ASSERT_EQ(problems.size(), 2u);
+    EXPECT_EQ(problems[0].text(), QStringLiteral("line 2, RS-232-Mode = \"5\": outside 0..4"));
+    EXPECT_EQ(problems[1].text(),
+              QStringLiteral("line 5, Power = \"613 ; max 1000\": not a whole number"));
 }
 
 AppSettings sample() {

@@ -1,12 +1,17 @@
-// The recorder's data file and its time arithmetic.
+// The recorder's data file, held by one recording, and its time arithmetic.
 
 #include <gtest/gtest.h>
+#include <sys/resource.h>
 
 #include <QFile>
 #include <QTemporaryDir>
+#include <csignal>
+#include <functional>
 
+#include "core/record/RecorderDataFile.h"
 #include "core/record/RecorderFile.h"
 #include "core/record/RecorderTime.h"
+#include "support/TestFiles.h"
 
 namespace korvo {
 namespace {
@@ -56,14 +61,27 @@ TEST(RecorderFile, RecordLinesAppendPieceByPieceAndDelete) {
               QByteArray("65535\t0\t0\t0\t4294967295\r\n"));
     QTemporaryDir dir;
     const QString path = dir.filePath("RECORD.DAT");
-    ASSERT_TRUE(WriteRecorderHeader(path, header(0)).ok);
-    ASSERT_TRUE(appendRecorderLine(path, 2048, 1000, 3096, 2, 123456).ok);
-    ASSERT_TRUE(appendRecorderLine(path, 1, 2, 3, 4, 5).ok);
-    QFile f(path);
-    ASSERT_TRUE(f.open(QIODevice::ReadOnly));
-    EXPECT_EQ(f.readAll(), headerText("0.5", "10", "-21", "1.5") +
-                               "2048\t1000\t3096\t2\t123456\r\n1\t2\t3\t4\t5\r\n");
-    ASSERT_TRUE(deleteRecorderFile(path).ok);
+    test::writeFileBytes(path, "an older recording");
+    const QByteArray expected =
+        headerText("0.5", "10", "-21", "1.5") + "2048\t1000\t3096\t2\t123456\r\n1\t2\t3\t4\t5\r\n";
+    {
+        RecorderDataFile file;
+        ASSERT_TRUE(file.open(path).ok);
+        ASSERT_TRUE(file.clear().ok);
+        ASSERT_TRUE(file.append(recorderHeaderBytes(header(0))).ok);
+        ASSERT_TRUE(file.append(recorderLineBytes(2048, 1000, 3096, 2, 123456)).ok);
+        ASSERT_TRUE(file.append(recorderLineBytes(1, 2, 3, 4, 5)).ok);
+        EXPECT_EQ(test::fileBytes(path), expected);
+
+        // A second recording onto the same path is refused and neither empties nor deletes it.
+        RecorderDataFile second;
+        const FileResult refused = second.open(path);
+        EXPECT_FALSE(refused.ok);
+        EXPECT_TRUE(refused.error.contains("another recording")) << refused.error.toStdString();
+        EXPECT_FALSE(deleteRecorderFile(path).ok);
+        EXPECT_EQ(test::fileBytes(path), expected);
+    }
+    ASSERT_TRUE(deleteRecorderFile(path).ok);  // released with the recording
     EXPECT_FALSE(QFile::exists(path));
     EXPECT_TRUE(deleteRecorderFile(path).ok);  // already gone
 }
@@ -73,13 +91,98 @@ TEST(RecorderFile, FailedWritesAreReported) {
     QTemporaryDir dir;
     // A plain file where the folder should be: no user, root included, can write below it.
     const QString blocker = dir.filePath("not-a-folder");
-    QFile file(blocker);
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-    file.close();
+    test::writeFileBytes(blocker, {});
     const QString path = blocker + "/RECORD.DAT";
-    const FileResult r = appendRecorderLine(path, 2048, 1000, 3096, 2, 123456);
+    RecorderDataFile file;
+    const FileResult r = file.open(path);
     EXPECT_FALSE(r.ok);
-    EXPECT_TRUE(r.error.startsWith("Cannot open data file " + path)) << r.error.toStdString();
+    EXPECT_EQ(r.error, "Cannot open data file " + path + ": Not a directory");
+    EXPECT_FALSE(file.append("1\r\n").ok);
+}
+
+// Between two appends, the file is changed behind the recording's back: the second append is
+// refused, and nothing is written anywhere.
+TEST(RecorderFile, AFileMovedDeletedReplacedOrWrittenByOthersIsNoLongerAppendedTo) {
+    const struct {
+        const char* what;
+        std::function<void(const QString& path)> change;
+        const char* reason;
+        QByteArray atPath;  // what the path holds afterwards
+    } cases[] = {
+        {"moved", [](const QString& p) { QFile::rename(p, p + ".old"); }, "moved or deleted",
+         "<unreadable>"},
+        {"deleted", [](const QString& p) { QFile::remove(p); }, "moved or deleted", "<unreadable>"},
+        {"replaced",
+         [](const QString& p) {
+             QFile::remove(p);
+             test::writeFileBytes(p, "other\r\n");
+         },
+         "replaced by another file", "other\r\n"},
+        {"appended to",
+         [](const QString& p) {
+             QFile f(p);
+             ASSERT_TRUE(f.open(QIODevice::Append));
+             f.write("7\r\n");
+         },
+         "changed by another program during the recording (10 bytes, this recording wrote 7)",
+         "first\r\n7\r\n"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        QTemporaryDir dir;
+        const QString path = dir.filePath("RECORD.DAT");
+        RecorderDataFile file;
+        ASSERT_TRUE(file.open(path).ok);
+        ASSERT_TRUE(file.append("first\r\n").ok);
+        c.change(path);
+        const FileResult r = file.append("second\r\n");
+        EXPECT_FALSE(r.ok);
+        EXPECT_TRUE(r.error.contains(c.reason)) << r.error.toStdString();
+        EXPECT_EQ(test::fileBytes(path), c.atPath);
+    }
+}
+
+// Lowers this process's file-size limit for a while; beyond it a write is cut short and then
+// fails (EFBIG) as on a full disk, for root as for anyone, without a disk to fill.
+class FileSizeLimit {
+public:
+    explicit FileSizeLimit(rlim_t bytes) {
+        ::getrlimit(RLIMIT_FSIZE, &old_);
+        signal_ = std::signal(SIGXFSZ, SIG_IGN);
+        rlimit lowered = old_;
+        lowered.rlim_cur = bytes;
+        ::setrlimit(RLIMIT_FSIZE, &lowered);
+    }
+    ~FileSizeLimit() {
+        ::setrlimit(RLIMIT_FSIZE, &old_);
+        std::signal(SIGXFSZ, signal_);
+    }
+
+private:
+    rlimit old_{};
+    void (*signal_)(int) = nullptr;
+};
+
+TEST(RecorderFile, AShortWriteIsCutBackToTheLastWholeLineAndGivesTheSystemsReason) {
+    QTemporaryDir dir;
+    const QString path = dir.filePath("RECORD.DAT");
+    const QByteArray head = recorderHeaderBytes(header(0));
+    const QByteArray line = recorderLineBytes(4991, 3424, 4991, 2, 123456);
+    RecorderDataFile file;
+    ASSERT_TRUE(file.open(path).ok);
+    FileResult full;
+    {
+        // Room for the header and half a line.
+        FileSizeLimit limit(static_cast<rlim_t>(head.size() + line.size() / 2));
+        ASSERT_TRUE(file.append(head).ok);
+        full = file.append(line);
+    }
+    EXPECT_FALSE(full.ok);
+    EXPECT_EQ(full.error, "Cannot write to data file " + path + ": File too large");
+    EXPECT_EQ(test::fileBytes(path), head);
+    // The file goes on from its last whole line.
+    EXPECT_TRUE(file.append(line).ok);
+    EXPECT_EQ(test::fileBytes(path), head + line);
 }
 
 TEST(RecorderTime, SplitsSecondsAndExpectsDurationsWithinFieldLimits) {

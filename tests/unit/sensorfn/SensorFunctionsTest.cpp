@@ -55,6 +55,18 @@ TEST(Calibration, LineThroughTwoObjectsOrOneObjectAndTheOrigin) {
     ASSERT_TRUE(fit.ok);
     EXPECT_EQ(fit.slope, 5.0);
     EXPECT_EQ(fit.offset, 0.0);
+
+    // The line on show is the one to save; a point accepted after it leaves nothing to save.
+    CalibrationSteps steps;
+    steps.accept(0, 250.0, 5000.0);
+    EXPECT_FALSE(steps.shown.ok);
+    EXPECT_EQ(steps.fit().slope, 20.0);
+    EXPECT_EQ(steps.shown.slope, 20.0);
+    steps.accept(1, 500.0, 6000.0);
+    EXPECT_FALSE(steps.shown.ok);
+    steps.fit();
+    EXPECT_EQ(steps.shown.slope, 4.0);
+    EXPECT_EQ(steps.shown.offset, 4000.0);
 }
 
 TEST(Calibration, EqualMeasuredValuesAreRefused) {
@@ -109,15 +121,14 @@ TEST(Linearisation, StoredValueIsBiasedModulo65536AndTableSizeByVariant) {
 
 TEST(Linearisation, ParsesOneColumnInFileOrder) {
     XFlashTable table{};
-    QByteArray text = "0\r\n100\n  40000\t\n-5\n+7\n";
-    text += numbers(2043, 1000);
-    text += "garbage after the table is not read";
+    QByteArray text = "0\r\n100\n  40000\t\n-5\n+7\n-32768 65535\n";
+    text += numbers(2041, 1000);
     const LinLoadResult r = parseLinearisationText(text, 2048, table);
     ASSERT_TRUE(r.ok) << r.error.toStdString();
-    EXPECT_EQ(
-        (std::array<std::uint16_t, 6>{table[0], table[1], table[2], table[3], table[4], table[5]}),
-        (std::array<std::uint16_t, 6>{32767, 32867, 7231, 32762, 32774, 33767}));
-    EXPECT_EQ(table[2047], 32767 + 1000 + 2042);
+    EXPECT_EQ((std::array<std::uint16_t, 7>{table[0], table[1], table[2], table[3], table[4],
+                                            table[5], table[6]}),
+              (std::array<std::uint16_t, 7>{32767, 32867, 7231, 32762, 32774, 65535, 32766}));
+    EXPECT_EQ(table[2047], 32767 + 1000 + 2040);
 }
 
 TEST(Linearisation, BadFilesLeaveTableUnchanged) {
@@ -136,11 +147,31 @@ TEST(Linearisation, BadFilesLeaveTableUnchanged) {
         r = parseLinearisationText(QByteArray(bad) + "\n" + numbers(1024), 1024, table);
         EXPECT_FALSE(r.ok) << bad;
     }
+    // Nothing is wrapped into 16 bits or left unread: the line that no table can hold is named,
+    // for the short table of variant 400 as well.
+    const struct {
+        QByteArray text;
+        const char* error;
+    } refused[] = {
+        {numbers(2) + "70000\n" + numbers(2045), "line 3: 70000 is outside -32768..65535."},
+        {"-32769\n" + numbers(2047), "line 1: -32769 is outside -32768..65535."},
+        {numbers(2049), "line 2049: more than 2048 values, more than a table holds."},
+        {numbers(2048) + "garbage", "line 2049: \"garbage\" is not a whole number."},
+    };
+    for (const auto& f : refused) {
+        for (const int size : {1024, 2048}) {
+            r = parseLinearisationText(f.text, size, table);
+            EXPECT_EQ(r.error, QStringLiteral("Linearisation file: ") + QLatin1String(f.error));
+        }
+    }
     EXPECT_EQ(table, before);
 
-    // Variant 400 needs only 1024 values; the rest of the table stays.
+    // Variant 400 needs only 1024 values, and takes a full file; the rest of the table stays.
     ASSERT_TRUE(parseLinearisationText(numbers(1024), 1024, table).ok);
     EXPECT_EQ(table[1023], 32767 + 1023);
+    EXPECT_EQ(table[1024], 0x1234);
+    ASSERT_TRUE(parseLinearisationText(numbers(2048, 1), 1024, table).ok);
+    EXPECT_EQ(table[1023], 32767 + 1024);
     EXPECT_EQ(table[1024], 0x1234);
 }
 
