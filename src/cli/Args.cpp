@@ -58,6 +58,8 @@ const std::vector<CommandRule>& commands() {
          "Loads the parameter file (as the scope window does: over the sensor's own set, keys\n"
          "missing from the file keep the sensor's values, the window's ranges apply), writes\n"
          "both halves to RAM or EEPROM, reads them back and reports every field that differs.\n"
+         "A file with a value that is not a whole number within its field's range for the\n"
+         "model is refused, naming each key, line and value; nothing is sent then.\n"
          "FILE may be - for standard input. One file goes to every port given.\n"},
         {"run",
          "korvo run PORT [--samples N]",
@@ -72,7 +74,8 @@ const std::vector<CommandRule>& commands() {
          false,
          {},
          "Fetches one CCD profile: 256 lines of sample, pixel position, intensity and the\n"
-         "threshold the scope window draws beside it.\n"},
+         "threshold the scope window draws beside it. Gives up after three cycles in a row\n"
+         "without a whole profile.\n"},
         {"record",
          "korvo record PORT --samples N [--step S] [--mode 0|1] -o FILE [--force]",
          1,
@@ -103,7 +106,8 @@ const std::vector<CommandRule>& commands() {
          true,
          {"--teach", "--upper", "--lower"},
          "Hands a teach value and two tolerances to the sensor (command 16), as the TEST\n"
-         "button and the multiplexer's TEACH do.\n"},
+         "button and the multiplexer's TEACH do. V must lie within the model's pixels, U and\n"
+         "L within what the window's tolerance fields keep around V; else nothing is sent.\n"},
         {"baud",
          "korvo baud PORTS --to RATE",
          1,
@@ -119,7 +123,8 @@ const std::vector<CommandRule>& commands() {
          "Writes a linearisation table file into the sensor's X-FLASH: clears it (command\n"
          "101), then writes the table block by block (command 102). Succeeds only when every\n"
          "block was acknowledged with its own offset and page; stops at the first that was\n"
-         "not. 1024 values for model variant 400, else 2048.\n"},
+         "not. 1024 values for model variant 400, else 2048; each from -32768 to 65535, at\n"
+         "most 2048 in the file.\n"},
     };
     return rules;
 }
