@@ -33,7 +33,8 @@ struct HeaderStyle {
     QRgb back;
 };
 
-// The vendors behind the two logo headers and their contact lines.
+// The three header styles. The three lines beside a logo say what the tool works with: the
+// program has no maker's address or telephone number to show, and shows none.
 const std::array<HeaderStyle, 3> kHeaders{{
     {kWhite,
      nullptr,
@@ -50,7 +51,7 @@ const std::array<HeaderStyle, 3> kHeaders{{
     {kWhite,
      "ulmen.bmp",
      {700, 10},
-     {"Ulmen Messtechnik AG", "Am Lindenhof 7, D-89073 Ulm", "Tel. +49 731 555 2710"},
+     {"Laser line sensors", "KORVO-KM series", "RS-232"},
      {{{585, 10}, {549, 26}, {622, 41}}},
      12,
      {30, 25},
@@ -62,7 +63,8 @@ const std::array<HeaderStyle, 3> kHeaders{{
     {kHeaderBlue,
      "orbi.bmp",
      {300, 10},
-     {"KORVO Sensorik GmbH", "Kanalstrasse 14, D-79108 Freiburg", "Tel. +49 761 555 0142"},
+     {"Laser line sensors of the KORVO-KM series", "over RS-232, up to 112 ports",
+      "(7 groups of 16)"},
      {{{15, 10}, {15, 25}, {15, 40}}},
      11,
      {300, 35},
