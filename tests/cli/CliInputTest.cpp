@@ -16,12 +16,6 @@ bool holdsControlBytes(const QByteArray& text) {
     return false;
 }
 
-QByteArray numberLines(int count) {
-    QByteArray text;
-    for (int i = 0; i < count; ++i) text += QByteArray::number(i) + "\r\n";
-    return text;
-}
-
 TEST(CliInput, FileAndSensorTextThatMustNotReachASensorOrTheTerminalAsItIs) {
     sim::SensorConfig escaping = model();  // 8192 pixels, as COM1's
     escaping.firmwareText = "KORVO-KM\x1b[2J\tV3.18";

@@ -24,13 +24,6 @@ namespace {
 
 using sim::Fault;
 
-QString str(const QJsonObject& o, const char* key) {
-    return o.value(QLatin1String(key)).toString();
-}
-int num(const QJsonObject& o, const char* key) {
-    return o.value(QLatin1String(key)).toInt(-1);
-}
-
 bool isFifo(const QString& path) {
     struct stat st {};
     return ::lstat(QFile::encodeName(path).constData(), &st) == 0 && S_ISFIFO(st.st_mode);

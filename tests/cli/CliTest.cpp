@@ -27,13 +27,6 @@ sim::SensorConfig sensorConfig(std::uint16_t serial, QByteArray id = "KORVO-KM")
     return c;
 }
 
-QString str(const QJsonObject& o, const char* key) {
-    return o.value(QLatin1String(key)).toString();
-}
-int num(const QJsonObject& o, const char* key) {
-    return o.value(QLatin1String(key)).toInt(-1);
-}
-
 TEST(CliPorts, EachPortSaysItsOwnOutcomeAndTheStatusIsTheWorst) {
     CliRig rig({sensorConfig(1201), sensorConfig(1202, "KORVO-GX"), sensorConfig(1203)});
     rig.sensor(2).setFault(Fault::NoReply);
