@@ -4,7 +4,22 @@
 
 #include <QJsonDocument>
 
+#include "core/params/ParamFile.h"
+
 namespace korvo::test {
+
+QString str(const QJsonObject& o, const char* key) {
+    return o.value(QLatin1String(key)).toString();
+}
+int num(const QJsonObject& o, const char* key) {
+    return o.value(QLatin1String(key)).toInt(-1);
+}
+
+QByteArray numberLines(int count) {
+    QByteArray text;
+    for (int i = 0; i < count; ++i) text += QByteArray::number(i) + "\r\n";
+    return text;
+}
 
 std::vector<QStringList> CliRun::rows() const {
     std::vector<QStringList> rows;
@@ -36,6 +51,17 @@ std::unique_ptr<QProcess> CliRig::start(const QStringList& arguments,
              QStringList{QStringLiteral("--map"), mapPath} + arguments);
     EXPECT_TRUE(p->waitForStarted(5000));
     return p;
+}
+
+QStringList CliRig::words(const QString& line) const {
+    QStringList words = line.split(QLatin1Char(' '), Qt::SkipEmptyParts);
+    return words.replaceInStrings(QStringLiteral("DIR"), dir.path());
+}
+
+QString CliRig::paramFile(const ParamSet& p, const QString& name) const {
+    const QString file = path(name);
+    EXPECT_TRUE(SendParaToFileI(p, file).ok) << file.toStdString();
+    return file;
 }
 
 CliRun CliRig::run(const QStringList& arguments, const QByteArray& input,

@@ -11,9 +11,17 @@
 #include <memory>
 #include <vector>
 
+#include "core/params/ParamSet.h"
 #include "support/SimSensors.h"
 
 namespace korvo::test {
+
+// A JSON object's text and whole-number fields; -1 for a number that is not there.
+QString str(const QJsonObject& o, const char* key);
+int num(const QJsonObject& o, const char* key);
+
+// The lines 0, 1, ... of a flash file that holds `count` values.
+QByteArray numberLines(int count);
 
 struct CliRun {
     int exit = -1;
@@ -37,6 +45,10 @@ public:
     // Starts korvo and returns the process, for tests that signal it.
     std::unique_ptr<QProcess> start(const QStringList& arguments,
                                     const QString& outputFile = {}) const;
+    // A command line as typed, split at spaces; DIR stands for the rig's folder.
+    QStringList words(const QString& line) const;
+    // The window's parameter file for `p` in the rig's folder; its path.
+    QString paramFile(const ParamSet& p, const QString& name) const;
 };
 
 // Sends the signal to korvo if it still runs, by its own process id; false once it has ended.
