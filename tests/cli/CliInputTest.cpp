@@ -53,8 +53,9 @@ TEST(CliInput, FileAndSensorTextThatMustNotReachASensorOrTheTerminalAsItIs) {
                 {"refused",
                  "nothing sent: line 3, Teach-Value = \"65535\": outside 1..8191 for this model"},
                 true),
-        // A flash value beyond 16 bits and more values than a table holds are met in
-        // Linearisation.BadFilesLeaveTableUnchanged; that a bad flash file stops korvo, below.
+        // A flash value beyond 16 bits, named by its line (more values than a table holds are
+        // met in Linearisation.BadFilesLeaveTableUnchanged).
+        refused("flash 1 FILE", "0\n70000\n", {"line 2: 70000 is outside -32768..65535"}),
         refused("flash 1 FILE", "\x1b]0;PWNED\x07\x1b[2J\n",
                 {"\"\\x1b]0;PWNED\\x07\\x1b[2J\" is not a whole number"}),
         refused("flash 1 FILE", QByteArray("12\0abc\n", 7),
