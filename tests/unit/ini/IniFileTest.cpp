@@ -3,11 +3,11 @@
 
 #include <gtest/gtest.h>
 
-#include <QFile>
 #include <QTemporaryDir>
 
 #include "core/ini/IniFile.h"
 #include "core/ini/IniValue.h"
+#include "support/TestFiles.h"
 
 namespace korvo {
 namespace {
@@ -114,7 +114,7 @@ TEST(IniRobustness, MalformedLinesAreSkippedTheRestIsRead) {
     EXPECT_EQ(ini.skippedLineCount(), 7);
 }
 
-TEST(IniRobustness, OverlongLineIsSkippedWithoutLosingTheNextLines) {
+TEST(IniRobustness, OverlongLinesAreSkippedWithoutLosingTheNextOnesManySectionsAreRead) {
     QByteArray bytes("[A]\r\nbefore = 1\r\n");
     bytes += "huge = " + QByteArray(1024 * 1024, '7') + "\r\n";
     bytes += "[" + QByteArray(1024 * 1024, 'S') + "]\r\nafter = 2\r\n";
@@ -126,12 +126,10 @@ TEST(IniRobustness, OverlongLineIsSkippedWithoutLosingTheNextLines) {
     EXPECT_FALSE(ini.hasKey("A", "after"));  // it followed the over-long header
     EXPECT_EQ(ini.getInt("B", "last"), 3);
     EXPECT_EQ(ini.skippedLineCount(), 3);
-}
 
-TEST(IniRobustness, ManySectionsReadInReasonableTime) {
-    QByteArray bytes;
+    // Many sections are read in reasonable time.
+    bytes.clear();
     for (int i = 0; i < 50000; ++i) bytes += "[S" + QByteArray::number(i) + "]\nk=1\n";
-    IniFile ini;
     ini.fromBytes(bytes);
     EXPECT_EQ(ini.getInt("s49999", "K"), 1);
 }
@@ -144,12 +142,8 @@ TEST(IniRobustness, FilesThatCannotBeReadLeaveTheObjectEmpty) {
     EXPECT_TRUE(ini.isEmpty());
     EXPECT_FALSE(ini.readFromFile(dir.path()));  // a directory
 
-    QFile big(dir.filePath("big.ini"));
-    ASSERT_TRUE(big.open(QIODevice::WriteOnly));
-    big.write("[A]\r\nx = 1\r\n");
-    ASSERT_TRUE(big.resize(IniFile::kMaxFileBytes + 1));
-    big.close();
-    EXPECT_FALSE(ini.readFromFile(big.fileName()));
+    test::makeSparseFile(dir.filePath("big.ini"), IniFile::kMaxFileBytes + 1, "[A]\r\nx = 1\r\n");
+    EXPECT_FALSE(ini.readFromFile(dir.filePath("big.ini")));
     EXPECT_TRUE(ini.isEmpty());
 }
 
