@@ -37,13 +37,9 @@ TEST(FileLocations, RuleTable) {
         {false, false, false, "", "/opt/k/bin", "/home/op/.config/korvo-km-scope", "/home/op"},
     };
     for (const Row& r : rows) {
-        const LocationFacts facts{QStringLiteral("/opt/k/bin/"),
-                                  r.hasLayouts,
-                                  r.writable,
-                                  r.shareHasLayouts,
-                                  QString::fromLatin1(r.xdg),
-                                  QStringLiteral("/home/op")};
-        const FileLocations where = chooseFileLocations(facts);
+        const FileLocations where = chooseFileLocations(
+            {QStringLiteral("/opt/k/bin/"), r.hasLayouts, r.writable, r.shareHasLayouts,
+             QString::fromLatin1(r.xdg), QStringLiteral("/home/op")});
         SCOPED_TRACE(testing::Message()
                      << r.hasLayouts << r.writable << r.shareHasLayouts << " " << r.xdg);
         EXPECT_EQ(where.dataDir, QLatin1String(r.data));

@@ -48,6 +48,8 @@ TEST(MplexIni, ExactBytes) {
     EXPECT_EQ(bytes.count("\r\n\r\n"), 3 + 112);  // an empty line after every section
 }
 
+// The geometry keys as read; what they give (nothing without the max key, maximise at 1) is the
+// rule met in PanelGeometry.
 TEST(MplexIni, WriteThenReadRestoresTheTable) {
     QTemporaryDir dir;
     const QString path = dir.filePath(kMplexIniFileName);
@@ -107,14 +109,6 @@ TEST(MplexIni, OnlyPresentKeysAreAppliedAndPortValuesAsWritten) {
     EXPECT_EQ(p[0].comPort, 0);
     EXPECT_EQ(p[2].baudIndex, 0xFFFF);
     EXPECT_EQ(p[2].comPort, 70000 - 65536);
-}
-
-TEST(MplexIni, GeometryNeedsTheMaxKey) {
-    IniFile ini;
-    ini.fromBytes("[APPLICATION]\r\nMPC-Panel pos. x = 5\r\nMPC-Panel pos. y = 6\r\n");
-    EXPECT_EQ(mplexIniRead(ini).geometryPlan(), PanelGeometryPlan{});
-    ini.fromBytes("[APPLICATION]\r\nMPC-Panel max = 1\r\nMPC-Panel pos. x = 5\r\n");
-    EXPECT_EQ(mplexIniRead(ini).geometryPlan(), (PanelGeometryPlan{true, {}, {}}));
 }
 
 void expectDefaults(const MplexTable& t) {
