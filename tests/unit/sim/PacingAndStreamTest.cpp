@@ -106,14 +106,8 @@ double medianExchangeMs(LineClient& client, int runs) {
     return ms[ms.size() / 2];
 }
 
-SensorConfig silent() {
-    SensorConfig c;
-    c.recordPeriodMs = 0;
-    return c;
-}
-
 TEST(SensorPacing, ExchangeTakesTheLineTimeOfRequestAndReply) {
-    SensorConfig c = silent();
+    SensorConfig c = test::quietConfig();
     c.pace = true;
     VirtualSensor sensor(c);
     ASSERT_TRUE(sensor.start());
@@ -147,7 +141,7 @@ void setPortRate(const QString& path, speed_t rate) {
 }
 
 TEST(SensorPacing, StrictBaudIgnoresRequestsAtAnotherRate) {
-    SensorConfig c = silent();
+    SensorConfig c = test::quietConfig();
     c.strictBaud = true;
     VirtualSensor sensor(c);
     ASSERT_TRUE(sensor.start());
@@ -169,8 +163,7 @@ TEST(SensorPacing, StrictBaudIgnoresRequestsAtAnotherRate) {
 // The record layout is that of the record reply (SensorReplies); the records' values reach the
 // recorder file in the command-line tests.
 TEST(SensorStream, RecorderModeSendsRecordsUntilThePcTalksTriggerSendsOne) {
-    SensorConfig c;
-    c.noise = false;
+    SensorConfig c = test::quietConfig();
     c.recordPeriodMs = 40;
     c.recordQuietMs = 300;
     VirtualSensor sensor(c);
@@ -185,12 +178,8 @@ TEST(SensorStream, RecorderModeSendsRecordsUntilThePcTalksTriggerSendsOne) {
     // RS-232-Mode 4 in RAM starts the stream after the quiet time.
     ParamHalf h1 = sensor.ramHalf(1);
     h1[p1::kRs232Mode] = 4;
-    QByteArray set = request(1, 1);
-    for (int i = 0; i < 15; ++i) {
-        set[6 + 2 * i] = static_cast<char>(h1[i] >> 8);
-        set[7 + 2 * i] = static_cast<char>(h1[i] & 0xFF);
-    }
-    EXPECT_EQ(client.exchange(set, 36).size(), 36);
+    sensor.setRamHalf(1, h1);
+    EXPECT_EQ(client.exchange(request(5, 0), 36).size(), 36);
     EXPECT_TRUE(client.read(36, 200).isEmpty());  // quiet right after a request
     const QByteArray records = client.read(72, 800);
     ASSERT_EQ(records.size(), 72);

@@ -1,15 +1,17 @@
 // The korvo-sim program's own parts: model rows, firmware text, command line, and the port map
-// with our lines in and out, everybody else's lines untouched.
+// with our lines in and out, everybody else's lines untouched, no file but a plain one touched.
 
 #include <gtest/gtest.h>
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <filesystem>
 
 #include "LineClient.h"
+#include "core/link/PortMap.h"
 #include "sim/PortMap.h"
 #include "sim/SensorModel.h"
 #include "sim/SimOptions.h"
@@ -85,7 +87,7 @@ TEST(SimOptions, ModelsAndIdsRepeatTheLastOneGiven) {
     }
 }
 
-TEST(PortMap, AddReplacesOwnComNumbersAndRemoveTakesOnlyOurLines) {
+TEST(PortMap, AddReplacesOwnComNumbersRemoveTakesOnlyOurLinesAndOnlyPlainFilesAreTouched) {
     QTemporaryDir dir;
     const QString path = dir.filePath(kPortMapFileName);
     korvo::test::writeFileBytes(
@@ -111,6 +113,21 @@ TEST(PortMap, AddReplacesOwnComNumbersAndRemoveTakesOnlyOurLines) {
     EXPECT_EQ(e, (PortMapEntry{7, "/dev/ttyS6"}));
     for (const char* bad : {"COM0 = /dev/x", "COM2 =", "# COM2 = /dev/x"})
         EXPECT_FALSE(parsePortMapLine(bad, &e)) << bad;
+
+    // With the program's own rules: a FIFO or an oversized file under its name is neither read
+    // nor rewritten, and the reason is given.
+    const QString fifo = dir.filePath("fifo.map");
+    const QString big = dir.filePath("big.map");
+    korvo::test::makeFifo(fifo);
+    korvo::test::makeSparseFile(big, korvo::PortMap::kMaxFileBytes + 1, "COM1 = /dev/ttyUSB0\n");
+    for (const QString& refused : {fifo, big}) {
+        SCOPED_TRACE(refused.toStdString());
+        EXPECT_TRUE(readPortMap(refused).empty());
+        QString error;
+        EXPECT_FALSE(addPortMapEntries(refused, {{2, "/dev/pts/9"}}, &error));
+        EXPECT_TRUE(error.startsWith(refused)) << error.toStdString();
+    }
+    EXPECT_EQ(QFileInfo(big).size(), korvo::PortMap::kMaxFileBytes + 1);
 }
 
 // korvo-sim sits beside this test program in the build's program directory.
