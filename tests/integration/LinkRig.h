@@ -22,6 +22,8 @@
 
 namespace korvo::test {
 
+using sim::Fault;  // what the rigs' sensors can be told to do wrong
+
 class RecordingSink final : public StatusSink {
 public:
     struct Shown {

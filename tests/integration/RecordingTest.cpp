@@ -12,8 +12,6 @@
 namespace korvo::test {
 namespace {
 
-using sim::Fault;
-
 class Recording : public ::testing::Test {
 protected:
     void SetUp() override { start({}); }
@@ -23,8 +21,6 @@ protected:
         rig->open();
         rig->sensor().setMeasurement(300, 500);
         plan.path = dir.filePath(QStringLiteral("RECORD.DAT"));
-        plan.header.date = QStringLiteral("12-06-2026");
-        plan.header.time = QStringLiteral("16:40:00");
     }
     void setSensorMode(int mode) {
         sim::ParamHalf h = rig->sensor().ramHalf(1);
@@ -38,10 +34,7 @@ protected:
         fileError = session.fileError();
         return end;
     }
-    QList<QByteArray> lines() {
-        QFile f(plan.path);
-        return f.open(QIODevice::ReadOnly) ? f.readAll().split('\n') : QList<QByteArray>{};
-    }
+    QList<QByteArray> lines() { return fileBytes(plan.path).split('\n'); }
 
     QTemporaryDir dir;
     std::unique_ptr<LinkRig> rig;

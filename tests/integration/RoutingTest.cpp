@@ -11,16 +11,8 @@
 namespace korvo::test {
 namespace {
 
-using sim::Fault;
-
-std::vector<sim::SensorConfig> twoSensors() {
-    sim::SensorConfig second;
-    second.serial = 4712;
-    return {sim::SensorConfig{}, second};
-}
-
 TEST(Routing, AnAnswerOnAnotherPortNeverCompletesAWait) {
-    LinkRig rig(twoSensors());
+    LinkRig rig(std::vector<sim::SensorConfig>(2));
     rig.open(1);
     rig.open(2);
     rig.sensor(0).setFault(Fault::NoReply, 16, 1);
