@@ -84,14 +84,13 @@ TEST_F(LineFaults, EachExchangeReportsItsOwnTimeout) {
     }
     EXPECT_EQ(rig->link.replyKind, kReplyNone);  // no loop left to resume
 
-    rig->sensor().setFault(Fault::NoReply, 16, 2);
+    // The teach-in's time-out, which shares TEST's code: Routing.
+    rig->sensor().setFault(Fault::NoReply, 16, 1);
     double start = rig->pump.now();
     EXPECT_EQ(s.TestBUTTON(1, 512, 100, 100), 0);
     EXPECT_GT(rig->since(start), 0.5);
     EXPECT_LT(rig->since(start), 0.5 + 0.15 * timeScale());
     EXPECT_EQ(rig->link.statusText, dots);
-    EXPECT_EQ(s.ActivateTeach(1, 512, 100, 100), 0);
-    EXPECT_EQ(rig->link.mplexStatusText, QStringLiteral("Timeout RS-232!"));
 
     rig->sensor().setFault(Fault::NoReply, 5, 1);
     start = rig->pump.now();

@@ -41,9 +41,7 @@ TEST(Routing, ALateParameterHalfIsNeverTakenForTheNextOne) {
     EXPECT_LT(threadCpuSeconds() - cpuBefore, 0.1 * timeScale()) << "the wait must sleep, not spin";
     EXPECT_EQ(rig.link.statusText, QStringLiteral("Timeout-RS-232..."));
     EXPECT_EQ(s.GetParamHalf(kMemoryRam, 1, 1), 1);  // waits for the late para0 answer first
-    EXPECT_EQ(rig.params.videoThdFix, truth.videoThdFix);
-    EXPECT_EQ(rig.params.umSlope, truth.umSlope);
-    EXPECT_EQ(rig.params.umOffset, truth.umOffset);
+    EXPECT_EQ(rig.params, truth);
     EXPECT_EQ(s.droppedFrames(1), 1u);
 
     // A late echo of another command does not confirm a baud-rate change.

@@ -12,7 +12,7 @@
 namespace korvo {
 namespace {
 
-TEST(IniFormat, WritesSectionsKeysAndEmptyLineAfterEverySection) {
+TEST(IniFormat, WritesSectionsKeysAnEmptyLineAfterEachSectionAndUnsignedAsTheSameBits) {
     EXPECT_EQ(IniFile().toBytes(), QByteArray());
     IniFile ini(false);
     ini.putInt("APPLICATION", "MPC-Panel max", 0);
@@ -29,20 +29,19 @@ TEST(IniFormat, WritesSectionsKeysAndEmptyLineAfterEverySection) {
     back.fromBytes(unsorted);
     EXPECT_EQ(back.toBytes(), unsorted);
     EXPECT_EQ(back.skippedLineCount(), 0);
-}
 
-TEST(IniFormat, UnsignedValuesTravelAsTheSameBitPattern) {
-    IniFile ini;
-    ini.putUInt32("PARA1", "um-Slope", 3000000000u);
-    ini.putUInt32("PARA1", "max", 0xFFFFFFFFu);
-    ini.putInt("PARA1", "min", INT32_MIN);
-    EXPECT_EQ(ini.toBytes(), QByteArray("[PARA1]\r\num-Slope = -1294967296\r\nmax = -1\r\n"
-                                        "min = -2147483648\r\n\r\n"));
-    IniFile back;
-    ASSERT_TRUE(back.fromBytes(ini.toBytes()));
-    EXPECT_EQ(back.getUInt32("PARA1", "um-Slope"), 3000000000u);
-    EXPECT_EQ(back.getUInt32("PARA1", "max"), 0xFFFFFFFFu);
-    EXPECT_EQ(back.getInt("PARA1", "min"), INT32_MIN);
+    // Unsigned values travel as the same bit pattern.
+    IniFile bits;
+    bits.putUInt32("PARA1", "um-Slope", 3000000000u);
+    bits.putUInt32("PARA1", "max", 0xFFFFFFFFu);
+    bits.putInt("PARA1", "min", INT32_MIN);
+    EXPECT_EQ(bits.toBytes(), QByteArray("[PARA1]\r\num-Slope = -1294967296\r\nmax = -1\r\n"
+                                         "min = -2147483648\r\n\r\n"));
+    IniFile bitsBack;
+    ASSERT_TRUE(bitsBack.fromBytes(bits.toBytes()));
+    EXPECT_EQ(bitsBack.getUInt32("PARA1", "um-Slope"), 3000000000u);
+    EXPECT_EQ(bitsBack.getUInt32("PARA1", "max"), 0xFFFFFFFFu);
+    EXPECT_EQ(bitsBack.getInt("PARA1", "min"), INT32_MIN);
 }
 
 TEST(IniFormat, LookupIgnoresCaseAndSurroundingBlanks) {

@@ -20,7 +20,7 @@
 namespace korvo::sim {
 namespace {
 
-TEST(SensorModel, PixelCountsOfTheModelRows) {
+TEST(SensorModel, PixelCountsOfTheModelRowsAndFirmwareTextOf72Bytes) {
     const struct {
         int family, variant, firmware, pixels;
     } rows[] = {{1, 80, 310, 4096},    {1, 80, 312, 8192},      {4, 60, 315, 2048},
@@ -33,10 +33,8 @@ TEST(SensorModel, PixelCountsOfTheModelRows) {
     SensorConfig c;
     c.pixelCount = 3000;  // an explicit count wins
     EXPECT_EQ(effectivePixelCount(c), 3000);
-}
 
-TEST(SensorModel, FirmwareTextIsPaddedOrCutTo72Bytes) {
-    SensorConfig c;
+    // The firmware text is padded or cut to 72 bytes.
     c.family = 103;
     c.variant = 20750;
     c.firmware = 310;
@@ -130,14 +128,10 @@ TEST(PortMap, AddReplacesOwnComNumbersRemoveTakesOnlyOurLinesAndOnlyPlainFilesAr
     EXPECT_EQ(QFileInfo(big).size(), korvo::PortMap::kMaxFileBytes + 1);
 }
 
-// korvo-sim sits beside this test program in the build's program directory.
-QString simProgram() {
-    return QString::fromStdString(
-        (std::filesystem::read_symlink("/proc/self/exe").parent_path() / "korvo-sim").string());
-}
-
 TEST(SimProgram, ServesUntilSigtermThenRemovesItsLines) {
-    const QString program = simProgram();
+    // korvo-sim sits beside this test program in the build's program directory.
+    const QString program = QString::fromStdString(
+        (std::filesystem::read_symlink("/proc/self/exe").parent_path() / "korvo-sim").string());
     ASSERT_TRUE(QFile::exists(program)) << program.toStdString();
     QTemporaryDir dir;
     const QString map = dir.filePath("COMPORTS.map");
