@@ -62,8 +62,7 @@ TEST_F(LineFaults, EachExchangeReportsItsOwnTimeout) {
     struct Case {
         int code;
         std::function<int()> call;
-        int result;
-        int stopAfter;
+        int result, stopAfter;
         const QString& text;
     };
     const Case cases[] = {

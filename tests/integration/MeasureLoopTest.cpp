@@ -16,8 +16,6 @@ protected:
     MeasureLoops loops() {
         return MeasureLoops(rig->sensorLink, rig->params, rig->band, rig->model, run);
     }
-    // Requests of `code` the sensor received since the last clear.
-    int requests(int code) { return requestCount(rig->sensor(), code); }
     RunRecord run;
     QObject context;
 };
@@ -51,8 +49,8 @@ TEST_F(MeasureLoop, AFailedBlockSkipsOnlyThatCyclesDrawing) {
         if (++cycles == 2) rig->link.stopFlag = kStopByUser;
     });
     EXPECT_EQ(stop, kStopByUser);
-    EXPECT_EQ(requests(8), 3);
-    EXPECT_EQ(requests(9), 2 + 4 + 4);
+    EXPECT_EQ(requestCount(rig->sensor(), 8), 3);
+    EXPECT_EQ(requestCount(rig->sensor(), 9), 2 + 4 + 4);
     EXPECT_EQ(rig->video.video, rig->sensor().lastVideo());
     EXPECT_TRUE(rig->bank.port(1)->callbackInstalled());
 
@@ -66,7 +64,7 @@ TEST_F(MeasureLoop, AFailedBlockSkipsOnlyThatCyclesDrawing) {
               kStopRunTimeout);
     EXPECT_EQ(cycles, 0);
     EXPECT_EQ(m.failedCycles(), 3);
-    EXPECT_EQ(requests(8), 3);
+    EXPECT_EQ(requestCount(rig->sensor(), 8), 3);
     EXPECT_EQ(rig->link.statusText, QStringLiteral("More than 64 data-words !"));
     EXPECT_TRUE(rig->bank.port(1)->callbackInstalled());
 }

@@ -22,11 +22,6 @@ protected:
         rig->sensor().setMeasurement(300, 500);
         plan.path = dir.filePath(QStringLiteral("RECORD.DAT"));
     }
-    void setSensorMode(int mode) {
-        sim::ParamHalf h = rig->sensor().ramHalf(1);
-        h[sim::p1::kRs232Mode] = static_cast<std::uint16_t>(mode);
-        rig->sensor().setRamHalf(1, h);
-    }
     RecordEnd record() {
         RecordingSession session(rig->sensorLink, run);
         const RecordEnd end = session.run(plan, view);
@@ -101,7 +96,9 @@ TEST_F(Recording, EveryTriggeredRecordIsStoredAndAHangUpEndsTheWait) {
     fast.recordPeriodMs = 5;
     fast.recordQuietMs = 50;
     start(fast);
-    setSensorMode(1);
+    sim::ParamHalf h = rig->sensor().ramHalf(1);
+    h[sim::p1::kRs232Mode] = 1;  // the sensor's triggered recorder mode
+    rig->sensor().setRamHalf(1, h);
     plan.mode = 1;
     plan.samples = 32000;
     QTimer::singleShot(500, &context, [&] { rig->link.stopFlag = kStopByUser; });

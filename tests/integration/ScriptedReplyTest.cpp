@@ -106,8 +106,7 @@ TEST_F(ScriptedReply, FlashWriteCountsOnlyEchoesOfTheirOwnBlock) {
         bool stopAtFailure;
         int stopAfter;  // the progress callback says stop after this many blocks (0: never)
         FlashEnd end;
-        int sent;
-        int acknowledged;
+        int sent, acknowledged;
     } cases[] = {
         {true, 0, FlashEnd::BlockFailed, 3, 2},
         {false, 0, FlashEnd::BlockFailed, 256, 255},

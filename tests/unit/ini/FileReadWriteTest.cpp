@@ -26,8 +26,7 @@ TEST(FileRead, OnlyRegularFilesWithinTheLimit) {
 
     struct Case {
         QString path;
-        bool ok;
-        bool missing;
+        bool ok, missing;
         const char* reason;
     };
     const Case cases[] = {

@@ -72,7 +72,7 @@ TEST(IniFormat, ValuesConvertOnlyWhenWhollyASigned32BitNumber) {
     }
 }
 
-TEST(IniRobustness, LineEndsCommentsAndDuplicateSections) {
+TEST(IniRobustness, LineEndsCommentsDuplicateSectionsAndMalformedLines) {
     IniFile ini;
     ini.fromBytes(
         "[A]\nx = 1\ny = 2\nx = 9\r[B]\r; a comment\r# another\rz = 3\n\n\r\n"
@@ -84,9 +84,8 @@ TEST(IniRobustness, LineEndsCommentsAndDuplicateSections) {
     EXPECT_EQ(ini.sectionCount(), 2);
     EXPECT_EQ(ini.toBytes(),
               QByteArray("[A]\r\nx = 1\r\ny = 2\r\nw = 4\r\n\r\n[B]\r\nz = 3\r\n\r\n"));
-}
 
-TEST(IniRobustness, MalformedLinesAreSkippedTheRestIsRead) {
+    // Malformed lines are skipped, the rest is read.
     QByteArray bytes(
         "stray = 1\r\n"  // before any section
         "[A]\r\nno equals sign\r\n= 5\r\ngood = 6\r\n"
@@ -95,7 +94,6 @@ TEST(IniRobustness, MalformedLinesAreSkippedTheRestIsRead) {
         "[C] trailing\r\nbig = 1099511627776\r\nok = -3\r\n");
     const char withNul[] = "nul\0key = 9\r\n[D\0]\r\nv = 1\r\nw = 1\0\r\n";
     bytes += QByteArray(withNul, sizeof withNul - 1);
-    IniFile ini;
     ini.fromBytes(bytes);
     EXPECT_EQ(ini.getInt("A", "good"), 6);
     EXPECT_FALSE(ini.hasKey("A", "lost"));

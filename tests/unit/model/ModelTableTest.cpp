@@ -112,16 +112,26 @@ TEST(ModelTable, Family1ControlsAt310312And316) {
 }
 
 // The row's info lines, hardware type, lists' lengths, measured decimals and CCD switch reach the
-// panels in app/connect's IdentifyScopeTest; the rest of the row here.
-TEST(ModelTable, Family104ClModelFrom316) {
+// panels in app/connect's IdentifyScopeTest; the rest of the row here. A variant the family does
+// not know then keeps that model but takes the family's settings.
+TEST(ModelTable, Family104ClModelFrom316ThenAnUnknownVariantOfAnotherFamily) {
     ModelState state;
-    const ModelProfile p = applyHardwareInfo(reply(104, 21000, 316, 12288), state);
+    ModelProfile p = applyHardwareInfo(reply(104, 21000, 316, 12288), state);
     ASSERT_TRUE(p.outputItems.has_value());
     EXPECT_EQ(labels(*p.outputItems),
               (std::vector<QString>{"[ - ]OUT0, [+]OUT1", "[ - ]OUT0, [OK]OUT1",
                                     "[OK]OUT0, [+]OUT1", "[TRG]OUT0, [OK]OUT1"}));
     EXPECT_EQ(p.toleranceDecimals, 2);
     EXPECT_EQ(p.ccdValue, 0);
+
+    p = applyHardwareInfo(reply(102, 777, 316, 6144), state);
+    EXPECT_FALSE(p.rowMatched);
+    for (const auto& line : p.infoLines) EXPECT_FALSE(line.has_value());
+    EXPECT_FALSE(p.hardwareModeDimmed || p.ccdLabels);
+    EXPECT_EQ(p.outputItems, outputList2());  // chosen by the kept hardware type 3
+    EXPECT_EQ(state.lastPixel, 12288);        // pixel range and type of the previous model
+    EXPECT_EQ(state.hardwareType, 3);
+    EXPECT_EQ(state.pixelCount, 6144);
 }
 
 // Its first info line and measured decimals are shown on the panels in app/connect.
@@ -139,19 +149,6 @@ TEST(ModelTable, UnknownFamilyFallsBack) {
     EXPECT_EQ(state.videoFullScale, 1024);
     EXPECT_EQ(state.hardwareType, 1);
     EXPECT_EQ(state.lastPixel, 2048);
-}
-
-TEST(ModelTable, UnknownVariantKeepsPreviousModelButAppliesFamilySettings) {
-    ModelState state;
-    applyHardwareInfo(reply(104, 21000, 316, 12288), state);
-    const ModelProfile p = applyHardwareInfo(reply(102, 777, 316, 6144), state);
-    EXPECT_FALSE(p.rowMatched);
-    for (const auto& line : p.infoLines) EXPECT_FALSE(line.has_value());
-    EXPECT_FALSE(p.hardwareModeDimmed || p.ccdLabels);
-    EXPECT_EQ(p.outputItems, outputList2());  // chosen by the kept hardware type 3
-    EXPECT_EQ(state.lastPixel, 12288);        // pixel range and type of the previous model
-    EXPECT_EQ(state.hardwareType, 3);
-    EXPECT_EQ(state.pixelCount, 6144);
 }
 
 TEST(ModelTable, OtherFamilyAndRowSettings) {

@@ -76,7 +76,7 @@ TEST(Calibration, LineThroughTwoObjectsOrOneObjectAndTheOriginNeverThroughOnePoi
     EXPECT_FALSE(fitCalibration(true, {0.0, 1000.0}, false, {}).ok);
 }
 
-TEST(Calibration, ConversionsTruncateAndWrapTo32Bits) {
+TEST(Calibration, ConversionsTruncateAndWrapTo32BitsAndGoLowHalfFirst) {
     EXPECT_EQ(umOffsetFromOffset(-20.5), 32746u);
     EXPECT_EQ(offsetFromUmOffset(32746), -21);
     EXPECT_EQ(offsetFromUmOffset(0), -32767);
@@ -92,9 +92,8 @@ TEST(Calibration, ConversionsTruncateAndWrapTo32Bits) {
         {-inf, 0u}};
     for (const auto& [value, expected] : cases)
         EXPECT_EQ(truncateToUint32(value), expected) << value;
-}
 
-TEST(Calibration, FrameWordsAreLowHalfFirst) {
+    // In a frame the low half goes first.
     std::array<std::uint16_t, 16> words{};
     words.fill(0x1111);
     putCalibWords({0x00012800u, 0xFFFF7FEAu}, words);

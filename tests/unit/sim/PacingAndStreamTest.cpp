@@ -13,7 +13,7 @@
 #include "sim/LineSchedule.h"
 #include "support/TimeScale.h"
 
-namespace korvo::sim {
+namespace korvo::sim::test {
 namespace {
 
 using std::chrono::nanoseconds;
@@ -88,10 +88,6 @@ TEST(LineSchedule, AReplyWaitsForTheOneBeforeUnpacedGoesAtOnce) {
     EXPECT_TRUE(fast.empty());
 }
 
-using test::LineClient;
-using test::request;
-using test::word;
-
 // Median time of `runs` request/reply exchanges, in milliseconds.
 double medianExchangeMs(LineClient& client, int runs) {
     std::vector<double> ms;
@@ -107,7 +103,7 @@ double medianExchangeMs(LineClient& client, int runs) {
 }
 
 TEST(SensorPacing, ExchangeTakesTheLineTimeOfRequestAndReply) {
-    SensorConfig c = test::quietConfig();
+    SensorConfig c = quietConfig();
     c.pace = true;
     VirtualSensor sensor(c);
     ASSERT_TRUE(sensor.start());
@@ -141,7 +137,7 @@ void setPortRate(const QString& path, speed_t rate) {
 }
 
 TEST(SensorPacing, StrictBaudIgnoresRequestsAtAnotherRate) {
-    SensorConfig c = test::quietConfig();
+    SensorConfig c = quietConfig();
     c.strictBaud = true;
     VirtualSensor sensor(c);
     ASSERT_TRUE(sensor.start());
@@ -163,7 +159,7 @@ TEST(SensorPacing, StrictBaudIgnoresRequestsAtAnotherRate) {
 // The record layout is that of the record reply (SensorReplies); the records' values reach the
 // recorder file in the command-line tests.
 TEST(SensorStream, RecorderModeSendsRecordsUntilThePcTalksTriggerSendsOne) {
-    SensorConfig c = test::quietConfig();
+    SensorConfig c = quietConfig();
     c.recordPeriodMs = 40;
     c.recordQuietMs = 300;
     VirtualSensor sensor(c);
@@ -193,4 +189,4 @@ TEST(SensorStream, RecorderModeSendsRecordsUntilThePcTalksTriggerSendsOne) {
 }
 
 }  // namespace
-}  // namespace korvo::sim
+}  // namespace korvo::sim::test

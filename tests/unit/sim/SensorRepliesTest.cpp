@@ -5,13 +5,10 @@
 
 #include "LineClient.h"
 
-namespace korvo::sim {
+namespace korvo::sim::test {
 namespace {
 
-using test::hexBytes;
-using test::request;
-using test::word;
-using SensorReplies = test::SensorOnLine;
+using SensorReplies = SensorOnLine;
 
 TEST_F(SensorReplies, HardwareInfoAndExactly72BytesOfFirmwareText) {
     EXPECT_EQ(client->exchange(request(10, 0), 36),
@@ -151,4 +148,4 @@ TEST_F(SensorReplies, FaultRulesAreUsedUpOnlyByRequestsThatGetAReply) {
 }
 
 }  // namespace
-}  // namespace korvo::sim
+}  // namespace korvo::sim::test
