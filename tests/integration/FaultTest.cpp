@@ -106,7 +106,7 @@ TEST_F(LineFaults, EachExchangeReportsItsOwnTimeout) {
     // A baud-rate change that times out: RoutingTest.
 }
 
-TEST_F(LineFaults, WrongLengthsAndMissingSync) {
+TEST_F(LineFaults, RepliesAndBlocksOfTheWrongLengthAndMissingSync) {
     SensorLink& s = rig->sensorLink;
     // 40 bytes: the first frame counts, nothing of the rest reaches the next reply.
     rig->sensor().setFault(Fault::LongReply, 8, 1);
@@ -143,10 +143,9 @@ TEST_F(LineFaults, WrongLengthsAndMissingSync) {
     EXPECT_LE(rig->link.firmwareText.size(), 72);
     EXPECT_TRUE(rig->bank.port(1)->callbackInstalled());
     EXPECT_EQ(rig->bank.inQLen(1), 0);
-}
 
-TEST_F(LineFaults, BlocksOfTheWrongLengthStopTheRun) {
-    SensorLink& s = rig->sensorLink;
+    // Blocks of the wrong length stop the run.
+    rig->sensor().clearReceivedFrames();
     rig->video.video.fill(0x5555);
     rig->sensor().setFault(Fault::LongReply, 9, 1);  // 130 bytes
     EXPECT_EQ(s.readBlockRun(1, 0), 0);

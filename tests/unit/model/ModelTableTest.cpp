@@ -78,7 +78,7 @@ TEST(ModelTable, EveryRowSetsItsHardwareType) {
     }
 }
 
-TEST(ModelTable, Family1ControlsAt310312And316) {
+TEST(ModelTable, Family1ControlsAt310312And316AndThoseOfOtherFamiliesAndRows) {
     ModelState state;
     ModelProfile p = applyHardwareInfo(reply(1, 80, 310), state);
     EXPECT_EQ(p.targetValue, 2);
@@ -109,6 +109,30 @@ TEST(ModelTable, Family1ControlsAt310312And316) {
                                     "[TRG]OUT0, [-]OUT1, [OK]OUT2"}));
     EXPECT_EQ(p.outputDimmed, true);
     EXPECT_EQ(p.triggerDimmed, false);
+
+    // Other families and rows.
+    p = applyHardwareInfo(reply(6, 20280, 312, 16384), state);
+    EXPECT_EQ(p.in0Item3Label, QStringLiteral("SAVE-VTHD->EE"));  // family 6 only relabels
+    EXPECT_FALSE(p.in0Items.has_value());
+    EXPECT_EQ(p.outputItems, outputList2());
+    EXPECT_EQ(p.triggerDimmed, false);
+    p = applyHardwareInfo(reply(6, 1, 316), state);
+    EXPECT_EQ(p.outputItems, outputList2());
+    EXPECT_FALSE(p.in0Item3Label.has_value());
+
+    EXPECT_EQ(applyHardwareInfo(reply(102, 500, 310), state).targetDimmed, true);
+    p = applyHardwareInfo(reply(102, 500, 311), state);
+    EXPECT_EQ(p.targetValue, 2);
+    EXPECT_EQ(p.targetDimmed, false);
+    EXPECT_EQ(applyHardwareInfo(reply(101, 160, 316), state).ccdDimmed, false);  // D/A, enabled
+    p = applyHardwareInfo(reply(102, 510, 316), state);
+    EXPECT_EQ(p.targetDimmed, false);  // enabled, value untouched
+    EXPECT_FALSE(p.targetValue.has_value());
+    p = applyHardwareInfo(reply(4, 20162, 316), state);
+    EXPECT_EQ(p.ccdDimmed, true);  // dimmed only, labels untouched
+    EXPECT_FALSE(p.ccdLabels.has_value());
+    EXPECT_EQ(p.outputItems, outputList2());
+    EXPECT_EQ(p.in0Items, in0List6());
 }
 
 // The row's info lines, hardware type, lists' lengths, measured decimals and CCD switch reach the
@@ -151,33 +175,8 @@ TEST(ModelTable, UnknownFamilyFallsBack) {
     EXPECT_EQ(state.lastPixel, 2048);
 }
 
-TEST(ModelTable, OtherFamilyAndRowSettings) {
-    ModelState state;
-    ModelProfile p = applyHardwareInfo(reply(6, 20280, 312, 16384), state);
-    EXPECT_EQ(p.in0Item3Label, QStringLiteral("SAVE-VTHD->EE"));  // family 6 only relabels
-    EXPECT_FALSE(p.in0Items.has_value());
-    EXPECT_EQ(p.outputItems, outputList2());
-    EXPECT_EQ(p.triggerDimmed, false);
-    p = applyHardwareInfo(reply(6, 1, 316), state);
-    EXPECT_EQ(p.outputItems, outputList2());
-    EXPECT_FALSE(p.in0Item3Label.has_value());
-
-    EXPECT_EQ(applyHardwareInfo(reply(102, 500, 310), state).targetDimmed, true);
-    p = applyHardwareInfo(reply(102, 500, 311), state);
-    EXPECT_EQ(p.targetValue, 2);
-    EXPECT_EQ(p.targetDimmed, false);
-    EXPECT_EQ(applyHardwareInfo(reply(101, 160, 316), state).ccdDimmed, false);  // D/A, enabled
-    p = applyHardwareInfo(reply(102, 510, 316), state);
-    EXPECT_EQ(p.targetDimmed, false);  // enabled, value untouched
-    EXPECT_FALSE(p.targetValue.has_value());
-    p = applyHardwareInfo(reply(4, 20162, 316), state);
-    EXPECT_EQ(p.ccdDimmed, true);  // dimmed only, labels untouched
-    EXPECT_FALSE(p.ccdLabels.has_value());
-    EXPECT_EQ(p.outputItems, outputList2());
-    EXPECT_EQ(p.in0Items, in0List6());
-}
-
-TEST(ModelTable, PixelCountPicksVideoStepAndUnknownCountsBecome1024) {
+// Storing the reply's words alone, deriving nothing, is met in the integration test ScriptedReply.
+TEST(ModelTable, PixelCountPicksVideoStepUnknownCountsBecome1024ResolutionPicksFullScale) {
     ModelState state;
     ModelProfile p = applyHardwareInfo(reply(2, 350, 316, 5120), state);
     EXPECT_EQ(state.pixelCount, 5120);
@@ -195,21 +194,18 @@ TEST(ModelTable, PixelCountPicksVideoStepAndUnknownCountsBecome1024) {
     EXPECT_EQ(videoXStepFor(16384), 64);
     EXPECT_EQ(videoXStepFor(1180), 5);
     EXPECT_FALSE(videoXStepFor(0).has_value());
-}
 
-// Storing the reply's words alone, deriving nothing, is met in the integration test ScriptedReply.
-TEST(ModelTable, VideoResolution512GivesFullScaleByFamily) {
+    // A video resolution of 512 gives the full scale by family.
     struct Case {
         std::uint16_t family, variant, fullScale;
     };
     for (const Case c : {Case{1, 80, 256}, Case{2, 250, 256}, Case{3, 120, 256}, Case{4, 60, 1024},
                          Case{6, 20280, 1024}, Case{101, 160, 1024}, Case{102, 500, 1024},
                          Case{103, 750, 1024}, Case{104, 1000, 1024}, Case{5, 1, 1024}}) {
-        ModelState state;
-        applyHardwareInfo(reply(c.family, c.variant, 316, 4096, 512), state);
-        EXPECT_EQ(state.videoFullScale, c.fullScale) << "family " << c.family;
+        ModelState fresh;
+        applyHardwareInfo(reply(c.family, c.variant, 316, 4096, 512), fresh);
+        EXPECT_EQ(fresh.videoFullScale, c.fullScale) << "family " << c.family;
     }
-    ModelState state;
     applyHardwareInfo(reply(104, 1000, 316, 4096, 256), state);
     EXPECT_EQ(state.videoFullScale, 256);
 }

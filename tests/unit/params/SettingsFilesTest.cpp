@@ -147,7 +147,7 @@ TEST(ParamFileCheck, OnlyPlainIntegersWithinTheirFieldAndRangeMayBeSent) {
 // COM3, baud index 4, not maximised, at (10, -20), 800 x 600, hardware type 3.
 const AppSettings kSample{3, 4, 0, 10, -20, 800, 600, 3};
 
-TEST(AppSettingsFile, ExactBytesReadBackAndOnlyKnownHardwareTypes) {
+TEST(AppSettingsFile, ExactBytesReadBackOnlyKnownHardwareTypesAndOnlyValuesInRangeUsable) {
     QTemporaryDir dir;
     const QString path = dir.filePath(kAppSettingsFileName);
     EXPECT_TRUE(path.endsWith("/KORVO-KM-Scope.ini"));
@@ -179,23 +179,22 @@ TEST(AppSettingsFile, ExactBytesReadBackAndOnlyKnownHardwareTypes) {
         EXPECT_EQ(appSettingsIni(s).getInt("HARDWAREINFO", "Hardware-Type"),
                   type >= 1 && type <= 3 ? type : 0);
     }
-}
 
-TEST(AppSettingsFile, OnlyValuesInRangeAreUsable) {
+    // Only values in range are usable.
     IniFile ini;
     ini.fromBytes(
         "[connection]\r\ncom port = 256\r\nBaudrate = 5\r\n"
         "[APPLICATION]\r\nPanel pos. x = 1\r\nPanel pos. y = 2\r\n"
         "Panel width = 3\r\nPanel height = 4\r\n"
         "[HARDWAREINFO]\r\nHardware-Type = 7\r\n");
-    const AppSettingsRead r = appSettingsFromIni(ini);
-    EXPECT_EQ(r.comPort, 256);
-    EXPECT_EQ(r.panelWidth, 3);  // "Panel width " matches "Panel width"
-    const UsableAppSettings u = usableAppSettings(r);
-    EXPECT_FALSE(u.comPort);
-    EXPECT_FALSE(u.baudIndex);
-    EXPECT_FALSE(u.hardwareType);
-    EXPECT_EQ(u.geometry, PanelGeometryPlan{});  // no "Panel max": no geometry
+    const AppSettingsRead outside = appSettingsFromIni(ini);
+    EXPECT_EQ(outside.comPort, 256);
+    EXPECT_EQ(outside.panelWidth, 3);  // "Panel width " matches "Panel width"
+    const UsableAppSettings unusable = usableAppSettings(outside);
+    EXPECT_FALSE(unusable.comPort);
+    EXPECT_FALSE(unusable.baudIndex);
+    EXPECT_FALSE(unusable.hardwareType);
+    EXPECT_EQ(unusable.geometry, PanelGeometryPlan{});  // no "Panel max": no geometry
 
     ini.fromBytes(
         "[CONNECTION]\r\nCOM Port = 0\r\nBAUDRATE = 0\r\n"
