@@ -8,24 +8,6 @@
 
 namespace korvo::test {
 
-bool RecordingSink::saw(const QString& text, StatusLine where) const {
-    for (const Shown& s : shown)
-        if (s.text == text && s.where == where) return true;
-    return false;
-}
-
-PcSide::PcSide(const QString& mapPath, Pump* clock)
-    : bank(link, mapPath),
-      sensorLink(link, bank, clock ? *clock : pump, sink, params, band, model, video) {}
-
-PcSide::~PcSide() {
-    bank.closeAll();
-}
-
-void PcSide::open(int com, int baudIndex) {
-    ASSERT_EQ(sensorLink.InitRS232(com, baudIndex), 0) << bank.errorDetail(com).toStdString();
-}
-
 QByteArray LinkRig::takeRequest(int index) {
     sim::VirtualSensor& s = farm.sensor(index);
     s.waitForFrames(1, 1000);

@@ -7,6 +7,7 @@
 #include <QByteArray>
 #include <QString>
 #include <QTemporaryDir>
+#include <algorithm>
 #include <memory>
 #include <vector>
 
@@ -22,6 +23,8 @@
 
 namespace korvo::test {
 
+using sim::Fault;  // what the rigs' sensors can be told to do wrong
+
 class RecordingSink final : public StatusSink {
 public:
     struct Shown {
@@ -33,7 +36,10 @@ public:
     }
     void showPortNumber(int port) override { ports.push_back(port); }
     void showDetail(const QString& detail) override { details.push_back(detail); }
-    bool saw(const QString& text, StatusLine where = StatusLine::Main) const;
+    bool saw(const QString& text, StatusLine where = StatusLine::Main) const {
+        return std::any_of(shown.begin(), shown.end(),
+                           [&](const Shown& s) { return s.text == text && s.where == where; });
+    }
     QString last() const { return shown.empty() ? QString() : shown.back().text; }
     void clear() { shown.clear(); }
 
@@ -45,9 +51,13 @@ public:
 // The PC's side of the link as the window holds it, on the port map at `mapPath`; it waits with
 // its own event loop, or with `clock` when one is given.
 struct PcSide {
-    explicit PcSide(const QString& mapPath, Pump* clock = nullptr);
-    ~PcSide();
-    void open(int com = 1, int baudIndex = 1);  // asserts success
+    explicit PcSide(const QString& mapPath, Pump* clock = nullptr)
+        : bank(link, mapPath),
+          sensorLink(link, bank, clock ? *clock : pump, sink, params, band, model, video) {}
+    ~PcSide() { bank.closeAll(); }
+    void open(int com = 1, int baudIndex = 1) {  // asserts success
+        ASSERT_EQ(sensorLink.InitRS232(com, baudIndex), 0) << bank.errorDetail(com).toStdString();
+    }
     double since(double start) { return pump.now() - start; }
 
     LinkState link;

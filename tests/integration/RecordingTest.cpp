@@ -12,8 +12,6 @@
 namespace korvo::test {
 namespace {
 
-using sim::Fault;
-
 class Recording : public ::testing::Test {
 protected:
     void SetUp() override { start({}); }
@@ -23,13 +21,6 @@ protected:
         rig->open();
         rig->sensor().setMeasurement(300, 500);
         plan.path = dir.filePath(QStringLiteral("RECORD.DAT"));
-        plan.header.date = QStringLiteral("12-06-2026");
-        plan.header.time = QStringLiteral("16:40:00");
-    }
-    void setSensorMode(int mode) {
-        sim::ParamHalf h = rig->sensor().ramHalf(1);
-        h[sim::p1::kRs232Mode] = static_cast<std::uint16_t>(mode);
-        rig->sensor().setRamHalf(1, h);
     }
     RecordEnd record() {
         RecordingSession session(rig->sensorLink, run);
@@ -38,10 +29,7 @@ protected:
         fileError = session.fileError();
         return end;
     }
-    QList<QByteArray> lines() {
-        QFile f(plan.path);
-        return f.open(QIODevice::ReadOnly) ? f.readAll().split('\n') : QList<QByteArray>{};
-    }
+    QList<QByteArray> lines() { return fileBytes(plan.path).split('\n'); }
 
     QTemporaryDir dir;
     std::unique_ptr<LinkRig> rig;
@@ -108,7 +96,9 @@ TEST_F(Recording, EveryTriggeredRecordIsStoredAndAHangUpEndsTheWait) {
     fast.recordPeriodMs = 5;
     fast.recordQuietMs = 50;
     start(fast);
-    setSensorMode(1);
+    sim::ParamHalf h = rig->sensor().ramHalf(1);
+    h[sim::p1::kRs232Mode] = 1;  // the sensor's triggered recorder mode
+    rig->sensor().setRamHalf(1, h);
     plan.mode = 1;
     plan.samples = 32000;
     QTimer::singleShot(500, &context, [&] { rig->link.stopFlag = kStopByUser; });

@@ -11,16 +11,8 @@
 namespace korvo::test {
 namespace {
 
-using sim::Fault;
-
-std::vector<sim::SensorConfig> twoSensors() {
-    sim::SensorConfig second;
-    second.serial = 4712;
-    return {sim::SensorConfig{}, second};
-}
-
 TEST(Routing, AnAnswerOnAnotherPortNeverCompletesAWait) {
-    LinkRig rig(twoSensors());
+    LinkRig rig(std::vector<sim::SensorConfig>(2));
     rig.open(1);
     rig.open(2);
     rig.sensor(0).setFault(Fault::NoReply, 16, 1);
@@ -49,9 +41,7 @@ TEST(Routing, ALateParameterHalfIsNeverTakenForTheNextOne) {
     EXPECT_LT(threadCpuSeconds() - cpuBefore, 0.1 * timeScale()) << "the wait must sleep, not spin";
     EXPECT_EQ(rig.link.statusText, QStringLiteral("Timeout-RS-232..."));
     EXPECT_EQ(s.GetParamHalf(kMemoryRam, 1, 1), 1);  // waits for the late para0 answer first
-    EXPECT_EQ(rig.params.videoThdFix, truth.videoThdFix);
-    EXPECT_EQ(rig.params.umSlope, truth.umSlope);
-    EXPECT_EQ(rig.params.umOffset, truth.umOffset);
+    EXPECT_EQ(rig.params, truth);
     EXPECT_EQ(s.droppedFrames(1), 1u);
 
     // A late echo of another command does not confirm a baud-rate change.

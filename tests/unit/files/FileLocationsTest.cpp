@@ -37,13 +37,9 @@ TEST(FileLocations, RuleTable) {
         {false, false, false, "", "/opt/k/bin", "/home/op/.config/korvo-km-scope", "/home/op"},
     };
     for (const Row& r : rows) {
-        const LocationFacts facts{QStringLiteral("/opt/k/bin/"),
-                                  r.hasLayouts,
-                                  r.writable,
-                                  r.shareHasLayouts,
-                                  QString::fromLatin1(r.xdg),
-                                  QStringLiteral("/home/op")};
-        const FileLocations where = chooseFileLocations(facts);
+        const FileLocations where = chooseFileLocations(
+            {QStringLiteral("/opt/k/bin/"), r.hasLayouts, r.writable, r.shareHasLayouts,
+             QString::fromLatin1(r.xdg), QStringLiteral("/home/op")});
         SCOPED_TRACE(testing::Message()
                      << r.hasLayouts << r.writable << r.shareHasLayouts << " " << r.xdg);
         EXPECT_EQ(where.dataDir, QLatin1String(r.data));
@@ -77,7 +73,7 @@ protected:
     QByteArray oldXdg;
 };
 
-TEST_F(FileLocationsOnDisk, ProgramFolderKeepsItsFiles) {
+TEST_F(FileLocationsOnDisk, AProgramFolderKeepsItsFilesAnInstalledProgramUsesShareAndConfigHome) {
     const QString bin = folderWithLayouts(QStringLiteral("build/bin"));
     const LocationFacts facts = gatherLocationFacts(bin);
     EXPECT_TRUE(facts.programDirHasLayouts);
@@ -87,20 +83,19 @@ TEST_F(FileLocationsOnDisk, ProgramFolderKeepsItsFiles) {
     EXPECT_EQ(where.settingsFile(QStringLiteral("MPLEX16.ini")),
               bin + QStringLiteral("/MPLEX16.ini"));
     EXPECT_TRUE(makeSettingsDir(where));
-}
 
-TEST_F(FileLocationsOnDisk, InstalledProgramReadsShareAndWritesConfigHome) {
+    // An installed program reads share and writes the configuration home.
     folderWithLayouts(QStringLiteral("usr/share/korvo-km-scope"));
-    const QString bin = root.filePath("usr/bin");
-    QDir().mkpath(bin);
-    const FileLocations where = chooseFileLocations(gatherLocationFacts(bin));
-    EXPECT_EQ(where.dataDir, root.filePath("usr/share/korvo-km-scope"));
-    EXPECT_EQ(where.settingsDir, root.filePath("cfg/korvo-km-scope"));
-    EXPECT_EQ(where.dialogDir, QDir::homePath());
+    const QString installed = root.filePath("usr/bin");
+    QDir().mkpath(installed);
+    const FileLocations fromShare = chooseFileLocations(gatherLocationFacts(installed));
+    EXPECT_EQ(fromShare.dataDir, root.filePath("usr/share/korvo-km-scope"));
+    EXPECT_EQ(fromShare.settingsDir, root.filePath("cfg/korvo-km-scope"));
+    EXPECT_EQ(fromShare.dialogDir, QDir::homePath());
     // Created on first use, for this user only.
-    ASSERT_TRUE(makeSettingsDir(where));
-    EXPECT_TRUE(QFileInfo(where.settingsDir).isDir());
-    EXPECT_EQ(QFileInfo(where.settingsDir).permissions() & 0x0077, 0);
+    ASSERT_TRUE(makeSettingsDir(fromShare));
+    EXPECT_TRUE(QFileInfo(fromShare.settingsDir).isDir());
+    EXPECT_EQ(QFileInfo(fromShare.settingsDir).permissions() & 0x0077, 0);
 }
 
 TEST_F(FileLocationsOnDisk, ReadOnlyProgramFolderWritesConfigHome) {

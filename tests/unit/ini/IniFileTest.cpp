@@ -3,16 +3,16 @@
 
 #include <gtest/gtest.h>
 
-#include <QFile>
 #include <QTemporaryDir>
 
 #include "core/ini/IniFile.h"
 #include "core/ini/IniValue.h"
+#include "support/TestFiles.h"
 
 namespace korvo {
 namespace {
 
-TEST(IniFormat, WritesSectionsKeysAndEmptyLineAfterEverySection) {
+TEST(IniFormat, WritesSectionsKeysAnEmptyLineAfterEachSectionAndUnsignedAsTheSameBits) {
     EXPECT_EQ(IniFile().toBytes(), QByteArray());
     IniFile ini(false);
     ini.putInt("APPLICATION", "MPC-Panel max", 0);
@@ -29,20 +29,19 @@ TEST(IniFormat, WritesSectionsKeysAndEmptyLineAfterEverySection) {
     back.fromBytes(unsorted);
     EXPECT_EQ(back.toBytes(), unsorted);
     EXPECT_EQ(back.skippedLineCount(), 0);
-}
 
-TEST(IniFormat, UnsignedValuesTravelAsTheSameBitPattern) {
-    IniFile ini;
-    ini.putUInt32("PARA1", "um-Slope", 3000000000u);
-    ini.putUInt32("PARA1", "max", 0xFFFFFFFFu);
-    ini.putInt("PARA1", "min", INT32_MIN);
-    EXPECT_EQ(ini.toBytes(), QByteArray("[PARA1]\r\num-Slope = -1294967296\r\nmax = -1\r\n"
-                                        "min = -2147483648\r\n\r\n"));
-    IniFile back;
-    ASSERT_TRUE(back.fromBytes(ini.toBytes()));
-    EXPECT_EQ(back.getUInt32("PARA1", "um-Slope"), 3000000000u);
-    EXPECT_EQ(back.getUInt32("PARA1", "max"), 0xFFFFFFFFu);
-    EXPECT_EQ(back.getInt("PARA1", "min"), INT32_MIN);
+    // Unsigned values travel as the same bit pattern.
+    IniFile bits;
+    bits.putUInt32("PARA1", "um-Slope", 3000000000u);
+    bits.putUInt32("PARA1", "max", 0xFFFFFFFFu);
+    bits.putInt("PARA1", "min", INT32_MIN);
+    EXPECT_EQ(bits.toBytes(), QByteArray("[PARA1]\r\num-Slope = -1294967296\r\nmax = -1\r\n"
+                                         "min = -2147483648\r\n\r\n"));
+    IniFile bitsBack;
+    ASSERT_TRUE(bitsBack.fromBytes(bits.toBytes()));
+    EXPECT_EQ(bitsBack.getUInt32("PARA1", "um-Slope"), 3000000000u);
+    EXPECT_EQ(bitsBack.getUInt32("PARA1", "max"), 0xFFFFFFFFu);
+    EXPECT_EQ(bitsBack.getInt("PARA1", "min"), INT32_MIN);
 }
 
 TEST(IniFormat, LookupIgnoresCaseAndSurroundingBlanks) {
@@ -73,7 +72,7 @@ TEST(IniFormat, ValuesConvertOnlyWhenWhollyASigned32BitNumber) {
     }
 }
 
-TEST(IniRobustness, LineEndsCommentsAndDuplicateSections) {
+TEST(IniRobustness, LineEndsCommentsDuplicateSectionsAndMalformedLines) {
     IniFile ini;
     ini.fromBytes(
         "[A]\nx = 1\ny = 2\nx = 9\r[B]\r; a comment\r# another\rz = 3\n\n\r\n"
@@ -85,9 +84,8 @@ TEST(IniRobustness, LineEndsCommentsAndDuplicateSections) {
     EXPECT_EQ(ini.sectionCount(), 2);
     EXPECT_EQ(ini.toBytes(),
               QByteArray("[A]\r\nx = 1\r\ny = 2\r\nw = 4\r\n\r\n[B]\r\nz = 3\r\n\r\n"));
-}
 
-TEST(IniRobustness, MalformedLinesAreSkippedTheRestIsRead) {
+    // Malformed lines are skipped, the rest is read.
     QByteArray bytes(
         "stray = 1\r\n"  // before any section
         "[A]\r\nno equals sign\r\n= 5\r\ngood = 6\r\n"
@@ -96,7 +94,6 @@ TEST(IniRobustness, MalformedLinesAreSkippedTheRestIsRead) {
         "[C] trailing\r\nbig = 1099511627776\r\nok = -3\r\n");
     const char withNul[] = "nul\0key = 9\r\n[D\0]\r\nv = 1\r\nw = 1\0\r\n";
     bytes += QByteArray(withNul, sizeof withNul - 1);
-    IniFile ini;
     ini.fromBytes(bytes);
     EXPECT_EQ(ini.getInt("A", "good"), 6);
     EXPECT_FALSE(ini.hasKey("A", "lost"));
@@ -114,7 +111,7 @@ TEST(IniRobustness, MalformedLinesAreSkippedTheRestIsRead) {
     EXPECT_EQ(ini.skippedLineCount(), 7);
 }
 
-TEST(IniRobustness, OverlongLineIsSkippedWithoutLosingTheNextLines) {
+TEST(IniRobustness, OverlongLinesAreSkippedWithoutLosingTheNextOnesManySectionsAreRead) {
     QByteArray bytes("[A]\r\nbefore = 1\r\n");
     bytes += "huge = " + QByteArray(1024 * 1024, '7') + "\r\n";
     bytes += "[" + QByteArray(1024 * 1024, 'S') + "]\r\nafter = 2\r\n";
@@ -126,12 +123,10 @@ TEST(IniRobustness, OverlongLineIsSkippedWithoutLosingTheNextLines) {
     EXPECT_FALSE(ini.hasKey("A", "after"));  // it followed the over-long header
     EXPECT_EQ(ini.getInt("B", "last"), 3);
     EXPECT_EQ(ini.skippedLineCount(), 3);
-}
 
-TEST(IniRobustness, ManySectionsReadInReasonableTime) {
-    QByteArray bytes;
+    // Many sections are read in reasonable time.
+    bytes.clear();
     for (int i = 0; i < 50000; ++i) bytes += "[S" + QByteArray::number(i) + "]\nk=1\n";
-    IniFile ini;
     ini.fromBytes(bytes);
     EXPECT_EQ(ini.getInt("s49999", "K"), 1);
 }
@@ -144,12 +139,8 @@ TEST(IniRobustness, FilesThatCannotBeReadLeaveTheObjectEmpty) {
     EXPECT_TRUE(ini.isEmpty());
     EXPECT_FALSE(ini.readFromFile(dir.path()));  // a directory
 
-    QFile big(dir.filePath("big.ini"));
-    ASSERT_TRUE(big.open(QIODevice::WriteOnly));
-    big.write("[A]\r\nx = 1\r\n");
-    ASSERT_TRUE(big.resize(IniFile::kMaxFileBytes + 1));
-    big.close();
-    EXPECT_FALSE(ini.readFromFile(big.fileName()));
+    test::makeSparseFile(dir.filePath("big.ini"), IniFile::kMaxFileBytes + 1, "[A]\r\nx = 1\r\n");
+    EXPECT_FALSE(ini.readFromFile(dir.filePath("big.ini")));
     EXPECT_TRUE(ini.isEmpty());
 }
 

@@ -45,13 +45,23 @@ void putReply(LinkState& link, std::uint16_t code) {
     for (int i = 2; i < 18; ++i) putFrameWord(link.rxBuf, i, static_cast<std::uint16_t>(0x100 + i));
 }
 
-TEST(GetRxBuf36, RawDataAndRecordRepliesFillAllSixteenWords) {
-    for (const auto& [code, kind] : {std::pair<std::uint16_t, int>{8, 8}, {18, 18}, {19, 18}}) {
+// Raw data and records fill all sixteen data words from frame word 2. Any other code is an echo:
+// the words from 3 on, the last data word untouched, word 2 still readable in the reply buffer.
+TEST(GetRxBuf36, RawDataAndRecordsFillSixteenWordsAnyOtherCodeIsAnEcho) {
+    // The echoed command, an unknown code, and a code that is negative as a signed word.
+    const std::pair<std::uint16_t, int> codes[] = {{8, 8}, {18, 18}, {19, 18},
+                                                   {2, 1}, {170, 1}, {0xFFF8, 1}};
+    for (const auto& [code, kind] : codes) {
+        SCOPED_TRACE(testing::Message() << "reply code " << code);
         LinkState link;
         link.dataWords.fill(0x7777);
         putReply(link, code);
-        EXPECT_EQ(GetRxBuf36(link), kind) << "reply code " << code;
-        for (int i = 0; i < 16; ++i) EXPECT_EQ(link.dataWords[i], 0x102 + i) << "entry " << i;
+        EXPECT_EQ(GetRxBuf36(link), kind);
+        const int from = kind == 1 ? 3 : 2;
+        for (int i = 0; i < 16; ++i)
+            EXPECT_EQ(link.dataWords[i], from + i < 18 ? 0x100 + from + i : 0x7777)
+                << "entry " << i;
+        EXPECT_EQ(frameWord(link.rxBuf, 2), 0x102);
     }
     // High byte first, checked against raw bytes.
     LinkState link;
@@ -60,19 +70,6 @@ TEST(GetRxBuf36, RawDataAndRecordRepliesFillAllSixteenWords) {
     link.rxBuf[5] = 0x34;
     ASSERT_EQ(GetRxBuf36(link), 8);
     EXPECT_EQ(link.dataWords[0], 0x1234);
-}
-
-TEST(GetRxBuf36, AnyOtherCodeIsAnEchoWithoutWordTwo) {
-    // The echoed command, an unknown code, and a code that is negative as a signed word.
-    for (const std::uint16_t code : {std::uint16_t{2}, std::uint16_t{170}, std::uint16_t{0xFFF8}}) {
-        LinkState link;
-        link.dataWords.fill(0x7777);
-        putReply(link, code);
-        EXPECT_EQ(GetRxBuf36(link), 1) << "reply code " << code;
-        for (int i = 0; i < 15; ++i) EXPECT_EQ(link.dataWords[i], 0x103 + i) << "entry " << i;
-        EXPECT_EQ(link.dataWords[15], 0x7777);
-        EXPECT_EQ(frameWord(link.rxBuf, 2), 0x102);  // still readable in the reply buffer
-    }
 }
 
 // Bytes queued on a port: n frames that start with the sync word, then the tail.
@@ -117,31 +114,26 @@ std::array<std::uint8_t, kFrameBytes> replyWithCode(std::uint16_t word1) {
 
 TEST(ReplyMatch, AFrameAnswersOnlyARequestItCanBelongTo) {
     struct Case {
-        std::uint16_t request;
-        std::uint16_t replyCode;
+        std::uint16_t request, replyCode;
         bool answers;
     };
     const Case cases[] = {
-        {2, 2, true},        // its own echo
-        {2, 3, false},       // the echo of another command
-        {2, 8, false},       // raw data is no echo
-        {2, 19, false},      // nor a record
-        {2, 0x0063, true},   // an echo code no command has: nothing says it is foreign
-        {190, 2, false},     // a late GET echo does not confirm a baud-rate change
-        {102, 102, true},    // offset and page are the writer's to check
-        {8, 8, true},        // raw data
-        {8, 0x0108, false},  // no raw-data code: an echo
-        {8, 11, false},
-        {5, 0x00AA, true},  // a line check answered with the sync word in word
-                            // 1
-        {5, 8, true},       // the line check fails on it rather than waiting on
-        {5, 2, false},      // but a late GET echo is not its answer
-        {10, 19, true},     // the hardware query likewise
-        {10, 11, false},
-        {18, 18, true},
-        {18, 19, true},
-        {18, 16, false},
-        {0xFFFF, 0xFFFF, true},
+        // clang-format off
+        {2, 2, true},                        // its own echo
+        {2, 3, false},                       // the echo of another command
+        {2, 8, false},                       // raw data is no echo
+        {2, 19, false},                      // nor a record
+        {2, 0x0063, true},                   // an echo code no command has: not known as foreign
+        {190, 2, false},                     // a late GET echo does not confirm a baud-rate change
+        {102, 102, true},                    // offset and page are the writer's to check
+        {8, 8, true},                        // raw data
+        {8, 0x0108, false}, {8, 11, false},  // no raw-data code: an echo
+        {5, 0x00AA, true},                   // a line check answered with the sync word as its code
+        {5, 8, true},                        // the line check fails on it rather than waiting on
+        {5, 2, false},                       // but a late GET echo is not its answer
+        {10, 19, true}, {10, 11, false},     // the hardware query likewise
+        {18, 18, true}, {18, 19, true}, {18, 16, false}, {0xFFFF, 0xFFFF, true},
+        // clang-format on
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(testing::Message() << "request " << c.request << " reply " << c.replyCode);

@@ -8,6 +8,7 @@
 #include <QTemporaryDir>
 
 #include "core/link/SerialAdapters.h"
+#include "support/TestFiles.h"
 
 namespace korvo {
 namespace {
@@ -44,20 +45,14 @@ TEST(SerialAdapters, WriteMapAppendsStableNamesAndKeepsUserLines) {
     const QByteArray userLines = "# bench 2\r\nCOM7 = " + (dev + "/ttyUSB1").toUtf8() +
                                  "\nCOM2 = " + (id + "usb-Maker_Bridge-if00").toUtf8() +
                                  "  ; bridge\nnot a mapping";
-    {
-        QFile f(mapPath);
-        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-        f.write(userLines);
-    }
+    test::writeFileBytes(mapPath, userLines);
     const std::vector<PortMapEntry> added = newPortMapEntries(PortMap::load(mapPath), found).added;
     EXPECT_EQ(added, (std::vector<PortMapEntry>{
                          {8, id + "usb-FTDI_FT232R_A1B2-if00-port0"},
                          {9, dev + "/serial/by-path/pci-0000:00:14.0-usb-0:2:1.0-port0"}}));
     ASSERT_TRUE(appendToPortMap(mapPath, added).ok);
-    QFile f(mapPath);
-    ASSERT_TRUE(f.open(QIODevice::ReadOnly));
-    EXPECT_EQ(f.readAll(), userLines + "\nCOM8 = " + added[0].device.toUtf8() +
-                               "\nCOM9 = " + added[1].device.toUtf8() + "\n");
+    EXPECT_EQ(test::fileBytes(mapPath), userLines + "\nCOM8 = " + added[0].device.toUtf8() +
+                                            "\nCOM9 = " + added[1].device.toUtf8() + "\n");
     // A second run finds nothing new.
     EXPECT_TRUE(newPortMapEntries(PortMap::load(mapPath), found).added.empty());
     // Into a map that is not there yet: numbered from COM1, folder made.

@@ -50,7 +50,7 @@ TEST(RollGraphPlan, LimitsZoomRangeAndColour) {
     }
 }
 
-TEST(RollGraphPlan, MarkersFollowTheAnalogOutputMode) {
+TEST(RollGraphPlan, MarkersFollowTheAnalogOutputModeTheBufferRollsTheNewestSampleIn) {
     RunRecord r;
     r.measuredValue = 500;
     r.maximumValue = 700;
@@ -75,9 +75,8 @@ TEST(RollGraphPlan, MarkersFollowTheAnalogOutputMode) {
     p.umSlope = 2048;
     p.upperTolerance = 30;
     EXPECT_DOUBLE_EQ(planRollStep(r, p, 4096).upperTolMm, 0.06);
-}
 
-TEST(RollGraphPlan, TheBufferRollsTheNewestSampleInAtTheEnd) {
+    // The buffer rolls the newest sample in at the end.
     RollBuffer b;
     for (int i = 1; i <= 101; ++i) b.push({double(i), 0, 0, double(-i), 0, 0});
     const auto& v = b.values();

@@ -116,33 +116,25 @@ TEST(ParamRanges, TheRefreshKeepsEachRowsRangeAndReplacesTheRest) {
         std::uint16_t ParamSet::*field;
         int low, high, belowTo, aboveTo;
     };
-    const Case cases[] = {{&ParamSet::power, 0, 1000, 0, 500},
-                          {&ParamSet::analogOutMode, 0, 7, 0, 0},
-                          {&ParamSet::polarity, 0, 1, 0, 1},
-                          {&ParamSet::evalMode, 0, 4, 0, 4},
-                          {&ParamSet::upperTolerance, 1, 4096, 1, 4096},
-                          {&ParamSet::lowerTolerance, 1, 65535, 1, 0},
-                          {&ParamSet::videoThdMode, 0, 1, 0, 0},
-                          {&ParamSet::evalBegin, 0, 4096, 0, 1},
-                          {&ParamSet::evalEnd, 1, 4096, 256, 4096},
-                          {&ParamSet::extTriggerMode, 0, 6, 0, 0},
-                          {&ParamSet::hardwareMode, 0, 3, 0, 3},
-                          {&ParamSet::average, 0, 256, 0, 256},
-                          {&ParamSet::powerMode, 0, 1, 0, 1},
-                          {&ParamSet::rs232Mode, 0, 4, 0, 0},
-                          {&ParamSet::rs232Baudrate, 0, 4, 0, 1},
-                          {&ParamSet::filterType, 0, 64, 0, 2},
-                          {&ParamSet::videoThdFix, 10, 950, 10, 950},
-                          {&ParamSet::videoThdAuto, 10, 950, 10, 950},
-                          {&ParamSet::intTriggerMode, 0, 1, 0, 0},
-                          {&ParamSet::triggerPixel, 0, 4096, 0, 4096},
-                          {&ParamSet::digitalOutMode, 0, 3, 0, 0},
-                          // No range for these: the refresh keeps any value.
-                          {&ParamSet::teachValue, 0, 65535, 0, 0},
-                          {&ParamSet::analogZoomMode, 0, 65535, 0, 0},
-                          {&ParamSet::ccdOperationMode, 0, 65535, 0, 0},
-                          {&ParamSet::para10, 0, 65535, 0, 0},
-                          {&ParamSet::para11, 0, 65535, 0, 0}};
+    using P = ParamSet;
+    // clang-format off
+    const Case cases[] = {
+        {&P::power, 0, 1000, 0, 500},             {&P::analogOutMode, 0, 7, 0, 0},
+        {&P::polarity, 0, 1, 0, 1},               {&P::evalMode, 0, 4, 0, 4},
+        {&P::upperTolerance, 1, 4096, 1, 4096},   {&P::lowerTolerance, 1, 65535, 1, 0},
+        {&P::videoThdMode, 0, 1, 0, 0},           {&P::evalBegin, 0, 4096, 0, 1},
+        {&P::evalEnd, 1, 4096, 256, 4096},        {&P::extTriggerMode, 0, 6, 0, 0},
+        {&P::hardwareMode, 0, 3, 0, 3},           {&P::average, 0, 256, 0, 256},
+        {&P::powerMode, 0, 1, 0, 1},              {&P::rs232Mode, 0, 4, 0, 0},
+        {&P::rs232Baudrate, 0, 4, 0, 1},          {&P::filterType, 0, 64, 0, 2},
+        {&P::videoThdFix, 10, 950, 10, 950},      {&P::videoThdAuto, 10, 950, 10, 950},
+        {&P::intTriggerMode, 0, 1, 0, 0},         {&P::triggerPixel, 0, 4096, 0, 4096},
+        {&P::digitalOutMode, 0, 3, 0, 0},
+        // No range for these: the refresh keeps any value.
+        {&P::teachValue, 0, 65535, 0, 0},         {&P::analogZoomMode, 0, 65535, 0, 0},
+        {&P::ccdOperationMode, 0, 65535, 0, 0},   {&P::para10, 0, 65535, 0, 0},
+        {&P::para11, 0, 65535, 0, 0}};
+    // clang-format on
     const auto refreshed = [](std::uint16_t ParamSet::*field, int value) {
         ParamSet p;
         p.*field = static_cast<std::uint16_t>(value);
@@ -160,8 +152,12 @@ TEST(ParamRanges, TheRefreshKeepsEachRowsRangeAndReplacesTheRest) {
         }
         EXPECT_EQ(low, c.low);
         EXPECT_EQ(high, c.high);
-        if (c.low > 0) EXPECT_EQ(refreshed(c.field, c.low - 1), c.belowTo);
-        if (c.high < 0xFFFF) EXPECT_EQ(refreshed(c.field, c.high + 1), c.aboveTo);
+        if (c.low > 0) {
+            EXPECT_EQ(refreshed(c.field, c.low - 1), c.belowTo);
+        }
+        if (c.high < 0xFFFF) {
+            EXPECT_EQ(refreshed(c.field, c.high + 1), c.aboveTo);
+        }
         for (int v = 0; v <= 0xFFFF; ++v) {
             const bool inRange = v >= c.low && v <= c.high;
             if ((refreshed(c.field, v) == v) != inRange) {

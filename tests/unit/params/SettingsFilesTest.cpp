@@ -29,7 +29,7 @@ protected:
     QTemporaryDir dir_;
 };
 
-TEST_F(ParamFileTest, ExactBytesAndReadBackIntoAnEqualSet) {
+TEST_F(ParamFileTest, ExactBytesReadBackIntoAnEqualSetForHardwareTypes1And3Only) {
     const FileWriteResult r = SendParaToFileI(ParamSet{}, path());
     ASSERT_TRUE(r.ok) << r.message.toStdString();
     EXPECT_EQ(test::fileBytes(path()), kDefaultFile);
@@ -47,22 +47,18 @@ TEST_F(ParamFileTest, ExactBytesAndReadBackIntoAnEqualSet) {
     ParamSet q;
     EXPECT_EQ(ReadParaFromFileI(q, path(), 1), 1);
     EXPECT_EQ(q, p);  // CCD-Operation-Mode included: the reader knows the key it writes
-}
 
-TEST_F(ParamFileTest, OtherHardwareTypesAndMissingFilesChangeNothing) {
-    ParamSet p;
-    p.power = 10;
-    ASSERT_TRUE(SendParaToFileI(p, path()).ok);
+    // Hardware types other than 1 and 3, and a missing file, change nothing.
     for (std::uint16_t type : {0, 2, 4}) {
-        ParamSet q;
-        EXPECT_EQ(ReadParaFromFileI(q, path(), type), 0);
-        EXPECT_EQ(q, ParamSet{});
+        ParamSet untouched;
+        EXPECT_EQ(ReadParaFromFileI(untouched, path(), type), 0);
+        EXPECT_EQ(untouched, ParamSet{});
     }
-    ParamSet q;
-    EXPECT_EQ(ReadParaFromFileI(q, path("none.ini"), 1), 0);
-    EXPECT_EQ(q, ParamSet{});
-    EXPECT_EQ(ReadParaFromFileI(q, path(), 3), 1);
-    EXPECT_EQ(q.power, 10);
+    ParamSet again;
+    EXPECT_EQ(ReadParaFromFileI(again, path("none.ini"), 1), 0);
+    EXPECT_EQ(again, ParamSet{});
+    EXPECT_EQ(ReadParaFromFileI(again, path(), 3), 1);
+    EXPECT_EQ(again, p);
 }
 
 TEST_F(ParamFileTest, HandWrittenFileIsReadForgivingly) {
@@ -97,44 +93,38 @@ TEST_F(ParamFileTest, HandWrittenFileIsReadForgivingly) {
     EXPECT_EQ(q.ccdOperationMode, 0);
 }
 
-// What korvo send lets through to a sensor: each line below in a file of its own, checked for a
-// model of 8192 pixels and before any model is known (0).
+// What korvo send lets through to a sensor: each line below in a file of its own, under both
+// section headers (only its own section counts), checked for a model of 8192 pixels and before any
+// model is known (0); the line and value each refusal names, at the end.
 TEST(ParamFileCheck, OnlyPlainIntegersWithinTheirFieldAndRangeMayBeSent) {
+    const char* const word = "not a whole number";
+    const char* const any16 = "outside 0..65535";
+    const char* const any32 = "outside -2147483648..2147483647";
+    const char* const teach = "outside 1..8191 for this model";
     const struct {
         const char* line;
         std::uint16_t pixels;
         const char* reason;  // nullptr: may be sent
     } cases[] = {
-        {"Power = 613 ; max 1000", 0, "not a whole number"},
-        {"Power = 1e9", 0, "not a whole number"},
-        {"Power = NaN", 0, "not a whole number"},
-        {"Power = 0x200", 0, "not a whole number"},
-        {"Power = 614.0", 0, "not a whole number"},
-        {"Power =", 0, "not a whole number"},
-        {"Power = 99999999999", 0, "outside 0..65535"},
-        {"Power = -5", 0, "outside 0..65535"},
-        {"Power = 1001", 0, "outside 0..1000"},
-        {"Power = +1000", 0, nullptr},
-        {"CCD-OP-Mode = on", 0, "not a whole number"},
-        {"Video-Thd-Fix = 9", 0, "outside 10..950"},
-        {"Para10 = 65535", 0, nullptr},
+        // clang-format off
+        {"Power = 613 ; max 1000", 0, word}, {"Power = 1e9", 0, word}, {"Power = NaN", 0, word},
+        {"Power = 0x200", 0, word}, {"Power = 614.0", 0, word}, {"Power =", 0, word},
+        {"CCD-OP-Mode = on", 0, word}, {"Power = 99999999999", 0, any16}, {"Power = -5", 0, any16},
+        {"Power = 1001", 0, "outside 0..1000"}, {"Power = +1000", 0, nullptr},
+        {"Video-Thd-Fix = 9", 0, "outside 10..950"}, {"Para10 = 65535", 0, nullptr},
         {"Frobnicate = x", 0, nullptr},       // no key of the reader
         {"Teach-Value = 65535", 0, nullptr},  // left for the model
-        {"Teach-Value = 8192", 8192, "outside 1..8191 for this model"},
-        {"Teach-Value = 0", 8192, "outside 1..8191 for this model"},
+        {"Teach-Value = 8192", 8192, teach}, {"Teach-Value = 0", 8192, teach},
         {"Teach-Value = 8191", 8192, nullptr},
         {"Eval-End = 8193", 8192, "outside 1..8192 for this model"},
         {"um-Slope = -1294967296", 8192, nullptr},  // as the writer writes 3000000000
-        {"um-Slope = 3000000000", 0, "outside -2147483648..2147483647"},
-        {"um-Offset = -2147483649", 0, "outside -2147483648..2147483647"},
+        {"um-Slope = 3000000000", 0, any32}, {"um-Offset = -2147483649", 0, any32},
+        // clang-format on
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.line);
-        const bool para1 = QByteArray(c.line).startsWith("um-") ||
-                           QByteArray(c.line).startsWith("Video") ||
-                           QByteArray(c.line).startsWith("Para10");
         IniFile ini;
-        ini.fromBytes(QByteArray(para1 ? "[PARA1]\r\n" : "[PARA0]\r\n") + c.line + "\r\n");
+        ini.fromBytes(QByteArray("[PARA0]\r\n") + c.line + "\r\n[PARA1]\r\n" + c.line + "\r\n");
         const std::vector<ParamValueProblem> problems = checkParamFileValues(ini, c.pixels);
         if (c.reason == nullptr) {
             EXPECT_TRUE(problems.empty()) << problems[0].text().toStdString();
@@ -142,7 +132,6 @@ TEST(ParamFileCheck, OnlyPlainIntegersWithinTheirFieldAndRangeMayBeSent) {
         }
         ASSERT_EQ(problems.size(), 1u);
         EXPECT_EQ(problems[0].reason, QLatin1String(c.reason));
-        EXPECT_EQ(problems[0].line, 2);
     }
 
     // Every value that fails, named with its line and value, in file order.
@@ -155,31 +144,20 @@ TEST(ParamFileCheck, OnlyPlainIntegersWithinTheirFieldAndRangeMayBeSent) {
               QStringLiteral("line 5, Power = \"613 ; max 1000\": not a whole number"));
 }
 
-AppSettings sample() {
-    AppSettings s;
-    s.comPort = 3;
-    s.baudIndex = 4;
-    s.panelMax = 0;
-    s.panelX = 10;
-    s.panelY = -20;
-    s.panelWidth = 800;
-    s.panelHeight = 600;
-    s.hardwareType = 3;
-    return s;
-}
+// COM3, baud index 4, not maximised, at (10, -20), 800 x 600, hardware type 3.
+const AppSettings kSample{3, 4, 0, 10, -20, 800, 600, 3};
 
-TEST(AppSettingsFile, ExactBytesAndReadBack) {
+TEST(AppSettingsFile, ExactBytesReadBackOnlyKnownHardwareTypesAndOnlyValuesInRangeUsable) {
     QTemporaryDir dir;
     const QString path = dir.filePath(kAppSettingsFileName);
     EXPECT_TRUE(path.endsWith("/KORVO-KM-Scope.ini"));
-    ASSERT_TRUE(WriteAppVarToIniFile(sample(), path).ok);
-    QFile f(path);
-    ASSERT_TRUE(f.open(QIODevice::ReadOnly));
-    EXPECT_EQ(f.readAll(), QByteArray("[CONNECTION]\r\nCOM Port = 3\r\nBAUDRATE = 4\r\n\r\n"
-                                      "[APPLICATION]\r\nPanel max = 0\r\nPanel pos. x = 10\r\n"
-                                      "Panel pos. y = -20\r\nPanel width  = 800\r\n"
-                                      "Panel height = 600\r\n\r\n"
-                                      "[HARDWAREINFO]\r\nHardware-Type = 3\r\n\r\n"));
+    ASSERT_TRUE(WriteAppVarToIniFile(kSample, path).ok);
+    EXPECT_EQ(test::fileBytes(path),
+              QByteArray("[CONNECTION]\r\nCOM Port = 3\r\nBAUDRATE = 4\r\n\r\n"
+                         "[APPLICATION]\r\nPanel max = 0\r\nPanel pos. x = 10\r\n"
+                         "Panel pos. y = -20\r\nPanel width  = 800\r\n"
+                         "Panel height = 600\r\n\r\n"
+                         "[HARDWAREINFO]\r\nHardware-Type = 3\r\n\r\n"));
 
     const AppSettingsRead r = ReadAppVarFromIniFile(path);
     EXPECT_TRUE(r.fileRead);
@@ -193,32 +171,30 @@ TEST(AppSettingsFile, ExactBytesAndReadBack) {
     const AppSettingsRead none = ReadAppVarFromIniFile(dir.filePath("none.ini"));
     EXPECT_FALSE(none.fileRead);
     EXPECT_FALSE(usableAppSettings(none).comPort);
-}
 
-TEST(AppSettingsFile, UnknownHardwareTypeIsWrittenAsZero) {
-    AppSettings s = sample();
+    // A hardware type the program does not know is written as 0.
+    AppSettings s = kSample;
     for (std::uint16_t type : {0, 1, 2, 3, 4, 80}) {
         s.hardwareType = type;
         EXPECT_EQ(appSettingsIni(s).getInt("HARDWAREINFO", "Hardware-Type"),
                   type >= 1 && type <= 3 ? type : 0);
     }
-}
 
-TEST(AppSettingsFile, OnlyValuesInRangeAreUsable) {
+    // Only values in range are usable.
     IniFile ini;
     ini.fromBytes(
         "[connection]\r\ncom port = 256\r\nBaudrate = 5\r\n"
         "[APPLICATION]\r\nPanel pos. x = 1\r\nPanel pos. y = 2\r\n"
         "Panel width = 3\r\nPanel height = 4\r\n"
         "[HARDWAREINFO]\r\nHardware-Type = 7\r\n");
-    const AppSettingsRead r = appSettingsFromIni(ini);
-    EXPECT_EQ(r.comPort, 256);
-    EXPECT_EQ(r.panelWidth, 3);  // "Panel width " matches "Panel width"
-    const UsableAppSettings u = usableAppSettings(r);
-    EXPECT_FALSE(u.comPort);
-    EXPECT_FALSE(u.baudIndex);
-    EXPECT_FALSE(u.hardwareType);
-    EXPECT_EQ(u.geometry, PanelGeometryPlan{});  // no "Panel max": no geometry
+    const AppSettingsRead outside = appSettingsFromIni(ini);
+    EXPECT_EQ(outside.comPort, 256);
+    EXPECT_EQ(outside.panelWidth, 3);  // "Panel width " matches "Panel width"
+    const UsableAppSettings unusable = usableAppSettings(outside);
+    EXPECT_FALSE(unusable.comPort);
+    EXPECT_FALSE(unusable.baudIndex);
+    EXPECT_FALSE(unusable.hardwareType);
+    EXPECT_EQ(unusable.geometry, PanelGeometryPlan{});  // no "Panel max": no geometry
 
     ini.fromBytes(
         "[CONNECTION]\r\nCOM Port = 0\r\nBAUDRATE = 0\r\n"

@@ -1,11 +1,9 @@
 // The recorder's data file, held by one recording, and its time arithmetic.
 
 #include <gtest/gtest.h>
-#include <sys/resource.h>
 
 #include <QFile>
 #include <QTemporaryDir>
-#include <csignal>
 #include <functional>
 
 #include "core/record/RecorderDataFile.h"
@@ -16,16 +14,15 @@
 namespace korvo {
 namespace {
 
+// Increment 0.5 s, 10 samples, offset 32746 and slope 1536.
 RecorderHeader header(std::uint16_t mode) {
-    RecorderHeader h;
-    h.date = recorderDateText(QDate(2024, 3, 7));
-    h.time = recorderTimeText(QTime(9, 5, 3));
-    h.mode = mode;
-    h.increment = 0.5;
-    h.samples = 10;
-    h.umOffset = 32746;
-    h.umSlope = 1536;
-    return h;
+    return {recorderDateText(QDate(2024, 3, 7)),
+            recorderTimeText(QTime(9, 5, 3)),
+            mode,
+            0.5,
+            10,
+            32746,
+            1536};
 }
 
 QByteArray headerText(const char* increment, const char* samples, const char* offset,
@@ -56,7 +53,7 @@ TEST(RecorderFile, HeaderBlockBytes) {
     EXPECT_EQ(recorderHeaderBytes(h), headerText("3600", "10", "-32768", "4194304"));
 }
 
-TEST(RecorderFile, RecordLinesAppendPieceByPieceAndDelete) {
+TEST(RecorderFile, RecordLinesAppendPieceByPieceAndDeleteAndAPathBelowAFileIsRefused) {
     EXPECT_EQ(recorderLineBytes(65535, 0, 0, 0, 4294967295u),
               QByteArray("65535\t0\t0\t0\t4294967295\r\n"));
     QTemporaryDir dir;
@@ -84,20 +81,15 @@ TEST(RecorderFile, RecordLinesAppendPieceByPieceAndDelete) {
     ASSERT_TRUE(deleteRecorderFile(path).ok);  // released with the recording
     EXPECT_FALSE(QFile::exists(path));
     EXPECT_TRUE(deleteRecorderFile(path).ok);  // already gone
-}
 
-// A header that cannot be written ends a recording in the integration test Recording.
-TEST(RecorderFile, FailedWritesAreReported) {
-    QTemporaryDir dir;
-    // A plain file where the folder should be: no user, root included, can write below it.
-    const QString blocker = dir.filePath("not-a-folder");
-    test::writeFileBytes(blocker, {});
-    const QString path = blocker + "/RECORD.DAT";
-    RecorderDataFile file;
-    const FileResult r = file.open(path);
+    // A plain file where the folder should be: no user, root included, can write below it. (A
+    // header that cannot be written ends a recording in the integration test Recording.)
+    test::writeFileBytes(path, {});
+    RecorderDataFile below;
+    const FileResult r = below.open(path + "/RECORD.DAT");
     EXPECT_FALSE(r.ok);
-    EXPECT_EQ(r.error, "Cannot open data file " + path + ": Not a directory");
-    EXPECT_FALSE(file.append("1\r\n").ok);
+    EXPECT_EQ(r.error, "Cannot open data file " + path + "/RECORD.DAT: Not a directory");
+    EXPECT_FALSE(below.append("1\r\n").ok);
 }
 
 // Between two appends, the file is changed behind the recording's back: the second append is
@@ -109,8 +101,7 @@ TEST(RecorderFile, AFileMovedDeletedReplacedOrWrittenByOthersIsNoLongerAppendedT
         const char* reason;
         QByteArray atPath;  // what the path holds afterwards
     } cases[] = {
-        {"moved", [](const QString& p) { QFile::rename(p, p + ".old"); }, "moved or deleted",
-         "<unreadable>"},
+        // Moved leaves the path empty as deleted does; the integration test Recording moves it.
         {"deleted", [](const QString& p) { QFile::remove(p); }, "moved or deleted", "<unreadable>"},
         {"replaced",
          [](const QString& p) {
@@ -142,27 +133,6 @@ TEST(RecorderFile, AFileMovedDeletedReplacedOrWrittenByOthersIsNoLongerAppendedT
     }
 }
 
-// Lowers this process's file-size limit for a while; beyond it a write is cut short and then
-// fails (EFBIG) as on a full disk, for root as for anyone, without a disk to fill.
-class FileSizeLimit {
-public:
-    explicit FileSizeLimit(rlim_t bytes) {
-        ::getrlimit(RLIMIT_FSIZE, &old_);
-        signal_ = std::signal(SIGXFSZ, SIG_IGN);
-        rlimit lowered = old_;
-        lowered.rlim_cur = bytes;
-        ::setrlimit(RLIMIT_FSIZE, &lowered);
-    }
-    ~FileSizeLimit() {
-        ::setrlimit(RLIMIT_FSIZE, &old_);
-        std::signal(SIGXFSZ, signal_);
-    }
-
-private:
-    rlimit old_{};
-    void (*signal_)(int) = nullptr;
-};
-
 TEST(RecorderFile, AShortWriteIsCutBackToTheLastWholeLineAndGivesTheSystemsReason) {
     QTemporaryDir dir;
     const QString path = dir.filePath("RECORD.DAT");
@@ -173,7 +143,7 @@ TEST(RecorderFile, AShortWriteIsCutBackToTheLastWholeLineAndGivesTheSystemsReaso
     FileResult full;
     {
         // Room for the header and half a line.
-        FileSizeLimit limit(static_cast<rlim_t>(head.size() + line.size() / 2));
+        test::FileSizeLimit limit(static_cast<rlim_t>(head.size() + line.size() / 2));
         ASSERT_TRUE(file.append(head).ok);
         full = file.append(line);
     }

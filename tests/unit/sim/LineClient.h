@@ -98,15 +98,17 @@ private:
     int fd_ = -1;
 };
 
-// A quiet sensor (no noise, no records of its own), started, with a client on its line.
+// A quiet sensor: no noise, no records of its own.
+inline SensorConfig quietConfig() {
+    SensorConfig c;
+    c.noise = false;
+    c.recordPeriodMs = 0;
+    return c;
+}
+
+// A quiet sensor, started, with a client on its line.
 class SensorOnLine : public ::testing::Test {
 protected:
-    static SensorConfig quietConfig() {
-        SensorConfig c;
-        c.noise = false;
-        c.recordPeriodMs = 0;
-        return c;
-    }
     void SetUp() override {
         ASSERT_TRUE(sensor.start()) << sensor.errorText().toStdString();
         client = std::make_unique<LineClient>(sensor.devicePath());

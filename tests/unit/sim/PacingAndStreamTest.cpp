@@ -13,7 +13,7 @@
 #include "sim/LineSchedule.h"
 #include "support/TimeScale.h"
 
-namespace korvo::sim {
+namespace korvo::sim::test {
 namespace {
 
 using std::chrono::nanoseconds;
@@ -88,10 +88,6 @@ TEST(LineSchedule, AReplyWaitsForTheOneBeforeUnpacedGoesAtOnce) {
     EXPECT_TRUE(fast.empty());
 }
 
-using test::LineClient;
-using test::request;
-using test::word;
-
 // Median time of `runs` request/reply exchanges, in milliseconds.
 double medianExchangeMs(LineClient& client, int runs) {
     std::vector<double> ms;
@@ -106,14 +102,8 @@ double medianExchangeMs(LineClient& client, int runs) {
     return ms[ms.size() / 2];
 }
 
-SensorConfig silent() {
-    SensorConfig c;
-    c.recordPeriodMs = 0;
-    return c;
-}
-
 TEST(SensorPacing, ExchangeTakesTheLineTimeOfRequestAndReply) {
-    SensorConfig c = silent();
+    SensorConfig c = quietConfig();
     c.pace = true;
     VirtualSensor sensor(c);
     ASSERT_TRUE(sensor.start());
@@ -147,7 +137,7 @@ void setPortRate(const QString& path, speed_t rate) {
 }
 
 TEST(SensorPacing, StrictBaudIgnoresRequestsAtAnotherRate) {
-    SensorConfig c = silent();
+    SensorConfig c = quietConfig();
     c.strictBaud = true;
     VirtualSensor sensor(c);
     ASSERT_TRUE(sensor.start());
@@ -169,8 +159,7 @@ TEST(SensorPacing, StrictBaudIgnoresRequestsAtAnotherRate) {
 // The record layout is that of the record reply (SensorReplies); the records' values reach the
 // recorder file in the command-line tests.
 TEST(SensorStream, RecorderModeSendsRecordsUntilThePcTalksTriggerSendsOne) {
-    SensorConfig c;
-    c.noise = false;
+    SensorConfig c = quietConfig();
     c.recordPeriodMs = 40;
     c.recordQuietMs = 300;
     VirtualSensor sensor(c);
@@ -185,12 +174,8 @@ TEST(SensorStream, RecorderModeSendsRecordsUntilThePcTalksTriggerSendsOne) {
     // RS-232-Mode 4 in RAM starts the stream after the quiet time.
     ParamHalf h1 = sensor.ramHalf(1);
     h1[p1::kRs232Mode] = 4;
-    QByteArray set = request(1, 1);
-    for (int i = 0; i < 15; ++i) {
-        set[6 + 2 * i] = static_cast<char>(h1[i] >> 8);
-        set[7 + 2 * i] = static_cast<char>(h1[i] & 0xFF);
-    }
-    EXPECT_EQ(client.exchange(set, 36).size(), 36);
+    sensor.setRamHalf(1, h1);
+    EXPECT_EQ(client.exchange(request(5, 0), 36).size(), 36);
     EXPECT_TRUE(client.read(36, 200).isEmpty());  // quiet right after a request
     const QByteArray records = client.read(72, 800);
     ASSERT_EQ(records.size(), 72);
@@ -204,4 +189,4 @@ TEST(SensorStream, RecorderModeSendsRecordsUntilThePcTalksTriggerSendsOne) {
 }
 
 }  // namespace
-}  // namespace korvo::sim
+}  // namespace korvo::sim::test

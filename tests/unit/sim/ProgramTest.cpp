@@ -1,15 +1,17 @@
 // The korvo-sim program's own parts: model rows, firmware text, command line, and the port map
-// with our lines in and out, everybody else's lines untouched.
+// with our lines in and out, everybody else's lines untouched, no file but a plain one touched.
 
 #include <gtest/gtest.h>
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <filesystem>
 
 #include "LineClient.h"
+#include "core/link/PortMap.h"
 #include "sim/PortMap.h"
 #include "sim/SensorModel.h"
 #include "sim/SimOptions.h"
@@ -18,7 +20,7 @@
 namespace korvo::sim {
 namespace {
 
-TEST(SensorModel, PixelCountsOfTheModelRows) {
+TEST(SensorModel, PixelCountsOfTheModelRowsAndFirmwareTextOf72Bytes) {
     const struct {
         int family, variant, firmware, pixels;
     } rows[] = {{1, 80, 310, 4096},    {1, 80, 312, 8192},      {4, 60, 315, 2048},
@@ -31,10 +33,8 @@ TEST(SensorModel, PixelCountsOfTheModelRows) {
     SensorConfig c;
     c.pixelCount = 3000;  // an explicit count wins
     EXPECT_EQ(effectivePixelCount(c), 3000);
-}
 
-TEST(SensorModel, FirmwareTextIsPaddedOrCutTo72Bytes) {
-    SensorConfig c;
+    // The firmware text is padded or cut to 72 bytes.
     c.family = 103;
     c.variant = 20750;
     c.firmware = 310;
@@ -85,7 +85,7 @@ TEST(SimOptions, ModelsAndIdsRepeatTheLastOneGiven) {
     }
 }
 
-TEST(PortMap, AddReplacesOwnComNumbersAndRemoveTakesOnlyOurLines) {
+TEST(PortMap, AddReplacesOwnComNumbersRemoveTakesOnlyOurLinesAndOnlyPlainFilesAreTouched) {
     QTemporaryDir dir;
     const QString path = dir.filePath(kPortMapFileName);
     korvo::test::writeFileBytes(
@@ -111,16 +111,27 @@ TEST(PortMap, AddReplacesOwnComNumbersAndRemoveTakesOnlyOurLines) {
     EXPECT_EQ(e, (PortMapEntry{7, "/dev/ttyS6"}));
     for (const char* bad : {"COM0 = /dev/x", "COM2 =", "# COM2 = /dev/x"})
         EXPECT_FALSE(parsePortMapLine(bad, &e)) << bad;
-}
 
-// korvo-sim sits beside this test program in the build's program directory.
-QString simProgram() {
-    return QString::fromStdString(
-        (std::filesystem::read_symlink("/proc/self/exe").parent_path() / "korvo-sim").string());
+    // With the program's own rules: a FIFO or an oversized file under its name is neither read
+    // nor rewritten, and the reason is given.
+    const QString fifo = dir.filePath("fifo.map");
+    const QString big = dir.filePath("big.map");
+    korvo::test::makeFifo(fifo);
+    korvo::test::makeSparseFile(big, korvo::PortMap::kMaxFileBytes + 1, "COM1 = /dev/ttyUSB0\n");
+    for (const QString& refused : {fifo, big}) {
+        SCOPED_TRACE(refused.toStdString());
+        EXPECT_TRUE(readPortMap(refused).empty());
+        QString error;
+        EXPECT_FALSE(addPortMapEntries(refused, {{2, "/dev/pts/9"}}, &error));
+        EXPECT_TRUE(error.startsWith(refused)) << error.toStdString();
+    }
+    EXPECT_EQ(QFileInfo(big).size(), korvo::PortMap::kMaxFileBytes + 1);
 }
 
 TEST(SimProgram, ServesUntilSigtermThenRemovesItsLines) {
-    const QString program = simProgram();
+    // korvo-sim sits beside this test program in the build's program directory.
+    const QString program = QString::fromStdString(
+        (std::filesystem::read_symlink("/proc/self/exe").parent_path() / "korvo-sim").string());
     ASSERT_TRUE(QFile::exists(program)) << program.toStdString();
     QTemporaryDir dir;
     const QString map = dir.filePath("COMPORTS.map");

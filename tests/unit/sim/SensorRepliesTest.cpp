@@ -5,13 +5,10 @@
 
 #include "LineClient.h"
 
-namespace korvo::sim {
+namespace korvo::sim::test {
 namespace {
 
-using test::hexBytes;
-using test::request;
-using test::word;
-using SensorReplies = test::SensorOnLine;
+using SensorReplies = SensorOnLine;
 
 TEST_F(SensorReplies, HardwareInfoAndExactly72BytesOfFirmwareText) {
     EXPECT_EQ(client->exchange(request(10, 0), 36),
@@ -104,7 +101,7 @@ TEST_F(SensorReplies, StoresXFlashBoundsCalibrationInRamOnlyAndUnknownBaudIndex)
     EXPECT_EQ(sensor.ramHalf(1)[p1::kRs232Baud], 4);
 }
 
-TEST_F(SensorReplies, DummyFramesNoiseAndBrokenFramesGetNoReply) {
+TEST_F(SensorReplies, DummyFramesNoiseAndBrokenFramesGetNoReplyNorUseUpAFaultRule) {
     client->send(request(0, 0));
     EXPECT_TRUE(client->readFor(100).isEmpty());
     EXPECT_EQ(client->exchange(request(77, 5, {1, 2}), 36),
@@ -122,11 +119,9 @@ TEST_F(SensorReplies, DummyFramesNoiseAndBrokenFramesGetNoReply) {
     ASSERT_EQ(frames.size(), 1u);
     EXPECT_EQ(frames[0].bytes, request(5, 0));
     EXPECT_LE(frames[0].firstByte, frames[0].taken);
-}
 
-// Fault rules: counted or not, cleared, not used up by a dummy frame; and the sync word taken away
-// with the rest of the frame kept.
-TEST_F(SensorReplies, FaultRulesAreUsedUpOnlyByRequestsThatGetAReply) {
+    // Fault rules: counted or not, cleared, not used up by a dummy frame; and the sync word taken
+    // away with the rest of the frame kept.
     const QByteArray good = client->exchange(request(5, 0), 36);
     ASSERT_EQ(good.size(), 36);
     sensor.setFault(Fault::NoSync, 5, 1);
@@ -151,4 +146,4 @@ TEST_F(SensorReplies, FaultRulesAreUsedUpOnlyByRequestsThatGetAReply) {
 }
 
 }  // namespace
-}  // namespace korvo::sim
+}  // namespace korvo::sim::test
