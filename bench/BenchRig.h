@@ -10,8 +10,8 @@
 
 #include "core/link/LinkState.h"
 #include "core/link/PortBank.h"
+#include "core/link/PortSensor.h"
 #include "core/link/Pump.h"
-#include "core/link/SensorLink.h"
 #include "core/link/StatusSink.h"
 #include "sim/SensorFarm.h"
 
@@ -19,12 +19,12 @@ namespace korvo::bench {
 
 struct SensorRig {
     explicit SensorRig(const sim::SensorConfig& config, int baudIndex = -1)
-        : bank(link, mapPath()), sensorLink(link, bank, pump, sink, params, band, model, video) {
+        : bank(mapPath()), scope(bank, pump, sink) {
         farm.add(config);
         QString error;
         ok = farm.start(&error) && farm.writePortMap(mapPath(), 1, &error);
         if (!ok) std::fprintf(stderr, "virtual sensor: %s\n", qPrintable(error));
-        if (ok && baudIndex >= 0 && sensorLink.InitRS232(1, baudIndex) != 0) {
+        if (ok && baudIndex >= 0 && scope.InitRS232(1, baudIndex) != 0) {
             std::fprintf(stderr, "COM1 could not be opened\n");
             ok = false;
         }
@@ -37,16 +37,10 @@ struct SensorRig {
 
     QTemporaryDir dir;
     sim::SensorFarm farm;
-    LinkState link;
     NullStatusSink sink;
     QtPump pump;
     PortBank bank;
-    ParamSet params;
-    ToleranceBand band;
-    ModelState model;
-    VideoBuffers video;
-    SensorLink sensorLink;
-    RunRecord run;
+    PortSensor scope;
     bool ok = false;
 };
 

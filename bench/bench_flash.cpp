@@ -52,7 +52,7 @@ int main(int argc, char** argv) {
         std::vector<double> seconds;
         bool written = true;
         for (int r = 0; r < runs; ++r) {
-            FlashWriter writer(rig.sensorLink);
+            FlashWriter writer(rig.scope);
             const double t0 = rig.pump.now();
             const FlashOutcome outcome = writer.write(1, table, kXFlashTableWords);
             seconds.push_back(rig.pump.now() - t0);

@@ -54,8 +54,8 @@ double coreRate(CoreRig& rig, double seconds) {
     const double start = rig.pump.now();
     int count = 0;
     while (rig.pump.now() - start < seconds) {
-        if (rig.sensorLink.PushGETRAW(1) != kReplyRawData) {
-            std::fprintf(stderr, "exchange failed: %s\n", qPrintable(rig.link.statusText));
+        if (rig.scope.PushGETRAW(1) != kReplyRawData) {
+            std::fprintf(stderr, "exchange failed: %s\n", qPrintable(rig.scope.link.statusText));
             return 0.0;
         }
         ++count;
@@ -165,7 +165,7 @@ int main(int argc, char** argv) {
     sim::SensorConfig unpaced;
     unpaced.noise = false;
     CoreRig rig(unpaced);
-    if (!rig.ok || rig.sensorLink.InitRS232(1, 4) != 0) {
+    if (!rig.ok || rig.scope.InitRS232(1, 4) != 0) {
         std::fprintf(stderr, "cannot open the virtual sensor: %s\n",
                      qPrintable(rig.bank.errorDetail(1)));
         return 1;
@@ -207,7 +207,7 @@ int main(int argc, char** argv) {
         paced.pace = true;
         paced.baud = 115200;
         CoreRig pacedRig(paced);
-        if (!pacedRig.ok || pacedRig.sensorLink.InitRS232(1, 4) != 0) {
+        if (!pacedRig.ok || pacedRig.scope.InitRS232(1, 4) != 0) {
             std::fprintf(stderr, "cannot open the paced virtual sensor\n");
             return 1;
         }
@@ -227,7 +227,7 @@ int main(int argc, char** argv) {
         rig.farm.sensor(0).setFault(sim::Fault::NoReply, 8, 1);
         const double c0 = threadCpuSeconds();
         const double t0 = rig.pump.now();
-        rig.sensorLink.PushGETRAW(1);
+        rig.scope.PushGETRAW(1);
         wall.push_back(rig.pump.now() - t0);
         cpu.push_back(threadCpuSeconds() - c0);
     }

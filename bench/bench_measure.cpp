@@ -58,7 +58,7 @@ public:
             return;
         }
         app->ports.setPortMapPath(map);
-        app->state.link.portNumber = 1;
+        app->sensor.link.portNumber = 1;
         ok = app->sensor.InitRS232(1, 4) >= 0;
         platform->displayPanel(app->panels.main);
     }
@@ -75,8 +75,7 @@ public:
 
     // Run mode for `seconds` (or until `samples` samples), drawing each sample as the window does.
     Figures run(double seconds, long samples = 0) {
-        MeasureLoops loops(app->sensor, app->state.params, app->state.band, app->state.model,
-                           app->state.run);
+        MeasureLoops loops(app->sensor);
         const double t0 = app->pump.now();
         const double c0 = threadCpuSeconds();
         long n = 0;
@@ -85,15 +84,14 @@ public:
             PlotRAWGraph(*app);
             ++n;
             if ((samples > 0 && n >= samples) || (samples == 0 && app->pump.now() - t0 >= seconds))
-                app->state.link.stopFlag = kStopByUser;
+                app->sensor.link.stopFlag = kStopByUser;
         });
         const double wall = app->pump.now() - t0;
         return {n / wall, (threadCpuSeconds() - c0) / wall, n};
     }
 
     Figures video(double seconds) {
-        MeasureLoops loops(app->sensor, app->state.params, app->state.band, app->state.model,
-                           app->state.run);
+        MeasureLoops loops(app->sensor);
         int previousMode = 0;
         const double t0 = app->pump.now();
         const double c0 = threadCpuSeconds();
@@ -101,7 +99,7 @@ public:
         loops.video(1, [&](const RunRecord&) {
             drawVideoCycle(*app, previousMode);
             ++n;
-            if (app->pump.now() - t0 >= seconds) app->state.link.stopFlag = kStopByUser;
+            if (app->pump.now() - t0 >= seconds) app->sensor.link.stopFlag = kStopByUser;
         });
         const double wall = app->pump.now() - t0;
         return {n / wall, (threadCpuSeconds() - c0) / wall, n};

@@ -137,7 +137,7 @@ int main(int argc, char** argv) {
         for (int r = 0; r < runs; ++r) {
             if (platform.getInt(portPanel, PORT_SCOPE) != 0) platform.click(portPanel, PORT_SCOPE);
             ms.push_back(timeMs([&] { platform.click(portPanel, PORT_SCOPE); }));
-            if (platform.getText(app.panels.main, MAIN_STATUS) != app.state.link.firmwareText)
+            if (platform.getText(app.panels.main, MAIN_STATUS) != app.sensor.link.firmwareText)
                 std::printf("%s: sensor not identified\n", what);
         }
         report(what, ms, 1);

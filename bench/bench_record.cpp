@@ -72,7 +72,7 @@ int main(int argc, char** argv) {
         std::vector<double> at;
         RecordingSession::View view;
         view.sample = [&](const RunRecord&, long) { at.push_back(rig.pump.now()); };
-        RecordingSession session(rig.sensorLink, rig.run);
+        RecordingSession session(rig.scope);
         const double c0 = threadCpuSeconds();
         const double t0 = rig.pump.now();
         session.run(plan, view);
@@ -106,9 +106,9 @@ int main(int argc, char** argv) {
         plan.mode = 1;
         plan.samples = 32000;
         plan.path = rig.dir.filePath(QStringLiteral("RECORD.DAT"));
-        RecordingSession session(rig.sensorLink, rig.run);
+        RecordingSession session(rig.scope);
         QTimer::singleShot(static_cast<int>(seconds * 1000),
-                           [&rig] { rig.link.stopFlag = kStopByUser; });
+                           [&rig] { rig.scope.link.stopFlag = kStopByUser; });
         const double before = residentMegabytes();
         // The sensor starts sending once it is in the triggered mode, just after the recording
         // began to listen; it stops when the recording has stopped.

@@ -43,7 +43,7 @@ bool startSingle(PortSession& s, const Options& o, PortResult& r,
 // Why a measurement ended without an answer: a lost line says so, with its reason.
 QString silenceText(PortSession& s, int port) {
     if (s.bank.isBroken(port)) return QStringLiteral("line lost: ") + s.bank.errorDetail(port);
-    return s.link.statusText;
+    return s.sensor.link.statusText;
 }
 
 QJsonObject recordJson(int port, double t, const RunRecord& rec) {
@@ -79,8 +79,8 @@ int cmdRun(const Options& o, Output& out) {
                     {QStringLiteral("MIN"), 5},
                     {QStringLiteral("OUT"), 3},
                     {QStringLiteral("DARK"), 0}});
-    MeasureLoops loops(s.sensor, s.params, s.band, s.model, s.run);
-    Interrupt::onRequest([&s] { s.link.stopFlag = kStopByUser; });
+    MeasureLoops loops(s.sensor);
+    Interrupt::onRequest([&s] { s.sensor.link.stopFlag = kStopByUser; });
     long count = 0;
     const double start = s.pump.now();
     const int flag =
@@ -103,7 +103,7 @@ int cmdRun(const Options& o, Output& out) {
             out.row(cells, j);
             // Lost output ends the run: what it measures goes nowhere else.
             if (out.lost() || (o.samples > 0 && ++count >= o.samples))
-                s.link.stopFlag = kStopByUser;
+                s.sensor.link.stopFlag = kStopByUser;
         });
     Interrupt::onRequest({});
     r.json[QStringLiteral("records")] = static_cast<qint64>(loops.samples());
@@ -125,29 +125,31 @@ int cmdVideo(const Options& o, Output& out) {
     // The curve the window draws beside the profile with Raw off: the fixed threshold line, or
     // in automatic mode the threshold array the sensor stores, read back as the connection does
     // (from where the model's threshold target switch points, RAM unless the model says).
-    const bool automatic = s.params.videoThdMode != 0;
-    fillThresholdLine(s.video, s.model.videoFullScale, s.params.videoThdFix);
+    const bool automatic = s.sensor.params.videoThdMode != 0;
+    fillThresholdLine(s.sensor.video, s.sensor.model.videoFullScale, s.sensor.params.videoThdFix);
     if (automatic) {
         const int target =
             report.profile && report.profile->targetValue ? *report.profile->targetValue : 1;
         if (s.sensor.readBlockRun(port, static_cast<std::uint16_t>(target == 2 ? 2 : 1)) != 1) {
             finish(r, QStringLiteral("failed"), kExitSensor,
-                   QStringLiteral("threshold curve: ") + s.link.statusText);
+                   QStringLiteral("threshold curve: ") + s.sensor.link.statusText);
             return reportSingle(out, r, false);
         }
     }
-    const ProfileArray& threshold = automatic ? s.video.thresholdArray : s.video.thresholdLine;
+    const ProfileArray& threshold =
+        automatic ? s.sensor.video.thresholdArray : s.sensor.video.thresholdLine;
 
-    MeasureLoops loops(s.sensor, s.params, s.band, s.model, s.run);
-    Interrupt::onRequest([&s] { s.link.stopFlag = kStopByUser; });
+    MeasureLoops loops(s.sensor);
+    Interrupt::onRequest([&s] { s.sensor.link.stopFlag = kStopByUser; });
     // One cycle is enough: the first complete profile stops the loop. The window tries again
     // after a failed block for as long as the operator lets it; here a few cycles in a row
     // without a whole profile are an answer.
-    const int flag = Interrupt::requested()
-                         ? kStopByUser
-                         : loops.video(
-                               port, [&s](const RunRecord&) { s.link.stopFlag = kStopByUser; },
-                               kVideoFailedCycleLimit);
+    const int flag =
+        Interrupt::requested()
+            ? kStopByUser
+            : loops.video(
+                  port, [&s](const RunRecord&) { s.sensor.link.stopFlag = kStopByUser; },
+                  kVideoFailedCycleLimit);
     Interrupt::onRequest({});
     if (loops.samples() == 0) {
         // Without a profile nothing was done, whatever ended the loop.
@@ -173,19 +175,19 @@ int cmdVideo(const Options& o, Output& out) {
         j[QStringLiteral("type")] = QStringLiteral("sample");
         j[QStringLiteral("port")] = port;
         j[QStringLiteral("sample")] = i;
-        j[QStringLiteral("pixel")] = s.model.videoX[i];
-        j[QStringLiteral("intensity")] = s.video.video[i];
+        j[QStringLiteral("pixel")] = s.sensor.model.videoX[i];
+        j[QStringLiteral("intensity")] = s.sensor.video.video[i];
         j[QStringLiteral("threshold")] = threshold[i];
-        out.row({QString::number(i), QString::number(s.model.videoX[i]),
-                 QString::number(s.video.video[i]), QString::number(threshold[i])},
+        out.row({QString::number(i), QString::number(s.sensor.model.videoX[i]),
+                 QString::number(s.sensor.video.video[i]), QString::number(threshold[i])},
                 j);
     }
-    const RunRecord& rec = s.run;
+    const RunRecord& rec = s.sensor.run;
     r.json[QStringLiteral("value")] = rec.measuredValue;
     r.json[QStringLiteral("left")] = rec.leftEdge;
     r.json[QStringLiteral("right")] = rec.rightEdge;
     r.json[QStringLiteral("edges")] = rec.edgeCount;
-    r.json[QStringLiteral("fullScale")] = s.model.videoFullScale;
+    r.json[QStringLiteral("fullScale")] = s.sensor.model.videoFullScale;
     r.json[QStringLiteral("threshold")] =
         automatic ? QStringLiteral("array") : QStringLiteral("line");
     finish(r, QStringLiteral("ok"), kExitOk);
@@ -217,7 +219,7 @@ int cmdRecord(const Options& o, Output& out) {
     };
     if (!startSingle(s, o, r)) return report();
 
-    const int sensorMode = s.params.rs232Mode;
+    const int sensorMode = s.sensor.params.rs232Mode;
     const int mode = o.mode ? *o.mode : sensorMode;
     if (mode == 2 || mode == 3 || mode > 4) {
         finish(r, QStringLiteral("refused"), kExitSensor,
@@ -229,7 +231,7 @@ int cmdRecord(const Options& o, Output& out) {
     // The file is taken before the sensor is changed: one that another recording writes to is
     // refused with the sensor as it was. The session empties it when the recording starts.
     const bool fileExisted = QFileInfo::exists(path);
-    RecordingSession session(s.sensor, s.run);
+    RecordingSession session(s.sensor);
     const FileResult opened = session.openFile(path);
     if (!opened.ok) {
         finish(r, QStringLiteral("file-error"), kExitUsage, opened.error);
@@ -242,10 +244,10 @@ int cmdRecord(const Options& o, Output& out) {
         }
         // The sensor sends triggered records only in its own mode 1: the recorder's mode goes
         // to its RAM first, as SEND would take it there from the window's mode list.
-        s.params.rs232Mode = static_cast<std::uint16_t>(mode);
+        s.sensor.params.rs232Mode = static_cast<std::uint16_t>(mode);
         if (s.sensor.SendParamHalf(kMemoryRam, 1, port) != 1) {
             finish(r, QStringLiteral("failed"), kExitSensor,
-                   QStringLiteral("RS-232-Mode not set: ") + s.link.statusText);
+                   QStringLiteral("RS-232-Mode not set: ") + s.sensor.link.statusText);
             // Nothing was recorded: a file made for it does not stay behind.
             if (!fileExisted) QFile::remove(path);
             return report();
@@ -267,8 +269,8 @@ int cmdRecord(const Options& o, Output& out) {
     plan.header.mode = static_cast<std::uint16_t>(mode);
     plan.header.increment = o.step;
     plan.header.samples = plan.samples;
-    plan.header.umOffset = s.params.umOffset;
-    plan.header.umSlope = s.params.umSlope;
+    plan.header.umOffset = s.sensor.params.umOffset;
+    plan.header.umSlope = s.sensor.params.umSlope;
 
     const QString label = QStringLiteral("COM%1 recording").arg(port);
     const double start = s.pump.now();
@@ -284,7 +286,7 @@ int cmdRecord(const Options& o, Output& out) {
         out.progress(label, count, plan.samples);
     };
     view.elapsed = [&](std::int32_t) { out.progress(label, stored, plan.samples); };
-    Interrupt::onRequest([&s] { s.link.stopFlag = kStopByUser; });
+    Interrupt::onRequest([&s] { s.sensor.link.stopFlag = kStopByUser; });
     RecordEnd end = RecordEnd::Stopped;
     if (!Interrupt::requested()) end = session.run(plan, view);
     Interrupt::onRequest({});

@@ -31,10 +31,11 @@ bool bothHalves(PortSession& s, int port, int memory, bool send, PortResult& r,
                 return false;
         }
         const int result = send ? s.sensor.SendParamHalf(memory, half, port)
-                                : s.sensor.GetParamHalf(memory, half, port);
+                                : s.sensor.GetParamHalf(memory, half, port, s.sensor.params);
         if (result != 1) {
-            finish(r, QStringLiteral("failed"), kExitSensor,
-                   QStringLiteral("%1 para%2: %3").arg(what).arg(half).arg(s.link.statusText));
+            finish(
+                r, QStringLiteral("failed"), kExitSensor,
+                QStringLiteral("%1 para%2: %3").arg(what).arg(half).arg(s.sensor.link.statusText));
             return false;
         }
     }
@@ -105,11 +106,11 @@ int cmdGet(const Options& o, Output& out) {
             s.pump.delay(kHalfPause);
             if (!bothHalves(s, port, memory, false, r, QStringLiteral("GET"))) return r;
         }
-        r.json[QStringLiteral("params")] = paramsJson(s.params);
+        r.json[QStringLiteral("params")] = paramsJson(s.sensor.params);
         if (toStdout) {
             r.json[QStringLiteral("file")] = QStringLiteral("-");
             r.extra = {QStringLiteral("-")};
-            r.payload = paramFileIni(s.params).toBytes();
+            r.payload = paramFileIni(s.sensor.params).toBytes();
             finish(r, QStringLiteral("ok"), kExitOk);
             return r;
         }
@@ -123,7 +124,7 @@ int cmdGet(const Options& o, Output& out) {
                 finish(r, QStringLiteral("file-error"), kExitUsage, refusal);
                 return r;
             }
-            const FileWriteResult written = SendParaToFileI(s.params, path);
+            const FileWriteResult written = SendParaToFileI(s.sensor.params, path);
             if (!written.ok) {
                 finish(r, QStringLiteral("file-error"), kExitUsage, written.message);
                 return r;
@@ -201,15 +202,15 @@ int cmdSend(const Options& o, Output& out) {
         r.json[QStringLiteral("memory")] = memoryName(memory);
         if (!openPort(s, port, baud, r) || !connectSensor(s, port, true, r)) return r;
         // The window loads a parameter file only for a model of hardware type 1 or 3.
-        if (s.model.hardwareType != 1 && s.model.hardwareType != 3) {
+        if (s.sensor.model.hardwareType != 1 && s.sensor.model.hardwareType != 3) {
             finish(r, QStringLiteral("refused"), kExitSensor,
                    QStringLiteral("parameter files apply to hardware type 1 or 3, this model "
                                   "is type %1")
-                       .arg(s.model.hardwareType));
+                       .arg(s.sensor.model.hardwareType));
             return r;
         }
         const std::vector<ParamValueProblem> outside =
-            checkParamFileValues(*ini, s.model.pixelCount);
+            checkParamFileValues(*ini, s.sensor.model.pixelCount);
         if (!outside.empty()) {
             QStringList texts;
             for (const ParamValueProblem& p : outside) texts << p.text();
@@ -217,13 +218,13 @@ int cmdSend(const Options& o, Output& out) {
                    QStringLiteral("nothing sent: ") + texts.join(QStringLiteral("; ")));
             return r;
         }
-        const ParamSet before = s.params;
-        applyParamIni(*ini, s.params);
-        const ParamSet fromFile = s.params;
+        const ParamSet before = s.sensor.params;
+        applyParamIni(*ini, s.sensor.params);
+        const ParamSet fromFile = s.sensor.params;
         // The window shows a loaded file on its panels, which keep every field in its range, and
         // sends what the panels hold.
-        applyRanges(s.params, s.model.pixelCount);
-        const ParamSet sent = s.params;
+        applyRanges(s.sensor.params, s.sensor.model.pixelCount);
+        const ParamSet sent = s.sensor.params;
         const auto adjusted = changedFields(fromFile, sent);
         if (!adjusted.empty())
             r.json[QStringLiteral("adjusted")] = changesJson(adjusted, "file", "sent");
@@ -237,7 +238,7 @@ int cmdSend(const Options& o, Output& out) {
                                .arg(memoryName(memory).toUpper())))
             return r;
         if (!bothHalves(s, port, memory, false, r, QStringLiteral("read-back"))) return r;
-        const auto differs = changedFields(sent, s.params);
+        const auto differs = changedFields(sent, s.sensor.params);
         QString note;
         if (!adjusted.empty())
             note = QStringLiteral(" (ranges applied: %1)")

@@ -32,21 +32,21 @@ int cmdTeach(const Options& o, Output& out) {
         PortResult r = startPort(s, port, o, QStringLiteral("teach"), true, ready);
         if (!ready || interrupted(r, QStringLiteral("nothing taught"))) return r;
         if (s.sensor.TeachSetpoint(port) != 1) {
-            finish(r, QStringLiteral("failed"), kExitSensor, s.link.statusText);
+            finish(r, QStringLiteral("failed"), kExitSensor, s.sensor.link.statusText);
             return r;
         }
         // The taught set point is read back as the window does: both halves from RAM.
         for (std::uint16_t half = 0; half < 2; ++half) {
             if (half == 1) s.pump.delay(kHalfPause);
             if (interrupted(r, QStringLiteral("taught, not read back"))) return r;
-            if (s.sensor.GetParamHalf(kMemoryRam, half, port) != 1) {
+            if (s.sensor.GetParamHalf(kMemoryRam, half, port, s.sensor.params) != 1) {
                 finish(r, QStringLiteral("failed"), kExitSensor,
-                       QStringLiteral("taught, but not read back: ") + s.link.statusText);
+                       QStringLiteral("taught, but not read back: ") + s.sensor.link.statusText);
                 return r;
             }
         }
-        r.json[QStringLiteral("teachValue")] = s.params.teachValue;
-        r.extra = {QString::number(s.params.teachValue)};
+        r.json[QStringLiteral("teachValue")] = s.sensor.params.teachValue;
+        r.extra = {QString::number(s.sensor.params.teachValue)};
         finish(r, QStringLiteral("ok"), kExitOk, QStringLiteral("New setpoint value teached!"));
         return r;
     };
@@ -59,7 +59,7 @@ int cmdReset(const Options& o, Output& out) {
         PortResult r = startPort(s, port, o, QStringLiteral("reset"), false, ready);
         if (!ready || interrupted(r, QStringLiteral("nothing reset"))) return r;
         if (s.sensor.ResetMaxMin(port) != 1) {
-            finish(r, QStringLiteral("failed"), kExitSensor, s.link.statusText);
+            finish(r, QStringLiteral("failed"), kExitSensor, s.sensor.link.statusText);
         } else {
             finish(r, QStringLiteral("ok"), kExitOk, QStringLiteral("maximum and minimum reset"));
         }
@@ -74,16 +74,16 @@ int cmdTest(const Options& o, Output& out) {
         PortResult r = startPort(s, port, o, QStringLiteral("test"), false, ready);
         if (!ready) return r;
         // The window's teach value field keeps a set point within the model's pixels.
-        if (o.teach < 1 || o.teach >= s.model.pixelCount) {
+        if (o.teach < 1 || o.teach >= s.sensor.model.pixelCount) {
             finish(r, QStringLiteral("refused"), kExitUsage,
                    QStringLiteral("--teach %1 is outside 1..%2 of this model")
                        .arg(o.teach)
-                       .arg(s.model.pixelCount - 1));
+                       .arg(s.sensor.model.pixelCount - 1));
             return r;
         }
         // The window's tolerance fields keep only a band that fits the line around the teach
         // value; the same rule refuses here what the window would have changed.
-        const int pixels = s.model.pixelCount;
+        const int pixels = s.sensor.model.pixelCount;
         const int upperMax = std::max(pixels - o.teach, 0);
         const int lowerMax = o.teach;
         if (upperToleranceField(o.upper, o.teach, pixels) != o.upper ||
@@ -103,7 +103,7 @@ int cmdTest(const Options& o, Output& out) {
                                            static_cast<std::uint16_t>(o.upper),
                                            static_cast<std::uint16_t>(o.lower));
         finish(r, ok == 1 ? QStringLiteral("ok") : QStringLiteral("failed"),
-               ok == 1 ? kExitOk : kExitSensor, s.link.statusText);
+               ok == 1 ? kExitOk : kExitSensor, s.sensor.link.statusText);
         return r;
     };
     return runPortCommand(o, out, QStringLiteral("test"), {}, job);
@@ -125,7 +125,7 @@ int cmdBaud(const Options& o, Output& out) {
             return r;
         }
         if (changed != 1) {
-            finish(r, QStringLiteral("failed"), kExitSensor, s.link.statusText);
+            finish(r, QStringLiteral("failed"), kExitSensor, s.sensor.link.statusText);
             return r;
         }
         // The echo came at the old rate; only an answer at the new one shows both agree.
@@ -137,7 +137,7 @@ int cmdBaud(const Options& o, Output& out) {
             finish(r, QStringLiteral("failed"), kExitSensor,
                    QStringLiteral("Baudrate-change OK!, but no line check at %1 baud: %2")
                        .arg(rate)
-                       .arg(s.link.statusText));
+                       .arg(s.sensor.link.statusText));
             return r;
         }
         finish(r, QStringLiteral("ok"), kExitOk, QStringLiteral("now at %1 baud").arg(rate));
@@ -170,7 +170,7 @@ int cmdFlash(const Options& o, Output& out) {
         bool ready = false;
         PortResult r = startPort(s, port, o, QStringLiteral("flash"), false, ready);
         if (!ready) return r;
-        const int size = linTableSize(s.model.variantCode);
+        const int size = linTableSize(s.sensor.model.variantCode);
         XFlashTable table{};
         const LinLoadResult parsed = parseLinearisationText(text, size, table);
         if (!parsed.ok) {

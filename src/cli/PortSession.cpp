@@ -12,8 +12,7 @@
 
 namespace korvo::cli {
 
-PortSession::PortSession(const QString& mapPath)
-    : bank(link, mapPath), sensor(link, bank, pump, sink, params, band, model, video) {}
+PortSession::PortSession(const QString& mapPath) : bank(mapPath), sensor(bank, pump, sink) {}
 
 PortResult newResult(PortSession& s, int port, const QString& command) {
     PortResult r;

@@ -1,8 +1,8 @@
 #pragma once
 // One port's link stack and the way korvo works several ports at once.
 //
-// Each port gets a PortSession of its own: link state, port bank, pump, parameter set and model
-// state, as the window has once. Several ports are worked in parallel by one worker thread per
+// Each port gets a PortSession of its own: port bank, pump and the sensor object, as the window
+// has once. Several ports are worked in parallel by one worker thread per
 // port, each building its session on its own thread and running its own event loop, so the
 // window's sequences run unchanged (with their waits and pauses) and a slow or silent sensor
 // holds up only its own thread. The main thread only collects the results and prints them in COM
@@ -16,13 +16,9 @@
 
 #include "cli/Args.h"
 #include "core/link/IdentifySensor.h"
-#include "core/link/LinkState.h"
 #include "core/link/PortBank.h"
+#include "core/link/PortSensor.h"
 #include "core/link/Pump.h"
-#include "core/link/SensorLink.h"
-#include "core/model/ModelState.h"
-#include "core/params/ParamSet.h"
-#include "core/params/VideoBuffers.h"
 
 namespace korvo::cli {
 
@@ -40,16 +36,10 @@ private:
 struct PortSession {
     explicit PortSession(const QString& mapPath);
 
-    LinkState link;
     DetailSink sink;
     QtPump pump;
     PortBank bank;
-    ParamSet params;
-    ToleranceBand band;
-    ModelState model;
-    VideoBuffers video;
-    RunRecord run;
-    SensorLink sensor;
+    PortSensor sensor;
 };
 
 // One port's outcome. Its text line is COM, device, outcome, the command's own cells and the

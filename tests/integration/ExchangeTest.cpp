@@ -21,7 +21,7 @@ protected:
             EXPECT_TRUE(rig->sink.saw(QString::fromLatin1(shown))) << shown;
         }
         if (status) {
-            EXPECT_EQ(rig->link.statusText, QString::fromLatin1(status));
+            EXPECT_EQ(rig->scope.link.statusText, QString::fromLatin1(status));
         }
     }
     static QByteArray hex(const QByteArray& words) {
@@ -31,7 +31,7 @@ protected:
 };
 
 TEST_F(Exchange, LineChecksAndFirmwareInfo) {
-    SensorLink& s = rig->sensorLink;
+    PortSensor& s = rig->scope;
     expectExchange(s.WriteDummyFrame(1), 1, "0055 0000 0000", nullptr,
                    "Writing RS-232 dummy frame ok!");
     // The scope window's check carries para0 (the defaults here).
@@ -42,30 +42,30 @@ TEST_F(Exchange, LineChecksAndFirmwareInfo) {
     // The multiplexer's check carries zero words and shows nothing itself.
     rig->sink.clear();
     expectExchange(s.Check232Line(1), 1, "0055 0005 0000", nullptr, "Line OK!   SN:4711");
-    EXPECT_EQ(rig->link.mplexStatusText, QStringLiteral("Line OK!   SN:4711"));
+    EXPECT_EQ(rig->scope.link.mplexStatusText, QStringLiteral("Line OK!   SN:4711"));
     EXPECT_TRUE(rig->sink.shown.empty());
 
     expectExchange(s.GetVERSIONInfo(1) >= 72, 1, "0055 0007 0000 *");
     EXPECT_TRUE(rig->sink.saw(QStringLiteral("Waiting for firmware info ..."), StatusLine::Both));
-    EXPECT_TRUE(rig->link.firmwareText.startsWith(QLatin1String("KORVO-KM")));
-    EXPECT_EQ(rig->link.statusText, rig->link.firmwareText);
+    EXPECT_TRUE(rig->scope.link.firmwareText.startsWith(QLatin1String("KORVO-KM")));
+    EXPECT_EQ(rig->scope.link.statusText, rig->scope.link.firmwareText);
 
     // The hardware words name a row of the model table (the words themselves: ScriptedReply).
     const HardwareQuery hw = s.GetHARDWAREInfo(1);
     expectExchange(hw.result, 1, "0055 000A 0000 *");
     ASSERT_TRUE(hw.profile.has_value());
     EXPECT_TRUE(hw.profile->rowMatched);
-    EXPECT_EQ(rig->model.variantCode, 80);
+    EXPECT_EQ(rig->scope.model.variantCode, 80);
 }
 
 TEST_F(Exchange, ParameterHalvesTravelBothWays) {
-    SensorLink& s = rig->sensorLink;
-    rig->params.power = 777;
+    PortSensor& s = rig->scope;
+    rig->scope.params.power = 777;
     expectExchange(s.SendParamHalf(kMemoryRam, 0, 1), 1, "0055 0001 0000 0309 *",
                    "Transmit para0 - Line Ok!", "Transmission successful - Line Ok!");
     EXPECT_EQ(rig->sensor().ramHalf(0)[0], 777);
 
-    rig->params.umSlope = 70000;
+    rig->scope.params.umSlope = 70000;
     expectExchange(s.SendParamHalf(kMemoryEeprom, 1, 1), 1, "0055 0003 0001 *",
                    "Transmit para1 - Line Ok!");
     EXPECT_EQ(last.mid(28, 4), hex("1170 0001"));
@@ -75,34 +75,34 @@ TEST_F(Exchange, ParameterHalvesTravelBothWays) {
     stored[0] = 333;  // power
     stored[6] = 900;  // teach value
     rig->sensor().setEepromHalf(0, stored);
-    expectExchange(s.GetParamHalf(kMemoryEeprom, 0, 1), 1, "0055 0004 0000 0309 *",
+    expectExchange(s.GetParamHalf(kMemoryEeprom, 0, 1, s.params), 1, "0055 0004 0000 0309 *",
                    "Waiting for parameter-frame ...", "Parameter-frame received! - Line Ok!");
-    EXPECT_EQ(rig->params.power, 333);
-    EXPECT_EQ(rig->params.teachValue, 900);
-    EXPECT_EQ(rig->band.teachLine[0], 900);
+    EXPECT_EQ(rig->scope.params.power, 333);
+    EXPECT_EQ(rig->scope.params.teachValue, 900);
+    EXPECT_EQ(rig->scope.band.teachLine[0], 900);
 
-    expectExchange(s.GetParamHalf(kMemoryRam, 1, 1), 1, "0055 0002 0001 *");
-    EXPECT_EQ(rig->params.umSlope, 70000u);
+    expectExchange(s.GetParamHalf(kMemoryRam, 1, 1, s.params), 1, "0055 0002 0001 *");
+    EXPECT_EQ(rig->scope.params.umSlope, 70000u);
 
-    const ParamSet before = rig->params;  // the File target is not the sensor's business
-    EXPECT_EQ(s.GetParamHalf(kMemoryFile, 0, 1), 0);
+    const ParamSet before = rig->scope.params;  // the File target is not the sensor's business
+    EXPECT_EQ(s.GetParamHalf(kMemoryFile, 0, 1, s.params), 0);
     rig->pump.delay(0.05);
     EXPECT_TRUE(rig->sensor().receivedFrames().empty());
-    EXPECT_EQ(rig->params, before);
+    EXPECT_EQ(rig->scope.params, before);
 }
 
 TEST_F(Exchange, RawDataAndBlocks) {
-    SensorLink& s = rig->sensorLink;
+    PortSensor& s = rig->scope;
     rig->sensor().setMeasurement(100, 300);
     expectExchange(s.PushGETRAW(1), 8, "0055 0008 0000 *", "Line Ok!");
-    EXPECT_EQ(rig->link.dataWords[0], 100);
-    EXPECT_EQ(rig->link.dataWords[1], 300);
-    EXPECT_EQ(rig->link.receiveFlag, 1);
+    EXPECT_EQ(rig->scope.link.dataWords[0], 100);
+    EXPECT_EQ(rig->scope.link.dataWords[1], 300);
+    EXPECT_EQ(rig->scope.link.receiveFlag, 1);
 
-    rig->link.dataWords.fill(0x4444);  // block requests never carry these
+    rig->scope.link.dataWords.fill(0x4444);  // block requests never carry these
     expectExchange(s.readBlockRun(1, 0), 1, "0055 0009 00C0 0000", nullptr,
                    "Data[64] block received!");
-    EXPECT_EQ(rig->video.video, rig->sensor().lastVideo());
+    EXPECT_EQ(rig->scope.video.video, rig->sensor().lastVideo());
     for (int b = 0; b < 4; ++b)
         EXPECT_TRUE(rig->sink.saw(QStringLiteral("Waiting for Data[64] Block %1 ...").arg(b)));
     EXPECT_TRUE(rig->bank.port(1)->callbackInstalled());
@@ -111,28 +111,28 @@ TEST_F(Exchange, RawDataAndBlocks) {
     for (int i = 0; i < 256; ++i) curve[i] = static_cast<std::uint16_t>(1000 + 3 * i);
     rig->sensor().setThresholds(2, curve);
     expectExchange(s.readBlockRun(1, 2), 1, "0055 0009 00C0 0002");
-    EXPECT_EQ(rig->video.thresholdArray, curve);
+    EXPECT_EQ(rig->scope.video.thresholdArray, curve);
 
     // An offset off the block grid is sent as it is and stored from there.
-    rig->video.thresholdArray.fill(0);
+    rig->scope.video.thresholdArray.fill(0);
     rig->bank.installCallback(1, false);
     expectExchange(s.ReadData64(1, 32, 2), 1, "0055 0009 0020 0002",
                    "Waiting for Data[64] Block x ...");
     rig->bank.installCallback(1, true);
-    EXPECT_EQ(rig->video.thresholdArray[31], 0);
-    EXPECT_EQ(rig->video.thresholdArray[32], 1000 + 3 * 32);
-    EXPECT_EQ(rig->video.thresholdArray[95], 1000 + 3 * 95);
-    EXPECT_EQ(rig->video.thresholdArray[96], 0);
+    EXPECT_EQ(rig->scope.video.thresholdArray[31], 0);
+    EXPECT_EQ(rig->scope.video.thresholdArray[32], 1000 + 3 * 32);
+    EXPECT_EQ(rig->scope.video.thresholdArray[95], 1000 + 3 * 95);
+    EXPECT_EQ(rig->scope.video.thresholdArray[96], 0);
 }
 
 TEST_F(Exchange, TeachResetThresholdRecordAndCalibration) {
-    SensorLink& s = rig->sensorLink;
+    PortSensor& s = rig->scope;
     expectExchange(s.TeachSetpoint(1), 1, "0055 0006 0000 01F4 *", "New setpoint value teached!");
-    rig->link.stopFlag = kStopRunning;  // as while a run loop waits for its raw data
+    rig->scope.link.stopFlag = kStopRunning;  // as while a run loop waits for its raw data
     expectExchange(s.ResetMaxMin(1), 1, "0055 000B 0000 *", "Reset Max/Min values...",
                    "Reset of analog-output Max/Min OK!");
-    EXPECT_EQ(rig->link.replyKind, kReplyRawData);
-    rig->link.stopFlag = kStopByUser;
+    EXPECT_EQ(rig->scope.link.replyKind, kReplyRawData);
+    rig->scope.link.stopFlag = kStopByUser;
     expectExchange(s.ActivateAutoThdSave(1, 70, 2), 1, "0055 000D 0046 0002",
                    "Save auto-video-threshold...", "Auto video-threshold saved in EEPROM!");
     expectExchange(s.RequestRecordSample(1), kReplyRecord, "0055 0012 0000 01F4 *");
@@ -140,26 +140,26 @@ TEST_F(Exchange, TeachResetThresholdRecordAndCalibration) {
     expectExchange(s.ActivateCalibration(1), 1, "0055 000C 0001 *", "Starting calibration...",
                    "Calibration activated!");
     EXPECT_TRUE(rig->sensor().calibrating());
-    EXPECT_EQ(rig->params.umSlope, 1024u);  // the sensor's factory slope
+    EXPECT_EQ(rig->scope.params.umSlope, 1024u);  // the sensor's factory slope
     // 70000 and 32746 (an offset of -20.5 truncated), low word first.
     expectExchange(s.SaveCalibration(1, 70000, 32746), 1, "0055 000C 0002 1170 0001 7FEA 0000",
                    "Save calibration values...", "New Calibration values in activated in RAM!");
-    EXPECT_EQ(rig->params.umSlope, 70000u);
-    EXPECT_EQ(rig->params.umOffset, 32746u);
-    rig->link.stopFlag = kStopRunning;
+    EXPECT_EQ(rig->scope.params.umSlope, 70000u);
+    EXPECT_EQ(rig->scope.params.umOffset, 32746u);
+    rig->scope.link.stopFlag = kStopRunning;
     expectExchange(s.StopCalibration(1), 1, "0055 000C 0000 *", nullptr,
                    "Calibration stopped successfully!");
-    EXPECT_EQ(rig->link.stopFlag, kStopByUser);
+    EXPECT_EQ(rig->scope.link.stopFlag, kStopByUser);
     EXPECT_FALSE(rig->sensor().calibrating());
 }
 
 TEST_F(Exchange, TestTeachInAndXFlash) {
-    SensorLink& s = rig->sensorLink;
-    rig->link.dataWords.fill(0x4444);  // requests laid out word by word never carry these
+    PortSensor& s = rig->scope;
+    rig->scope.link.dataWords.fill(0x4444);  // requests laid out word by word never carry these
     expectExchange(s.TestBUTTON(1, 512, 100, 50), 1, "0055 0010 0200 0064 0032",
                    "activating TEST ...", "TEST-BUTTON-done-ok!");
     expectExchange(s.ActivateTeach(1, 600, 20, 30), 1, "0055 0010 0258 0014 001E");
-    EXPECT_EQ(rig->link.mplexStatusText, QStringLiteral("TEACH-IN OK!"));
+    EXPECT_EQ(rig->scope.link.mplexStatusText, QStringLiteral("TEACH-IN OK!"));
     expectExchange(s.ClearXFLASH(1), 1,
                    "0055 0065 0000 00AA 00AA 00AA 00AA 00AA 00AA 00AA 00AA 00AA 00AA 00AA 00AA "
                    "00AA 00AA 00AA",
@@ -180,7 +180,7 @@ TEST_F(Exchange, TestTeachInAndXFlash) {
 }
 
 TEST_F(Exchange, BaudRateChangeReopensThePort) {
-    expectExchange(rig->sensorLink.ChangeBaudRate(1, 4), 1, "0055 00BE 0004");
+    expectExchange(rig->scope.ChangeBaudRate(1, 4), 1, "0055 00BE 0004");
     EXPECT_TRUE(rig->sink.saw(QStringLiteral("Try to change baudrate..."), StatusLine::Both));
     EXPECT_TRUE(rig->sink.saw(QStringLiteral("Baudrate-change OK!"), StatusLine::Both));
     const ComPort* port = rig->bank.port(1);
@@ -189,7 +189,7 @@ TEST_F(Exchange, BaudRateChangeReopensThePort) {
     EXPECT_EQ(port->queueSize(), 4096);
     EXPECT_TRUE(port->callbackInstalled());
     EXPECT_EQ(rig->sensor().currentBaud(), 115200);
-    EXPECT_EQ(rig->sensorLink.CheckComLine(1), 1);
+    EXPECT_EQ(rig->scope.CheckComLine(1), 1);
 }
 
 }  // namespace

@@ -13,8 +13,8 @@
 
 #include "core/link/LinkState.h"
 #include "core/link/PortBank.h"
+#include "core/link/PortSensor.h"
 #include "core/link/Pump.h"
-#include "core/link/SensorLink.h"
 #include "core/link/StatusSink.h"
 #include "core/model/ModelState.h"
 #include "core/params/ParamSet.h"
@@ -52,23 +52,17 @@ public:
 // its own event loop, or with `clock` when one is given.
 struct PcSide {
     explicit PcSide(const QString& mapPath, Pump* clock = nullptr)
-        : bank(link, mapPath),
-          sensorLink(link, bank, clock ? *clock : pump, sink, params, band, model, video) {}
+        : bank(mapPath), scope(bank, clock ? *clock : pump, sink) {}
     ~PcSide() { bank.closeAll(); }
     void open(int com = 1, int baudIndex = 1) {  // asserts success
-        ASSERT_EQ(sensorLink.InitRS232(com, baudIndex), 0) << bank.errorDetail(com).toStdString();
+        ASSERT_EQ(scope.InitRS232(com, baudIndex), 0) << bank.errorDetail(com).toStdString();
     }
     double since(double start) { return pump.now() - start; }
 
-    LinkState link;
     RecordingSink sink;
     QtPump pump;
     PortBank bank;
-    ParamSet params;
-    ToleranceBand band;
-    ModelState model;
-    VideoBuffers video;
-    SensorLink sensorLink;
+    PortSensor scope;
 };
 
 class LinkRig : public SensorMap, public PcSide {
@@ -105,7 +99,6 @@ protected:
     int master = -1;
     int keeper = -1;  // keeps the slave side alive while the port is closed
     QString path;
-    LinkState link;
     QtPump pump;
     QTemporaryDir dir;
     std::unique_ptr<PcSide> pc;

@@ -13,10 +13,7 @@ namespace {
 
 class MeasureLoop : public OpenRig {
 protected:
-    MeasureLoops loops() {
-        return MeasureLoops(rig->sensorLink, rig->params, rig->band, rig->model, run);
-    }
-    RunRecord run;
+    MeasureLoops loops() { return MeasureLoops(rig->scope); }
     QObject context;
 };
 
@@ -26,10 +23,10 @@ TEST_F(MeasureLoop, RunStopsOnRequestAsksWithTheCurrentPara0AndLendsTheLineToNes
     rig->sensor().setMeasurement(300, 500);
     int resets = 0;
     std::vector<int> shown;
-    QTimer::singleShot(100, &context, [&] { resets += rig->sensorLink.ResetMaxMin(1); });
-    QTimer::singleShot(150, &context, [&] { rig->params.power = 777; });
-    QTimer::singleShot(200, &context, [&] { resets += rig->sensorLink.ResetMaxMin(1); });
-    QTimer::singleShot(400, &context, [&] { rig->link.stopFlag = kStopByUser; });
+    QTimer::singleShot(100, &context, [&] { resets += rig->scope.ResetMaxMin(1); });
+    QTimer::singleShot(150, &context, [&] { rig->scope.params.power = 777; });
+    QTimer::singleShot(200, &context, [&] { resets += rig->scope.ResetMaxMin(1); });
+    QTimer::singleShot(400, &context, [&] { rig->scope.link.stopFlag = kStopByUser; });
     MeasureLoops m = loops();
     EXPECT_EQ(m.run(1, [&](const RunRecord& r) { shown.push_back(r.leftEdge); }), kStopByUser);
     EXPECT_EQ(resets, 2);
@@ -46,12 +43,12 @@ TEST_F(MeasureLoop, AFailedBlockSkipsOnlyThatCyclesDrawing) {
     int cycles = 0;
     MeasureLoops m = loops();
     const int stop = m.video(1, [&](const RunRecord&) {
-        if (++cycles == 2) rig->link.stopFlag = kStopByUser;
+        if (++cycles == 2) rig->scope.link.stopFlag = kStopByUser;
     });
     EXPECT_EQ(stop, kStopByUser);
     EXPECT_EQ(requestCount(rig->sensor(), 8), 3);
     EXPECT_EQ(requestCount(rig->sensor(), 9), 2 + 4 + 4);
-    EXPECT_EQ(rig->video.video, rig->sensor().lastVideo());
+    EXPECT_EQ(rig->scope.video.video, rig->sensor().lastVideo());
     EXPECT_TRUE(rig->bank.port(1)->callbackInstalled());
 
     // Every block too long: with a limit, three failed cycles in a row end the loop with the
@@ -65,7 +62,7 @@ TEST_F(MeasureLoop, AFailedBlockSkipsOnlyThatCyclesDrawing) {
     EXPECT_EQ(cycles, 0);
     EXPECT_EQ(m.failedCycles(), 3);
     EXPECT_EQ(requestCount(rig->sensor(), 8), 3);
-    EXPECT_EQ(rig->link.statusText, QStringLiteral("More than 64 data-words !"));
+    EXPECT_EQ(rig->scope.link.statusText, QStringLiteral("More than 64 data-words !"));
     EXPECT_TRUE(rig->bank.port(1)->callbackInstalled());
 }
 

@@ -25,8 +25,8 @@ std::uint16_t newestWord(ComPort& port, int i) {
     return f ? frameWord(f->bytes, i) : 0;
 }
 
-TEST_F(BarePty, ReadNeverRunsPastTheReplyBuffer) {
-    ComPort port(1, link);
+TEST_F(BarePty, ReadKeepsOneBufferAndDiscardsTheRest) {
+    ComPort port(1);
     ASSERT_EQ(port.open(path, 115200, 8192), 0);
     QByteArray stream(5000, 'a');
     stream[4095] = 'z';
@@ -34,8 +34,9 @@ TEST_F(BarePty, ReadNeverRunsPastTheReplyBuffer) {
     sensorWrites(stream);
     pump.delay(0.2);
     ASSERT_EQ(port.inQLen(), 5000);
-    EXPECT_EQ(port.read(5000), kLinkBufferSize);
-    EXPECT_EQ(link.rxBuf[4095], 'z');
+    const QByteArray got = port.read(5000);
+    EXPECT_EQ(got.size(), kLinkBufferSize);
+    EXPECT_EQ(got.back(), 'z');
     EXPECT_EQ(port.inQLen(), 0);  // the rest is discarded, not left for the next reply
 }
 
@@ -43,7 +44,7 @@ TEST_F(BarePty, ReadNeverRunsPastTheReplyBuffer) {
 // raise nothing (LineFaults' short reply); a second reply right behind the first is kept, also
 // when it arrives in two pieces.
 TEST_F(BarePty, CallbackKeepsASecondReplyRightBehindTheFirst) {
-    ComPort port(1, link);
+    ComPort port(1);
     ASSERT_EQ(port.open(path, 19200, 1024), 0);
     port.installCallback(true);
     const QByteArray second = frameHex("00AA 000B 0007");
@@ -56,13 +57,11 @@ TEST_F(BarePty, CallbackKeepsASecondReplyRightBehindTheFirst) {
     EXPECT_EQ(port.framesReceived(), 2u);
     EXPECT_EQ(newestWord(port, 2), 7);
     EXPECT_EQ(port.inQLen(), 0);
-    // No exchange asked for them: the shared state keeps out.
-    EXPECT_EQ(link.replyKind, kReplyNone);
-    EXPECT_EQ(port.framesDropped(), 2u);
+    EXPECT_EQ(port.framesDropped(), 2u);  // no exchange asked for them
 }
 
 TEST_F(BarePty, FramesBeyondAFullDriverQueueStillLeaveInOrder) {
-    ComPort port(1, link);
+    ComPort port(1);
     ASSERT_EQ(port.open(path, 115200, 4096), 0);
     // Far more than the driver holds is written while nobody reads; then the sensor takes some
     // bytes, so the driver has room before the port sent what waits: later frames must not
@@ -95,13 +94,13 @@ TEST_F(BarePty, FramesBeyondAFullDriverQueueStillLeaveInOrder) {
 // A full queue leaves the port hearing, and emptying both queues discards bytes wherever they
 // wait; the next frame then arrives whole.
 TEST_F(BarePty, FullOrEmptiedQueuesLeaveThePortHearingTheNextFrameWhole) {
-    ComPort port(1, link);
+    ComPort port(1);
     EXPECT_EQ(port.flushInThenOut(), kErrPortNotOpen);
     ASSERT_EQ(port.open(path, 19200, 64), 0);
     sensorWrites(QByteArray(200, 'x'));  // more than the queue holds, nobody takes frames
     pump.delay(0.1);
     EXPECT_EQ(port.inQLen(), 64);
-    EXPECT_EQ(port.read(port.inQLen()), 64);
+    EXPECT_EQ(port.read(port.inQLen()).size(), 64);
     port.flushIn();
 
     sensorWrites(QByteArray(50, 'a'));  // already taken in by the port
@@ -156,15 +155,15 @@ TEST(AwaitReply, AnAnswerQueuedBeforeTheWaitCountsEvenPastTheLimit) {
     LinkRig rig;
     rig.open();
     rig.sensor().clearReceivedFrames();
-    ASSERT_EQ(rig.sensorLink.sendRequest(1, 5, 0), kFrameBytes);
+    ASSERT_EQ(rig.scope.sendRequest(1, 5, 0), kFrameBytes);
     ASSERT_TRUE(rig.sensor().waitForFrames(1, 1000));
     std::this_thread::sleep_for(milliseconds(30));
-    EXPECT_TRUE(rig.sensorLink.awaitReply(1, rig.pump.now() - 1.0, 0.5));
-    EXPECT_EQ(rig.link.replyKind, kReplyEcho);
+    EXPECT_TRUE(rig.scope.awaitReply(1, rig.pump.now() - 1.0, 0.5));
+    EXPECT_EQ(rig.scope.link.replyKind, kReplyEcho);
 
     // Taken once: nothing new has come, and the limit has passed, so the wait is over at once.
     const double start = rig.pump.now();
-    EXPECT_FALSE(rig.sensorLink.awaitReply(1, start - 1.0, 0.5));
+    EXPECT_FALSE(rig.scope.awaitReply(1, start - 1.0, 0.5));
     EXPECT_LT(rig.since(start), 0.05 * timeScale());
 }
 
@@ -198,7 +197,7 @@ private:
 TEST_F(BarePty, AReplyAtExactlyTheLimitCountsOnlyUnderTheStrictRule) {
     ScriptedClock clock(pump);
     linkUp(&clock);
-    SensorLink& s = pc->sensorLink;
+    PortSensor& s = pc->scope;
     const struct {
         LimitRule rule;
         double elapsed;

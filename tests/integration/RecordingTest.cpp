@@ -23,7 +23,7 @@ protected:
         plan.path = dir.filePath(QStringLiteral("RECORD.DAT"));
     }
     RecordEnd record() {
-        RecordingSession session(rig->sensorLink, run);
+        RecordingSession session(rig->scope);
         const RecordEnd end = session.run(plan, view);
         count = session.count();
         fileError = session.fileError();
@@ -35,7 +35,7 @@ protected:
     std::unique_ptr<LinkRig> rig;
     RecordingPlan plan;
     RecordingSession::View view;
-    RunRecord run;
+
     long count = 0;
     QString fileError;
     QObject context;
@@ -51,7 +51,7 @@ TEST_F(Recording, AskedSamplesComeAStepApartFromTheStartUntilTheCountOrATimeOut)
     const double t0 = rig->pump.now();
     EXPECT_EQ(record(), RecordEnd::Completed);
     EXPECT_GE(rig->since(t0), 5 * 0.05);  // sample k is taken k steps after the start
-    EXPECT_EQ(rig->link.stopFlag, kStopRecordDone);
+    EXPECT_EQ(rig->scope.link.stopFlag, kStopRecordDone);
     // Seven header lines and a line per sample (their bytes: CliTest's recording).
     EXPECT_EQ(lines().size(), 7 + 5 + 1);
     EXPECT_EQ(states.front(), QStringLiteral("DATA-RECORDER: RS-232-BUSY ..."));
@@ -59,7 +59,7 @@ TEST_F(Recording, AskedSamplesComeAStepApartFromTheStartUntilTheCountOrATimeOut)
     // Silent after two samples: the time-out ends it, and the two lines stay.
     rig->sensor().setFault(Fault::NoReply, 18, 1, 0, 2);
     EXPECT_EQ(record(), RecordEnd::TimedOut);
-    EXPECT_EQ(rig->link.statusText, QStringLiteral("Timeout RS232-Line!"));
+    EXPECT_EQ(rig->scope.link.statusText, QStringLiteral("Timeout RS232-Line!"));
     EXPECT_EQ(lines().size(), 7 + 2 + 1);
     // A stop by the operator keeps every line too: CliTest's Ctrl-C.
 
@@ -67,7 +67,7 @@ TEST_F(Recording, AskedSamplesComeAStepApartFromTheStartUntilTheCountOrATimeOut)
     rig->sensor().clearFaults();
     rig->sensor().clearReceivedFrames();
     plan.step = 3600.0;
-    QTimer::singleShot(300, &context, [&] { rig->link.stopFlag = kStopByUser; });
+    QTimer::singleShot(300, &context, [&] { rig->scope.link.stopFlag = kStopByUser; });
     EXPECT_EQ(record(), RecordEnd::Stopped);
     EXPECT_EQ(count, 0);
     EXPECT_EQ(requestCount(rig->sensor(), 18), 0);
@@ -101,7 +101,7 @@ TEST_F(Recording, EveryTriggeredRecordIsStoredAndAHangUpEndsTheWait) {
     rig->sensor().setRamHalf(1, h);
     plan.mode = 1;
     plan.samples = 32000;
-    QTimer::singleShot(500, &context, [&] { rig->link.stopFlag = kStopByUser; });
+    QTimer::singleShot(500, &context, [&] { rig->scope.link.stopFlag = kStopByUser; });
     EXPECT_EQ(record(), RecordEnd::Stopped);
     // One record every 5 ms for most of half a second: far more than one per 0.1 s.
     EXPECT_GT(count, 40);

@@ -17,37 +17,38 @@ TEST(Routing, AnAnswerOnAnotherPortNeverCompletesAWait) {
     rig.open(2);
     rig.sensor(0).setFault(Fault::NoReply, 16, 1);
     // COM2's sensor answers its line check while COM1's teach-in waits.
-    ASSERT_EQ(rig.sensorLink.sendRequest(2, 5, 0), kFrameBytes);
-    EXPECT_EQ(rig.sensorLink.ActivateTeach(1, 512, 100, 100), 0);
-    EXPECT_EQ(rig.link.mplexStatusText, QStringLiteral("Timeout RS-232!"));
-    EXPECT_EQ(rig.sensorLink.droppedFrames(2), 1u);
+    ASSERT_EQ(rig.scope.sendRequest(2, 5, 0), kFrameBytes);
+    EXPECT_EQ(rig.scope.ActivateTeach(1, 512, 100, 100), 0);
+    EXPECT_EQ(rig.scope.link.mplexStatusText, QStringLiteral("Timeout RS-232!"));
+    EXPECT_EQ(rig.scope.droppedFrames(2), 1u);
 }
 
 TEST(Routing, ALateParameterHalfIsNeverTakenForTheNextOne) {
     LinkRig rig;
     rig.open();
-    SensorLink& s = rig.sensorLink;
-    ASSERT_EQ(s.GetParamHalf(kMemoryRam, 1, 1), 1);
-    const ParamSet truth = rig.params;
-    rig.params = ParamSet{};
+    PortSensor& s = rig.scope;
+    ASSERT_EQ(s.GetParamHalf(kMemoryRam, 1, 1, s.params), 1);
+    const ParamSet truth = rig.scope.params;
+    rig.scope.params = ParamSet{};
 
     // A second is the limit, and the wait sleeps through it.
     rig.sensor().setFault(Fault::LateReply, 2, 1, 1150);
     const double start = rig.pump.now();
     const double cpuBefore = threadCpuSeconds();
-    EXPECT_EQ(s.GetParamHalf(kMemoryRam, 0, 1), -1);
+    EXPECT_EQ(s.GetParamHalf(kMemoryRam, 0, 1, s.params), -1);
     EXPECT_GT(rig.since(start), 1.0);
     EXPECT_LT(rig.since(start), 1.0 + 0.15 * timeScale());
     EXPECT_LT(threadCpuSeconds() - cpuBefore, 0.1 * timeScale()) << "the wait must sleep, not spin";
-    EXPECT_EQ(rig.link.statusText, QStringLiteral("Timeout-RS-232..."));
-    EXPECT_EQ(s.GetParamHalf(kMemoryRam, 1, 1), 1);  // waits for the late para0 answer first
-    EXPECT_EQ(rig.params, truth);
+    EXPECT_EQ(rig.scope.link.statusText, QStringLiteral("Timeout-RS-232..."));
+    EXPECT_EQ(s.GetParamHalf(kMemoryRam, 1, 1, s.params),
+              1);  // waits for the late para0 answer first
+    EXPECT_EQ(rig.scope.params, truth);
     EXPECT_EQ(s.droppedFrames(1), 1u);
 
     // A late echo of another command does not confirm a baud-rate change.
     rig.sensor().setFault(Fault::LateReply, 2, 1, 1150);
     rig.sensor().setFault(Fault::NoReply, 190, 1);
-    EXPECT_EQ(s.GetParamHalf(kMemoryRam, 0, 1), -1);
+    EXPECT_EQ(s.GetParamHalf(kMemoryRam, 0, 1, s.params), -1);
     EXPECT_EQ(s.ChangeBaudRate(1, 4), 0);
     EXPECT_TRUE(
         rig.sink.saw(QStringLiteral("Timeout: changing RS-232-baudrate..."), StatusLine::Both));
@@ -59,19 +60,19 @@ TEST(Routing, ALateParameterHalfIsNeverTakenForTheNextOne) {
 TEST(Routing, AnExchangeNestedInAWaitIsRefusedUnlessTheWaitYields) {
     LinkRig rig;
     rig.open();
-    SensorLink& s = rig.sensorLink;
+    PortSensor& s = rig.scope;
     QObject context;
 
     int nested = 99;
     rig.sensor().setFault(Fault::LateReply, 2, 1, 300);
     QTimer::singleShot(50, &context, [&] { nested = s.ResetMaxMin(1); });  // inside the wait
-    EXPECT_EQ(s.GetParamHalf(kMemoryRam, 0, 1), 1);  // its own answer, not the reset's
+    EXPECT_EQ(s.GetParamHalf(kMemoryRam, 0, 1, s.params), 1);  // its own answer, not the reset's
     EXPECT_EQ(nested, -1);
     EXPECT_TRUE(rig.sink.saw(QStringLiteral("RS-232 line busy!")));
 
     // A measurement loop's wait hands the port to the nested exchange and gets it back.
     rig.sensor().setFault(Fault::NoReply, 8, 1);
-    rig.link.stopFlag = kStopRunning;
+    rig.scope.link.stopFlag = kStopRunning;
     ASSERT_EQ(s.sendRequest(1, 8, 0), kFrameBytes);
     QTimer::singleShot(50, &context, [&] { nested = s.ResetMaxMin(1); });  // inside the wait
     const double start = rig.pump.now();

@@ -43,48 +43,48 @@ TEST_F(ScriptedReply, LineCheckFailsOnAReplyOfAnotherKindAndKeepsTheStatusText) 
     for (const char* frame : {"00AA 0008 1234", "00AA 0012 1234", "00AA 0013 1234"}) {
         SCOPED_TRACE(frame);
         reply = frameHex(frame);
-        pc->link.statusText = QStringLiteral("before");
-        EXPECT_EQ(pc->sensorLink.CheckComLine(1), 0);
-        EXPECT_EQ(pc->link.statusText, QStringLiteral("before"));
+        pc->scope.link.statusText = QStringLiteral("before");
+        EXPECT_EQ(pc->scope.CheckComLine(1), 0);
+        EXPECT_EQ(pc->scope.link.statusText, QStringLiteral("before"));
     }
     reply = frameHex("00AA 0005 0309");  // the same sync word in an echo passes
-    EXPECT_EQ(pc->sensorLink.CheckComLine(1), 1);
-    EXPECT_EQ(pc->link.statusText, QStringLiteral("Echo Check - Line Ok!   SN:777"));
+    EXPECT_EQ(pc->scope.CheckComLine(1), 1);
+    EXPECT_EQ(pc->scope.link.statusText, QStringLiteral("Echo Check - Line Ok!   SN:777"));
 }
 
 TEST_F(ScriptedReply, HardwareWordsCountOnlyFromTheRightEcho) {
     // Family 1, pixel count 8192, firmware 312, variant 80, video 1024, answered as raw data.
     reply = frameHex("00AA 0008 0001 0003 0004 0005 2000 0007 0008 0009 0138 0050 0400");
-    EXPECT_EQ(pc->sensorLink.GetHARDWAREInfo(1).result, 0);
-    EXPECT_EQ(pc->model.familyCode, 0);
-    EXPECT_EQ(pc->model.pixelCount, 4096);
+    EXPECT_EQ(pc->scope.GetHARDWAREInfo(1).result, 0);
+    EXPECT_EQ(pc->scope.model.familyCode, 0);
+    EXPECT_EQ(pc->scope.model.pixelCount, 4096);
 
     // The echo of another command (11) is a late answer to that one: dropped, nothing stored.
     reply[3] = 0x0B;
-    EXPECT_EQ(pc->sensorLink.GetHARDWAREInfo(1).result, 0);
-    EXPECT_EQ(pc->model.familyCode, 0);
-    EXPECT_EQ(pc->sensorLink.droppedFrames(1), 1u);
+    EXPECT_EQ(pc->scope.GetHARDWAREInfo(1).result, 0);
+    EXPECT_EQ(pc->scope.model.familyCode, 0);
+    EXPECT_EQ(pc->scope.droppedFrames(1), 1u);
 
     // An echo code no command has: the words are stored, nothing is derived.
     reply[3] = 0x63;
-    const HardwareQuery query = pc->sensorLink.GetHARDWAREInfo(1);
+    const HardwareQuery query = pc->scope.GetHARDWAREInfo(1);
     EXPECT_EQ(query.result, 0);
     EXPECT_FALSE(query.profile.has_value());
-    EXPECT_EQ(pc->model.familyCode, 1);
-    EXPECT_EQ(pc->model.pixelCount, 8192);
-    EXPECT_EQ(pc->model.firmwareVersion, 312);
-    EXPECT_EQ(pc->model.variantCode, 80);
-    EXPECT_EQ(pc->model.info.word7, 7);
-    EXPECT_EQ(pc->model.lastPixel, 1024);
-    EXPECT_EQ(pc->model.videoX[1], 4.0);
-    EXPECT_EQ(pc->model.videoFullScale, 255);
-    EXPECT_EQ(pc->model.hardwareType, 0);
+    EXPECT_EQ(pc->scope.model.familyCode, 1);
+    EXPECT_EQ(pc->scope.model.pixelCount, 8192);
+    EXPECT_EQ(pc->scope.model.firmwareVersion, 312);
+    EXPECT_EQ(pc->scope.model.variantCode, 80);
+    EXPECT_EQ(pc->scope.model.info.word7, 7);
+    EXPECT_EQ(pc->scope.model.lastPixel, 1024);
+    EXPECT_EQ(pc->scope.model.videoX[1], 4.0);
+    EXPECT_EQ(pc->scope.model.videoFullScale, 255);
+    EXPECT_EQ(pc->scope.model.hardwareType, 0);
 
     reply[3] = 0x0A;  // the right echo: the model table applies (the row's type: ModelTable)
-    EXPECT_EQ(pc->sensorLink.GetHARDWAREInfo(1).result, 1);
-    EXPECT_EQ(pc->model.lastPixel, 8192);
-    EXPECT_EQ(pc->model.videoX[1], 32.0);
-    EXPECT_EQ(pc->model.videoFullScale, 1024);
+    EXPECT_EQ(pc->scope.GetHARDWAREInfo(1).result, 1);
+    EXPECT_EQ(pc->scope.model.lastPixel, 8192);
+    EXPECT_EQ(pc->scope.model.videoX[1], 32.0);
+    EXPECT_EQ(pc->scope.model.videoFullScale, 1024);
 }
 
 // A flash block counts only when its echo names its own offset and page; the third block's echo
@@ -123,7 +123,7 @@ TEST_F(ScriptedReply, FlashWriteCountsOnlyEchoesOfTheirOwnBlock) {
             return c.stopAfter == 0 || p.done < c.stopAfter;
         };
         const FlashOutcome outcome =
-            FlashWriter(pc->sensorLink).write(1, table, kXFlashTableWords, progress, options);
+            FlashWriter(pc->scope).write(1, table, kXFlashTableWords, progress, options);
         EXPECT_TRUE(outcome.cleared);
         EXPECT_EQ(outcome.end, c.end);
         EXPECT_EQ(sent, c.sent);

@@ -106,7 +106,7 @@ protected:
     void whenRunning(std::function<void()> action, std::size_t requests = 5) {
         auto* tick = new QTimer(&timers);
         QObject::connect(tick, &QTimer::timeout, [this, tick, action, requests] {
-            if (app().state.link.stopFlag != kStopRunning || commands(0).size() < requests) return;
+            if (app().sensor.link.stopFlag != kStopRunning || commands(0).size() < requests) return;
             tick->stop();
             tick->deleteLater();
             action();
@@ -140,10 +140,10 @@ protected:
 
     // Opens COM port `com` for the scope window as a connection does, without identification.
     void openPort(int com, int baudIndex = 1) {
-        app().state.link.portNumber = static_cast<std::uint16_t>(com);
-        app().state.link.baudIndex = static_cast<std::uint16_t>(baudIndex);
+        app().sensor.link.portNumber = static_cast<std::uint16_t>(com);
+        app().sensor.link.baudIndex = static_cast<std::uint16_t>(baudIndex);
         ASSERT_GE(app().sensor.InitRS232(com, baudIndex), 0)
-            << app().state.link.statusText.toStdString();
+            << app().sensor.link.statusText.toStdString();
     }
 
     // Shows one of the child panels Para1, Para2, Calib and hides the others.

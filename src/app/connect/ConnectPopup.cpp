@@ -35,7 +35,7 @@ void closePopup(ScopeApp& app) {
 }
 
 void tryToConnect(ScopeApp& app) {
-    LinkState& link = app.state.link;
+    LinkState& link = app.sensor.link;
     link.stopFlag = kStopByUser;
     app.pump.processEvents();
 
@@ -71,7 +71,7 @@ void writeAppSettings(ScopeApp& app) {
     s.panelY = g.top();
     s.panelWidth = g.width();
     s.panelHeight = g.height();
-    s.hardwareType = app.state.model.hardwareType;
+    s.hardwareType = app.sensor.model.hardwareType;
     const FileWriteResult written = WriteAppVarToIniFile(s, appSettingsPath(app));
     if (!written.ok) {
         // The connection stays as accepted; only the next start will not know it.
@@ -81,7 +81,7 @@ void writeAppSettings(ScopeApp& app) {
 }
 
 void accept(ScopeApp& app) {
-    LinkState& link = app.state.link;
+    LinkState& link = app.sensor.link;
     link.portNumber = portField(app);
     link.baudIndex = baudField(app);
     app.state.savedPortNumber = link.portNumber;
@@ -90,7 +90,7 @@ void accept(ScopeApp& app) {
 }
 
 void discard(ScopeApp& app) {
-    LinkState& link = app.state.link;
+    LinkState& link = app.sensor.link;
     link.portNumber = app.state.savedPortNumber;
     link.baudIndex = app.state.savedBaudIndex;
     app.ui.setInt(app.panels.connect, CON_PORT, link.portNumber);
@@ -102,7 +102,7 @@ void discard(ScopeApp& app) {
 }
 
 void changeBaudRate(ScopeApp& app) {
-    LinkState& link = app.state.link;
+    LinkState& link = app.sensor.link;
     link.baudIndex = baudField(app);
     link.portNumber = portField(app);
     // Sends command 190 at the old rate and, on the echo, reopens the port at the new one; it
@@ -133,7 +133,7 @@ int OpenConnectPopup(ScopeApp& app) {
 
 int CC_CBTNTryToConnect(ScopeApp& app, int, int, int event, void*, int, int) {
     if (event == ui::EVENT_LEFT_CLICK) {
-        app.state.link.stopFlag = kStopByUser;
+        app.sensor.link.stopFlag = kStopByUser;
     } else if (event == ui::EVENT_COMMIT) {
         tryToConnect(app);
     }
@@ -142,7 +142,7 @@ int CC_CBTNTryToConnect(ScopeApp& app, int, int, int event, void*, int, int) {
 
 int CC_CBTNAcceptComSetting(ScopeApp& app, int, int, int event, void*, int, int) {
     if (event == ui::EVENT_LEFT_CLICK) {
-        app.state.link.stopFlag = kStopByUser;
+        app.sensor.link.stopFlag = kStopByUser;
     } else if (event == ui::EVENT_COMMIT) {
         accept(app);
     }
@@ -151,7 +151,7 @@ int CC_CBTNAcceptComSetting(ScopeApp& app, int, int, int event, void*, int, int)
 
 int CC_CBTNDiscardComSetting(ScopeApp& app, int, int, int event, void*, int, int) {
     if (event == ui::EVENT_LEFT_CLICK) {
-        app.state.link.stopFlag = kStopByUser;
+        app.sensor.link.stopFlag = kStopByUser;
     } else if (event == ui::EVENT_COMMIT) {
         discard(app);
     }
@@ -161,8 +161,8 @@ int CC_CBTNDiscardComSetting(ScopeApp& app, int, int, int event, void*, int, int
 int CC_CBTNChangeBaudRate(ScopeApp& app, int, int, int event, void*, int, int) {
     if (event == ui::EVENT_LEFT_CLICK) {
         // Ends a running stream from the sensor before the commit talks to it.
-        app.state.link.stopFlag = kStopByUser;
-        app.sensor.WriteDummyFrame(app.state.link.portNumber);
+        app.sensor.link.stopFlag = kStopByUser;
+        app.sensor.WriteDummyFrame(app.sensor.link.portNumber);
     } else if (event == ui::EVENT_COMMIT) {
         changeBaudRate(app);
     }

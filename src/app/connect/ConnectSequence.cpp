@@ -2,10 +2,10 @@
 
 #include <optional>
 
-#include "app/shell/ControlIds.h"
 #include "app/params/ModelApply.h"
 #include "app/params/PanelBinding.h"
 #include "app/params/ParamExchange.h"
+#include "app/shell/ControlIds.h"
 #include "app/shell/ScopeApp.h"
 #include "core/link/Identification.h"
 #include "ui/Platform.h"
@@ -35,18 +35,18 @@ void lineCheckFailed(ScopeApp& app, const ConnectOptions& options) {
         ui.displayPanel(pn.connect);
         DimmButtons(app, 1);
     }
-    app.status.showStatus(app.state.link.statusText, StatusLine::Main);
+    app.status.showStatus(app.sensor.link.statusText, StatusLine::Main);
 }
 
 // Identification after a good line check. Returns the sequence's result; popupText is set when
 // the pop-up status line is to show something at the end.
 int identify(ScopeApp& app, std::uint16_t port, const ConnectOptions& options,
              std::optional<QString>& popupText) {
-    AppState& s = app.state;
+    PortSensor& s = app.sensor;
     LinkState& link = s.link;
 
     if (options.waitBeforeFirmware) app.pump.delay(kSettleSeconds);
-    if (app.sensor.GetVERSIONInfo(port) < kFirmwareTextBytes) {
+    if (s.GetVERSIONInfo(port) < kFirmwareTextBytes) {
         link.setStatus(QStringLiteral("Error reading firmware-info!"));
         return 1;
     }
@@ -60,7 +60,7 @@ int identify(ScopeApp& app, std::uint16_t port, const ConnectOptions& options,
     if (!firmware.goOn) return 1;
 
     app.pump.delay(kSettleSeconds);
-    const HardwareQuery hardware = app.sensor.GetHARDWAREInfo(port);
+    const HardwareQuery hardware = s.GetHARDWAREInfo(port);
     if (hardware.result != 1 || !hardware.profile) {
         link.setStatus(QStringLiteral("Error reading HARDWARE-info!"));
         return 0;
@@ -120,7 +120,7 @@ int RunConnectSequence(ScopeApp& app, std::uint16_t port, const ConnectOptions& 
 
     std::optional<QString> popupText;
     const int result = identify(app, port, options, popupText);
-    app.status.showStatus(app.state.link.statusText, StatusLine::Main);
+    app.status.showStatus(app.sensor.link.statusText, StatusLine::Main);
     if (popupText) app.status.showStatus(*popupText, StatusLine::Popup);
     return result;
 }

@@ -62,7 +62,7 @@ void ToggleHelp(ScopeApp& app, const HelpRow& row, int panel, int control) {
     ui.setCtrlPos(box.panel, box.ctrl, at.x(), at.y());
     ui.bringToFront(box.panel, box.ctrl);
     ui.setVisible(box.panel, box.ctrl, !ui.visible(box.panel, box.ctrl));
-    ui.resetTextBox(box.panel, box.ctrl, helpText(row, app.state.model.firmwareVersion));
+    ui.resetTextBox(box.panel, box.ctrl, helpText(row, app.sensor.model.firmwareVersion));
 }
 
 void HideHelpBoxes(ScopeApp& app) {

@@ -17,12 +17,7 @@ using namespace ids;
 namespace {
 
 int portInUse(const ScopeApp& app) {
-    return app.state.link.portNumber;
-}
-
-MeasureLoops loopsOf(ScopeApp& app) {
-    AppState& s = app.state;
-    return MeasureLoops(app.sensor, s.params, s.band, s.model, s.run);
+    return app.sensor.link.portNumber;
 }
 
 // The measurement modes always work on the sensor's RAM.
@@ -66,9 +61,9 @@ int CC_BTNRun(ScopeApp& app, int, int, int event, void*, int, int) {
 
 int CC_BTNStop(ScopeApp& app, int, int, int event, void*, int, int) {
     if (event == ui::EVENT_LEFT_CLICK || event == ui::EVENT_KEYPRESS) {
-        app.state.link.stopFlag = kStopByUser;
+        app.sensor.link.stopFlag = kStopByUser;
     } else if (event == ui::EVENT_COMMIT) {
-        app.state.link.stopFlag = kStopByUser;
+        app.sensor.link.stopFlag = kStopByUser;
         PushSTOP(app);
     }
     return 0;
@@ -76,7 +71,7 @@ int CC_BTNStop(ScopeApp& app, int, int, int event, void*, int, int) {
 
 int CC_BTNVideo(ScopeApp& app, int, int, int event, void*, int, int) {
     if (event == ui::EVENT_LEFT_CLICK) {
-        app.state.link.blockReadSelector = 0;
+        app.sensor.link.blockReadSelector = 0;
     } else if (event == ui::EVENT_COMMIT) {
         forceRamTarget(app);
         PushVIDEO(app);
@@ -92,7 +87,7 @@ int CC_ButtonReset(ScopeApp& app, int, int, int event, void*, int, int) {
 
 int CC_TOGGButtonRaw(ScopeApp& app, int panel, int control, int event, void*, int, int) {
     if (event != ui::EVENT_VAL_CHANGED || app.ui.getInt(panel, control) == 0) return 0;
-    AppState& s = app.state;
+    PortSensor& s = app.sensor;
     fillThresholdLine(s.video, s.model.videoFullScale, s.params.videoThdFix);
     s.video.autoCurve.fill(thresholdLineValue(s.model.videoFullScale, s.params.videoThdAuto));
     return 0;
@@ -104,7 +99,7 @@ void PushRUN(ScopeApp& app) {
     showGraphs(app, true);
     dimCommands(app, false);
     forceRamTarget(app);
-    MeasureLoops loops = loopsOf(app);
+    MeasureLoops loops(app.sensor);
     loops.run(portInUse(app), [&app](const RunRecord&) {
         PlotVIDEOBarGraph(app);
         PlotRAWGraph(app);
@@ -116,7 +111,7 @@ void PushVIDEO(ScopeApp& app) {
     showGraphs(app, false);
     dimCommands(app, true);
     int previousThdMode = 0;
-    MeasureLoops loops = loopsOf(app);
+    MeasureLoops loops(app.sensor);
     loops.video(portInUse(app), [&app, &previousThdMode](const RunRecord&) {
         drawVideoCycle(app, previousThdMode);
     });
@@ -127,7 +122,7 @@ void PushSTOP(ScopeApp& app) {
     ui::Platform& ui = app.ui;
     for (int c : {MAIN_VIDEO, MAIN_RUN, MAIN_GET}) ui.setDimmed(app.panels.main, c, false);
     ui.setDimmed(app.panels.para2, P2_TEACH, false);
-    LinkState& link = app.state.link;
+    LinkState& link = app.sensor.link;
     if (link.stopFlag == kStopRunning || link.stopFlag == kStopByUser) {
         ShowMainStatus(app, QStringLiteral("Data-Transfer Stopped!"));
     } else if (link.stopFlag == kStopRunTimeout) {

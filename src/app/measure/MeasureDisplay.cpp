@@ -56,8 +56,8 @@ void showReadouts(ScopeApp& app, const BarGraphPlan& g) {
 void drawProfileMarks(ScopeApp& app, const BarGraphPlan& g) {
     ui::GraphWidget* graph = app.ui.graph(app.panels.main, MAIN_PROFILE);
     if (graph == nullptr) return;
-    const ParamSet& p = app.state.params;
-    graph->setXAxisManual(1.0, app.state.model.pixelCount);
+    const ParamSet& p = app.sensor.params;
+    graph->setXAxisManual(1.0, app.sensor.model.pixelCount);
     graph->setCursor(2, p.evalBegin, kProfileCursorY);
     graph->setCursor(3, p.evalEnd, kProfileCursorY);
     graph->deleteAllPlots();
@@ -84,7 +84,7 @@ const ProfileArray& curveArray(const VideoBuffers& v, ThresholdCurve c) {
 }  // namespace
 
 void PlotVIDEOBarGraph(ScopeApp& app) {
-    const AppState& s = app.state;
+    const PortSensor& s = app.sensor;
     const BarGraphPlan g = planBarGraph(s.run, s.params, s.model);
     showReadouts(app, g);
     drawProfileMarks(app, g);
@@ -94,7 +94,8 @@ void PlotVIDEOBarGraph(ScopeApp& app) {
 void PlotRAWGraph(ScopeApp& app) {
     AppState& s = app.state;
     const int main = app.panels.main;
-    const RollStep step = planRollStep(s.run, s.params, s.model.pixelCount);
+    const RollStep step =
+        planRollStep(app.sensor.run, app.sensor.params, app.sensor.model.pixelCount);
     app.ui.setDouble(main, MAIN_TOLUP_MM, step.upperTolMm);
     app.ui.setDouble(main, MAIN_TOLLOW_MM, step.lowerTolMm);
     s.roll.push(step.sample);
@@ -102,7 +103,7 @@ void PlotRAWGraph(ScopeApp& app) {
     ui::GraphWidget* graph = app.ui.graph(main, MAIN_ROLLGRAPH);
     if (graph == nullptr) return;
     const bool zoom = app.ui.getInt(main, MAIN_ZOOMTOGGLE) != 0;
-    const auto range = rollYRange(step, zoom, s.model.pixelCount);
+    const auto range = rollYRange(step, zoom, app.sensor.model.pixelCount);
     graph->setYAxisManual(range[0], range[1]);
     graph->setTraceCount(kRollTraces);
     graph->setPointsPerScreen(kRollPointsPerScreen);
@@ -110,7 +111,7 @@ void PlotRAWGraph(ScopeApp& app) {
 }
 
 void drawVideoCycle(ScopeApp& app, int& previousThdMode) {
-    AppState& s = app.state;
+    PortSensor& s = app.sensor;
     const int main = app.panels.main;
     ui::GraphWidget* graph = app.ui.graph(main, MAIN_VIDEOGRAPH);
     if (graph) graph->setXAxisManual(1.0, s.model.pixelCount);

@@ -22,14 +22,14 @@ MplexPort& record(ScopeApp& app, int group, int port) {
 }
 
 void setBoth(ScopeApp& app, const QString& text) {
-    app.state.link.setStatus(text);
-    app.state.link.setMplexStatus(text);
+    app.sensor.link.setStatus(text);
+    app.sensor.link.setMplexStatus(text);
 }
 
 // The status text on the multiplexer panel's status line, the multiplexer status text in the
 // port's status field (and its record).
 void showBoth(ScopeApp& app, int group, int port) {
-    const LinkState& link = app.state.link;
+    const LinkState& link = app.sensor.link;
     app.ui.setText(app.panels.mpc, MPC_STATUS, link.statusText);
     // A long verdict does not fit the line: the whole text is in its tooltip.
     app.ui.setToolTip(app.panels.mpc, MPC_STATUS, link.statusText);
@@ -107,7 +107,7 @@ void showScopeWindow(ScopeApp& app) {
 }
 
 void scopeOff(ScopeApp& app, int group, int port) {
-    app.state.link.stopFlag = kStopByUser;
+    app.sensor.link.stopFlag = kStopByUser;
     app.ui.hidePanel(app.panels.main);
     app.ui.hidePanel(app.panels.para1);
     record(app, group, port).scopeActive = 0;
@@ -115,7 +115,7 @@ void scopeOff(ScopeApp& app, int group, int port) {
 }
 
 void scopeOn(ScopeApp& app, int group, int port) {
-    LinkState& link = app.state.link;
+    LinkState& link = app.sensor.link;
     const int panel = app.panels.portPanels[group][port];
     MplexPort& rec = record(app, group, port);
     const int n = port + 1;
@@ -148,7 +148,7 @@ void scopeOn(ScopeApp& app, int group, int port) {
 // during INIT ALL or TEACH ALL ends only the group in progress.
 template <typename PerPort>
 int runGroupLoop(ScopeApp& app, int g, const char* stoppedText, PerPort perPort) {
-    LinkState& link = app.state.link;
+    LinkState& link = app.sensor.link;
     const int flagBefore = link.stopFlag;
     link.stopFlag = kStopRunning;
     for (int p = 0; p < kMplexPortsPerGroup; ++p) {
@@ -188,7 +188,7 @@ int ActivateMplex(ScopeApp& app, int group) {
     if (group < 1 || group > kMplexGroups) return 1;
     const int g = group - 1;
     return runGroupLoop(app, g, "TEACH-IN stopped !", [&app, g](int p, int n) {
-        LinkState& link = app.state.link;
+        LinkState& link = app.sensor.link;
         MplexTable& table = app.state.mplex;
         MplexPort& rec = record(app, g, p);
         GetMplexPortValues(app, g, p);
@@ -239,7 +239,7 @@ int CC_BTNteachAll(ScopeApp& app, int, int, int event, void*, int, int) {
 
 int CC_BTNstop(ScopeApp& app, int, int, int event, void*, int, int) {
     if (event == ui::EVENT_COMMIT || event == ui::EVENT_LEFT_CLICK || event == ui::EVENT_KEYPRESS)
-        app.state.link.stopFlag = kStopByUser;
+        app.sensor.link.stopFlag = kStopByUser;
     return 0;
 }
 
@@ -275,7 +275,7 @@ int CC_Check(ScopeApp& app, int panel, int, int event, void*, int, int) {
 int CC_TOGGscope(ScopeApp& app, int panel, int, int event, void*, int, int) {
     if (event == ui::EVENT_LEFT_CLICK) {
         // A running scope loop ends before the toggle changes.
-        app.state.link.stopFlag = kStopByUser;
+        app.sensor.link.stopFlag = kStopByUser;
         return 0;
     }
     if (event != ui::EVENT_VAL_CHANGED) return 0;
@@ -310,8 +310,8 @@ int CC_DispStatus(ScopeApp& app, int panel, int, int event, void*, int, int) {
     if (app.sensor.Check232Line(com) == 1)
         app.sensor.ActivateTeach(com, table.teachValue, table.upperTolerance, table.lowerTolerance);
     settleOpenState(app, g, p);
-    app.ui.setText(panel, PORT_STATUS, app.state.link.mplexStatusText);
-    record(app, g, p).statusText = app.state.link.mplexStatusText;
+    app.ui.setText(panel, PORT_STATUS, app.sensor.link.mplexStatusText);
+    record(app, g, p).statusText = app.sensor.link.mplexStatusText;
     return 0;
 }
 

@@ -28,7 +28,7 @@ void showWithDetail(ScopeApp& app, const char* text, const QString& detail) {
 }
 
 std::uint16_t portInUse(const ScopeApp& app) {
-    return app.state.link.portNumber;
+    return app.sensor.link.portNumber;
 }
 
 // ---- GET -----------------------------------------------------------------------------------
@@ -51,9 +51,9 @@ void getFromFile(ScopeApp& app) {
     }
     // Nothing is taken from a file that cannot be read, nor before a sensor model is known (the
     // ranges of the set depend on it); saying "read" then would hide that nothing changed.
-    const std::uint16_t hwType = app.state.model.hardwareType;
+    const std::uint16_t hwType = app.sensor.model.hardwareType;
     std::vector<ParamValueProblem> unread;
-    if (ReadParaFromFileI(app.state.params, choice.path, hwType, &unread) != 1) {
+    if (ReadParaFromFileI(app.sensor.params, choice.path, hwType, &unread) != 1) {
         const QString why = hwType == 1 || hwType == 3
                                 ? QStringLiteral("%1: cannot be read").arg(choice.path)
                                 : QStringLiteral("%1: no sensor model known yet").arg(choice.path);
@@ -73,7 +73,7 @@ void getFromFile(ScopeApp& app) {
 // ---- SEND ----------------------------------------------------------------------------------
 
 void writeParamFile(ScopeApp& app, const QString& path) {
-    const FileWriteResult written = SendParaToFileI(app.state.params, path);
+    const FileWriteResult written = SendParaToFileI(app.sensor.params, path);
     if (written.ok) {
         showWithDetail(app, kParamSavedToFile, path);
     } else {
@@ -172,14 +172,14 @@ int tabToggle(ScopeApp& app, int event, int toggle) {
 }  // namespace
 
 void ShowMainStatus(ScopeApp& app, const QString& text) {
-    app.state.link.setStatus(text);
-    app.status.showStatus(app.state.link.statusText, StatusLine::Main);
+    app.sensor.link.setStatus(text);
+    app.status.showStatus(app.sensor.link.statusText, StatusLine::Main);
 }
 
 int CC_BTNGet(ScopeApp& app, int, int, int event, void*, int, int) {
     if (event == ui::EVENT_LEFT_CLICK) {
         // GET ends a running loop before its commit starts the exchange.
-        app.state.link.stopFlag = kStopByUser;
+        app.sensor.link.stopFlag = kStopByUser;
         if (app.state.memoryTarget != kMemoryFile) {
             app.sensor.WriteDummyFrame(portInUse(app));
             app.pump.delay(0.05);
@@ -188,7 +188,7 @@ int CC_BTNGet(ScopeApp& app, int, int, int event, void*, int, int) {
         if (app.state.memoryTarget == kMemoryFile) {
             getFromFile(app);
         } else {
-            app.state.link.commandCode = app.state.memoryTarget == kMemoryEeprom ? 4 : 2;
+            app.sensor.link.commandCode = app.state.memoryTarget == kMemoryEeprom ? 4 : 2;
             getBothHalves(app);
         }
     }
@@ -223,10 +223,10 @@ int CC_RBTFile(ScopeApp& app, int, int control, int event, void*, int, int) {
 
 int CC_NEDITEdgeLeft(ScopeApp& app, int panel, int control, int event, void*, int, int) {
     if (event != ui::EVENT_COMMIT) return 0;
-    const ModelState& m = app.state.model;
+    const ModelState& m = app.sensor.model;
     const EvalRangeField f =
         evalBeginField(app.ui.getInt(panel, control), m.firstPixel, m.lastPixel);
-    if (f.replaced) app.state.params.evalBegin = static_cast<std::uint16_t>(f.value);
+    if (f.replaced) app.sensor.params.evalBegin = static_cast<std::uint16_t>(f.value);
     app.ui.setInt(panel, control, f.value);
     moveProfileCursor(app, 2, f.value);
     return 0;
@@ -234,9 +234,9 @@ int CC_NEDITEdgeLeft(ScopeApp& app, int panel, int control, int event, void*, in
 
 int CC_NEDITEdgeRight(ScopeApp& app, int panel, int control, int event, void*, int, int) {
     if (event != ui::EVENT_COMMIT) return 0;
-    const ModelState& m = app.state.model;
+    const ModelState& m = app.sensor.model;
     const EvalRangeField f = evalEndField(app.ui.getInt(panel, control), m.firstPixel, m.lastPixel);
-    if (f.replaced) app.state.params.evalEnd = static_cast<std::uint16_t>(f.value);
+    if (f.replaced) app.sensor.params.evalEnd = static_cast<std::uint16_t>(f.value);
     app.ui.setInt(panel, control, f.value);
     moveProfileCursor(app, 3, f.value);
     return 0;
@@ -260,7 +260,7 @@ int CC_TOGGBTN_Calib(ScopeApp& app, int, int control, int event, void*, int, int
 
 int CC_TOGGBTNConnect(ScopeApp& app, int, int, int event, void*, int, int) {
     if (event == ui::EVENT_LEFT_CLICK) {
-        app.state.link.stopFlag = kStopByUser;
+        app.sensor.link.stopFlag = kStopByUser;
     } else if (event == ui::EVENT_COMMIT) {
         return OpenConnectPopup(app);
     }

@@ -64,7 +64,7 @@ double asFloat(double value) {
 }
 
 void writeBoundControls(ScopeApp& app) {
-    const ParamSet& p = app.state.params;
+    const ParamSet& p = app.sensor.params;
     for (const BoundField& b : kBoundFields)
         app.ui.setInt(app.panels.*b.panel, b.control, p.*b.field);
     app.ui.setDouble(app.panels.calib, CAL_SLOPE, slopeFromUmSlope(p.umSlope));
@@ -74,7 +74,7 @@ void writeBoundControls(ScopeApp& app) {
 void readBoundControls(ScopeApp& app) {
     const ui::Platform& ui = app.ui;
     const Panels& pn = app.panels;
-    ParamSet& p = app.state.params;
+    ParamSet& p = app.sensor.params;
     for (const BoundField& b : kBoundFields) p.*b.field = u16(ui.getInt(pn.*b.panel, b.control));
     // The slider holds the threshold of the mode just read.
     std::uint16_t& threshold = p.videoThdMode != 0 ? p.videoThdAuto : p.videoThdFix;
@@ -85,7 +85,7 @@ void readBoundControls(ScopeApp& app) {
 
 void videoThresholdMode(ScopeApp& app) {
     ui::Platform& ui = app.ui;
-    AppState& s = app.state;
+    PortSensor& s = app.sensor;
     const int p2 = app.panels.para2;
     if (s.params.videoThdMode == 0) {
         ui.setInt(p2, P2_VTHD, s.params.videoThdFix);
@@ -102,7 +102,7 @@ void videoThresholdMode(ScopeApp& app) {
 // Hardware mode 1 or 3 takes the tolerances from the sensor's own controls; the analog readouts
 // exist only with an analog output mode; a recorder that paces itself has no time interval.
 void dependentControls(ScopeApp& app) {
-    const ParamSet& p = app.state.params;
+    const ParamSet& p = app.sensor.params;
     DimToleranceFields(app, p.hardwareMode == 1 || p.hardwareMode == 3);
     ShowAnalogIndicators(app, p.analogOutMode > 0);
     app.ui.setDimmed(app.panels.recorder, REC_INCTIME, p.rs232Mode != 0);
@@ -111,8 +111,8 @@ void dependentControls(ScopeApp& app) {
 void profileGraph(ScopeApp& app) {
     ui::Platform& ui = app.ui;
     const int main = app.panels.main;
-    const ParamSet& p = app.state.params;
-    const double pixels = app.state.model.pixelCount;
+    const ParamSet& p = app.sensor.params;
+    const double pixels = app.sensor.model.pixelCount;
 
     ui::GraphWidget* graph = ui.graph(main, MAIN_PROFILE);
     if (graph != nullptr) graph->setXAxisManual(1.0, pixels);
@@ -132,7 +132,7 @@ void profileGraph(ScopeApp& app) {
 }  // namespace
 
 void SetPanelValues(ScopeApp& app) {
-    AppState& s = app.state;
+    PortSensor& s = app.sensor;
     applyRanges(s.params, s.model.pixelCount);
     writeBoundControls(app);
     recomputeToleranceBand(s.params, s.model.pixelCount, s.band);
@@ -147,7 +147,7 @@ void SetPanelValues(ScopeApp& app) {
 }
 
 void GetPanelValues(ScopeApp& app) {
-    AppState& s = app.state;
+    PortSensor& s = app.sensor;
     ParamSet& p = s.params;
     readBoundControls(app);
 

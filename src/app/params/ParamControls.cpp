@@ -25,7 +25,7 @@ void triggerCoupling(ScopeApp& app) {
     const int p1 = app.panels.para1;
     const bool on = ui.getInt(p1, P1_INTRGMODE) == 1;
     if (on) {
-        ui.setInt(p1, P1_OUTMODE, app.state.model.hardwareType == 3 ? 3 : 1);
+        ui.setInt(p1, P1_OUTMODE, app.sensor.model.hardwareType == 3 ? 3 : 1);
     } else {
         ui.setInt(p1, P1_OUTMODE, 0);
     }
@@ -52,34 +52,34 @@ void toleranceDisplays(ScopeApp& app) {
 void clampUpperTolerance(ScopeApp& app) {
     const int p1 = app.panels.para1;
     app.ui.setInt(p1, P1_TOLUP,
-                  upperToleranceField(app.ui.getInt(p1, P1_TOLUP), app.state.params.teachValue,
-                                      app.state.model.pixelCount));
+                  upperToleranceField(app.ui.getInt(p1, P1_TOLUP), app.sensor.params.teachValue,
+                                      app.sensor.model.pixelCount));
     toleranceDisplays(app);
 }
 
 void clampLowerTolerance(ScopeApp& app) {
     const int p1 = app.panels.para1;
     app.ui.setInt(p1, P1_TOLLOW,
-                  lowerToleranceField(app.ui.getInt(p1, P1_TOLLOW), app.state.params.teachValue));
+                  lowerToleranceField(app.ui.getInt(p1, P1_TOLLOW), app.sensor.params.teachValue));
     toleranceDisplays(app);
 }
 
 // ---- video threshold -----------------------------------------------------------------------
 
 void plotWith(ScopeApp& app, const ProfileArray& curve) {
-    PlotVIDEOCurve(app, app.state.video.video, curve, app.state.model.videoX);
+    PlotVIDEOCurve(app, app.sensor.video.video, curve, app.sensor.model.videoX);
 }
 
 // Fixed threshold: the whole line at video full scale x percent / 100.
 void plotFixedThreshold(ScopeApp& app, std::uint16_t percent) {
-    fillThresholdLine(app.state.video, app.state.model.videoFullScale, percent);
-    plotWith(app, app.state.video.thresholdLine);
+    fillThresholdLine(app.sensor.video, app.sensor.model.videoFullScale, percent);
+    plotWith(app, app.sensor.video.thresholdLine);
 }
 
 void thresholdModeSwitch(ScopeApp& app) {
     ui::Platform& ui = app.ui;
     const int p2 = app.panels.para2;
-    const ParamSet& p = app.state.params;
+    const ParamSet& p = app.sensor.params;
     const int raw = ui.getInt(app.panels.main, MAIN_RAWTOGGLE);
     if (ui.getInt(p2, P2_VTHDMODE) == 0) {
         ui.setDimmed(p2, P2_SAVETHD, true);
@@ -88,7 +88,7 @@ void thresholdModeSwitch(ScopeApp& app) {
     } else {
         ui.setDimmed(p2, P2_SAVETHD, false);
         ui.setInt(p2, P2_VTHD, p.videoThdAuto);
-        plotWith(app, raw == 1 ? app.state.video.autoCurve : app.state.video.thresholdArray);
+        plotWith(app, raw == 1 ? app.sensor.video.autoCurve : app.sensor.video.thresholdArray);
     }
 }
 
@@ -108,11 +108,11 @@ void thresholdRedraw(ScopeApp& app) {
         plotFixedThreshold(app, static_cast<std::uint16_t>(percent));
         return;
     }
-    VideoBuffers& v = app.state.video;
+    VideoBuffers& v = app.sensor.video;
     fillAutoCurve(v, static_cast<std::uint16_t>(percent));
     ui::GraphWidget* g = ui.graph(main, MAIN_VIDEOGRAPH);
     if (!g) return;
-    const std::vector<double> x(app.state.model.videoX.begin(), app.state.model.videoX.end());
+    const std::vector<double> x(app.sensor.model.videoX.begin(), app.sensor.model.videoX.end());
     g->deleteAllPlots();
     g->plotXY(x, asDoubles(v.video), kRed);
     g->plotXY(x, asDoubles(v.thresholdArray), kDarkGreen);
@@ -124,8 +124,8 @@ void thresholdRedraw(ScopeApp& app) {
 // callback back whatever the outcome.
 void autoFetch(ScopeApp& app) {
     if (app.ui.getInt(app.panels.para2, P2_VTHDMODE) != 1) return;
-    app.sensor.readBlockRun(app.state.link.portNumber, 0);
-    app.state.link.stopFlag = kStopByUser;
+    app.sensor.readBlockRun(app.sensor.link.portNumber, 0);
+    app.sensor.link.stopFlag = kStopByUser;
     app.pump.processEvents();
 }
 
@@ -133,10 +133,10 @@ void autoFetch(ScopeApp& app) {
 
 void thresholdCoupling(ScopeApp& app) {
     // Only the newer families have a digital comparison mode that bypasses the threshold.
-    if (app.state.model.familyCode <= 100) return;
+    if (app.sensor.model.familyCode <= 100) return;
     ui::Platform& ui = app.ui;
     const int p2 = app.panels.para2;
-    const ParamSet& p = app.state.params;
+    const ParamSet& p = app.sensor.params;
     const int ccdMode = ui.getInt(app.panels.calib, CAL_CCDMODE);
     // Digital comparison (1) works with the fixed threshold only; otherwise the parameter set's
     // threshold mode comes back.
@@ -146,7 +146,7 @@ void thresholdCoupling(ScopeApp& app) {
     if (fixed) {
         plotFixedThreshold(app, p.videoThdFix);
     } else {
-        plotWith(app, app.state.video.thresholdArray);
+        plotWith(app, app.sensor.video.thresholdArray);
     }
     ApplyCcdOperationMode(app, ccdMode);
 }

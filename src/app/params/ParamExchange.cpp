@@ -1,9 +1,9 @@
 #include "app/params/ParamExchange.h"
 
-#include "app/shell/ControlIds.h"
-#include "app/params/PanelBinding.h"
-#include "app/shell/ScopeApp.h"
 #include "app/measure/VideoPlot.h"
+#include "app/params/PanelBinding.h"
+#include "app/shell/ControlIds.h"
+#include "app/shell/ScopeApp.h"
 #include "core/link/StatusSink.h"
 #include "ui/Graph.h"
 #include "ui/Platform.h"
@@ -14,7 +14,7 @@ namespace {
 using namespace ids;
 
 void showStatus(ScopeApp& app) {
-    app.status.showStatus(app.state.link.statusText, StatusLine::Main);
+    app.status.showStatus(app.sensor.link.statusText, StatusLine::Main);
 }
 
 // The threshold curve stored in the sensor is shown on the video graph.
@@ -30,17 +30,17 @@ int PushGET(ScopeApp& app, int target, std::uint16_t half, std::uint16_t port) {
     AppState& s = app.state;
     int result = 1;
     if (target != kMemoryFile) {
-        result = app.sensor.GetParamHalf(target, half, port);
+        result = app.sensor.GetParamHalf(target, half, port, app.sensor.params);
         // para0 alone, or a failed half, leaves the panels as they are.
         if (half == 0 || result != 1) {
             showStatus(app);
             return result;
         }
-        const bool idle = s.link.stopFlag == kStopByUser && s.teachInProgress == 0;
-        if (s.params.videoThdMode == 1 && idle) {
+        const bool idle = app.sensor.link.stopFlag == kStopByUser && s.teachInProgress == 0;
+        if (app.sensor.params.videoThdMode == 1 && idle) {
             showVideoGraph(app);
             GetEEThreshold(app);
-            s.video.autoCurve = s.video.thresholdArray;
+            app.sensor.video.autoCurve = app.sensor.video.thresholdArray;
         }
     }
     SetPanelValues(app);
@@ -53,7 +53,7 @@ int PushSEND(ScopeApp& app, int target, std::uint16_t half, std::uint16_t port) 
 }
 
 int GetEEThreshold(ScopeApp& app) {
-    AppState& s = app.state;
+    PortSensor& s = app.sensor;
     // The threshold target switch says where the curve was stored (1 RAM, 2 EEPROM); the same
     // number selects it for the block reads. Selector 0 would read the video profile instead.
     const int target = app.ui.getInt(app.panels.para2, P2_TARGET);
@@ -61,7 +61,7 @@ int GetEEThreshold(ScopeApp& app) {
     // The block reads only show their progress; the outcome of the operation that asked for the
     // curve stays in the status text.
     const QString outcome = s.link.statusText;
-    const int result = app.sensor.readBlockRun(s.link.portNumber, s.link.blockReadSelector);
+    const int result = s.readBlockRun(s.link.portNumber, s.link.blockReadSelector);
     s.link.statusText = outcome;
 
     if (ui::GraphWidget* profile = app.ui.graph(app.panels.main, MAIN_PROFILE)) profile->refresh();

@@ -61,8 +61,8 @@ RecorderHeader headerFor(ScopeApp& app, int mode) {
     h.mode = static_cast<std::uint16_t>(mode);
     h.increment = app.ui.getDouble(app.panels.recorder, REC_INCTIME);
     h.samples = static_cast<std::uint16_t>(app.ui.getInt(app.panels.recorder, REC_SAMPLES));
-    h.umOffset = app.state.params.umOffset;
-    h.umSlope = app.state.params.umSlope;
+    h.umOffset = app.sensor.params.umOffset;
+    h.umSlope = app.sensor.params.umSlope;
     return h;
 }
 
@@ -98,7 +98,7 @@ void showOutcome(ScopeApp& app, RecordEnd end, const QString& fileError) {
             statusText(app, QStringLiteral("DATA-REC. ERROR - LINE LOST!"));
             ShowMainStatus(app, QStringLiteral("Data-Recorder error - rs232 line lost!"));
             app.ui.setToolTip(app.panels.main, MAIN_STATUS,
-                              app.ports.errorDetail(app.state.link.portNumber));
+                              app.ports.errorDetail(app.sensor.link.portNumber));
             break;
         case RecordEnd::FileFailed:
             app.ui.setBackgroundColor(app.panels.recorder, REC_STATUS, kRed);
@@ -143,7 +143,7 @@ int CC_CBTNStartRecord(ScopeApp& app, int, int, int event, void*, int, int) {
         return 0;
     // The session empties the file once it holds it: a file that another recording writes to,
     // or that cannot be written, stops START before anything starts, and stays as it is.
-    RecordingSession session(app.sensor, s.run);
+    RecordingSession session(app.sensor);
     const FileResult opened = session.openFile(s.recorderPath);
     if (!opened.ok) {
         showOutcome(app, RecordEnd::FileFailed, opened.error);
@@ -153,7 +153,7 @@ int CC_CBTNStartRecord(ScopeApp& app, int, int, int event, void*, int, int) {
     statusBox(app, kDarkGreen, kWhite, true);
     const int rec = app.panels.recorder;
     RecordingPlan plan;
-    plan.port = s.link.portNumber;
+    plan.port = app.sensor.link.portNumber;
     plan.mode = app.ui.getInt(rec, REC_RS232MODE);
     plan.header = headerFor(app, plan.mode);
     plan.step = plan.mode == 0 ? plan.header.increment : 0.1;
@@ -178,10 +178,10 @@ int CC_CBTNStartRecord(ScopeApp& app, int, int, int event, void*, int, int) {
 
 int CC_PICBTNStopRecord(ScopeApp& app, int, int, int event, void*, int, int) {
     if (event == ui::EVENT_LEFT_CLICK) {
-        app.state.link.stopFlag = kStopByUser;
-        app.sensor.WriteDummyFrame(app.state.link.portNumber);
+        app.sensor.link.stopFlag = kStopByUser;
+        app.sensor.WriteDummyFrame(app.sensor.link.portNumber);
     } else if (event == ui::EVENT_COMMIT) {
-        app.state.link.stopFlag = kStopByUser;
+        app.sensor.link.stopFlag = kStopByUser;
         dimDuringRecording(app, false);
     }
     return 0;

@@ -18,7 +18,7 @@ using namespace ids;
 namespace {
 
 int portInUse(const ScopeApp& app) {
-    return app.state.link.portNumber;
+    return app.sensor.link.portNumber;
 }
 
 void dim(ScopeApp& app, std::initializer_list<int> ctrls, bool dimmed) {
@@ -27,20 +27,20 @@ void dim(ScopeApp& app, std::initializer_list<int> ctrls, bool dimmed) {
 
 // The slope and offset fields show the sensor's values as the last command-12 echo gave them.
 void showCalibValues(ScopeApp& app) {
-    const ParamSet& p = app.state.params;
+    const ParamSet& p = app.sensor.params;
     app.ui.setDouble(app.panels.calib, CAL_SLOPE, slopeFromUmSlope(p.umSlope));
     app.ui.setDouble(app.panels.calib, CAL_OFFSET, offsetFromUmOffset(p.umOffset));
 }
 
 void restoreEvalMode(ScopeApp& app) {
-    app.state.params.evalMode = app.state.calib.keptEvalMode;
+    app.sensor.params.evalMode = app.state.calib.keptEvalMode;
     app.ui.setInt(app.panels.para1, P1_EVALMODE, app.state.calib.keptEvalMode);
 }
 
 // The left click on a step box or an accept button ends measurement, so that what follows reads
 // a settled run record.
 void stopMeasurement(ScopeApp& app) {
-    app.state.link.stopFlag = kStopByUser;
+    app.sensor.link.stopFlag = kStopByUser;
     app.pump.processEvents();
     app.pump.delay(0.2);
 }
@@ -49,11 +49,11 @@ void activateCalibration(ScopeApp& app) {
     // A time-out says so on the status line and leaves the controls as they were.
     if (app.sensor.ActivateCalibration(portInUse(app)) != 1) return;
     showCalibValues(app);
-    app.state.calib.keptEvalMode = app.state.params.evalMode;
+    app.state.calib.keptEvalMode = app.sensor.params.evalMode;
     app.ui.setInt(app.panels.para1, P1_EVALMODE, 2);
     dim(app, {CAL_STEP1, CAL_STEP2}, false);
     // Measurement supplies the values to accept; it runs until an accept button ends it.
-    if (app.state.link.stopFlag != kStopRunning) PushRUN(app);
+    if (app.sensor.link.stopFlag != kStopRunning) PushRUN(app);
 }
 
 int CC_CheckStep1(ScopeApp& app, int panel, int control, int event, void*, int, int) {
@@ -90,7 +90,7 @@ int acceptObject(ScopeApp& app, int event, int object) {
     const int calib = app.panels.calib;
     const int reference = object == 0 ? CAL_REF1 : CAL_REF2;
     const auto size = static_cast<std::uint32_t>(app.ui.getInt(calib, reference));
-    app.state.calib.accept(object, app.state.run.measuredValue, size);
+    app.state.calib.accept(object, app.sensor.run.measuredValue, size);
     dim(app, {CAL_FIT}, false);
     // The line on show no longer fits the points: saving waits for the next fit.
     dim(app, {CAL_SAVE}, true);

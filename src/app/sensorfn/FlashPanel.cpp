@@ -40,7 +40,7 @@ bool ReadLinDataFromFile(ScopeApp& app, int tableSize) {
 
 void writeTable(ScopeApp& app, int tableSize) {
     ui::GraphWidget* profile = app.ui.graph(app.panels.main, MAIN_PROFILE);
-    const double right = app.state.model.pixelCount;
+    const double right = app.sensor.model.pixelCount;
     if (profile) {
         profile->setXAxisManual(1.0, right);
         profile->deleteAllPlots();
@@ -52,7 +52,7 @@ void writeTable(ScopeApp& app, int tableSize) {
     };
     FlashWriter writer(app.sensor);
     const FlashOutcome outcome =
-        writer.write(app.state.link.portNumber, app.state.linTable, tableSize,
+        writer.write(app.sensor.link.portNumber, app.state.linTable, tableSize,
                      [&app, &bar](const FlashProgress& p) {
                          if (p.acknowledged) {
                              const int start = xflashBlockStart(p.block);
@@ -63,7 +63,7 @@ void writeTable(ScopeApp& app, int tableSize) {
                      });
     if (outcome.end == FlashEnd::Written) {
         // Done only when every block was acknowledged, for the short table as for the full one.
-        bar(app.state.model.info.word7, kDoneGrey);
+        bar(app.sensor.model.info.word7, kDoneGrey);
         ShowMainStatus(app, QStringLiteral("X-FLASH Data successfully written!"));
     } else {
         ShowMainStatus(app, flashFailureText(outcome));
@@ -72,7 +72,7 @@ void writeTable(ScopeApp& app, int tableSize) {
 
 int CC_WriteXFLASH(ScopeApp& app, int, int, int event, void*, int, int) {
     if (event != ui::EVENT_COMMIT) return 0;
-    const int tableSize = linTableSize(app.state.model.variantCode);
+    const int tableSize = linTableSize(app.sensor.model.variantCode);
     if (ReadLinDataFromFile(app, tableSize)) writeTable(app, tableSize);
     app.ui.setVisible(app.panels.calib, CAL_XFLASH, false);
     app.ui.setDimmed(app.panels.calib, CAL_SLOPE, true);

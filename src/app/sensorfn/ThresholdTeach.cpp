@@ -19,7 +19,7 @@ using namespace ids;
 namespace {
 
 int portInUse(const ScopeApp& app) {
-    return app.state.link.portNumber;
+    return app.sensor.link.portNumber;
 }
 
 int CC_CBTNSaveThreshold(ScopeApp& app, int, int, int event, void*, int, int) {
@@ -31,11 +31,11 @@ int CC_CBTNSaveThreshold(ScopeApp& app, int, int, int event, void*, int, int) {
     if (!ui.popups().confirm(QStringLiteral("ATTENTION!"),
                              QStringLiteral("Laser-Light measureing section must be uncovered!")))
         return 0;
-    AppState& s = app.state;
+    PortSensor& s = app.sensor;
     s.video.thresholdArray = s.video.autoCurve;
     s.params.videoThdAuto = static_cast<std::uint16_t>(ui.getInt(app.panels.para2, P2_VTHD));
     const auto target = static_cast<std::uint16_t>(ui.getInt(app.panels.para2, P2_TARGET));
-    app.sensor.ActivateAutoThdSave(portInUse(app), s.params.videoThdAuto, target);
+    s.ActivateAutoThdSave(portInUse(app), s.params.videoThdAuto, target);
     app.pump.delay(0.2);
     GetEEThreshold(app);
     return 0;
@@ -56,9 +56,9 @@ int CC_ButtonTeach(ScopeApp& app, int, int, int event, void*, int, int) {
         PushGET(app, kMemoryRam, 1, static_cast<std::uint16_t>(portInUse(app)));
     }
     s.teachInProgress = 0;
-    int x = s.params.teachValue;
+    int x = app.sensor.params.teachValue;
     if (x == 0) x = 1;
-    if (x > s.model.pixelCount) x = s.model.pixelCount;
+    if (x > app.sensor.model.pixelCount) x = app.sensor.model.pixelCount;
     if (ui::GraphWidget* g = app.ui.graph(app.panels.main, MAIN_PROFILE)) g->setCursor(1, x, 0.75);
     app.sensor.resumeRunLoop();
     return 0;
@@ -66,7 +66,7 @@ int CC_ButtonTeach(ScopeApp& app, int, int, int event, void*, int, int) {
 
 int CC_NEDITTeach(ScopeApp& app, int panel, int control, int event, void*, int, int) {
     if (event != ui::EVENT_COMMIT) return 0;
-    AppState& s = app.state;
+    PortSensor& s = app.sensor;
     int v = app.ui.getInt(panel, control);
     if (v > s.model.pixelCount) v = s.model.pixelCount - 1;
     if (v < 1) v = 1;

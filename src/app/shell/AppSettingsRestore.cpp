@@ -35,13 +35,13 @@ void RestoreAppSettings(ScopeApp& app) {
     const UsableAppSettings usable = usableAppSettings(read);
     AppState& s = app.state;
     if (usable.comPort) {
-        s.link.portNumber = *usable.comPort;
+        app.sensor.link.portNumber = *usable.comPort;
         s.savedPortNumber = *usable.comPort;
         app.ui.setInt(app.panels.connect, CON_PORT, *usable.comPort);
         app.status.showPortNumber(*usable.comPort);
     }
     if (usable.baudIndex) {
-        s.link.baudIndex = *usable.baudIndex;
+        app.sensor.link.baudIndex = *usable.baudIndex;
         s.savedBaudIndex = *usable.baudIndex;
         app.ui.setInt(app.panels.connect, CON_BAUD, *usable.baudIndex);
     }

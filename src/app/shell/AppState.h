@@ -26,14 +26,8 @@ inline constexpr char kMplexSettingsFile[] = "MPLEX16.ini";
 inline constexpr char kRecorderFile[] = "RECORD.DAT";
 
 struct AppState {
-    LinkState link;      // buffers, flags, port in use, status texts
-    ParamSet params;     // para0 and para1
-    ToleranceBand band;  // tolerance lines of the profile plot
-    RunRecord run;       // last raw-data reply
     RunRecord shortRun;  // last record reply
     RollBuffer roll;     // the roll graph's last 100 samples, kept between runs
-    ModelState model;    // derived from the sensor's hardware information
-    VideoBuffers video;  // profile, threshold array/line, auto curve
     std::array<std::uint16_t, kLinearisationWords> linTable{};
     MplexTable mplex;  // 7 groups x 16 ports, general values, current port
 

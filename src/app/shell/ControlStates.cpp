@@ -23,8 +23,8 @@ void videoThreshold(ScopeApp& app) {
     }
     app.ui.setDimmed(p2, P2_SAVETHD, false);
     if (app.hooks.getEEThreshold) app.hooks.getEEThreshold();
-    app.state.video.autoCurve = app.state.video.thresholdArray;
-    app.ui.setText(app.panels.main, MAIN_STATUS, app.state.link.firmwareText);
+    app.sensor.video.autoCurve = app.sensor.video.thresholdArray;
+    app.ui.setText(app.panels.main, MAIN_STATUS, app.sensor.link.firmwareText);
 }
 
 }  // namespace
@@ -66,7 +66,7 @@ void ShowAnalogIndicators(ScopeApp& app, bool visible) {
 void ApplyInternalTriggerState(ScopeApp& app, bool on) {
     ui::Platform& ui = app.ui;
     const int p1 = app.panels.para1;
-    const int hwType = app.state.model.hardwareType;
+    const int hwType = app.sensor.model.hardwareType;
     if (on) {
         if (hwType == 3) {
             ui.setInt(p1, P1_OUTMODE, 3);
@@ -84,13 +84,13 @@ void ApplyInternalTriggerState(ScopeApp& app, bool on) {
 
 void ApplyCcdOperationMode(ScopeApp& app, int ccdMode) {
     // Only the newer families have a digital comparison mode that bypasses the threshold.
-    if (app.state.model.familyCode <= 100) return;
+    if (app.sensor.model.familyCode <= 100) return;
     ui::Platform& ui = app.ui;
     const int p2 = app.panels.para2;
     if (ccdMode == 1) {
         for (int c : {P2_SAVETHD, P2_FILTER, P2_VTHDMODE}) ui.setDimmed(p2, c, true);
     } else {
-        ui.setDimmed(p2, P2_SAVETHD, app.state.params.videoThdMode == 0);
+        ui.setDimmed(p2, P2_SAVETHD, app.sensor.params.videoThdMode == 0);
         ui.setDimmed(p2, P2_FILTER, false);
         ui.setDimmed(p2, P2_VTHDMODE, false);
     }
@@ -102,7 +102,7 @@ void DimToleranceFields(ScopeApp& app, bool dim) {
 }
 
 void ShowToleranceLimits(ScopeApp& app, int upperPixels, int lowerPixels) {
-    const double slope = static_cast<double>(app.state.params.umSlope);
+    const double slope = static_cast<double>(app.sensor.params.umSlope);
     app.ui.setDouble(app.panels.main, MAIN_TOLUP_MM, slope * upperPixels / 1024000.0);
     app.ui.setDouble(app.panels.main, MAIN_TOLLOW_MM, slope * lowerPixels / 1024000.0);
 }
@@ -117,7 +117,7 @@ void RefreshControlStates(ScopeApp& app) {
     videoThreshold(app);
     ApplyCcdOperationMode(app, ui.getInt(pn.calib, CAL_CCDMODE));
     ApplyRecorderModeDims(app);
-    ShowToleranceLimits(app, app.state.params.upperTolerance, app.state.params.lowerTolerance);
+    ShowToleranceLimits(app, app.sensor.params.upperTolerance, app.sensor.params.lowerTolerance);
     helpBoxes(app);
 }
 

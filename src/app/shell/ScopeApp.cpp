@@ -13,8 +13,8 @@ ScopeApp::ScopeApp(ui::Platform& platform)
 ScopeApp::ScopeApp(ui::Platform& platform, const FileLocations& where)
     : ui(platform),
       status(platform, panels),
-      ports(state.link, where.settingsFile(QString::fromLatin1(kPortMapFileName))),
-      sensor(state.link, ports, pump, status, state.params, state.band, state.model, state.video) {
+      ports(where.settingsFile(QString::fromLatin1(kPortMapFileName))),
+      sensor(ports, pump, status) {
     state.files = where;
     hooks.getEEThreshold = [this] { GetEEThreshold(*this); };
     registerAllCallbacks(*this);

@@ -9,8 +9,8 @@
 #include "app/shell/GuiStatusSink.h"
 #include "app/shell/Panels.h"
 #include "core/link/PortBank.h"
+#include "core/link/PortSensor.h"
 #include "core/link/Pump.h"
-#include "core/link/SensorLink.h"
 
 namespace korvo::ui {
 class Platform;
@@ -39,8 +39,8 @@ struct ScopeApp {
     Panels panels;
     GuiStatusSink status;
     QtPump pump;        // waits let the event loop run
-    PortBank ports;     // one serial port per COM number, delivering into state.link
-    SensorLink sensor;  // the exchanges with the sensors, over ports and pump
+    PortBank ports;     // one serial port per COM number
+    PortSensor sensor;  // the scope window's sensor (the multiplexer works its ports through it)
     SensorHooks hooks;
 
     // Absolute path of "MPLEX16.ini" in the settings folder.

@@ -14,23 +14,23 @@
 namespace korvo {
 namespace {
 
-void resetSharedValues(AppState& s) {
-    resetToDefaults(s.params);
-    s.link.startWord = 0x0055;
-    s.link.commandCode = 1;
-    s.link.argumentWord = 0;
+void resetSharedValues(AppState& s, SensorData& d) {
+    resetToDefaults(d.params);
+    d.link.startWord = 0x0055;
+    d.link.commandCode = 1;
+    d.link.argumentWord = 0;
     s.memoryTarget = kMemoryRam;
-    s.link.stopFlag = kStopByUser;
-    s.link.replyKind = kReplyNone;
-    s.link.receiveFlag = 0;
+    d.link.stopFlag = kStopByUser;
+    d.link.replyKind = kReplyNone;
+    d.link.receiveFlag = 0;
     s.teachInProgress = 0;
     s.serviceState = 0;
-    s.link.portNumber = 1;
-    s.link.baudIndex = 1;
+    d.link.portNumber = 1;
+    d.link.baudIndex = 1;
     s.savedPortNumber = 1;
     s.savedBaudIndex = 1;
     // Pixel range, pixel count, variant code, full scale, hardware type and the video x table.
-    s.model.resetToStartup();
+    d.model.resetToStartup();
 }
 
 }  // namespace
@@ -38,7 +38,7 @@ void resetSharedValues(AppState& s) {
 void DrawProfileStartMarks(ScopeApp& app) {
     ui::GraphWidget* g = app.ui.graph(app.panels.main, ids::MAIN_PROFILE);
     if (!g) return;
-    const ParamSet& p = app.state.params;
+    const ParamSet& p = app.sensor.params;
     g->deleteAllPlots();
     g->setCursor(1, p.teachValue, 1.0);
     g->setCursor(2, p.evalBegin, 1.0);
@@ -50,7 +50,7 @@ void DrawProfileStartMarks(ScopeApp& app) {
 
 void InitDefaultScopeSettings(ScopeApp& app) {
     AppState& s = app.state;
-    resetSharedValues(s);
+    resetSharedValues(s, app.sensor);
 
     s.versionText = QString::fromLatin1(kVersionText);
     s.buildText = QString::fromLatin1(kBuildText);
@@ -68,8 +68,9 @@ void InitDefaultScopeSettings(ScopeApp& app) {
     DrawProfileStartMarks(app);
 
     // resetToStartup has filled the video x table (4 x i).
-    fillThresholdLine(s.video, s.model.videoFullScale, s.params.videoThdFix);
-    s.video.thresholdArray = s.video.thresholdLine;
+    fillThresholdLine(app.sensor.video, app.sensor.model.videoFullScale,
+                      app.sensor.params.videoThdFix);
+    app.sensor.video.thresholdArray = app.sensor.video.thresholdLine;
 
     s.linTable.fill(0);
 }

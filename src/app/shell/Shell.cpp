@@ -18,7 +18,7 @@ using namespace ids;
 const QString kAttention = QStringLiteral("ATTENTION!");
 
 void closeScopeWindow(ScopeApp& app) {
-    app.state.link.stopFlag = kStopByUser;
+    app.sensor.link.stopFlag = kStopByUser;
     int group = app.ui.activeTabPage(app.panels.mpc, MPC_TAB);
     if (group < 0 || group >= kMplexGroups) group = 0;
     // Only the active group can have handed a port to the scope window.
@@ -28,7 +28,7 @@ void closeScopeWindow(ScopeApp& app) {
 }
 
 void endProgram(ScopeApp& app) {
-    app.state.link.stopFlag = kStopByUser;
+    app.sensor.link.stopFlag = kStopByUser;
     const QString path = app.mplexSettingsPath();
     const FileWriteResult written = WriteIniFile(app, path);
     if (!written.ok) {

@@ -84,8 +84,8 @@ ssize_t writeOnce(int fd, const std::uint8_t* data, int count) {
 
 }  // namespace
 
-ComPort::ComPort(int comNumber, LinkState& link, QObject* parent)
-    : QObject(parent), comNumber_(comNumber), link_(link), serial_(new QSerialPort(this)) {
+ComPort::ComPort(int comNumber, QObject* parent)
+    : QObject(parent), comNumber_(comNumber), serial_(new QSerialPort(this)) {
     connect(serial_, &QSerialPort::readyRead, this, &ComPort::RX_Receive_Function);
     connect(serial_, &QSerialPort::errorOccurred, this, &ComPort::onError);
 }
@@ -194,14 +194,13 @@ int ComPort::write(const std::uint8_t* data, int count) {
     return static_cast<int>(n);
 }
 
-int ComPort::read(int count) {
-    if (!isOpen()) return kErrPortNotOpen;
+QByteArray ComPort::read(int count) {
+    if (!isOpen()) return {};
     count = std::max(count, 0);
     const int fits = std::min(count, kLinkBufferSize);
-    const qint64 n = serial_->read(reinterpret_cast<char*>(link_.rxBuf.data()), fits);
-    if (n < 0) return kErrIo;
+    QByteArray bytes = serial_->read(fits);
     if (count > fits) serial_->skip(count - fits);
-    return static_cast<int>(n);
+    return bytes;
 }
 
 int ComPort::inQLen() const {

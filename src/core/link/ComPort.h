@@ -24,7 +24,7 @@ namespace korvo {
 class ComPort final : public QObject {
     Q_OBJECT
 public:
-    ComPort(int comNumber, LinkState& link, QObject* parent = nullptr);
+    explicit ComPort(int comNumber, QObject* parent = nullptr);
     ~ComPort() override;
 
     // Opens devicePath at the baud rate, 8N1, no flow control, with a receive queue of queueSize
@@ -52,9 +52,9 @@ public:
     // Writes and pushes the bytes out at once; what a full driver queue cannot take yet follows
     // in order as soon as it has room. Returns the count accepted.
     int write(const std::uint8_t* data, int count);
-    // Reads up to count queued bytes into the start of the reply buffer and returns how many.
-    // Never writes beyond the buffer: bytes past its size are read and discarded.
-    int read(int count);
+    // Reads up to count queued bytes and returns them (none when the port is not open). At most
+    // kLinkBufferSize bytes are kept: the rest of count is read and discarded.
+    QByteArray read(int count);
     int inQLen() const;
 
     void installCallback(bool on) { callbackOn_ = on; }
@@ -85,7 +85,6 @@ private:
     void onError(QSerialPort::SerialPortError error);
 
     int comNumber_;
-    LinkState& link_;
     QSerialPort* serial_;  // child
     QString devicePath_;
     QString detail_;

@@ -24,21 +24,21 @@ const char* verdictName(IdentifyVerdict verdict) {
     return "failed";
 }
 
-IdentifyReport identifySensor(SensorLink& link, int port, const IdentifyOptions& options) {
+IdentifyReport identifySensor(PortSensor& sensor, int port, const IdentifyOptions& options) {
     IdentifyReport report;
-    LinkState& s = link.state();
-    Pump& pump = link.pump();
+    LinkState& s = sensor.link;
+    Pump& pump = sensor.pump();
 
-    link.WriteDummyFrame(port);
+    sensor.WriteDummyFrame(port);
     pump.delay(options.settleSeconds);
     // A reply of another kind leaves the status text as it was: say what happened instead.
     s.setStatus(QStringLiteral("reply of another kind to the line check"));
-    report.lineCheck = link.CheckComLine(port);
+    report.lineCheck = sensor.CheckComLine(port);
     report.serialNumber = s.serialNumber;
     if (report.lineCheck != 1) return fail(report, IdentifyVerdict::Failed, s.statusText);
 
     pump.delay(options.settleSeconds);
-    report.firmwareBytes = link.GetVERSIONInfo(port);
+    report.firmwareBytes = sensor.GetVERSIONInfo(port);
     report.firmwareText = s.firmwareText;
     if (report.firmwareBytes < kFirmwareTextBytes) {
         s.setStatus(QStringLiteral("Error reading firmware-info!"));
@@ -57,20 +57,20 @@ IdentifyReport identifySensor(SensorLink& link, int port, const IdentifyOptions&
     }
 
     pump.delay(options.settleSeconds);
-    const HardwareQuery hardware = link.GetHARDWAREInfo(port);
+    const HardwareQuery hardware = sensor.GetHARDWAREInfo(port);
     if (hardware.result != 1 || !hardware.profile) {
         s.setStatus(QStringLiteral("Error reading HARDWARE-info!"));
         return fail(report, IdentifyVerdict::Failed, s.statusText);
     }
     report.hardwareRead = true;
-    report.hardware = link.model().info;
+    report.hardware = sensor.model.info;
     report.profile = hardware.profile;
     if (hardware.profile->infoLines[0] && hardware.profile->rowMatched)
         report.modelLine = hardware.profile->infoLines[0]->trimmed();
     else if (hardware.profile->fallBack && hardware.profile->infoLines[0])
         report.modelLine = *hardware.profile->infoLines[0];
 
-    const VersionDecision version = checkFirmwareVersion(link.model().firmwareVersion);
+    const VersionDecision version = checkFirmwareVersion(sensor.model.firmwareVersion);
     report.version = version.verdict;
     if (version.verdict != VersionVerdict::Supported) {
         s.setStatus(version.statusText);
@@ -86,7 +86,8 @@ IdentifyReport identifySensor(SensorLink& link, int port, const IdentifyOptions&
         // reason kept is the first failure's.
         for (std::uint16_t half = 0; half < 2; ++half) {
             if (half == 1) pump.delay(options.settleSeconds);
-            if (link.GetParamHalf(kMemoryRam, half, port) != 1 && report.parametersRead == 0) {
+            if (sensor.GetParamHalf(kMemoryRam, half, port, sensor.params) != 1 &&
+                report.parametersRead == 0) {
                 report.parametersRead = -1;
                 report.parametersReason = QStringLiteral("para%1: %2").arg(half).arg(s.statusText);
             }

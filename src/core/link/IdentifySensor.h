@@ -10,7 +10,7 @@
 #include <optional>
 
 #include "core/link/Identification.h"
-#include "core/link/SensorLink.h"
+#include "core/link/PortSensor.h"
 #include "core/model/ModelTable.h"
 
 namespace korvo {
@@ -50,7 +50,7 @@ struct IdentifyReport {
 };
 
 // Runs the sequence on an open port. The link's status text ends as the window's would.
-IdentifyReport identifySensor(SensorLink& link, int port, const IdentifyOptions& options = {});
+IdentifyReport identifySensor(PortSensor& sensor, int port, const IdentifyOptions& options = {});
 
 // "accepted", "refused", "failed".
 const char* verdictName(IdentifyVerdict verdict);

@@ -8,29 +8,29 @@
 namespace korvo {
 
 int SensorLink::PushGETRAW(int port) {
-    link_.receiveFlag = 0;
+    data_.link.receiveFlag = 0;
     const int written = sendRequest(port, 8, 0, Flush::InThenOut);
     if (written == kFrameBytes) show(QStringLiteral("Line Ok!"), StatusLine::Main);
     const double start = pump_.now();
     if (awaitReply(port, start, kReplyLimit)) return kReplyRawData;
     setStatus(failText(port, QStringLiteral("Timeout RS232-Line!")));
     showStatus(StatusLine::Main);
-    link_.stopFlag = kStopByUser;
+    data_.link.stopFlag = kStopByUser;
     return 0;
 }
 
 int SensorLink::ReadData64(int port, std::uint16_t offset, std::uint16_t selector) {
     if (!claimPort(port, 9)) return 0;
-    link_.commandCode = 9;
-    link_.argumentWord = offset;
+    data_.link.commandCode = 9;
+    data_.link.argumentWord = offset;
     ports_.flushOut(port);
     ports_.flushIn(port);
     std::array<std::uint16_t, kFrameWords> words{};
-    words[0] = link_.startWord;
+    words[0] = data_.link.startWord;
     words[1] = 9;
     words[2] = offset;
     words[3] = selector;
-    writeTxWords(link_, words);
+    writeTxWords(data_.link, words);
     writeRequest(port);
 
     const bool known = offset % 64 == 0 && offset <= 192;
@@ -40,15 +40,16 @@ int SensorLink::ReadData64(int port, std::uint16_t offset, std::uint16_t selecto
 
     bool timedOut = false;
     const int queued = awaitQueued(port, kBlockBytes, pump_.now(), kReplyLimit, timedOut);
-    const int got = queued > 0 ? std::max(ports_.read(port, queued), 0) : 0;
+    const QByteArray got = queued > 0 ? ports_.read(port, queued) : QByteArray();
+    const std::span bytes(reinterpret_cast<const std::uint8_t*>(got.constData()), got.size());
 
     int result = 0;
-    if (got == kBlockBytes) {
-        ProfileArray& target = selector == 0 ? video_.video : video_.thresholdArray;
+    if (got.size() == kBlockBytes) {
+        ProfileArray& target = selector == 0 ? data_.video.video : data_.video.thresholdArray;
         // An offset past 192 would run off the end of the 256-word array: those words are
         // dropped rather than written beyond it.
         for (int j = 0; j < 64 && offset + j < kProfileSamples; ++j)
-            target[offset + j] = frameWord(link_.rxBuf, j);
+            target[offset + j] = frameWord(bytes, j);
         setStatus(QStringLiteral("Data[64] block received!"));
         result = 1;
     } else if (timedOut) {

@@ -6,7 +6,7 @@
 namespace korvo {
 
 int SensorLink::TeachSetpoint(int port) {
-    CopyVarsToPP(params_, 0, link_.dataWords, band_, model_.pixelCount);
+    CopyVarsToPP(data_.params, 0, data_.link.dataWords, data_.band, data_.model.pixelCount);
     sendRequest(port, 6, 0, Flush::InThenOut);
     const double start = pump_.now();
     pump_.processEvents();
@@ -14,7 +14,7 @@ int SensorLink::TeachSetpoint(int port) {
     if (awaitReply(port, start, kReplyLimit)) return 1;
     setStatus(failText(port, QStringLiteral("Timeout RS232-Line!")));
     showStatus(StatusLine::Main);
-    link_.stopFlag = kStopByUser;
+    data_.link.stopFlag = kStopByUser;
     return -1;
 }
 
@@ -28,7 +28,7 @@ int SensorLink::ResetMaxMin(int port) {
         setStatus(QStringLiteral("Reset of analog-output Max/Min OK!"));
     } else {
         setStatus(failText(port, QStringLiteral("Timeout-RS-232...")));
-        link_.stopFlag = kStopByUser;
+        data_.link.stopFlag = kStopByUser;
     }
     showStatus(StatusLine::Main);
     resumeRunLoop();
@@ -56,9 +56,11 @@ int SensorLink::calibrationExchange(int port, std::uint16_t arg) {
         showStatus(StatusLine::Main);
         return -1;
     }
-    const auto& d = link_.dataWords;
-    params_.umSlope = static_cast<std::uint32_t>(d[0]) | (static_cast<std::uint32_t>(d[1]) << 16);
-    params_.umOffset = static_cast<std::uint32_t>(d[2]) | (static_cast<std::uint32_t>(d[3]) << 16);
+    const auto& d = data_.link.dataWords;
+    data_.params.umSlope =
+        static_cast<std::uint32_t>(d[0]) | (static_cast<std::uint32_t>(d[1]) << 16);
+    data_.params.umOffset =
+        static_cast<std::uint32_t>(d[2]) | (static_cast<std::uint32_t>(d[3]) << 16);
     return 1;
 }
 
@@ -72,13 +74,13 @@ int SensorLink::ActivateCalibration(int port) {
 }
 
 int SensorLink::SaveCalibration(int port, std::uint32_t umSlope, std::uint32_t umOffset) {
-    params_.umSlope = umSlope;
-    params_.umOffset = umOffset;
-    link_.dataWords.fill(0);
-    link_.dataWords[0] = static_cast<std::uint16_t>(umSlope & 0xFFFF);
-    link_.dataWords[1] = static_cast<std::uint16_t>(umSlope >> 16);
-    link_.dataWords[2] = static_cast<std::uint16_t>(umOffset & 0xFFFF);
-    link_.dataWords[3] = static_cast<std::uint16_t>(umOffset >> 16);
+    data_.params.umSlope = umSlope;
+    data_.params.umOffset = umOffset;
+    data_.link.dataWords.fill(0);
+    data_.link.dataWords[0] = static_cast<std::uint16_t>(umSlope & 0xFFFF);
+    data_.link.dataWords[1] = static_cast<std::uint16_t>(umSlope >> 16);
+    data_.link.dataWords[2] = static_cast<std::uint16_t>(umOffset & 0xFFFF);
+    data_.link.dataWords[3] = static_cast<std::uint16_t>(umOffset >> 16);
     const int result = calibrationExchange(port, 2);
     if (result == 1) {
         setStatus(QStringLiteral("New Calibration values in activated in RAM!"));
@@ -88,7 +90,7 @@ int SensorLink::SaveCalibration(int port, std::uint32_t umSlope, std::uint32_t u
 }
 
 int SensorLink::StopCalibration(int port) {
-    link_.stopFlag = kStopByUser;
+    data_.link.stopFlag = kStopByUser;
     const int result = calibrationExchange(port, 0);
     if (result == 1) {
         setStatus(QStringLiteral("Calibration stopped successfully!"));
@@ -98,8 +100,8 @@ int SensorLink::StopCalibration(int port) {
 }
 
 int SensorLink::ActivateAutoThdSave(int port, std::uint16_t percent, std::uint16_t target) {
-    link_.dataWords.fill(0);
-    link_.dataWords[0] = target;
+    data_.link.dataWords.fill(0);
+    data_.link.dataWords[0] = target;
     sendRequest(port, 13, percent, Flush::InThenOut);
     const double start = pump_.now();
     show(QStringLiteral("Save auto-video-threshold..."), StatusLine::Main);
@@ -115,13 +117,13 @@ int SensorLink::ActivateAutoThdSave(int port, std::uint16_t percent, std::uint16
 }
 
 int SensorLink::RequestRecordSample(int port) {
-    CopyVarsToPP(params_, 0, link_.dataWords, band_, model_.pixelCount);
+    CopyVarsToPP(data_.params, 0, data_.link.dataWords, data_.band, data_.model.pixelCount);
     sendRequest(port, 18, 0, Flush::InThenOut);
     const double start = pump_.now();
-    if (awaitReply(port, start, kReplyLimit)) return link_.replyKind;
+    if (awaitReply(port, start, kReplyLimit)) return data_.link.replyKind;
     setStatus(failText(port, QStringLiteral("Timeout RS232-Line!")));
     showStatus(StatusLine::Main);
-    link_.stopFlag = kStopRecordTimeout;
+    data_.link.stopFlag = kStopRecordTimeout;
     return -1;
 }
 

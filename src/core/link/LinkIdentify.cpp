@@ -17,15 +17,15 @@ int SensorLink::lineCheck(int port, double limit) {
     sendRequest(port, 5, 0, Flush::OutThenIn);
     const double start = pump_.now();
     if (!awaitReply(port, start, limit)) return kLineTimeout;
-    if (link_.replyKind != kReplyEcho) return kLineOtherReply;
-    for (int i = 0; i < 3; ++i) link_.dataWords[i] = frameWord(link_.rxBuf, i);
-    link_.serialNumber = link_.dataWords[2];
-    const bool sync = link_.dataWords[0] == kSyncWord || link_.dataWords[1] == kSyncWord;
+    if (data_.link.replyKind != kReplyEcho) return kLineOtherReply;
+    for (int i = 0; i < 3; ++i) data_.link.dataWords[i] = frameWord(data_.link.rxBuf, i);
+    data_.link.serialNumber = data_.link.dataWords[2];
+    const bool sync = data_.link.dataWords[0] == kSyncWord || data_.link.dataWords[1] == kSyncWord;
     return sync ? kLineGood : kLineNoSync;
 }
 
 int SensorLink::CheckComLine(int port) {
-    CopyVarsToPP(params_, 0, link_.dataWords, band_, model_.pixelCount);
+    CopyVarsToPP(data_.params, 0, data_.link.dataWords, data_.band, data_.model.pixelCount);
     const int check = lineCheck(port, kReplyLimit);
     switch (check) {
         case kLineTimeout:
@@ -33,7 +33,7 @@ int SensorLink::CheckComLine(int port) {
             break;
         case kLineGood:
             setStatus(QStringLiteral("Echo Check - Line Ok!") +
-                      serialNumberSuffix(link_.serialNumber));
+                      serialNumberSuffix(data_.link.serialNumber));
             break;
         case kLineNoSync:
             setStatus(QStringLiteral("read error - not sync byte 0xAA!"));
@@ -46,9 +46,9 @@ int SensorLink::CheckComLine(int port) {
 }
 
 int SensorLink::Check232Line(int port) {
-    link_.setMplexStatus(QString());
+    data_.link.setMplexStatus(QString());
     setStatus(QString());
-    link_.dataWords.fill(0);
+    data_.link.dataWords.fill(0);
     const int check = lineCheck(port, kShortReplyLimit);
     QString text;
     switch (check) {
@@ -56,7 +56,7 @@ int SensorLink::Check232Line(int port) {
             text = failText(port, QStringLiteral("Timeout RS-232!"));
             break;
         case kLineGood:
-            text = QStringLiteral("Line OK!") + serialNumberSuffix(link_.serialNumber);
+            text = QStringLiteral("Line OK!") + serialNumberSuffix(data_.link.serialNumber);
             break;
         case kLineNoSync:
             text = QStringLiteral("ERROR,no sync byte!");
@@ -65,7 +65,7 @@ int SensorLink::Check232Line(int port) {
             break;
     }
     if (check != kLineOtherReply) {
-        link_.setMplexStatus(text);
+        data_.link.setMplexStatus(text);
         setStatus(text);
     }
     return check == kLineOtherReply ? 0 : check;
@@ -78,23 +78,23 @@ int SensorLink::GetVERSIONInfo(int port) {
     ports_.installCallback(port, false);
     ports_.flushIn(port);
     ports_.flushOut(port);
-    link_.commandCode = 7;
-    link_.argumentWord = 0;
-    FillTxBuf(link_, 7, 0, link_.dataWords);
+    data_.link.commandCode = 7;
+    data_.link.argumentWord = 0;
+    FillTxBuf(data_.link, 7, 0, data_.link.dataWords);
     writeRequest(port);
     show(QStringLiteral("Waiting for firmware info ..."), StatusLine::Both);
 
     bool timedOut = false;
     const int queued = awaitQueued(port, kFirmwareBytes, pump_.now(), kReplyLimit, timedOut);
-    const int got = queued > 0 ? std::max(ports_.read(port, queued), 0) : 0;
-    const int kept = std::min(got, kLinkBufferSize);
-    link_.firmwareText = firmwareTextFromBytes(std::span(link_.rxBuf.data(), kept));
-    setStatus(link_.firmwareText);
+    const QByteArray got = queued > 0 ? ports_.read(port, queued) : QByteArray();
+    data_.link.firmwareText = firmwareTextFromBytes(
+        std::span(reinterpret_cast<const std::uint8_t*>(got.constData()), got.size()));
+    setStatus(data_.link.firmwareText);
 
     ports_.installCallback(port, true);
     ports_.flushIn(port);
     ports_.flushOut(port);
-    link_.replyKind = kReplyNone;
+    data_.link.replyKind = kReplyNone;
     return queued;
 }
 
@@ -105,10 +105,10 @@ HardwareQuery SensorLink::GetHARDWAREInfo(int port) {
         setStatus(failText(port, QStringLiteral("Timeout-RS-232...")));
         return {};
     }
-    if (link_.replyKind != kReplyEcho) return {};
+    if (data_.link.replyKind != kReplyEcho) return {};
 
     // Frame words 2..12; word 2 is not in the data-word buffer after an echo reply.
-    const auto w = [this](int i) { return frameWord(link_.rxBuf, i); };
+    const auto w = [this](int i) { return frameWord(data_.link.rxBuf, i); };
     HardwareInfo info;
     info.familyCode = w(2);
     info.word3 = w(3);
@@ -121,12 +121,12 @@ HardwareQuery SensorLink::GetHARDWAREInfo(int port) {
     info.firmwareVersion = w(10);
     info.variantCode = w(11);
     info.videoResolution = w(12);
-    storeHardwareInfo(info, model_);
+    storeHardwareInfo(info, data_.model);
     if (w(1) != 10) return {};
 
     HardwareQuery query;
     query.result = 1;
-    query.profile = applyHardwareInfo(info, model_);
+    query.profile = applyHardwareInfo(info, data_.model);
     return query;
 }
 

@@ -33,12 +33,13 @@ int SensorLink::InitRS232(int port, int baudIndex) {
 
 int SensorLink::Init232(int port, int baudIndex) {
     const int result = openAndInstall(port, baudIndex, kLargeQueue);
-    link_.setMplexStatus(result >= 0 ? QStringLiteral("RS232-Init OK!") : rs232ErrorText(result));
+    data_.link.setMplexStatus(result >= 0 ? QStringLiteral("RS232-Init OK!")
+                                          : rs232ErrorText(result));
     return result >= 0 ? 1 : result;
 }
 
 int SensorLink::ChangeBaudRate(int port, int newBaudIndex) {
-    link_.dataWords.fill(0);
+    data_.link.dataWords.fill(0);
     sendRequest(port, 190, static_cast<std::uint16_t>(newBaudIndex), Flush::InThenOut);
     const double start = pump_.now();
     show(QStringLiteral("Try to change baudrate..."), StatusLine::Both);

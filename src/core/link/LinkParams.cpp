@@ -4,10 +4,10 @@
 
 namespace korvo {
 
-int SensorLink::GetParamHalf(int target, std::uint16_t half, int port) {
+int SensorLink::GetParamHalf(int target, std::uint16_t half, int port, ParamSet& params) {
     if (target == kMemoryFile) return 0;
     const std::uint16_t code = target == kMemoryEeprom ? 4 : 2;
-    CopyVarsToPP(params_, half, link_.dataWords, band_, model_.pixelCount);
+    CopyVarsToPP(params, half, data_.link.dataWords, data_.band, data_.model.pixelCount);
     const int written = sendRequest(port, code, half, Flush::InThenOut);
     if (written == kFrameBytes)
         show(QStringLiteral("Waiting for parameter-frame ..."), StatusLine::Main);
@@ -17,16 +17,16 @@ int SensorLink::GetParamHalf(int target, std::uint16_t half, int port) {
         showStatus(StatusLine::Main);
         return -1;
     }
-    CopyPPtoVars(params_, half, link_.dataWords, band_, model_.pixelCount);
+    CopyPPtoVars(params, half, data_.link.dataWords, data_.band, data_.model.pixelCount);
     setStatus(QStringLiteral("Parameter-frame received! - Line Ok!"));
     showStatus(StatusLine::Main);
     return 1;
 }
 
 int SensorLink::SendParamHalf(int target, std::uint16_t half, int port) {
-    link_.startWord = 0x0055;
+    data_.link.startWord = 0x0055;
     const std::uint16_t code = target == kMemoryEeprom ? 3 : 1;
-    CopyVarsToPP(params_, half, link_.dataWords, band_, model_.pixelCount);
+    CopyVarsToPP(data_.params, half, data_.link.dataWords, data_.band, data_.model.pixelCount);
     // Only the input queue is emptied here.
     const int written = sendRequest(port, code, half, Flush::InOnly);
     if (written == kFrameBytes) {

@@ -20,11 +20,11 @@ std::array<std::uint16_t, kFrameWords> requestWords(std::uint16_t code, std::uin
 // words, both queues are emptied, the reply kind cleared. Returns the time of the write.
 double SensorLink::sendWords(int port, const std::array<std::uint16_t, kFrameWords>& words) {
     if (!claimPort(port, words[1])) return pump_.now();
-    link_.commandCode = words[1];
-    link_.argumentWord = words[2];
-    writeTxWords(link_, words);
+    data_.link.commandCode = words[1];
+    data_.link.argumentWord = words[2];
+    writeTxWords(data_.link, words);
     ports_.flushInThenOut(port);
-    link_.replyKind = kReplyNone;
+    data_.link.replyKind = kReplyNone;
     markWritten(port);
     writeRequest(port);
     return pump_.now();
@@ -56,8 +56,8 @@ int SensorLink::TestBUTTON(int port, std::uint16_t teachValue, std::uint16_t upp
 int SensorLink::ActivateTeach(int port, std::uint16_t teachValue, std::uint16_t upperTolerance,
                               std::uint16_t lowerTolerance) {
     const bool ok = exchangeTest(port, teachValue, upperTolerance, lowerTolerance, QString());
-    link_.setMplexStatus(ok ? QStringLiteral("TEACH-IN OK!")
-                            : failText(port, QStringLiteral("Timeout RS-232!")));
+    data_.link.setMplexStatus(ok ? QStringLiteral("TEACH-IN OK!")
+                                 : failText(port, QStringLiteral("Timeout RS-232!")));
     return ok ? 1 : 0;
 }
 
@@ -88,8 +88,8 @@ XFlashWrite SensorLink::WriteXFLASH(int port, std::uint16_t offset, std::uint16_
         return outcome;
     }
     outcome.result = 1;
-    outcome.echoedOffset = link_.dataWords[0];
-    outcome.echoedPage = link_.dataWords[1];
+    outcome.echoedOffset = data_.link.dataWords[0];
+    outcome.echoedPage = data_.link.dataWords[1];
     if (outcome.echoedPage >= 2 && outcome.echoedPage <= 9)
         setStatus(QStringLiteral("X-FLASH-write OK: PAGE%1 ...").arg(outcome.echoedPage));
     outcome.lastBlock = outcome.echoedPage == 9 && outcome.echoedOffset == 248;

@@ -71,9 +71,9 @@ void SensorLink::markWritten(int port) {
 
 int SensorLink::sendRequest(int port, std::uint16_t code, std::uint16_t arg, Flush flush) {
     if (!claimPort(port, code)) return kErrPortBusy;
-    link_.commandCode = code;
-    link_.argumentWord = arg;
-    FillTxBuf(link_, code, arg, link_.dataWords);
+    data_.link.commandCode = code;
+    data_.link.argumentWord = arg;
+    FillTxBuf(data_.link, code, arg, data_.link.dataWords);
     switch (flush) {
         case Flush::OutThenIn:
             ports_.flushOut(port);
@@ -86,13 +86,13 @@ int SensorLink::sendRequest(int port, std::uint16_t code, std::uint16_t arg, Flu
             ports_.flushIn(port);
             break;
     }
-    link_.replyKind = kReplyNone;
+    data_.link.replyKind = kReplyNone;
     markWritten(port);
     return writeRequest(port);
 }
 
 int SensorLink::writeRequest(int port) {
-    return ports_.write(port, link_.txBuf.data(), kFrameBytes);
+    return ports_.write(port, data_.link.txBuf.data(), kFrameBytes);
 }
 
 bool SensorLink::takeAnswer(int port, std::uint16_t code, std::uint64_t& next) {
@@ -103,9 +103,9 @@ bool SensorLink::takeAnswer(int port, std::uint16_t code, std::uint64_t& next) {
         if (f == nullptr || f->taken || !canAnswer(code, f->bytes)) continue;
         f->taken = true;
         ++next;
-        std::copy(f->bytes.begin(), f->bytes.end(), link_.rxBuf.begin());
-        link_.replyKind = GetRxBuf36(link_);
-        link_.receiveFlag = 1;
+        std::copy(f->bytes.begin(), f->bytes.end(), data_.link.rxBuf.begin());
+        data_.link.replyKind = GetRxBuf36(data_.link);
+        data_.link.receiveFlag = 1;
         return true;
     }
     return false;
@@ -131,7 +131,7 @@ WaitOutcome SensorLink::awaitFrame(int port, double start, double limit, LimitRu
             turn.resumed = false;
             return WaitOutcome::Resumed;
         }
-        if (yields && link_.stopFlag != kStopRunning) return WaitOutcome::Stopped;
+        if (yields && data_.link.stopFlag != kStopRunning) return WaitOutcome::Stopped;
         // A port that is closed or has hung up cannot answer any more.
         if (!ports_.isOpen(port)) return WaitOutcome::PortLost;
         if (expired()) {
@@ -169,8 +169,8 @@ int SensorLink::awaitQueued(int port, int count, double start, double limit, boo
 }
 
 void SensorLink::resumeRunLoop() {
-    if (link_.stopFlag != kStopRunning) return;
-    link_.replyKind = kReplyRawData;
+    if (data_.link.stopFlag != kStopRunning) return;
+    data_.link.replyKind = kReplyRawData;
     for (auto& [port, turn] : turns_) {
         if (turn.waiting > 0 && turn.yields) turn.resumed = true;
     }
@@ -192,13 +192,13 @@ WaitOutcome SensorLink::awaitUnasked(int port, std::uint64_t& next, double deadl
                     continue;
                 f->taken = true;
                 ++next;
-                std::copy(f->bytes.begin(), f->bytes.end(), link_.rxBuf.begin());
-                link_.replyKind = GetRxBuf36(link_);
-                link_.receiveFlag = 1;
+                std::copy(f->bytes.begin(), f->bytes.end(), data_.link.rxBuf.begin());
+                data_.link.replyKind = GetRxBuf36(data_.link);
+                data_.link.receiveFlag = 1;
                 return WaitOutcome::Reply;
             }
         }
-        if (link_.stopFlag != kStopRunning) return WaitOutcome::Stopped;
+        if (data_.link.stopFlag != kStopRunning) return WaitOutcome::Stopped;
         if (!ports_.isOpen(port)) return WaitOutcome::PortLost;
         if (pump_.now() >= deadline) return WaitOutcome::TimedOut;
         pump_.waitForEvents(deadline);

@@ -7,8 +7,7 @@
 
 namespace korvo {
 
-PortBank::PortBank(LinkState& link, QString portMapPath)
-    : link_(link), portMapPath_(std::move(portMapPath)) {}
+PortBank::PortBank(QString portMapPath) : portMapPath_(std::move(portMapPath)) {}
 
 PortBank::~PortBank() {
     closeAll();
@@ -25,7 +24,7 @@ QString PortBank::devicePathFor(int comNumber) const {
 
 ComPort& PortBank::portFor(int comNumber) {
     auto& slot = ports_[comNumber];
-    if (!slot) slot = std::make_unique<ComPort>(comNumber, link_);
+    if (!slot) slot = std::make_unique<ComPort>(comNumber);
     return *slot;
 }
 
@@ -94,9 +93,9 @@ int PortBank::write(int comNumber, const std::uint8_t* data, int count) {
     return p ? p->write(data, count) : kErrPortNotOpen;
 }
 
-int PortBank::read(int comNumber, int count) {
+QByteArray PortBank::read(int comNumber, int count) {
     ComPort* p = port(comNumber);
-    return p ? p->read(count) : kErrPortNotOpen;
+    return p ? p->read(count) : QByteArray();
 }
 
 int PortBank::inQLen(int comNumber) const {

@@ -1,6 +1,7 @@
 #pragma once
 // All serial ports of the program, one per COM number, created on first use and kept until the
-// bank ends. Every port delivers its replies into the one shared link state. The device of a COM
+// bank ends. Every port keeps the frames it receives to itself; the exchange waiting on that port
+// takes its answer from there (see ComPort and SensorLink). The device of a COM
 // number is looked up in the port map file each time a port is opened, so edits to the map (by
 // the user or the virtual sensor) take effect at the next opening.
 
@@ -11,13 +12,12 @@
 #include <memory>
 
 #include "core/link/ComPort.h"
-#include "core/link/LinkState.h"
 
 namespace korvo {
 
 class PortBank {
 public:
-    explicit PortBank(LinkState& link, QString portMapPath = {});
+    explicit PortBank(QString portMapPath = {});
     ~PortBank();
     PortBank(const PortBank&) = delete;
     PortBank& operator=(const PortBank&) = delete;
@@ -51,14 +51,14 @@ public:
     int flushOut(int comNumber);
     int flushInThenOut(int comNumber);
     int write(int comNumber, const std::uint8_t* data, int count);
-    int read(int comNumber, int count);
+    // Up to count queued bytes (ComPort::read); none for a port that is not open.
+    QByteArray read(int comNumber, int count);
     int inQLen(int comNumber) const;
     void installCallback(int comNumber, bool on);
 
 private:
     ComPort& portFor(int comNumber);
 
-    LinkState& link_;
     QString portMapPath_;
     QString portMapProblem_;  // of the latest opening
     std::map<int, std::unique_ptr<ComPort>> ports_;

@@ -4,24 +4,15 @@
 
 namespace korvo {
 
-SensorLink::SensorLink(LinkState& link, PortBank& ports, Pump& pump, StatusSink& sink,
-                       ParamSet& params, ToleranceBand& band, ModelState& model,
-                       VideoBuffers& video)
-    : link_(link),
-      ports_(ports),
-      pump_(pump),
-      sink_(sink),
-      params_(params),
-      band_(band),
-      model_(model),
-      video_(video) {}
+SensorLink::SensorLink(SensorData& data, PortBank& ports, Pump& pump, StatusSink& sink)
+    : data_(data), ports_(ports), pump_(pump), sink_(sink) {}
 
 int SensorLink::WriteDummyFrame(int port) {
-    link_.commandCode = 0;
-    link_.argumentWord = 0;
-    link_.txBuf.fill(0);
-    link_.dataWords.fill(0);
-    FillTxBuf(link_, 0, 0, link_.dataWords);
+    data_.link.commandCode = 0;
+    data_.link.argumentWord = 0;
+    data_.link.txBuf.fill(0);
+    data_.link.dataWords.fill(0);
+    FillTxBuf(data_.link, 0, 0, data_.link.dataWords);
     ports_.flushOut(port);
     ports_.flushIn(port);
     const int written = writeRequest(port);

@@ -67,16 +67,22 @@ struct XFlashWrite {
     bool lastBlock = false;  // the echo carried page 9, offset 248: the table is complete
 };
 
+// What the exchanges with one sensor read and fill.
+struct SensorData {
+    LinkState link;      // buffers, flags, port in use, status texts
+    ParamSet params;     // para0 and para1
+    ToleranceBand band;  // tolerance lines of the profile plot
+    ModelState model;    // derived from the sensor's hardware information
+    VideoBuffers video;  // profile, threshold array/line, auto curve
+    RunRecord run;       // last raw-data reply
+};
+
 class SensorLink {
 public:
-    SensorLink(LinkState& link, PortBank& ports, Pump& pump, StatusSink& sink, ParamSet& params,
-               ToleranceBand& band, ModelState& model, VideoBuffers& video);
+    SensorLink(SensorData& data, PortBank& ports, Pump& pump, StatusSink& sink);
 
-    LinkState& state() { return link_; }
     PortBank& ports() { return ports_; }
     Pump& pump() { return pump_; }
-    ParamSet& params() { return params_; }
-    ModelState& model() { return model_; }
 
     // ---- transport (also for the run and recorder loops) ----
     // Every port keeps the frames it receives to itself, and each request remembers the newest
@@ -167,9 +173,10 @@ public:
     int readBlockRun(int port, std::uint16_t selector);
 
     // ---- parameter halves ----
-    // Commands 2 (RAM) / 4 (EEPROM): sends the half as it stands, takes the reply into it.
-    // 1 received, -1 time-out, 0 for the File target (nothing sent).
-    int GetParamHalf(int target, std::uint16_t half, int port);
+    // Commands 2 (RAM) / 4 (EEPROM): sends the half of params as it stands and takes the reply
+    // into it (and the tolerance band). 1 received, -1 time-out, 0 for the File target (nothing
+    // sent).
+    int GetParamHalf(int target, std::uint16_t half, int port, ParamSet& params);
     // Commands 1 (RAM and any other target) / 3 (EEPROM). 1 acknowledged, -1 time-out.
     int SendParamHalf(int target, std::uint16_t half, int port);
 
@@ -229,8 +236,8 @@ private:
     // The time-out text, or the busy text when the request was refused.
     QString failText(int port, const QString& timeoutText) const;
 
-    void setStatus(const QString& text) { link_.setStatus(text); }
-    void showStatus(StatusLine where) { sink_.showStatus(link_.statusText, where); }
+    void setStatus(const QString& text) { data_.link.setStatus(text); }
+    void showStatus(StatusLine where) { sink_.showStatus(data_.link.statusText, where); }
     void show(const QString& text, StatusLine where) { sink_.showStatus(text, where); }
     int openAndInstall(int port, int baudIndex, int queueSize);
     // Beside the status text just shown: why the port map or the device failed, if either did.
@@ -241,14 +248,10 @@ private:
     bool exchangeTest(int port, std::uint16_t teachValue, std::uint16_t upperTolerance,
                       std::uint16_t lowerTolerance, const QString& shownAtOnce);
 
-    LinkState& link_;
+    SensorData& data_;
     PortBank& ports_;
     Pump& pump_;
     StatusSink& sink_;
-    ParamSet& params_;
-    ToleranceBand& band_;
-    ModelState& model_;
-    VideoBuffers& video_;
     std::map<int, PortTurn> turns_;
 };
 

@@ -8,15 +8,14 @@
 
 #include <functional>
 
-#include "core/link/SensorLink.h"
-#include "core/params/ParamSet.h"
+#include "core/link/PortSensor.h"
 
 namespace korvo {
 
 class MeasureLoops {
 public:
-    MeasureLoops(SensorLink& link, ParamSet& params, ToleranceBand& band, ModelState& model,
-                 RunRecord& run);
+    // Requests carry the sensor's para0 and band; replies are decoded into its run record.
+    explicit MeasureLoops(PortSensor& sensor);
 
     using Show = std::function<void(const RunRecord&)>;
 
@@ -45,11 +44,7 @@ private:
     WaitOutcome request(int port);
     void timedOut();
 
-    SensorLink& link_;
-    ParamSet& params_;
-    ToleranceBand& band_;
-    ModelState& model_;
-    RunRecord& run_;
+    PortSensor& sensor_;
     long samples_ = 0;
     long resumed_ = 0;
     int failedInARow_ = 0;

@@ -15,28 +15,29 @@ std::int32_t elapsedSeconds(double start, double now) {
 }
 }  // namespace
 
-RecordingSession::RecordingSession(SensorLink& link, RunRecord& run) : link_(link), run_(run) {}
+RecordingSession::RecordingSession(PortSensor& sensor) : sensor_(sensor) {}
 
 bool RecordingSession::store(const RecordingPlan& plan, const View& view) {
-    LinkState& s = link_.state();
-    CopyPPtoRAW18(s.dataWords, run_);
+    LinkState& s = sensor_.link;
+    CopyPPtoRAW18(s.dataWords, sensor_.run);
     if (view.state) view.state(QStringLiteral("APPEND TO DATA-FILE..."));
-    const FileResult appended = file_.append(recorderLineBytes(
-        run_.measuredValue, run_.leftEdge, run_.rightEdge, run_.edgeCount, run_.measuredUm));
+    const FileResult appended = file_.append(
+        recorderLineBytes(sensor_.run.measuredValue, sensor_.run.leftEdge, sensor_.run.rightEdge,
+                          sensor_.run.edgeCount, sensor_.run.measuredUm));
     if (!appended.ok) {
         fileError_ = appended.error;
         return false;
     }
     ++count_;
-    if (view.sample) view.sample(run_, count_);
+    if (view.sample) view.sample(sensor_.run, count_);
     s.replyKind = kReplyNone;
     s.receiveFlag = 0;
     return true;
 }
 
 RecordEnd RecordingSession::askEachStep(const RecordingPlan& plan, const View& view, double start) {
-    LinkState& s = link_.state();
-    Pump& pump = link_.pump();
+    LinkState& s = sensor_.link;
+    Pump& pump = sensor_.pump();
     // The first sample is due one step after the start, as every later one is due a step after
     // the last: sample k belongs k steps after the header's time.
     double last = start;
@@ -46,7 +47,7 @@ RecordEnd RecordingSession::askEachStep(const RecordingPlan& plan, const View& v
             last = now;
             if (view.state) view.state(QStringLiteral("DATA-RECORDER: RS-232-BUSY ..."));
             // A time-out (or a lost line) reports itself and sets the stop flag to 3.
-            const int kind = link_.RequestRecordSample(plan.port);
+            const int kind = sensor_.RequestRecordSample(plan.port);
             if (kind == kReplyRecord && !store(plan, view)) return RecordEnd::FileFailed;
             if (kind < 0)
                 return s.stopFlag == kStopByUser ? RecordEnd::Stopped : RecordEnd::TimedOut;
@@ -66,13 +67,13 @@ RecordEnd RecordingSession::askEachStep(const RecordingPlan& plan, const View& v
 
 RecordEnd RecordingSession::takeTriggered(const RecordingPlan& plan, const View& view,
                                           double start) {
-    LinkState& s = link_.state();
-    Pump& pump = link_.pump();
-    std::uint64_t next = link_.framesReceived(plan.port) + 1;
+    LinkState& s = sensor_.link;
+    Pump& pump = sensor_.pump();
+    std::uint64_t next = sensor_.framesReceived(plan.port) + 1;
     if (plan.mode == 1 && view.state) view.state(QStringLiteral("WAITING FOR EXT.-TRIGGER ..."));
     while (s.stopFlag == kStopRunning) {
         const WaitOutcome got =
-            link_.awaitUnasked(plan.port, next, nextWholeSecond(start, pump.now()));
+            sensor_.awaitUnasked(plan.port, next, nextWholeSecond(start, pump.now()));
         if (got == WaitOutcome::PortLost) {
             s.stopFlag = kStopRecordTimeout;
             return RecordEnd::LineLost;
@@ -93,8 +94,8 @@ FileResult RecordingSession::openFile(const QString& path) {
 }
 
 RecordEnd RecordingSession::run(const RecordingPlan& plan, const View& view) {
-    LinkState& s = link_.state();
-    PortBank& ports = link_.ports();
+    LinkState& s = sensor_.link;
+    PortBank& ports = sensor_.ports();
     count_ = 0;
     fileError_.clear();
     RecordEnd end = RecordEnd::FileFailed;
@@ -108,7 +109,7 @@ RecordEnd RecordingSession::run(const RecordingPlan& plan, const View& view) {
     } else {
         ports.flushIn(plan.port);
         ports.flushOut(plan.port);
-        const double start = link_.pump().now();
+        const double start = sensor_.pump().now();
         s.stopFlag = kStopRunning;
         s.receiveFlag = 0;
         s.replyKind = kReplyNone;
@@ -120,7 +121,7 @@ RecordEnd RecordingSession::run(const RecordingPlan& plan, const View& view) {
     s.receiveFlag = 0;
     ports.flushInThenOut(plan.port);
     ports.installCallback(plan.port, true);
-    link_.pump().processEvents();
+    sensor_.pump().processEvents();
     return end;
 }
 

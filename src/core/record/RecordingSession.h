@@ -11,7 +11,7 @@
 #include <cstdint>
 #include <functional>
 
-#include "core/link/SensorLink.h"
+#include "core/link/PortSensor.h"
 #include "core/record/RecorderDataFile.h"
 #include "core/record/RecorderFile.h"
 
@@ -36,8 +36,8 @@ struct RecordingPlan {
 
 class RecordingSession {
 public:
-    // Samples are decoded into `run`, which the window shows.
-    RecordingSession(SensorLink& link, RunRecord& run);
+    // Samples are decoded into the sensor's run record, which the window shows.
+    explicit RecordingSession(PortSensor& sensor);
 
     struct View {
         std::function<void(const QString&)> state;                 // the recorder's state text
@@ -61,8 +61,7 @@ private:
     RecordEnd askEachStep(const RecordingPlan& plan, const View& view, double start);
     RecordEnd takeTriggered(const RecordingPlan& plan, const View& view, double start);
 
-    SensorLink& link_;
-    RunRecord& run_;
+    PortSensor& sensor_;
     RecorderDataFile file_;
     long count_ = 0;
     QString fileError_;

@@ -33,7 +33,7 @@ TEST_F(ScopeConnectPopupTest, TryWithoutASensorKeepsAcceptDimmed) {
     openPopup();
 
     tryPort(7);
-    EXPECT_EQ(app().state.link.portNumber, 7);
+    EXPECT_EQ(app().sensor.link.portNumber, 7);
     EXPECT_TRUE(ui().dimmed(con(), CON_ACCEPT));
     EXPECT_NE(popupStatus(), "RS232-Init successful!");
     EXPECT_FALSE(app().ports.isOpen(7));
@@ -93,7 +93,7 @@ TEST_F(ScopeConnectPopupTest, AcceptSaysSoWhenTheSettingsCannotBeWritten) {
     ui().click(con(), CON_ACCEPT);
 
     EXPECT_EQ(mainStatus(), "COM settings not saved!");
-    EXPECT_EQ(app().state.link.portNumber, 4);  // the choice is kept all the same
+    EXPECT_EQ(app().sensor.link.portNumber, 4);  // the choice is kept all the same
     EXPECT_FALSE(ui().panelVisible(con()));
 }
 
@@ -103,11 +103,11 @@ TEST_F(ScopeConnectPopupTest, DiscardAfterConnectingElsewhereGoesBackToTheOldPor
     openPopup();
     tryPort(2);
     ASSERT_FALSE(ui().dimmed(con(), CON_ACCEPT)) << popupStatus().toStdString();
-    ASSERT_EQ(app().state.link.portNumber, 2);
+    ASSERT_EQ(app().sensor.link.portNumber, 2);
 
     ui().click(con(), CON_DISCARD);
 
-    EXPECT_EQ(app().state.link.portNumber, 1);
+    EXPECT_EQ(app().sensor.link.portNumber, 1);
     EXPECT_EQ(ui().getInt(con(), CON_PORT), 1);
     EXPECT_EQ(ui().getInt(mainPanel(), MAIN_PORTNUM), 1);
     EXPECT_TRUE(app().ports.isOpen(2));  // the new port stays open under its own number
@@ -127,7 +127,7 @@ TEST_F(ScopeConnectPopupTest, BaudRateChangeReachesTheSensorAndBothStatusLines) 
     ui().click(con(), CON_CHANGEBAUD);
     EXPECT_EQ(mainStatus(), "Baudrate-change OK!");
     EXPECT_EQ(popupStatus(), "Baudrate-change OK!");
-    EXPECT_EQ(app().state.link.baudIndex, 4);  // how the port follows is the exchange test's
+    EXPECT_EQ(app().sensor.link.baudIndex, 4);  // how the port follows is the exchange test's
     EXPECT_EQ(sensor(0).currentBaud(), 115200);
 }
 
@@ -148,13 +148,13 @@ TEST_F(IdentifyScopeTest, ScopeToggleIdentifiesSensorAndShowsItsParameters) {
     EXPECT_EQ(port(0, 2).scopeActive, 1);
     EXPECT_EQ(port(0, 2).openState, 1);
     // The scope window works on this port's COM number from now on.
-    EXPECT_EQ(app().state.link.portNumber, 3);
+    EXPECT_EQ(app().sensor.link.portNumber, 3);
     EXPECT_EQ(ui().getInt(panels().connect, CON_PORT), 3);
     // The sensor's parameter set is on the panels.
     EXPECT_EQ(ui().getInt(panels().para2, P2_TEACHVAL), 777);
     EXPECT_EQ(ui().getInt(panels().main, MAIN_EDGERIGHT), 900);
     // Its identity on the status lines (its model on the panels is the next test's).
-    const QString firmware = app().state.link.firmwareText;
+    const QString firmware = app().sensor.link.firmwareText;
     EXPECT_TRUE(firmware.startsWith("KORVO-KM-8 V3.18")) << firmware.toStdString();
     EXPECT_EQ(mainStatus(), firmware);
     EXPECT_EQ(popupStatus(), firmware + "   SN:1234");
@@ -187,10 +187,10 @@ TEST_P(FirmwareTest, FirmwareIdAndVersionDecideWhetherTheSensorIsServed) {
 
     clickScope(0, 0);
 
-    const QString firmware = app().state.link.firmwareText;
+    const QString firmware = app().sensor.link.firmwareText;
     EXPECT_TRUE(firmware.startsWith(c.id));
     if (QString(c.id) == "KORVO-KM") {
-        EXPECT_EQ(app().state.model.firmwareVersion, c.version);
+        EXPECT_EQ(app().sensor.model.firmwareVersion, c.version);
     }
     for (int button : {MAIN_GET, MAIN_SEND, MAIN_RUN})
         EXPECT_EQ(ui().dimmed(panels().main, button), !c.served);
@@ -246,7 +246,7 @@ TEST_F(IdentifyScopeTest, TheModelProfileReachesThePanels) {
     ASSERT_GE(info.size(), 4);
     EXPECT_EQ(info[0], "-------- KORVO-KM-100-CL --------");
     EXPECT_EQ(info[1], "12288 subpixel - pixel-pitch = 7.938µm");
-    EXPECT_EQ(app().state.model.hardwareType, 3);
+    EXPECT_EQ(app().sensor.model.hardwareType, 3);
     const auto out = ui().ringItems(p1, P1_OUTMODE);
     ASSERT_EQ(out.size(), 4u);
     EXPECT_EQ(out[3].label, "[TRG]OUT0, [OK]OUT1");

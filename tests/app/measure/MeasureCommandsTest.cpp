@@ -19,7 +19,7 @@ protected:
         p.evalMode = 2;
         p.hardwareMode = 0;
         setSensorRam(0, p);
-        app().state.params = p;
+        app().sensor.params = p;
     }
 };
 
@@ -40,7 +40,7 @@ TEST_F(MeasureCommandsTest, RunShowsTheRollGraphAndEveryReadoutUntilStop) {
     EXPECT_TRUE(dimmedMeanwhile);
     EXPECT_FALSE(ui().dimmed(main, MAIN_RUN));
     EXPECT_EQ(mainStatus(), "Data-Transfer Stopped!");
-    EXPECT_EQ(app().state.link.stopFlag, kStopByUser);
+    EXPECT_EQ(app().sensor.link.stopFlag, kStopByUser);
     EXPECT_EQ(app().state.memoryTarget, kMemoryRam);
     EXPECT_TRUE(ui().visible(main, MAIN_ROLLGRAPH));
     EXPECT_FALSE(ui().visible(main, MAIN_VIDEOGRAPH));
@@ -65,7 +65,7 @@ TEST_F(MeasureCommandsTest, ASilentSensorEndsTheRunWithATimeout) {
         SCOPED_TRACE(answered);
         sensor(0).setFault(sim::Fault::NoReply, 8, -1, 0, answered);
         ui().click(mainPanel(), MAIN_RUN);
-        EXPECT_EQ(app().state.link.stopFlag, kStopRunTimeout);
+        EXPECT_EQ(app().sensor.link.stopFlag, kStopRunTimeout);
         EXPECT_EQ(mainStatus(), "Timeout RS232 Line!");
         EXPECT_FALSE(ui().dimmed(mainPanel(), MAIN_VIDEO));
         sensor(0).clearFaults();
@@ -83,10 +83,10 @@ TEST_F(MeasureCommandsTest, VideoDrawsTheProfileAndRawBinarisesOnlyWhatIsDrawn) 
     EXPECT_FALSE(ui().visible(main, MAIN_ROLLGRAPH));
     const ui::GraphModel& video = graphModel(main, MAIN_VIDEOGRAPH);
     ASSERT_EQ(video.plots.size(), 2u);
-    const std::uint16_t full = app().state.model.videoFullScale;
+    const std::uint16_t full = app().sensor.model.videoFullScale;
     for (double y : video.plots[0].y) EXPECT_TRUE(y == 0 || y == full - 1) << y;
     // The stored profile is the sensor's, not the binarised one.
-    EXPECT_EQ(app().state.video.video, sensor(0).lastVideo());
+    EXPECT_EQ(app().sensor.video.video, sensor(0).lastVideo());
     EXPECT_EQ(video.plots[1].color, 0x008000u);
     EXPECT_EQ(mainStatus(), "Data-Transfer Stopped!");
 }

@@ -50,7 +50,7 @@ TEST_F(MplexTest, InitOpensEnabledPortsAndSecondInitFindsThemOpen) {
     EXPECT_EQ(portStatus(0, 3), "not connected");
     EXPECT_EQ(mpcStatus(), "Init-Port P3 OK!");
     // A group that ran to its end leaves the stop flag as it found it.
-    EXPECT_EQ(app().state.link.stopFlag, kStopByUser);
+    EXPECT_EQ(app().sensor.link.stopFlag, kStopByUser);
 
     ui().click(panels().mpc, MPC_INIT);
     for (int p = 0; p < 3; ++p)
@@ -139,13 +139,13 @@ TEST_F(MplexTest, StopDuringASilentPortsWaitEndsTeachAtThatPort) {
 TEST_F(MplexTest, ScopeToggleOfPort3SwitchesPort7Off) {
     startSensors(7);
     clickScope(0, 6);
-    ASSERT_EQ(app().state.link.portNumber, 7);
+    ASSERT_EQ(app().sensor.link.portNumber, 7);
     sensor(2).clearReceivedFrames();
 
     clickScope(0, 2);
 
     EXPECT_EQ(port(0, 6).scopeActive, 0);
-    EXPECT_EQ(app().state.link.portNumber, 3);
+    EXPECT_EQ(app().sensor.link.portNumber, 3);
     EXPECT_TRUE(received(2, 10));
     int on = 0;
     for (int p = 0; p < kMplexPortsPerGroup; ++p) on += ui().getInt(portPanel(0, p), PORT_SCOPE);
@@ -156,7 +156,7 @@ TEST_F(MplexTest, ScopeToggleOfPort3SwitchesPort7Off) {
     clickScope(0, 2);
     EXPECT_FALSE(ui().panelVisible(panels().main));
     EXPECT_EQ(port(0, 2).scopeActive, 0);
-    EXPECT_EQ(app().state.link.stopFlag, kStopByUser);
+    EXPECT_EQ(app().sensor.link.stopFlag, kStopByUser);
 }
 
 TEST_F(MplexTest, EnableCheckBoxOpensThenChecksTheLine) {

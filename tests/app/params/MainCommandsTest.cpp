@@ -20,21 +20,21 @@ using ScopeMainCommandsTest = ScopeAppTest;
 // at once, a kept one only field and cursor.
 TEST_F(ScopeMainCommandsTest, EvaluationFieldsShowTheirRuleAndMoveTheirCursors) {
     launch();
-    app().state.model.lastPixel = 4096;
+    app().sensor.model.lastPixel = 4096;
     const int main = mainPanel();
     const auto cursor = [&](int n) { return graphModel(main, MAIN_PROFILE).cursors.at(n).x; };
     ui().userSetInt(main, MAIN_EDGELEFT, 5000);
     ui().userSetInt(main, MAIN_EDGERIGHT, 0);
     EXPECT_EQ(ui().getInt(main, MAIN_EDGELEFT), 4095);
-    EXPECT_EQ(app().state.params.evalBegin, 4095);
+    EXPECT_EQ(app().sensor.params.evalBegin, 4095);
     EXPECT_DOUBLE_EQ(cursor(2), 4095.0);
     EXPECT_EQ(ui().getInt(main, MAIN_EDGERIGHT), 2);
-    EXPECT_EQ(app().state.params.evalEnd, 2);
+    EXPECT_EQ(app().sensor.params.evalEnd, 2);
     EXPECT_DOUBLE_EQ(cursor(3), 2.0);
 
     ui().userSetInt(main, MAIN_EDGELEFT, 300);
     EXPECT_EQ(ui().getInt(main, MAIN_EDGELEFT), 300);
-    EXPECT_EQ(app().state.params.evalBegin, 4095);
+    EXPECT_EQ(app().sensor.params.evalBegin, 4095);
     EXPECT_DOUBLE_EQ(cursor(2), 300.0);
 }
 
@@ -126,12 +126,12 @@ TEST_F(ScopeMainCommandsTest, GetAndSendUseTheMemoryOfTheRadio) {
         EXPECT_EQ(mainStatus(), "Transmission successful - Line Ok!");
     }
     // SEND hands a running loop the next reply; GET stops it.
-    app().state.link.stopFlag = kStopRunning;
+    app().sensor.link.stopFlag = kStopRunning;
     ui().click(mainPanel(), MAIN_SEND);
-    EXPECT_EQ(app().state.link.stopFlag, kStopRunning);
-    EXPECT_EQ(app().state.link.replyKind, kReplyRawData);
+    EXPECT_EQ(app().sensor.link.stopFlag, kStopRunning);
+    EXPECT_EQ(app().sensor.link.replyKind, kReplyRawData);
     ui().click(mainPanel(), MAIN_GET);
-    EXPECT_EQ(app().state.link.stopFlag, kStopByUser);
+    EXPECT_EQ(app().sensor.link.stopFlag, kStopByUser);
 }
 
 const QString kSendTitle = "KORVO-KM-Series Parameter File";
@@ -195,15 +195,15 @@ TEST_F(ScopeParamFileTest, CancelledOrFailedSavingSaysSo) {
 
 TEST_F(ScopeParamFileTest, LoadTakesTheFileAndTheRangesApply) {
     dir.write(kFile, "[PARA0]\r\nTeach-Value = 700\r\n");
-    const ParamSet before = app().state.params;
+    const ParamSet before = app().sensor.params;
     // Before any sensor is known, and when cancelled, nothing changes.
     get({ui::FileChoice::Existing, dir.file(kFile)});
-    EXPECT_EQ(app().state.params, before);
+    EXPECT_EQ(app().sensor.params, before);
     EXPECT_EQ(mainStatus(), "Parameter not read from file!");
-    app().state.model.hardwareType = 1;
+    app().sensor.model.hardwareType = 1;
     ShowMainStatus(app(), "something else");
     get({});
-    EXPECT_EQ(app().state.params, before);
+    EXPECT_EQ(app().sensor.params, before);
     EXPECT_EQ(mainStatus(), "Parameter not read from file!");
 
     // How a hand-written file is read is unit-tested; here: what is read goes through the
@@ -211,9 +211,9 @@ TEST_F(ScopeParamFileTest, LoadTakesTheFileAndTheRangesApply) {
     dir.write(kFile, "[PARA0]\r\nPower = 1200\r\nTeach-Value = 700\r\nAverage = 1e3\r\n");
     get({ui::FileChoice::Existing, dir.file(kFile)});
 
-    EXPECT_EQ(app().state.params.teachValue, 700);
+    EXPECT_EQ(app().sensor.params.teachValue, 700);
     EXPECT_EQ(ui().getInt(panels().para2, P2_TEACHVAL), 700);
-    EXPECT_EQ(app().state.params.power, 500);
+    EXPECT_EQ(app().sensor.params.power, 500);
     EXPECT_EQ(ui().getInt(panels().para2, P2_POWER), 500);
     EXPECT_EQ(mainStatus(), "Parameter read from file!");
     // The key that kept its field is named beside the path.

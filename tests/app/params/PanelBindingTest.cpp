@@ -34,10 +34,10 @@ TEST_F(BindingTest, AGetInAutomaticThresholdModeAppliesTheRangesAndReadsTheStore
     EXPECT_EQ(ui().getInt(panels().para2, P2_VTHD), 950);
     EXPECT_EQ(ui().getInt(panels().para2, P2_POWER), 500);
     EXPECT_EQ(ui().getInt(panels().main, MAIN_EDGELEFT), 1);
-    EXPECT_EQ(app().state.params.power, 500);
-    EXPECT_EQ(app().state.params.evalBegin, 1);
+    EXPECT_EQ(app().sensor.params.power, 500);
+    EXPECT_EQ(app().sensor.params.evalBegin, 1);
     EXPECT_FALSE(ui().dimmed(panels().para2, P2_SAVETHD));
-    const VideoBuffers& video = app().state.video;
+    const VideoBuffers& video = app().sensor.video;
     EXPECT_TRUE(std::equal(stored.begin(), stored.end(), video.thresholdArray.begin()));
     EXPECT_EQ(video.autoCurve, video.thresholdArray);  // only the EEPROM holds that curve
     // The video graph shows the profile in red and the stored curve in green.
@@ -55,8 +55,8 @@ TEST_F(BindingTest, AWrappedCalibrationOffsetComesBackUnchanged) {
     ui().setDouble(panels().calib, CAL_OFFSET, -40000.0);
     ui().setInt(panels().para2, P2_TEACHVAL, 1500);
     GetPanelValues(app());
-    EXPECT_EQ(app().state.params.umOffset, static_cast<std::uint32_t>(32767 - 40000));
-    EXPECT_EQ(app().state.band.upperLine[0], 1500 + app().state.params.upperTolerance);
+    EXPECT_EQ(app().sensor.params.umOffset, static_cast<std::uint32_t>(32767 - 40000));
+    EXPECT_EQ(app().sensor.band.upperLine[0], 1500 + app().sensor.params.upperTolerance);
     SetPanelValues(app());
     EXPECT_DOUBLE_EQ(ui().getDouble(panels().calib, CAL_OFFSET), -40000.0);
 }
@@ -99,7 +99,7 @@ TEST_P(PanelRoundTripTest, EveryShownFieldComesBackFromItsOwnControl) {
     sent.para11 = 8;
     sent.umSlope = 2944;    // 2.875, exact in the field's three decimals
     sent.umOffset = 33000;  // 233
-    app().state.params = sent;
+    app().sensor.params = sent;
     SetPanelValues(app());
 
     // What no control shows stays in memory: the power mode, the spare words and the threshold
@@ -113,10 +113,10 @@ TEST_P(PanelRoundTripTest, EveryShownFieldComesBackFromItsOwnControl) {
     } else {
         blank.videoThdFix = sent.videoThdFix;
     }
-    app().state.params = blank;
+    app().sensor.params = blank;
     GetPanelValues(app());
 
-    EXPECT_EQ(app().state.params, sent);
+    EXPECT_EQ(app().sensor.params, sent);
 }
 
 INSTANTIATE_TEST_SUITE_P(ThresholdModes, PanelRoundTripTest, ::testing::Values(0, 1));
@@ -124,7 +124,7 @@ INSTANTIATE_TEST_SUITE_P(ThresholdModes, PanelRoundTripTest, ::testing::Values(0
 TEST_F(BindingTest, FailedSecondHalfKeepsPanelsAndFirstHalfIsTaken) {
     startWith({model(1, 80, 318)});
     clickScope(0, 0);
-    const ParamSet before = app().state.params;
+    const ParamSet before = app().sensor.params;
     ParamSet changed = before;
     changed.teachValue = 111;
     changed.videoThdFix = 77;
@@ -134,8 +134,8 @@ TEST_F(BindingTest, FailedSecondHalfKeepsPanelsAndFirstHalfIsTaken) {
     sensor(0).setFault(sim::Fault::NoReply, 2);
     EXPECT_EQ(PushGET(app(), kMemoryRam, 1, 1), -1);
 
-    EXPECT_EQ(app().state.params.teachValue, 111);
-    EXPECT_EQ(app().state.params.videoThdFix, before.videoThdFix);
+    EXPECT_EQ(app().sensor.params.teachValue, 111);
+    EXPECT_EQ(app().sensor.params.videoThdFix, before.videoThdFix);
     EXPECT_EQ(ui().getInt(panels().para2, P2_TEACHVAL), before.teachValue);
     EXPECT_EQ(mainStatus(), "Timeout-RS-232...");
 }
@@ -150,9 +150,9 @@ protected:
 // and the millimetre displays follow it.
 TEST_F(ScopeParamControlsTest, ToleranceFieldsFollowTheirRuleAndShowMillimetres) {
     launch();
-    app().state.params.teachValue = 512;
-    app().state.model.pixelCount = 1024;
-    app().state.params.umSlope = 2048;  // 2 um per pixel
+    app().sensor.params.teachValue = 512;
+    app().sensor.model.pixelCount = 1024;
+    app().sensor.params.umSlope = 2048;  // 2 um per pixel
     ui().setDimmed(p1(), P1_TOLUP, false);
     ui().setDimmed(p1(), P1_TOLLOW, false);
 
@@ -170,7 +170,7 @@ TEST_F(ScopeParamControlsTest, InternalTriggerOnATwoOutputModelSelectsOutputMode
     launch({model(4, 20160, 318)});  // a -CL model of hardware type 3
     openPort(1);
     ASSERT_EQ(InitRS232DataExchange(app(), 1), 1) << mainStatus().toStdString();
-    ASSERT_EQ(app().state.model.hardwareType, 3);
+    ASSERT_EQ(app().sensor.model.hardwareType, 3);
     showChild(p1());
 
     for (int on : {1, 0}) {
@@ -185,10 +185,10 @@ TEST_F(ScopeParamControlsTest, InternalTriggerOnATwoOutputModelSelectsOutputMode
 TEST_F(ScopeParamControlsTest, ThresholdModeAndSliderRedrawTheThreshold) {
     launch();
     showChild(p2());
-    ParamSet& p = app().state.params;
+    ParamSet& p = app().sensor.params;
     p.videoThdFix = 40;
     p.videoThdAuto = 70;
-    app().state.model.videoFullScale = 255;
+    app().sensor.model.videoFullScale = 255;
 
     ui().userSetInt(p2(), P2_VTHDMODE, 1);
     EXPECT_FALSE(ui().dimmed(p2(), P2_SAVETHD));
@@ -196,17 +196,17 @@ TEST_F(ScopeParamControlsTest, ThresholdModeAndSliderRedrawTheThreshold) {
     ui().userSetInt(p2(), P2_VTHDMODE, 0);
     EXPECT_TRUE(ui().dimmed(p2(), P2_SAVETHD));
     EXPECT_EQ(ui().getInt(p2(), P2_VTHD), 40);
-    EXPECT_EQ(app().state.video.thresholdLine.front(), 102);  // 40 % of 255
-    EXPECT_EQ(app().state.video.thresholdLine.back(), 102);
+    EXPECT_EQ(app().sensor.video.thresholdLine.front(), 102);  // 40 % of 255
+    EXPECT_EQ(app().sensor.video.thresholdLine.back(), 102);
 
     // AUTO: the curve follows the profile at the slider's percentage.
     for (int i = 0; i < kProfileSamples; ++i)
-        app().state.video.video[i] = static_cast<std::uint16_t>(i);
+        app().sensor.video.video[i] = static_cast<std::uint16_t>(i);
     ui().setInt(p2(), P2_VTHDMODE, 1);
     ui().userSetInt(p2(), P2_VTHD, 50);
     EXPECT_TRUE(ui().visible(mainPanel(), MAIN_VIDEOGRAPH));
     EXPECT_FALSE(ui().visible(mainPanel(), MAIN_ROLLGRAPH));
-    EXPECT_EQ(app().state.video.autoCurve[101], 50);
+    EXPECT_EQ(app().sensor.video.autoCurve[101], 50);
     const ui::GraphModel& g = graphModel(mainPanel(), MAIN_VIDEOGRAPH);
     ASSERT_EQ(g.plots.size(), 3u);
     EXPECT_EQ(g.plots[2].y[101], 50.0);
@@ -223,15 +223,15 @@ TEST_F(ScopeParamControlsTest, LeftClickOnTheSliderInAutoModeFetchesTheProfile) 
     EXPECT_TRUE(requestsOf(sensor(0)).empty());
 
     ui().setInt(p2(), P2_VTHDMODE, 1);
-    app().state.link.stopFlag = kStopRunning;
+    app().sensor.link.stopFlag = kStopRunning;
     ui().deliver(p2(), P2_VTHD, ui::EVENT_LEFT_CLICK);
     EXPECT_EQ(requestsOf(sensor(0)),
               (std::vector<SeenRequest>{{9, 0}, {9, 64}, {9, 128}, {9, 192}}));
     for (const sim::ReceivedFrame& f : sensor(0).receivedFrames())
         EXPECT_EQ(f.bytes.mid(6, 2), QByteArray(2, '\0'));  // selector 0: the video profile
     const sim::Profile served = sensor(0).lastVideo();
-    EXPECT_TRUE(std::equal(served.begin(), served.end(), app().state.video.video.begin()));
-    EXPECT_EQ(app().state.link.stopFlag, kStopByUser);
+    EXPECT_TRUE(std::equal(served.begin(), served.end(), app().sensor.video.video.begin()));
+    EXPECT_EQ(app().sensor.link.stopFlag, kStopByUser);
     EXPECT_EQ(app().sensor.CheckComLine(1), 1);  // the receive callback is back
 }
 

@@ -48,10 +48,10 @@ TEST_F(SensorFunctionsTest, StoringTheThresholdSendsItsTargetAndReadsThatCurveBa
         const auto blocks = sent(9);
         ASSERT_EQ(blocks.size(), 4u);
         for (const auto& b : blocks) EXPECT_EQ(receivedWord(b, 3), target);
-        EXPECT_EQ(app().state.video.thresholdArray, sensor(0).thresholds(target));
-        EXPECT_EQ(app().state.params.videoThdAuto, 60);
+        EXPECT_EQ(app().sensor.video.thresholdArray, sensor(0).thresholds(target));
+        EXPECT_EQ(app().sensor.params.videoThdAuto, 60);
     }
-    EXPECT_EQ(app().state.link.statusText, "Auto video-threshold saved in EEPROM!");
+    EXPECT_EQ(app().sensor.link.statusText, "Auto video-threshold saved in EEPROM!");
 }
 
 TEST_F(SensorFunctionsTest, TeachSendsThePanelsAndReadsTheSetBackAlsoDuringARun) {
@@ -76,7 +76,7 @@ TEST_F(SensorFunctionsTest, TeachSendsThePanelsAndReadsTheSetBackAlsoDuringARun)
             if (commands(0).size() > after + 3) ui().click(mainPanel(), MAIN_STOP);
         });
     });
-    QTimer::singleShot(3000, &timers, [&] { app().state.link.stopFlag = kStopByUser; });
+    QTimer::singleShot(3000, &timers, [&] { app().sensor.link.stopFlag = kStopByUser; });
     ui().click(mainPanel(), MAIN_RUN);
     codes = commands(0);
     const auto six = std::find(codes.begin(), codes.end(), 6);

@@ -35,9 +35,9 @@ TEST_F(ScopeAppTest, StartShowsTheMultiplexerWithItsStartValues) {
         EXPECT_EQ(ui().panelGeometry(child).topLeft(), QPoint(8, 105));
 
     const AppState& s = app().state;
-    EXPECT_EQ(s.link.stopFlag, kStopByUser);
+    EXPECT_EQ(app().sensor.link.stopFlag, kStopByUser);
     EXPECT_EQ(s.memoryTarget, 1);
-    EXPECT_EQ(s.model.lastPixel, 1024);
+    EXPECT_EQ(app().sensor.model.lastPixel, 1024);
     EXPECT_EQ(ui().getText(panels().recorder, REC_DATE),
               QDate::currentDate().toString("MM-dd-yyyy"));
     EXPECT_DOUBLE_EQ(ui().getDouble(panels().main, MAIN_TOLUP_MM), 0.1);
@@ -85,9 +85,9 @@ TEST_F(ScopeAppTest, StartReadsBothSettingsFilesOfTheProgramDirectory) {
     EXPECT_EQ(ui().getInt(panels().mpc, MPC_TEACHVAL), 700);  // low 16 bits of 66236
     EXPECT_EQ(ui().getInt(portPanel(1, 3), PORT_COM), 99);
     EXPECT_EQ(ui().getInt(panels().connect, CON_BAUD), 3);
-    EXPECT_EQ(app().state.link.portNumber, 7);
+    EXPECT_EQ(app().sensor.link.portNumber, 7);
     EXPECT_EQ(ui().panelGeometry(mainPanel()), QRect(40, 50, 700, 500));
-    EXPECT_EQ(app().state.model.hardwareType, 0);  // only an identified sensor sets it
+    EXPECT_EQ(app().sensor.model.hardwareType, 0);  // only an identified sensor sets it
 }
 
 TEST_F(ScopeAppTest, RunEndsAtOnceWithoutLayoutOrCallbackButBitmapsAreOptional) {
@@ -136,12 +136,12 @@ TEST_F(ScopeAppTest, ClosingTheScopeWindowSwitchesOffTheActiveGroupsTogglesOnly)
         ui().setInt(portPanel(g, p), PORT_SCOPE, 1);
     ui().setActiveTabPage(panels().mpc, MPC_TAB, 2);
     ui().displayPanel(panels().main);
-    app().state.link.stopFlag = kStopRunning;
+    app().sensor.link.stopFlag = kStopRunning;
 
     ui().userClosePanel(panels().main);
 
     EXPECT_FALSE(ui().panelVisible(panels().main));
-    EXPECT_EQ(app().state.link.stopFlag, kStopByUser);
+    EXPECT_EQ(app().sensor.link.stopFlag, kStopByUser);
     EXPECT_EQ(ui().getInt(portPanel(2, 3), PORT_SCOPE), 0);
     EXPECT_EQ(ui().getInt(portPanel(2, 12), PORT_SCOPE), 0);
     EXPECT_EQ(ui().getInt(portPanel(0, 5), PORT_SCOPE), 1);
@@ -156,12 +156,12 @@ TEST_F(ScopeAppTest, ClosingTheMultiplexerWritesTheSettingsFileEvenWhenNothingCh
     dir.write("COMPORTS.map", QByteArray("COM7 = ") + name + "\n");
     ASSERT_EQ(start(), 0);
     ASSERT_GE(app().ports.open(7, 1, 4096), 0);
-    app().state.link.stopFlag = kStopRunning;
+    app().sensor.link.stopFlag = kStopRunning;
 
     ui().userClosePanel(panels().mpc);
 
     EXPECT_TRUE(ui().quitRequested());
-    EXPECT_EQ(app().state.link.stopFlag, kStopByUser);
+    EXPECT_EQ(app().sensor.link.stopFlag, kStopByUser);
     EXPECT_FALSE(app().ports.isOpen(7));
     ::close(slave);
     ::close(master);
@@ -193,7 +193,7 @@ TEST_F(ScopeAppTest, SigtermClosesTheMultiplexerWindowAndWritesTheSettingsFile) 
     ASSERT_EQ(start(), 0);
     StopSignals::install({SIGTERM});
     CloseOnStopSignal(app());
-    app().state.link.stopFlag = kStopRunning;
+    app().sensor.link.stopFlag = kStopRunning;
     QTimer::singleShot(0, [] { ::kill(::getpid(), SIGTERM); });
     QTimer giveUp;
     giveUp.setSingleShot(true);
@@ -202,7 +202,7 @@ TEST_F(ScopeAppTest, SigtermClosesTheMultiplexerWindowAndWritesTheSettingsFile) 
 
     EXPECT_EQ(ui().runUserInterface(), 0);  // ended by the close, not by giving up
     StopSignals::onSignal({});
-    EXPECT_EQ(app().state.link.stopFlag, kStopByUser);
+    EXPECT_EQ(app().sensor.link.stopFlag, kStopByUser);
     EXPECT_TRUE(dir.read("MPLEX16.ini").endsWith("COM = 112\r\n\r\n"));
 }
 
