@@ -79,9 +79,9 @@ public:
         const double t0 = app->pump.now();
         const double c0 = threadCpuSeconds();
         long n = 0;
-        loops.run(1, [&](const RunRecord&) {
-            PlotVIDEOBarGraph(*app);
-            PlotRAWGraph(*app);
+        loops.run(1, [&](const RunRecord& run) {
+            PlotVIDEOBarGraph(*app, run);
+            PlotRAWGraph(*app, run);
             ++n;
             if ((samples > 0 && n >= samples) || (samples == 0 && app->pump.now() - t0 >= seconds))
                 app->sensor.link.stopFlag = kStopByUser;
@@ -96,8 +96,8 @@ public:
         const double t0 = app->pump.now();
         const double c0 = threadCpuSeconds();
         long n = 0;
-        loops.video(1, [&](const RunRecord&) {
-            drawVideoCycle(*app, previousMode);
+        loops.video(1, [&](const RunRecord& run) {
+            drawVideoCycle(*app, run, previousMode);
             ++n;
             if (app->pump.now() - t0 >= seconds) app->sensor.link.stopFlag = kStopByUser;
         });

@@ -16,10 +16,6 @@ using namespace ids;
 
 namespace {
 
-int portInUse(const ScopeApp& app) {
-    return app.sensor.link.portNumber;
-}
-
 // The measurement modes always work on the sensor's RAM.
 void forceRamTarget(ScopeApp& app) {
     app.ui.setInt(app.panels.main, MAIN_RAM, 1);
@@ -100,9 +96,9 @@ void PushRUN(ScopeApp& app) {
     dimCommands(app, false);
     forceRamTarget(app);
     MeasureLoops loops(app.sensor);
-    loops.run(portInUse(app), [&app](const RunRecord&) {
-        PlotVIDEOBarGraph(app);
-        PlotRAWGraph(app);
+    loops.run(portInUse(app), [&app](const RunRecord& run) {
+        PlotVIDEOBarGraph(app, run);
+        PlotRAWGraph(app, run);
     });
     PushSTOP(app);
 }
@@ -112,8 +108,8 @@ void PushVIDEO(ScopeApp& app) {
     dimCommands(app, true);
     int previousThdMode = 0;
     MeasureLoops loops(app.sensor);
-    loops.video(portInUse(app), [&app, &previousThdMode](const RunRecord&) {
-        drawVideoCycle(app, previousThdMode);
+    loops.video(portInUse(app), [&app, &previousThdMode](const RunRecord& run) {
+        drawVideoCycle(app, run, previousThdMode);
     });
     PushSTOP(app);
 }

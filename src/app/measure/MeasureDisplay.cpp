@@ -83,19 +83,18 @@ const ProfileArray& curveArray(const VideoBuffers& v, ThresholdCurve c) {
 
 }  // namespace
 
-void PlotVIDEOBarGraph(ScopeApp& app) {
+void PlotVIDEOBarGraph(ScopeApp& app, const RunRecord& run) {
     const PortSensor& s = app.sensor;
-    const BarGraphPlan g = planBarGraph(s.run, s.params, s.model);
+    const BarGraphPlan g = planBarGraph(run, s.params, s.model);
     showReadouts(app, g);
     drawProfileMarks(app, g);
     app.ui.setInt(app.panels.para2, P2_TEACHVAL, s.params.teachValue);
 }
 
-void PlotRAWGraph(ScopeApp& app) {
+void PlotRAWGraph(ScopeApp& app, const RunRecord& run) {
     AppState& s = app.state;
     const int main = app.panels.main;
-    const RollStep step =
-        planRollStep(app.sensor.run, app.sensor.params, app.sensor.model.pixelCount);
+    const RollStep step = planRollStep(run, app.sensor.params, app.sensor.model.pixelCount);
     app.ui.setDouble(main, MAIN_TOLUP_MM, step.upperTolMm);
     app.ui.setDouble(main, MAIN_TOLLOW_MM, step.lowerTolMm);
     s.roll.push(step.sample);
@@ -110,12 +109,12 @@ void PlotRAWGraph(ScopeApp& app) {
     graph->plotStripChart(std::vector<double>(s.roll.values().begin(), s.roll.values().end()));
 }
 
-void drawVideoCycle(ScopeApp& app, int& previousThdMode) {
+void drawVideoCycle(ScopeApp& app, const RunRecord& run, int& previousThdMode) {
     PortSensor& s = app.sensor;
     const int main = app.panels.main;
     ui::GraphWidget* graph = app.ui.graph(main, MAIN_VIDEOGRAPH);
     if (graph) graph->setXAxisManual(1.0, s.model.pixelCount);
-    PlotVIDEOBarGraph(app);
+    PlotVIDEOBarGraph(app, run);
     if (graph) graph->setYAxisManual(1.0, s.model.videoFullScale);
     const bool raw = app.ui.getInt(main, MAIN_RAWTOGGLE) != 0;
     // Raw binarises what is drawn; the stored profile stays as read, for later redraws.

@@ -6,14 +6,15 @@
 namespace korvo {
 
 struct ScopeApp;
+struct RunRecord;
 
-// The run record on the readouts, the indicators and the profile graph.
-void PlotVIDEOBarGraph(ScopeApp& app);
-// Rolls the run record's sample into the roll graph and redraws it.
-void PlotRAWGraph(ScopeApp& app);
-// One video cycle: the run record (PlotVIDEOBarGraph) and the profile with its threshold curve.
+// A run record on the readouts, the indicators and the profile graph.
+void PlotVIDEOBarGraph(ScopeApp& app, const RunRecord& run);
+// Rolls a run record's sample into the roll graph and redraws it.
+void PlotRAWGraph(ScopeApp& app, const RunRecord& run);
+// One video cycle: its run record (PlotVIDEOBarGraph) and the profile with its threshold curve.
 // previousThdMode is the Video-Thd-Mode that the last cycle read (0 before the first); the cycle
 // stores the one it reads now.
-void drawVideoCycle(ScopeApp& app, int& previousThdMode);
+void drawVideoCycle(ScopeApp& app, const RunRecord& run, int& previousThdMode);
 
 }  // namespace korvo

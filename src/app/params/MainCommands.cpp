@@ -27,10 +27,6 @@ void showWithDetail(ScopeApp& app, const char* text, const QString& detail) {
     app.ui.setToolTip(app.panels.main, MAIN_STATUS, detail);
 }
 
-std::uint16_t portInUse(const ScopeApp& app) {
-    return app.sensor.link.portNumber;
-}
-
 // ---- GET -----------------------------------------------------------------------------------
 
 void getBothHalves(ScopeApp& app) {

@@ -163,8 +163,8 @@ int CC_CBTNStartRecord(ScopeApp& app, int, int, int event, void*, int, int) {
 
     RecordingSession::View view;
     view.state = [&app](const QString& text) { statusText(app, text); };
-    view.sample = [&app](const RunRecord&, long count) {
-        PlotVIDEOBarGraph(app);
+    view.sample = [&app](const RunRecord& run, long count) {
+        PlotVIDEOBarGraph(app, run);
         app.ui.setInt(app.panels.recorder, REC_COUNTER, static_cast<int>(count));
         ShowMainStatus(app, QStringLiteral("Data-Recorder active!   Sample:%1").arg(count));
     };

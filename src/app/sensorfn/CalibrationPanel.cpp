@@ -17,10 +17,6 @@ using namespace ids;
 
 namespace {
 
-int portInUse(const ScopeApp& app) {
-    return app.sensor.link.portNumber;
-}
-
 void dim(ScopeApp& app, std::initializer_list<int> ctrls, bool dimmed) {
     for (int c : ctrls) app.ui.setDimmed(app.panels.calib, c, dimmed);
 }

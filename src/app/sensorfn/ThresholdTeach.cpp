@@ -18,10 +18,6 @@ using namespace ids;
 
 namespace {
 
-int portInUse(const ScopeApp& app) {
-    return app.sensor.link.portNumber;
-}
-
 int CC_CBTNSaveThreshold(ScopeApp& app, int, int, int event, void*, int, int) {
     if (event != ui::EVENT_COMMIT) return 0;
     ui::Platform& ui = app.ui;

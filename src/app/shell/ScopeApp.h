@@ -47,4 +47,9 @@ struct ScopeApp {
     QString mplexSettingsPath() const;
 };
 
+// The COM port the scope window works on.
+inline int portInUse(const ScopeApp& app) {
+    return app.sensor.link.portNumber;
+}
+
 }  // namespace korvo
