@@ -27,8 +27,8 @@
 
 #include "BenchFigures.h"
 #include "app/measure/MeasureDisplay.h"
+#include "app/program/Startup.h"
 #include "app/shell/ScopeApp.h"
-#include "app/shell/Startup.h"
 #include "core/measure/MeasureLoops.h"
 #include "sim/SensorFarm.h"
 #include "ui/Platform.h"

@@ -17,9 +17,9 @@
 #include <vector>
 
 #include "BenchFigures.h"
+#include "app/program/Startup.h"
 #include "app/shell/ControlIds.h"
 #include "app/shell/ScopeApp.h"
-#include "app/shell/Startup.h"
 #include "sim/SensorFarm.h"
 #include "ui/Platform.h"
 #include "ui/Popups.h"

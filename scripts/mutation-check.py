@@ -49,7 +49,7 @@ MUTANTS = [
      "for (int c : {REC_SAMPLES, REC_START, REC_STOPREC, REC_FILEBTN})", ", REC_FILEBTN", ""),
     ("calibration accept leaves Save usable", "src/app/sensorfn/CalibrationPanel.cpp",
      "dim(app, {CAL_SAVE}, true);", "true", "false"),
-    ("SIGTERM leaves the window open", "src/app/shell/Shell.cpp",
+    ("SIGTERM leaves the window open", "src/app/program/WindowCallbacks.cpp",
      "StopSignals::onSignal([&app](int) { app.ui.userClosePanel(app.panels.mpc); });",
      " app.ui.userClosePanel(app.panels.mpc); ", " "),
     ("CLI: COM 256 accepted", "src/cli/Args.cpp",

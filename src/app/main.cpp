@@ -9,9 +9,9 @@
 #include <cstdio>
 #include <memory>
 
+#include "app/program/Startup.h"
+#include "app/program/WindowCallbacks.h"
 #include "app/shell/ScopeApp.h"
-#include "app/shell/Shell.h"
-#include "app/shell/Startup.h"
 #include "core/files/FileLocations.h"
 #include "core/process/StopSignals.h"
 #include "ui/Platform.h"

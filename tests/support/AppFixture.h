@@ -16,9 +16,9 @@
 #include <memory>
 #include <vector>
 
+#include "app/program/Startup.h"
 #include "app/shell/ControlIds.h"
 #include "app/shell/ScopeApp.h"
-#include "app/shell/Startup.h"
 #include "core/params/ParamSet.h"
 #include "support/QtPrinters.h"
 #include "support/ScriptedPopups.h"

@@ -177,7 +177,17 @@ int CC_DROPBaudRate(ScopeApp&, int, int, int, void*, int, int) {
     return 0;
 }
 
+int CC_TOGGBTNConnect(ScopeApp& app, int, int, int event, void*, int, int) {
+    if (event == ui::EVENT_LEFT_CLICK) {
+        app.sensor.link.stopFlag = kStopByUser;
+    } else if (event == ui::EVENT_COMMIT) {
+        return OpenConnectPopup(app);
+    }
+    return 0;
+}
+
 void registerConnectPopupCallbacks(ScopeApp& app) {
+    bindCallback(app, QStringLiteral("CC_TOGGBTNConnect"), CC_TOGGBTNConnect);
     bindCallback(app, QStringLiteral("CC_CBTNTryToConnect"), CC_CBTNTryToConnect);
     bindCallback(app, QStringLiteral("CC_CBTNAcceptComSetting"), CC_CBTNAcceptComSetting);
     bindCallback(app, QStringLiteral("CC_CBTNDiscardComSetting"), CC_CBTNDiscardComSetting);

@@ -19,6 +19,11 @@ QString appSettingsPath(const ScopeApp& app);
 // returns 0.
 int OpenConnectPopup(ScopeApp& app);
 
+// The main panel's CONNECT toggle: a click stops a running loop, the commit opens the pop-up.
+// Returns 1 for a click on the pressed toggle (the pop-up is already open), else 0.
+int CC_TOGGBTNConnect(ScopeApp& app, int panel, int control, int event, void* callbackData,
+                      int eventData1, int eventData2);
+
 int CC_CBTNTryToConnect(ScopeApp& app, int panel, int control, int event, void* callbackData,
                         int eventData1, int eventData2);
 int CC_CBTNAcceptComSetting(ScopeApp& app, int panel, int control, int event, void* callbackData,

@@ -1,8 +1,8 @@
 #include "app/measure/MeasureCommands.h"
 
 #include "app/measure/MeasureDisplay.h"
-#include "app/params/MainCommands.h"
 #include "app/shell/CallbackRegistry.h"
+#include "app/shell/Colors.h"
 #include "app/shell/ControlIds.h"
 #include "app/shell/ScopeApp.h"
 #include "core/measure/MeasureLoops.h"
@@ -45,8 +45,7 @@ int CC_BTNRun(ScopeApp& app, int, int, int event, void*, int, int) {
     if (event == ui::EVENT_LEFT_CLICK) {
         app.sensor.WriteDummyFrame(portInUse(app));
         if (ui::GraphWidget* g = app.ui.graph(app.panels.main, MAIN_ROLLGRAPH)) {
-            const QRgb colours[] = {0x008000, 0x008000, 0x000000, 0xFF0000, 0xFF0000, 0xFF0000};
-            for (int t = 0; t < 6; ++t) g->setTraceColor(t + 1, colours[t]);
+            for (int t = 0; t < 6; ++t) g->setTraceColor(t + 1, kRollTraceColors[t]);
             g->setTraceCount(6);
         }
     } else if (event == ui::EVENT_COMMIT) {

@@ -3,6 +3,7 @@
 #include <vector>
 
 #include "app/measure/VideoPlot.h"
+#include "app/shell/Colors.h"
 #include "app/shell/ControlIds.h"
 #include "app/shell/ScopeApp.h"
 #include "core/measure/BarGraphPlan.h"
@@ -17,12 +18,8 @@ using namespace ids;
 
 namespace {
 
-constexpr QRgb kRed = 0xFF0000;
-constexpr QRgb kGreen = 0x008000;
-constexpr QRgb kBrightGreen = 0x00FF00;
-
 void colourValueReadouts(ScopeApp& app, bool outside) {
-    const QRgb c = outside ? kRed : kGreen;
+    const QRgb c = outside ? kRed : kDarkGreen;
     app.ui.setTextColor(app.panels.main, MAIN_MVALUE_MM, c);
     app.ui.setTextColor(app.panels.main, MAIN_MVALUE, c);
 }
@@ -65,8 +62,7 @@ void drawProfileMarks(ScopeApp& app, const BarGraphPlan& g) {
     for (const PlotBand& b : g.edgeBands)
         graph->plotRectangle(b.x1, kEdgeBandLow, b.x2, kEdgeBandHigh, kRed, kRed);
     for (const PlotBand& b : g.windowBands)
-        graph->plotRectangle(b.x1, kWindowBandLow, b.x2, kWindowBandHigh, kBrightGreen,
-                             kBrightGreen);
+        graph->plotRectangle(b.x1, kWindowBandLow, b.x2, kWindowBandHigh, kGreen, kGreen);
 }
 
 const ProfileArray& curveArray(const VideoBuffers& v, ThresholdCurve c) {
@@ -125,6 +121,16 @@ void drawVideoCycle(ScopeApp& app, const RunRecord& run, int& previousThdMode) {
     const int mode = app.ui.getInt(app.panels.para2, P2_VTHDMODE);
     previousThdMode = mode;
     PlotVIDEOCurve(app, drawn, curveArray(s.video, curveToDraw(mode, raw)), s.model.videoX);
+}
+
+void RestoreRollGraphTraces(ScopeApp& app) {
+    ui::GraphWidget* g = app.ui.graph(app.panels.main, MAIN_ROLLGRAPH);
+    if (!g) return;
+    for (int trace = 1; trace <= 6; ++trace) {
+        g->setTraceStyle(trace, 1);
+        g->setTraceColor(trace, kRollTraceColors[trace - 1]);
+    }
+    g->setTraceCount(6);
 }
 
 }  // namespace korvo

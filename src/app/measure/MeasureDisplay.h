@@ -17,4 +17,7 @@ void PlotRAWGraph(ScopeApp& app, const RunRecord& run);
 // stores the one it reads now.
 void drawVideoCycle(ScopeApp& app, const RunRecord& run, int& previousThdMode);
 
+// The roll graph's six traces in their standard colours and style.
+void RestoreRollGraphTraces(ScopeApp& app);
+
 }  // namespace korvo

@@ -38,4 +38,7 @@ void DimmMplex(ScopeApp& app, int group, int dim);
 int CC_BINSWenable(ScopeApp& app, int panel, int control, int event, void* callbackData,
                    int eventData1, int eventData2);
 
+// MplexPanelCallbacks.cpp: the enable switch, save and load.
+void registerMplexPanelCallbacks(ScopeApp& app);
+
 }  // namespace korvo

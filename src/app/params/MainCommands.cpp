@@ -2,7 +2,6 @@
 
 #include <QFileInfo>
 
-#include "app/connect/ConnectPopup.h"
 #include "app/params/PanelBinding.h"
 #include "app/params/ParamExchange.h"
 #include "app/shell/CallbackRegistry.h"
@@ -167,11 +166,6 @@ int tabToggle(ScopeApp& app, int event, int toggle) {
 
 }  // namespace
 
-void ShowMainStatus(ScopeApp& app, const QString& text) {
-    app.sensor.link.setStatus(text);
-    app.status.showStatus(app.sensor.link.statusText, StatusLine::Main);
-}
-
 int CC_BTNGet(ScopeApp& app, int, int, int event, void*, int, int) {
     if (event == ui::EVENT_LEFT_CLICK) {
         // GET ends a running loop before its commit starts the exchange.
@@ -254,15 +248,6 @@ int CC_TOGGBTN_Calib(ScopeApp& app, int, int control, int event, void*, int, int
     return tabToggle(app, event, control);
 }
 
-int CC_TOGGBTNConnect(ScopeApp& app, int, int, int event, void*, int, int) {
-    if (event == ui::EVENT_LEFT_CLICK) {
-        app.sensor.link.stopFlag = kStopByUser;
-    } else if (event == ui::EVENT_COMMIT) {
-        return OpenConnectPopup(app);
-    }
-    return 0;
-}
-
 void registerMainCommandCallbacks(ScopeApp& app) {
     const struct {
         const char* name;
@@ -279,7 +264,6 @@ void registerMainCommandCallbacks(ScopeApp& app) {
         {"CC_TOGGBTN_Para2", CC_TOGGBTN_Para2},
         {"CC_TOGGBTN_Recorder", CC_TOGGBTN_Recorder},
         {"CC_TOGGBTN_Calib", CC_TOGGBTN_Calib},
-        {"CC_TOGGBTNConnect", CC_TOGGBTNConnect},
     };
     for (const auto& c : callbacks) bindCallback(app, QString::fromLatin1(c.name), c.fn);
 }

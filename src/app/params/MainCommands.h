@@ -17,9 +17,6 @@ inline constexpr char kParamSavedToFile[] = "Parameter saved to file!";
 inline constexpr char kParamNotSavedToFile[] = "Parameter not saved to file!";
 inline constexpr char kParamSavingFailed[] = "Parameter saving to file failed!";
 
-// The outcome text of an operation: into the status text and onto the main panel's status line.
-void ShowMainStatus(ScopeApp& app, const QString& text);
-
 int CC_BTNGet(ScopeApp& app, int panel, int control, int event, void* callbackData, int eventData1,
               int eventData2);
 int CC_BTNSend(ScopeApp& app, int panel, int control, int event, void* callbackData, int eventData1,
@@ -42,9 +39,6 @@ int CC_TOGGBTN_Recorder(ScopeApp& app, int panel, int control, int event, void* 
                         int eventData1, int eventData2);
 int CC_TOGGBTN_Calib(ScopeApp& app, int panel, int control, int event, void* callbackData,
                      int eventData1, int eventData2);
-// Returns 1 for a click on the pressed toggle (the pop-up is already open), else 0.
-int CC_TOGGBTNConnect(ScopeApp& app, int panel, int control, int event, void* callbackData,
-                      int eventData1, int eventData2);
 
 void registerMainCommandCallbacks(ScopeApp& app);
 

@@ -5,7 +5,6 @@
 #include <QTime>
 
 #include "app/measure/MeasureDisplay.h"
-#include "app/params/MainCommands.h"
 #include "app/shell/CallbackRegistry.h"
 #include "app/shell/ControlIds.h"
 #include "app/shell/ControlStates.h"

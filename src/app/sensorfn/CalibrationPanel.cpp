@@ -2,7 +2,6 @@
 // reference objects, the fit, saving into the sensor, discarding) and the service controls.
 
 #include "app/measure/MeasureCommands.h"
-#include "app/params/MainCommands.h"
 #include "app/sensorfn/SensorFunctions.h"
 #include "app/shell/CallbackRegistry.h"
 #include "app/shell/ControlIds.h"

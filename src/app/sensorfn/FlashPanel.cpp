@@ -1,7 +1,6 @@
 // The service function that writes a linearisation table from a file into the sensor's X-FLASH,
 // with the progress as a growing bar on the profile graph.
 
-#include "app/params/MainCommands.h"
 #include "app/sensorfn/SensorFunctions.h"
 #include "app/shell/CallbackRegistry.h"
 #include "app/shell/ControlIds.h"

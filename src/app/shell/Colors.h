@@ -1,7 +1,8 @@
 #pragma once
-// Colours the shell draws with, as 0xRRGGBB values (the platform's colour form).
+// Colours the program draws with, as 0xRRGGBB values (the platform's colour form).
 
 #include <QColor>
+#include <array>
 
 namespace korvo {
 
@@ -12,5 +13,10 @@ inline constexpr QRgb kGreen = 0x00FF00;
 inline constexpr QRgb kDarkGreen = 0x008000;
 inline constexpr QRgb kRed = 0xFF0000;
 inline constexpr QRgb kHeaderBlue = 0x0080FF;
+
+// The roll graph's six traces: the two tolerance limits, the teach value, then the measured
+// value and the two edges.
+inline constexpr std::array<QRgb, 6> kRollTraceColors{kDarkGreen, kDarkGreen, kBlack,
+                                                      kRed,       kRed,       kRed};
 
 }  // namespace korvo

@@ -1,7 +1,5 @@
 #include "app/shell/ScopeApp.h"
 
-#include "app/params/ParamExchange.h"
-#include "app/shell/CallbackRegistry.h"
 #include "core/link/PortMap.h"
 #include "ui/Platform.h"
 
@@ -16,8 +14,11 @@ ScopeApp::ScopeApp(ui::Platform& platform, const FileLocations& where)
       ports(where.settingsFile(QString::fromLatin1(kPortMapFileName))),
       sensor(ports, pump, status) {
     state.files = where;
-    hooks.getEEThreshold = [this] { GetEEThreshold(*this); };
-    registerAllCallbacks(*this);
+}
+
+void ShowMainStatus(ScopeApp& app, const QString& text) {
+    app.sensor.link.setStatus(text);
+    app.status.showStatus(app.sensor.link.statusText, StatusLine::Main);
 }
 
 QString ScopeApp::mplexSettingsPath() const {

@@ -18,17 +18,20 @@ class Platform;
 
 namespace korvo {
 
-// Operations that the start-up code calls but that belong to the sensor functions; those fill
-// them in when they are registered. An empty hook is skipped.
-struct SensorHooks {
+// Operations that this floor calls but that belong to a feature folder; the program's wiring
+// (app/program/Wiring.h) fills them in. An empty hook is skipped.
+struct FeatureHooks {
     // Reads the stored threshold curve from the sensor into the threshold array and redraws the
     // video graph; called by RefreshControlStates when the video threshold mode is not 0.
     std::function<void()> getEEThreshold;
+    // A right click on a control bound to `callback`: toggles its help text and returns true when
+    // the name has a help row; the bound function then never sees the click.
+    std::function<bool(const QString& callback, int panel, int control)> toggleHelp;
 };
 
 struct ScopeApp {
-    // Registers every callback the layouts name, so that panels can be loaded afterwards. The
-    // files live where `where` says; without it, all of them in the platform's folder.
+    // The files live where `where` says; without it, all of them in the platform's folder.
+    // StartScopeApp (app/program/Startup.h) wires the callbacks and loads the panels.
     explicit ScopeApp(ui::Platform& platform);
     ScopeApp(ui::Platform& platform, const FileLocations& where);
     ScopeApp(const ScopeApp&) = delete;
@@ -41,7 +44,7 @@ struct ScopeApp {
     QtPump pump;        // waits let the event loop run
     PortBank ports;     // one serial port per COM number
     PortSensor sensor;  // the scope window's sensor (the multiplexer works its ports through it)
-    SensorHooks hooks;
+    FeatureHooks hooks;
 
     // Absolute path of "MPLEX16.ini" in the settings folder.
     QString mplexSettingsPath() const;
@@ -51,5 +54,8 @@ struct ScopeApp {
 inline int portInUse(const ScopeApp& app) {
     return app.sensor.link.portNumber;
 }
+
+// The outcome text of an operation: into the status text and onto the main panel's status line.
+void ShowMainStatus(ScopeApp& app, const QString& text);
 
 }  // namespace korvo

@@ -14,7 +14,7 @@
 #include <QScreen>
 #include <QTimer>
 
-#include "app/shell/Shell.h"
+#include "app/program/WindowCallbacks.h"
 #include "core/process/StopSignals.h"
 #include "support/AppFixture.h"
 

@@ -22,7 +22,6 @@ int CC_PANEL_MPC(ScopeApp& app, int panel, int control, int event, void* callbac
 // (StopSignals::onSignal({})) before app goes away.
 void CloseOnStopSignal(ScopeApp& app);
 
-// The roll graph's six traces in their standard colours and style.
-void RestoreRollGraphTraces(ScopeApp& app);
+void registerWindowCallbacks(ScopeApp& app);  // CC_PANEL, CC_PANEL_MPC
 
 }  // namespace korvo

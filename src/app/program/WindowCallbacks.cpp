@@ -1,8 +1,8 @@
-#include "app/shell/Shell.h"
+#include "app/program/WindowCallbacks.h"
 
+#include "app/measure/MeasureDisplay.h"
 #include "app/mplex/MplexSettingsFile.h"
 #include "app/shell/CallbackRegistry.h"
-#include "app/shell/Colors.h"
 #include "app/shell/ControlIds.h"
 #include "app/shell/ScopeApp.h"
 #include "core/process/StopSignals.h"
@@ -48,17 +48,6 @@ void CloseOnStopSignal(ScopeApp& app) {
     StopSignals::onSignal([&app](int) { app.ui.userClosePanel(app.panels.mpc); });
 }
 
-void RestoreRollGraphTraces(ScopeApp& app) {
-    ui::GraphWidget* g = app.ui.graph(app.panels.main, MAIN_ROLLGRAPH);
-    if (!g) return;
-    const QRgb colors[6] = {kDarkGreen, kDarkGreen, kBlack, kRed, kRed, kRed};
-    for (int trace = 1; trace <= 6; ++trace) {
-        g->setTraceStyle(trace, 1);
-        g->setTraceColor(trace, colors[trace - 1]);
-    }
-    g->setTraceCount(6);
-}
-
 int CC_PANEL(ScopeApp& app, int panel, int control, int event, void* callbackData, int eventData1,
              int eventData2) {
     switch (event) {
@@ -94,7 +83,7 @@ int CC_PANEL_MPC(ScopeApp& app, int panel, int control, int event, void* callbac
     return 0;
 }
 
-void registerShellCallbacks(ScopeApp& app) {
+void registerWindowCallbacks(ScopeApp& app) {
     bindCallback(app, QStringLiteral("CC_PANEL"), CC_PANEL);
     bindCallback(app, QStringLiteral("CC_PANEL_MPC"), CC_PANEL_MPC);
 }

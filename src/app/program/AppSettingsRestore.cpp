@@ -1,4 +1,4 @@
-#include "app/shell/AppSettingsRestore.h"
+#include "app/program/AppSettingsRestore.h"
 
 #include "app/connect/ConnectPopup.h"
 #include "app/shell/ControlIds.h"

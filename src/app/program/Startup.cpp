@@ -1,8 +1,9 @@
-#include "app/shell/Startup.h"
+#include "app/program/Startup.h"
 
 #include "app/mplex/MplexPanel.h"
 #include "app/mplex/MplexSettingsFile.h"
-#include "app/shell/AppSettingsRestore.h"
+#include "app/program/AppSettingsRestore.h"
+#include "app/program/Wiring.h"
 #include "app/shell/ControlIds.h"
 #include "app/shell/ControlStates.h"
 #include "app/shell/ScopeApp.h"
@@ -76,6 +77,7 @@ int StartScopeApp(ScopeApp& app) {
     ui::Platform& ui = app.ui;
     Panels& pn = app.panels;
 
+    wireProgram(app);
     if (!loadMplexPanels(app)) return -1;
     InitDefaultMplexSettings(app);
     for (int g = 0; g < kMplexGroups; ++g) {
