@@ -13,7 +13,7 @@ namespace {
 
 struct ToleranceCase {
     const char* name;
-    int hardwareMode, teach, upperTol, lowerTol, sensorTol, value;
+    std::uint16_t hardwareMode, teach, upperTol, lowerTol, sensorTol, value;
     int upper, lower;
     bool within;
     int ymin, ymax;  // the roll graph's zoom range around the limits
@@ -24,7 +24,6 @@ TEST(ToleranceLimits, ByHardwareModeAValueOnALimitIsWithinTheRollGraphZoomsAroun
     const ToleranceCase cases[] = {
         {"on the upper limit", 0, 512, 30, 100, 0, 542, 542, 412, true, 312, 552},
         {"one above it", 2, 512, 30, 100, 0, 543, 542, 412, false, 312, 552},
-        {"above the zoom range", 0, 512, 30, 100, 0, 600, 542, 412, false, 312, 660},
         {"on the lower limit", 0, 512, 100, 20, 0, 492, 612, 492, true, 472, 712},
         {"one below it", 2, 512, 100, 20, 0, 491, 612, 492, false, 472, 712},
         {"below a narrow lower side", 0, 512, 100, 20, 0, 400, 612, 492, false, 340, 712},
@@ -37,22 +36,21 @@ TEST(ToleranceLimits, ByHardwareModeAValueOnALimitIsWithinTheRollGraphZoomsAroun
     // clang-format on
     for (const ToleranceCase& c : cases) {
         SCOPED_TRACE(c.name);
-        ParamSet p;
-        p.hardwareMode = static_cast<std::uint16_t>(c.hardwareMode);
-        p.teachValue = static_cast<std::uint16_t>(c.teach);
-        p.upperTolerance = static_cast<std::uint16_t>(c.upperTol);
-        p.lowerTolerance = static_cast<std::uint16_t>(c.lowerTol);
+        const ParamSet p{.teachValue = c.teach,
+                         .upperTolerance = c.upperTol,
+                         .lowerTolerance = c.lowerTol,
+                         .hardwareMode = c.hardwareMode};
         const ToleranceLimits l = toleranceLimits(p, c.sensorTol, 4096);
         EXPECT_EQ(l.upper, c.upper);
         EXPECT_EQ(l.lower, c.lower);
         EXPECT_EQ(withinTolerance(l, c.value), c.within);
-        RunRecord r;
-        r.hardwareTolerance = static_cast<std::uint16_t>(c.sensorTol);
-        r.measuredValue = static_cast<std::uint16_t>(c.value);
+        const RunRecord r{.measuredValue = c.value, .hardwareTolerance = c.sensorTol};
         const RollStep s = planRollStep(r, p, 4096);
         EXPECT_EQ(s.sample.upper, c.upper);
         EXPECT_EQ(s.sample.lower, c.lower);
         EXPECT_EQ(s.outside, !c.within);
+        EXPECT_EQ(s.upperTolMm, pixelsToMm(l.upperTol, p.umSlope));  // the rule's millimetres
+        EXPECT_EQ(s.lowerTolMm, pixelsToMm(l.lowerTol, p.umSlope));
         EXPECT_EQ(s.ymin, c.ymin);
         EXPECT_EQ(s.ymax, c.ymax);
         EXPECT_EQ(s.sample.teach, c.teach);
@@ -68,28 +66,19 @@ TEST(ToleranceLimits, ByHardwareModeAValueOnALimitIsWithinTheRollGraphZoomsAroun
 }
 
 TEST(RollGraphPlan, MarkersFollowTheAnalogOutputModeTheBufferRollsTheNewestSampleIn) {
-    RunRecord r;
-    r.measuredValue = 500;
-    r.maximumValue = 700;
-    r.minimumValue = 300;
+    RunRecord r{.measuredValue = 500, .maximumValue = 700};
     const struct {
-        int mode;
+        std::uint16_t mode, minimum;
         double a, b;
-    } cases[] = {{0, 500, 500}, {1, 500, 700}, {2, 300, 500}, {3, 300, 700}, {5, 4095, 1}};
+    } cases[] = {{0, 300, 500, 500}, {1, 300, 500, 700}, {2, 300, 300, 500},
+                 {2, 4095, 1, 500},  // a minimum at the last pixel: nothing held yet
+                 {3, 300, 300, 700}, {5, 300, 4095, 1}};
     for (const auto& c : cases) {
-        ParamSet p;
-        p.analogOutMode = static_cast<std::uint16_t>(c.mode);
-        const RollStep s = planRollStep(r, p, 4096);
-        EXPECT_EQ(s.sample.markerA, c.a) << "mode " << c.mode;
-        EXPECT_EQ(s.sample.markerB, c.b) << "mode " << c.mode;
+        r.minimumValue = c.minimum;
+        const RollStep s = planRollStep(r, ParamSet{.analogOutMode = c.mode}, 4096);
+        EXPECT_EQ(s.sample.markerA, c.a) << "mode " << c.mode << " minimum " << c.minimum;
+        EXPECT_EQ(s.sample.markerB, c.b) << "mode " << c.mode << " minimum " << c.minimum;
     }
-    ParamSet p;
-    p.analogOutMode = 2;
-    r.minimumValue = 4095;  // nothing held yet
-    EXPECT_EQ(planRollStep(r, p, 4096).sample.markerA, 1);
-
-    const ParamSet fields{.upperTolerance = 30, .hardwareMode = 0, .umSlope = 2048};
-    EXPECT_DOUBLE_EQ(planRollStep(r, fields, 4096).upperTolMm, 0.06);
 
     // The buffer rolls the newest sample in at the end.
     RollBuffer b;
@@ -104,7 +93,7 @@ TEST(RollGraphPlan, MarkersFollowTheAnalogOutputModeTheBufferRollsTheNewestSampl
 
 struct BarCase {
     const char* name;
-    int evalMode, edges, left, right, extA, extB, teach, up, low, value;
+    std::uint16_t evalMode, edges, left, right, extA, extB, teach, up, low, value;
     double cursor;
     std::vector<PlotBand> edgeBands, windows;
     bool outside;
@@ -130,19 +119,17 @@ TEST(BarGraphPlan, CursorEdgesAndToleranceWindows) {
     // clang-format on
     for (const BarCase& c : cases) {
         SCOPED_TRACE(c.name);
-        ParamSet p;
-        p.hardwareMode = 0;
-        p.evalMode = static_cast<std::uint16_t>(c.evalMode);
-        p.teachValue = static_cast<std::uint16_t>(c.teach);
-        p.upperTolerance = static_cast<std::uint16_t>(c.up);
-        p.lowerTolerance = static_cast<std::uint16_t>(c.low);
-        RunRecord r;
-        r.edgeCount = static_cast<std::uint16_t>(c.edges);
-        r.leftEdge = static_cast<std::uint16_t>(c.left);
-        r.rightEdge = static_cast<std::uint16_t>(c.right);
-        r.edgeExtentA = static_cast<std::uint16_t>(c.extA);
-        r.edgeExtentB = static_cast<std::uint16_t>(c.extB);
-        r.measuredValue = static_cast<std::uint16_t>(c.value);
+        const ParamSet p{.evalMode = c.evalMode,
+                         .teachValue = c.teach,
+                         .upperTolerance = c.up,
+                         .lowerTolerance = c.low,
+                         .hardwareMode = 0};
+        const RunRecord r{.leftEdge = c.left,
+                          .rightEdge = c.right,
+                          .measuredValue = c.value,
+                          .edgeCount = c.edges,
+                          .edgeExtentA = c.extA,
+                          .edgeExtentB = c.extB};
         const BarGraphPlan g = planBarGraph(r, p, ModelState{});
         EXPECT_EQ(g.edgeCursor, c.cursor);
         EXPECT_EQ(g.edgeBands, c.edgeBands);
@@ -152,15 +139,13 @@ TEST(BarGraphPlan, CursorEdgesAndToleranceWindows) {
 }
 
 TEST(BarGraphPlan, ReadoutsAndIndicators) {
-    RunRecord r;
-    r.measuredValue = 500;
-    r.maximumValue = 700;
-    r.minimumValue = 300;
-    r.measuredUm = 123456;
-    r.darkPixelCount = 40;
-    r.hardwareTolerance = 64;
-    ParamSet p;
-    p.hardwareMode = 1;
+    RunRecord r{.measuredValue = 500,
+                .measuredUm = 123456,
+                .hardwareTolerance = 64,
+                .maximumValue = 700,
+                .minimumValue = 300,
+                .darkPixelCount = 40};
+    ParamSet p{.hardwareMode = 1};
     // Analog-Out-Mode i and output state i side by side.
     const struct {
         int analog;
