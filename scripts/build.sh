@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# Configures and builds everything into ./build (override with BUILD_DIR).
+# Configures and builds into ./build (override with BUILD_DIR): the CMake targets named as
+# arguments, or everything (programs, tests, benchmarks) without any.
 set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
 build="${BUILD_DIR:-$root/build}"
@@ -8,4 +9,6 @@ command -v ninja >/dev/null 2>&1 && gen=(-G Ninja)
 if [ ! -f "$build/CMakeCache.txt" ]; then
   cmake -S "$root" -B "$build" "${gen[@]}" -DCMAKE_BUILD_TYPE=RelWithDebInfo
 fi
-cmake --build "$build" -j"$(nproc)"
+targets=()
+[ $# -gt 0 ] && targets=(--target "$@")
+cmake --build "$build" -j"$(nproc)" "${targets[@]}"

@@ -1,12 +1,12 @@
 #!/usr/bin/env bash
-# Installs what is missing, builds, starts a group of virtual sensors on COM1..COM16 and starts
-# the program on them. Without a display it runs under Xvfb, writes a screenshot of the
-# multiplexer window and says where.
+# Installs what is missing, builds the window, korvo and the virtual sensor (not the tests),
+# starts a group of virtual sensors on COM1..COM16 and starts the program on them. Without a
+# display it runs under Xvfb, writes a screenshot of the multiplexer window and says where.
 set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
 build="${BUILD_DIR:-$root/build}"
 bash "$root/scripts/setup.sh"
-BUILD_DIR="$build" bash "$root/scripts/build.sh"
+BUILD_DIR="$build" bash "$root/scripts/build.sh" korvo-km-scope korvo korvo-sim
 bin="$build/bin"
 
 # Sixteen virtual sensors: several models, and one of a sibling series on COM4 that the program

@@ -1,8 +1,10 @@
 #include "app/shell/ControlStates.h"
 
+#include <cstdint>
 #include <initializer_list>
 
 #include "app/shell/ScopeApp.h"
+#include "core/measure/ToleranceLimits.h"
 #include "ui/Platform.h"
 
 namespace korvo {
@@ -102,9 +104,9 @@ void DimToleranceFields(ScopeApp& app, bool dim) {
 }
 
 void ShowToleranceLimits(ScopeApp& app, int upperPixels, int lowerPixels) {
-    const double slope = static_cast<double>(app.sensor.params.umSlope);
-    app.ui.setDouble(app.panels.main, MAIN_TOLUP_MM, slope * upperPixels / 1024000.0);
-    app.ui.setDouble(app.panels.main, MAIN_TOLLOW_MM, slope * lowerPixels / 1024000.0);
+    const std::uint32_t slope = app.sensor.params.umSlope;
+    app.ui.setDouble(app.panels.main, MAIN_TOLUP_MM, pixelsToMm(upperPixels, slope));
+    app.ui.setDouble(app.panels.main, MAIN_TOLLOW_MM, pixelsToMm(lowerPixels, slope));
 }
 
 void RefreshControlStates(ScopeApp& app) {

@@ -41,7 +41,7 @@ void ApplyRecorderModeDims(ScopeApp& app);
 // Dims or enables the upper and lower tolerance fields of the Para1 panel.
 void DimToleranceFields(ScopeApp& app, bool dim);
 
-// The main panel's tolerance-limit displays in millimetres: pixels x um-Slope / 1024000.
+// The main panel's tolerance-limit displays in millimetres, by pixelsToMm at the set's um-Slope.
 void ShowToleranceLimits(ScopeApp& app, int upperPixels, int lowerPixels);
 
 }  // namespace korvo

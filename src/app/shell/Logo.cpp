@@ -22,9 +22,8 @@ struct HeaderStyle {
     QRgb strip;
     const char* bitmap;  // nullptr: no logo picture
     TextPos logo;
-    std::array<const char*, 3> contact;
-    std::array<TextPos, 3> contactPos;
-    int contactPoints;
+    std::array<TextPos, 3> linePos;  // the three lines beside the logo
+    int linePoints;
     TextPos title;
     int titlePoints;
     TextPos version;
@@ -33,26 +32,13 @@ struct HeaderStyle {
     QRgb back;
 };
 
-// The three header styles. The three lines beside a logo say what the tool works with: the
-// program has no maker's address or telephone number to show, and shows none.
+// The three header styles.
 const std::array<HeaderStyle, 3> kHeaders{{
-    {kWhite,
-     nullptr,
-     {0, 0},
-     {nullptr, nullptr, nullptr},
-     {},
-     0,
-     {20, 20},
-     18,
-     {170, 26},
-     11,
-     kGrey,
-     kWhite},
+    {kWhite, nullptr, {0, 0}, {}, 0, {20, 20}, 18, {170, 26}, 11, kGrey, kWhite},
     {kWhite,
      "ulmen.bmp",
      {700, 10},
-     {"Laser line sensors", "KORVO-KM series", "RS-232"},
-     {{{585, 10}, {549, 26}, {622, 41}}},
+     {{{410, 10}, {410, 26}, {410, 41}}},
      12,
      {30, 25},
      18,
@@ -63,8 +49,6 @@ const std::array<HeaderStyle, 3> kHeaders{{
     {kHeaderBlue,
      "orbi.bmp",
      {300, 10},
-     {"Laser line sensors of the KORVO-KM series", "over RS-232, up to 112 ports",
-      "(7 groups of 16)"},
      {{{15, 10}, {15, 25}, {15, 40}}},
      11,
      {300, 35},
@@ -74,6 +58,14 @@ const std::array<HeaderStyle, 3> kHeaders{{
      kWhite,
      kHeaderBlue},
 }};
+
+// The three lines beside a logo: what the program is, its version and build, and where its
+// manual is. Nothing else: the program has no maker's address or telephone number to show.
+std::array<QString, 3> headerLines(const AppState& s) {
+    return {QStringLiteral("Sets up and watches KORVO-KM laser line sensors"),
+            s.versionText + QStringLiteral(", ") + s.buildText,
+            QStringLiteral("Manual pages: korvo-km-scope(1), korvo(1)")};
+}
 
 }  // namespace
 
@@ -111,9 +103,10 @@ void ShowLogo(ScopeApp& app, unsigned int mode) {
         app.ui.setVisible(panel, ids::MAIN_LOGO, true);
         app.ui.displayImageFile(panel, ids::MAIN_LOGO,
                                 app.state.files.dataFile(QString::fromLatin1(h.bitmap)));
+        const std::array<QString, 3> lines = headerLines(app.state);
         for (int i = 0; i < 3; ++i)
-            ShowInfoText(app, h.text, h.back, QString::fromLatin1(h.contact[i]),
-                         h.contactPos[i].left, h.contactPos[i].top, h.contactPoints);
+            ShowInfoText(app, h.text, h.back, lines[i], h.linePos[i].left, h.linePos[i].top,
+                         h.linePoints);
     } else {
         app.ui.setVisible(panel, ids::MAIN_LOGO, false);
     }

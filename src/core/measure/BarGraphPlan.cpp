@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "core/measure/ToleranceLimits.h"
+
 namespace korvo {
 
 namespace {
@@ -67,17 +69,12 @@ BarGraphPlan planBarGraph(const RunRecord& r, const ParamSet& p, const ModelStat
     if (p.intTriggerMode > 0) out.triggered = r.darkPixelCount > p.triggerPixel;
     out.analog = analogReadout(r, p.analogOutMode);
 
-    const bool fromSensor = p.hardwareMode == 1 || p.hardwareMode == 3;
-    const int up = fromSensor ? r.hardwareTolerance : p.upperTolerance;
-    const int low = fromSensor ? r.hardwareTolerance : p.lowerTolerance;
-    const double mmPerPixel = p.umSlope / 1024000.0;
-    out.upperTolMm = up * mmPerPixel;
-    out.lowerTolMm = low * mmPerPixel;
-    out.measuredMm = r.measuredUm / 1000.0;
     const int pixelCount = m.pixelCount;
-    const int upper = std::min(p.teachValue + up, pixelCount - 1);
-    const int lower = std::max<int>(static_cast<std::int16_t>(p.teachValue - low), 1);
-    out.outside = r.measuredValue > upper || r.measuredValue < lower;
+    const ToleranceLimits tol = toleranceLimits(p, r.hardwareTolerance, pixelCount);
+    out.upperTolMm = pixelsToMm(tol.upperTol, p.umSlope);
+    out.lowerTolMm = pixelsToMm(tol.lowerTol, p.umSlope);
+    out.measuredMm = r.measuredUm / 1000.0;
+    out.outside = !withinTolerance(tol, r.measuredValue);
 
     int cursor = edgePosition(r, p.evalMode);
     cursor = std::max<int>(cursor, m.firstPixel);
@@ -85,7 +82,7 @@ BarGraphPlan planBarGraph(const RunRecord& r, const ParamSet& p, const ModelStat
     cursor = std::clamp(cursor, 1, std::max(1, pixelCount));
     out.edgeCursor = cursor;
     out.edgeBands = edgeBands(r, m);
-    out.windowBands = windowBands(r, p, pixelCount, cursor, up, low);
+    out.windowBands = windowBands(r, p, pixelCount, cursor, tol.upperTol, tol.lowerTol);
     return out;
 }
 

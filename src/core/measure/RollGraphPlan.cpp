@@ -2,14 +2,11 @@
 
 #include <algorithm>
 
+#include "core/measure/ToleranceLimits.h"
+
 namespace korvo {
 
 namespace {
-
-// The limits are kept as signed 16-bit values.
-int s16(int v) {
-    return static_cast<std::int16_t>(v);
-}
 
 // Markers by Analog-Out-Mode; modes 4 to 7 keep the starting values.
 void markers(const RunRecord& r, const ParamSet& p, std::uint16_t pixelCount, RollSample& s) {
@@ -50,41 +47,25 @@ RollStep planRollStep(const RunRecord& r, const ParamSet& p, std::uint16_t pixel
 
     const int t = p.teachValue;
     const int v = r.measuredValue;
-    const double mmPerPixel = p.umSlope / 1024000.0;
-    int upper = 0, lower = 0, ymin = 0, ymax = 0;
-    if (p.hardwareMode == 1 || p.hardwareMode == 3) {
-        const int h = r.hardwareTolerance;
-        out.upperTolMm = out.lowerTolMm = h * mmPerPixel;
-        upper = s16(t + h);
-        lower = s16(t - h);
-        const bool narrow = h < 40;
-        const int span = narrow ? 40 : 2 * h;
-        const int margin = narrow ? 60 : 100;
-        ymin = t - span;
-        ymax = t + span;
-        if (v > ymax) ymax = v + margin;
-        if (v < ymin) ymin = v - margin;
-    } else {
-        const int u = p.upperTolerance;
-        const int l = p.lowerTolerance;
-        out.upperTolMm = u * mmPerPixel;
-        out.lowerTolMm = l * mmPerPixel;
-        upper = s16(t + u);
-        lower = s16(t - l);
-        ymin = l < 40 ? t - 40 : t - 2 * l;
-        if (v < ymin) ymin = v - (l < 40 ? 60 : 100);
-        ymax = u < 40 ? t + 40 : t + 2 * u;
-        if (v > ymax) ymax = v + (u < 40 ? 60 : 100);
-    }
+    const ToleranceLimits tol = toleranceLimits(p, r.hardwareTolerance, pixelCount);
+    out.upperTolMm = pixelsToMm(tol.upperTol, p.umSlope);
+    out.lowerTolMm = pixelsToMm(tol.lowerTol, p.umSlope);
+    out.outside = !withinTolerance(tol, v);
+
+    // The zoom range: twice the tolerance either side, at least 40 pixels; a value beyond it
+    // widens it past the value by a margin.
+    const int u = tol.upperTol;
+    const int l = tol.lowerTol;
+    int ymin = l < 40 ? t - 40 : t - 2 * l;
+    if (v < ymin) ymin = v - (l < 40 ? 60 : 100);
+    int ymax = u < 40 ? t + 40 : t + 2 * u;
+    if (v > ymax) ymax = v + (u < 40 ? 60 : 100);
     const int top = pixelCount - 1;
-    upper = std::min(upper, top);
-    lower = std::max(lower, 1);
     out.ymax = std::min(ymax, top);
     out.ymin = std::max(ymin, 1);
-    out.outside = v > upper || v < lower;
 
-    s.upper = upper;
-    s.lower = lower;
+    s.upper = tol.upper;
+    s.lower = tol.lower;
     s.teach = t;
     s.value = v;
     return out;

@@ -1,80 +1,84 @@
-// The roll-graph step, the run record's readouts and profile-graph marks, and the video curve
-// choice, as tables of inputs and what the window must draw.
+// The tolerance limits, the roll-graph step, the run record's readouts and profile-graph marks,
+// and the video curve choice, as tables of inputs and what the window must draw.
 
 #include <gtest/gtest.h>
 
 #include "core/measure/BarGraphPlan.h"
 #include "core/measure/RollGraphPlan.h"
+#include "core/measure/ToleranceLimits.h"
 #include "core/measure/VideoCurvePlan.h"
 
 namespace korvo {
 namespace {
 
-struct RollCase {
+struct ToleranceCase {
     const char* name;
-    int hardwareMode, teach, upperTol, lowerTol, hwTol, value;
-    int upper, lower, ymin, ymax;
-    bool outside;
+    std::uint16_t hardwareMode, teach, upperTol, lowerTol, sensorTol, value;
+    int upper, lower;
+    bool within;
+    int ymin, ymax;  // the roll graph's zoom range around the limits
 };
 
-TEST(RollGraphPlan, LimitsZoomRangeAndColour) {
+TEST(ToleranceLimits, ByHardwareModeAValueOnALimitIsWithinTheRollGraphZoomsAroundThem) {
     // clang-format off
-    const RollCase cases[] = {
-        {"tolerance fields", 0, 512, 30, 100, 0, 520, 542, 412, 312, 552, false},
-        {"value above the zoom range", 0, 512, 30, 100, 0, 600, 542, 412, 312, 660, true},
-        {"value below a narrow lower side", 0, 512, 100, 20, 0, 400, 612, 492, 340, 712, true},
-        {"sensor tolerance, wide", 1, 512, 5, 5, 50, 512, 562, 462, 412, 612, false},
-        {"sensor tolerance, narrow", 3, 512, 5, 5, 10, 600, 522, 502, 472, 660, true},
-        {"sensor tolerance, below", 1, 512, 5, 5, 50, 300, 562, 462, 200, 612, true},
-        {"clamped to the pixels", 0, 4090, 100, 4095, 0, 4000, 4095, 1, 1, 4095, false},
+    const ToleranceCase cases[] = {
+        {"on the upper limit", 0, 512, 30, 100, 0, 542, 542, 412, true, 312, 552},
+        {"one above it", 2, 512, 30, 100, 0, 543, 542, 412, false, 312, 552},
+        {"on the lower limit", 0, 512, 100, 20, 0, 492, 612, 492, true, 472, 712},
+        {"one below it", 2, 512, 100, 20, 0, 491, 612, 492, false, 472, 712},
+        {"below a narrow lower side", 0, 512, 100, 20, 0, 400, 612, 492, false, 340, 712},
+        {"the sensor's, on its limit", 1, 512, 5, 5, 50, 562, 562, 462, true, 412, 612},
+        {"the sensor's, below", 1, 512, 5, 5, 50, 300, 562, 462, false, 200, 612},
+        {"the sensor's, narrow", 3, 512, 5, 5, 10, 600, 522, 502, false, 472, 660},
+        {"held within the pixels", 0, 4090, 100, 4095, 0, 4095, 4095, 1, true, 1, 4095},
+        {"kept in 16 bits: the sum wraps", 1, 4000, 5, 5, 30000, 4000, -31536, 1, false, 1, 4095},
     };
     // clang-format on
-    for (const RollCase& c : cases) {
+    for (const ToleranceCase& c : cases) {
         SCOPED_TRACE(c.name);
-        ParamSet p;
-        p.hardwareMode = static_cast<std::uint16_t>(c.hardwareMode);
-        p.teachValue = static_cast<std::uint16_t>(c.teach);
-        p.upperTolerance = static_cast<std::uint16_t>(c.upperTol);
-        p.lowerTolerance = static_cast<std::uint16_t>(c.lowerTol);
-        RunRecord r;
-        r.hardwareTolerance = static_cast<std::uint16_t>(c.hwTol);
-        r.measuredValue = static_cast<std::uint16_t>(c.value);
+        const ParamSet p{.teachValue = c.teach,
+                         .upperTolerance = c.upperTol,
+                         .lowerTolerance = c.lowerTol,
+                         .hardwareMode = c.hardwareMode};
+        const ToleranceLimits l = toleranceLimits(p, c.sensorTol, 4096);
+        EXPECT_EQ(l.upper, c.upper);
+        EXPECT_EQ(l.lower, c.lower);
+        EXPECT_EQ(withinTolerance(l, c.value), c.within);
+        const RunRecord r{.measuredValue = c.value, .hardwareTolerance = c.sensorTol};
         const RollStep s = planRollStep(r, p, 4096);
         EXPECT_EQ(s.sample.upper, c.upper);
         EXPECT_EQ(s.sample.lower, c.lower);
+        EXPECT_EQ(s.outside, !c.within);
+        EXPECT_EQ(s.upperTolMm, pixelsToMm(l.upperTol, p.umSlope));  // the rule's millimetres
+        EXPECT_EQ(s.lowerTolMm, pixelsToMm(l.lowerTol, p.umSlope));
         EXPECT_EQ(s.ymin, c.ymin);
         EXPECT_EQ(s.ymax, c.ymax);
-        EXPECT_EQ(s.outside, c.outside);
         EXPECT_EQ(s.sample.teach, c.teach);
         EXPECT_EQ(s.sample.value, c.value);
     }
+    // Multiplied first, 9 pixels at 1 um are 0.009 mm; dividing first gives 0.009000000000000001.
+    const struct {
+        int pixels;
+        std::uint32_t umSlope;
+        double mm;
+    } mm[] = {{9, 1024, 0.009}, {30, 2048, 0.06}, {65535, 4294967295u, 274873712.5760009765625}};
+    for (const auto& c : mm) EXPECT_EQ(pixelsToMm(c.pixels, c.umSlope), c.mm) << c.pixels;
 }
 
 TEST(RollGraphPlan, MarkersFollowTheAnalogOutputModeTheBufferRollsTheNewestSampleIn) {
-    RunRecord r;
-    r.measuredValue = 500;
-    r.maximumValue = 700;
-    r.minimumValue = 300;
+    RunRecord r{.measuredValue = 500, .maximumValue = 700};
     const struct {
-        int mode;
+        std::uint16_t mode, minimum;
         double a, b;
-    } cases[] = {{0, 500, 500}, {1, 500, 700}, {2, 300, 500}, {3, 300, 700}, {5, 4095, 1}};
+    } cases[] = {{0, 300, 500, 500}, {1, 300, 500, 700}, {2, 300, 300, 500},
+                 {2, 4095, 1, 500},  // a minimum at the last pixel: nothing held yet
+                 {3, 300, 300, 700}, {5, 300, 4095, 1}};
     for (const auto& c : cases) {
-        ParamSet p;
-        p.analogOutMode = static_cast<std::uint16_t>(c.mode);
-        const RollStep s = planRollStep(r, p, 4096);
-        EXPECT_EQ(s.sample.markerA, c.a) << "mode " << c.mode;
-        EXPECT_EQ(s.sample.markerB, c.b) << "mode " << c.mode;
+        r.minimumValue = c.minimum;
+        const RollStep s = planRollStep(r, ParamSet{.analogOutMode = c.mode}, 4096);
+        EXPECT_EQ(s.sample.markerA, c.a) << "mode " << c.mode << " minimum " << c.minimum;
+        EXPECT_EQ(s.sample.markerB, c.b) << "mode " << c.mode << " minimum " << c.minimum;
     }
-    ParamSet p;
-    p.analogOutMode = 2;
-    r.minimumValue = 4095;  // nothing held yet
-    EXPECT_EQ(planRollStep(r, p, 4096).sample.markerA, 1);
-
-    p.hardwareMode = 0;
-    p.umSlope = 2048;
-    p.upperTolerance = 30;
-    EXPECT_DOUBLE_EQ(planRollStep(r, p, 4096).upperTolMm, 0.06);
 
     // The buffer rolls the newest sample in at the end.
     RollBuffer b;
@@ -89,7 +93,7 @@ TEST(RollGraphPlan, MarkersFollowTheAnalogOutputModeTheBufferRollsTheNewestSampl
 
 struct BarCase {
     const char* name;
-    int evalMode, edges, left, right, extA, extB, teach, up, low, value;
+    std::uint16_t evalMode, edges, left, right, extA, extB, teach, up, low, value;
     double cursor;
     std::vector<PlotBand> edgeBands, windows;
     bool outside;
@@ -115,19 +119,17 @@ TEST(BarGraphPlan, CursorEdgesAndToleranceWindows) {
     // clang-format on
     for (const BarCase& c : cases) {
         SCOPED_TRACE(c.name);
-        ParamSet p;
-        p.hardwareMode = 0;
-        p.evalMode = static_cast<std::uint16_t>(c.evalMode);
-        p.teachValue = static_cast<std::uint16_t>(c.teach);
-        p.upperTolerance = static_cast<std::uint16_t>(c.up);
-        p.lowerTolerance = static_cast<std::uint16_t>(c.low);
-        RunRecord r;
-        r.edgeCount = static_cast<std::uint16_t>(c.edges);
-        r.leftEdge = static_cast<std::uint16_t>(c.left);
-        r.rightEdge = static_cast<std::uint16_t>(c.right);
-        r.edgeExtentA = static_cast<std::uint16_t>(c.extA);
-        r.edgeExtentB = static_cast<std::uint16_t>(c.extB);
-        r.measuredValue = static_cast<std::uint16_t>(c.value);
+        const ParamSet p{.evalMode = c.evalMode,
+                         .teachValue = c.teach,
+                         .upperTolerance = c.up,
+                         .lowerTolerance = c.low,
+                         .hardwareMode = 0};
+        const RunRecord r{.leftEdge = c.left,
+                          .rightEdge = c.right,
+                          .measuredValue = c.value,
+                          .edgeCount = c.edges,
+                          .edgeExtentA = c.extA,
+                          .edgeExtentB = c.extB};
         const BarGraphPlan g = planBarGraph(r, p, ModelState{});
         EXPECT_EQ(g.edgeCursor, c.cursor);
         EXPECT_EQ(g.edgeBands, c.edgeBands);
@@ -137,27 +139,24 @@ TEST(BarGraphPlan, CursorEdgesAndToleranceWindows) {
 }
 
 TEST(BarGraphPlan, ReadoutsAndIndicators) {
-    RunRecord r;
-    r.measuredValue = 500;
-    r.maximumValue = 700;
-    r.minimumValue = 300;
-    r.measuredUm = 123456;
-    r.darkPixelCount = 40;
-    r.hardwareTolerance = 64;
-    ParamSet p;
-    p.hardwareMode = 1;
-    const int analogByMode[] = {500, 700, 300, 400, 500};
-    for (int mode = 0; mode < 5; ++mode) {
-        p.analogOutMode = static_cast<std::uint16_t>(mode);
-        EXPECT_EQ(planBarGraph(r, p, ModelState{}).analog, analogByMode[mode]) << mode;
-    }
-    const bool out1[] = {false, true, false, true, false};
-    const bool out2[] = {false, false, true, true, false};
-    for (int state = 0; state < 5; ++state) {
-        r.outputState = static_cast<std::uint16_t>(state);
+    RunRecord r{.measuredValue = 500,
+                .measuredUm = 123456,
+                .hardwareTolerance = 64,
+                .maximumValue = 700,
+                .minimumValue = 300,
+                .darkPixelCount = 40};
+    ParamSet p{.hardwareMode = 1};
+    // Analog-Out-Mode i and output state i side by side.
+    const struct {
+        int analog;
+        bool out1, out2;
+    } byMode[] = {{500, 0, 0}, {700, 1, 0}, {300, 0, 1}, {400, 1, 1}, {500, 0, 0}};
+    for (std::uint16_t i = 0; i < 5; ++i) {
+        p.analogOutMode = r.outputState = i;
         const BarGraphPlan g = planBarGraph(r, p, ModelState{});
-        EXPECT_EQ(g.output1, out1[state]) << state;
-        EXPECT_EQ(g.output2, out2[state]) << state;
+        EXPECT_EQ(g.analog, byMode[i].analog) << i;
+        EXPECT_EQ(g.output1, byMode[i].out1) << i;
+        EXPECT_EQ(g.output2, byMode[i].out2) << i;
     }
     BarGraphPlan g = planBarGraph(r, p, ModelState{});
     EXPECT_FALSE(g.triggered.has_value());
