@@ -1,0 +1,198 @@
+#!/usr/bin/env python3
+"""Plants one-line faults by rule, not by list, and tells which ones the tests catch.
+
+Over src/core and src/cli (or the folders given), every line of code gets each fault a rule
+finds in it, one at a time:
+  compare   a comparison turned over at its boundary: < and <=, > and >=, == and !=
+  logic     && and || swapped
+  constant  a whole number in a condition (if, while, for, ?:, a returned comparison) plus one
+  call      a statement that is only a call, dropped
+Comments and string literals are left alone; so are preprocessor lines. Each fault is put into
+the source, the test programs that cover its folder are rebuilt and run (scripts/
+mutation-check.py's choice), and the file is restored whatever happens. A fault counts as caught
+when a test program fails; one that does not build is left out of the share.
+
+    scripts/mutation-rules.py [--build DIR] [--list] [--sample N] [--seed S] [FOLDER ...]
+
+--list prints the faults and their count per folder without building anything. --sample N tries
+N faults drawn at random (seeded) from all of them, for an estimate of the share; a whole run is
+hours on two cores. Prints one line per fault, the share caught per folder and every fault that
+got through, with file and line."""
+import argparse
+import collections
+import importlib.util
+import pathlib
+import random
+import re
+import sys
+import time
+
+ROOT = pathlib.Path(__file__).resolve().parent.parent
+_spec = importlib.util.spec_from_file_location("mutation_check", ROOT / "scripts" / "mutation-check.py")
+check = importlib.util.module_from_spec(_spec)
+_spec.loader.exec_module(check)
+
+SWAPS = {"compare": [(" < ", " <= "), (" <= ", " < "), (" > ", " >= "), (" >= ", " > "),
+                     (" == ", " != "), (" != ", " == ")],
+         "logic": [(" && ", " || "), (" || ", " && ")]}
+CONDITION = re.compile(r"\b(if|while|for)\s*\(|\?|\breturn\b.*( [<>]=? | [=!]= )")
+NUMBER = re.compile(r"(?<![\w.])(\d+)(?![\w.'])")
+CALL_ONLY = re.compile(r"^\s*[A-Za-z_][\w:]*(\.|->|::)?[\w.>:-]*\([^;]*\);\s*$")
+NOT_A_CALL = re.compile(r"^\s*(return|if|while|for|switch|case|else|delete|throw)\b")
+
+
+def code_mask(line):
+    """The line with string and character literals and a trailing comment blanked out, so that
+    rules only see code; positions stay as they are."""
+    out, quote, i = [], None, 0
+    while i < len(line):
+        c = line[i]
+        if quote:
+            if c == "\\":
+                out.append("  ")
+                i += 2
+                continue
+            out.append(" " if c != quote else c)
+            if c == quote:
+                quote = None
+        elif c in "\"'":
+            quote = c
+            out.append(c)
+        elif line.startswith("//", i):
+            out.append(" " * (len(line) - i))
+            break
+        else:
+            out.append(c)
+        i += 1
+    return "".join(out)[: len(line)]
+
+
+def faults_in(rel, text):
+    """(rule, line index, column, old, new) for every fault the rules find in the file."""
+    found, in_block, previous = [], False, ";"
+    for n, line in enumerate(text.split("\n")):
+        code = line
+        if in_block:
+            if "*/" not in code:
+                continue
+            code = " " * (code.index("*/") + 2) + code[code.index("*/") + 2:]
+            in_block = False
+        if "/*" in code:
+            start = code.index("/*")
+            in_block = "*/" not in code[start:]
+            code = code[:start]
+        code = code_mask(code)
+        if code.lstrip().startswith("#") or not code.strip():
+            continue
+        for rule, pairs in SWAPS.items():
+            for old, new in pairs:
+                col = code.find(old)
+                while col >= 0:
+                    found.append((rule, n, col, old, new))
+                    col = code.find(old, col + 1)
+        if CONDITION.search(code):
+            for m in NUMBER.finditer(code):
+                found.append(("constant", n, m.start(), m.group(1), str(int(m.group(1)) + 1)))
+        # A whole statement: the line before it ended one (or opened a block), and its brackets
+        # close on the line.
+        if (CALL_ONLY.match(code) and not NOT_A_CALL.match(code) and previous in ";{}:"
+                and code.count("(") == code.count(")") and line.rstrip().endswith(";")):
+            body = line.strip()
+            found.append(("call", n, line.index(body), body, ";"))
+        previous = code.rstrip()[-1:]
+    return found
+
+
+def all_faults(folders):
+    faults = []
+    for folder in folders:
+        for path in sorted((ROOT / folder).rglob("*")):
+            if path.suffix not in (".cpp", ".h"):
+                continue
+            rel = str(path.relative_to(ROOT))
+            for f in faults_in(rel, path.read_text(encoding="utf-8")):
+                faults.append((rel,) + f)
+    return faults
+
+
+def folder_of(rel):
+    parts = rel.split("/")
+    return "/".join(parts[:3]) if parts[1] == "core" else "/".join(parts[:2])
+
+
+def try_fault(build, out, index, fault):
+    rel, rule, n, col, old, new = fault
+    path = ROOT / rel
+    text = path.read_text(encoding="utf-8")
+    lines = text.split("\n")
+    line = lines[n]
+    if line[col:col + len(old)] != old:
+        return "NOT APPLIED"
+    lines[n] = line[:col] + new + line[col + len(old):]
+    log = out / f"{index:04d}.log"
+    log.write_text(f"{rule}\n{rel}:{n + 1}: {lines[n].strip()}\n")
+    progs = check.programs_for(rel)
+    try:
+        path.write_text("\n".join(lines), encoding="utf-8")
+        if check.run(f"ninja -C {build} {' '.join(progs)}", ROOT, log) != 0:
+            return "BUILD ERROR"
+        for prog in progs:
+            exe = build / "bin" / prog
+            if exe.exists() and check.run(f"QT_QPA_PLATFORM=offscreen timeout 900 {exe} "
+                                          f"--gtest_fail_fast --gtest_brief=1",
+                                          build / "bin", log) != 0:
+                return f"caught by {prog}"
+        return "MISSED"
+    finally:
+        path.write_text(text, encoding="utf-8")
+
+
+def main():
+    ap = argparse.ArgumentParser(description=__doc__.split("\n")[0])
+    ap.add_argument("--build", default=str(ROOT / "build"))
+    ap.add_argument("--out", default=str(ROOT / "build" / "mutation-rules"))
+    ap.add_argument("--list", action="store_true")
+    ap.add_argument("--sample", type=int, default=0)
+    ap.add_argument("--seed", type=int, default=1)
+    ap.add_argument("folders", nargs="*", default=["src/core", "src/cli"])
+    args = ap.parse_args()
+    faults = all_faults(args.folders)
+    if args.list:
+        for rel, rule, n, col, old, new in faults:
+            print(f"{rel}:{n + 1}:{col + 1}: {rule}: {old.strip()} -> {new.strip()}")
+        per = collections.Counter(folder_of(f[0]) for f in faults)
+        for folder, count in sorted(per.items()):
+            print(f"{folder}: {count} faults")
+        print(f"{len(faults)} faults in all")
+        return 0
+    if args.sample:
+        faults = random.Random(args.seed).sample(faults, min(args.sample, len(faults)))
+    build = pathlib.Path(args.build).resolve()
+    out = pathlib.Path(args.out)
+    out.mkdir(parents=True, exist_ok=True)
+    tally = collections.defaultdict(lambda: [0, 0])  # folder: caught, tried
+    missed = []
+    for index, fault in enumerate(faults, 1):
+        rel, rule, n, col, old, new = fault
+        start = time.time()
+        verdict = try_fault(build, out, index, fault)
+        print(f"{index:4d} {rel}:{n + 1}: {rule} {old.strip()} -> {new.strip()}: {verdict} "
+              f"({time.time() - start:.0f} s)", flush=True)
+        if verdict in ("BUILD ERROR", "NOT APPLIED"):
+            continue
+        t = tally[folder_of(rel)]
+        t[1] += 1
+        if verdict.startswith("caught"):
+            t[0] += 1
+        else:
+            missed.append(fault)
+    check.run(f"ninja -C {build}", ROOT, out / "restore.log")
+    for folder, (caught, tried) in sorted(tally.items()):
+        print(f"{folder}: caught {caught} of {tried} ({100 * caught / max(tried, 1):.0f} %)")
+    for rel, rule, n, col, old, new in missed:
+        print(f"got through: {rel}:{n + 1}: {rule} {old.strip()} -> {new.strip()}")
+    return 0 if not missed else 1
+
+
+if __name__ == "__main__":
+    sys.exit(main())
