@@ -100,7 +100,7 @@ TEST_F(Exchange, RawDataAndBlocks) {
     EXPECT_EQ(rig->scope.link.receiveFlag, 1);
 
     rig->scope.link.dataWords.fill(0x4444);  // block requests never carry these
-    expectExchange(s.readBlockRun(1, 0), 1, "0055 0009 00C0 0000", nullptr,
+    expectExchange(s.readBlockRun(1, 0), 1, "0055 0009 00C0 0000", "Data[64] block received!",
                    "Data[64] block received!");
     EXPECT_EQ(rig->scope.video.video, rig->sensor().lastVideo());
     for (int b = 0; b < 4; ++b)

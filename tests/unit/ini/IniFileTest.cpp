@@ -61,7 +61,7 @@ TEST(IniFormat, LookupIgnoresCaseAndSurroundingBlanks) {
 }
 
 TEST(IniFormat, ValuesConvertOnlyWhenWhollyASigned32BitNumber) {
-    EXPECT_EQ(parseIniInt("  -42 "), -42);
+    EXPECT_EQ(parseIniInt(" \t\v\f-42 \r\n"), -42);
     EXPECT_EQ(parseIniInt("+17"), 17);
     EXPECT_EQ(parseIniInt("007"), 7);
     EXPECT_EQ(parseIniInt("2147483647"), INT32_MAX);
