@@ -1,7 +1,8 @@
 #pragma once
 // The shared state of the sensor link: request and reply buffers, the data-word buffer and the
-// flags through which exchanges, loops and the receive callback talk to each other. One instance
-// lives for the whole program; every open port delivers into it.
+// flags through which exchanges, loops and the receive callback talk to each other. Each sensor
+// object (PortSensor) holds one; an exchange copies the answer it takes from its port's frames
+// into it.
 
 #include <QString>
 #include <array>
