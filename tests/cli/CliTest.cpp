@@ -150,7 +150,7 @@ TEST(CliArguments, BadInputIsAUsageErrorAndTouchesNoSensor) {
         "identify", "identify 0", "identify 256", "identify 3-1", "identify x",
         "get 1", "get 1 --from rom", "get 1,2 --from ram", "get 1 --from ram --json -o -",
         "send 1 --to ram", "send 1 --to ram DIR/missing.ini", "send 1 --to ram DIR/other.ini",
-        "run 1-2", "run 1 --samples 0", "video all",
+        "run 1-2", "run 1 --samples 0", "video all", "record 1 --samples 32001 -o x.dat",
         "record 1 --samples 5", "record 1 --samples 5 --step 0.01 -o x.dat",
         "record 1 --samples 5 --mode 2 -o x.dat", "record 1 --samples 5 -o DIR/taken.dat",
         "test 1 --teach 5", "test 1 --teach 5 --upper 1 --lower 70000", "baud 1 --to 12345",
