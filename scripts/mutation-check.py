@@ -5,9 +5,10 @@ Each fault below is put into the source on its own: the tests that cover the cha
 rebuilt and run, and the fault counts as caught when one of them fails. The source file is restored
 after each fault, whatever happens. Run it on a configured build (Ninja) of the same tree:
 
-    scripts/mutation-check.py [--build DIR] [--out DIR] [NAME-WORD ...]
+    scripts/mutation-check.py [--build DIR] [--out DIR] [--under PATH ...] [NAME-WORD ...]
 
-NAME-WORDs pick the faults whose description contains any of them (case-insensitive).
+NAME-WORDs pick the faults whose description contains any of them (case-insensitive); --under
+picks the faults in files below a path (src/app, src/core/link ...), and may be given again.
 A run of all faults takes about 45 minutes on two cores. It prints one line per fault and a total,
 and exits 1 when a fault got through or no longer applies (the anchor line has changed)."""
 import argparse
@@ -351,6 +352,7 @@ def main():
     ap = argparse.ArgumentParser(description=__doc__.split("\n")[0])
     ap.add_argument("--build", default=str(root / "build"))
     ap.add_argument("--out", default=str(root / "build" / "mutation"))
+    ap.add_argument("--under", action="append", default=[])
     ap.add_argument("words", nargs="*")
     args = ap.parse_args()
     build = pathlib.Path(args.build).resolve()
@@ -360,6 +362,8 @@ def main():
     verdicts = []
     for index, mutant in enumerate(MUTANTS, 1):
         if words and not any(w in mutant[0].lower() for w in words):
+            continue
+        if args.under and not any(mutant[1].startswith(u.rstrip("/") + "/") for u in args.under):
             continue
         start = time.time()
         verdict = try_mutant(root, build, out, index, mutant)
