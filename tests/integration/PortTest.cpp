@@ -60,6 +60,26 @@ TEST_F(BarePty, CallbackKeepsASecondReplyRightBehindTheFirst) {
     EXPECT_EQ(port.framesDropped(), 2u);  // no exchange asked for them
 }
 
+// The triggered recorder's wait takes each unasked record once, in order: past frames no longer
+// kept and past one another exchange already took.
+TEST_F(BarePty, UnaskedRecordsAreTakenOnceEachPastFramesNoLongerKept) {
+    linkUp();
+    QByteArray burst;
+    for (int i = 1; i <= ComPort::kKeptFrames + 3; ++i) {
+        QByteArray record = frameHex("00AA 0012");
+        record[5] = static_cast<char>(i);  // word 2 numbers them
+        burst += record;
+    }
+    sensorWrites(burst);
+    pc->pump.delay(0.2);
+    pc->bank.port(1)->frame(ComPort::kKeptFrames + 2)->taken = true;
+    std::vector<int> got;
+    for (std::uint64_t next = 1;
+         pc->scope.awaitUnasked(1, next, pc->pump.now() + 0.05) == WaitOutcome::Reply;)
+        got.push_back(frameWord(pc->scope.link.rxBuf, 2));
+    EXPECT_EQ(got, (std::vector<int>{4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15, 16, 17, 19}));
+}
+
 TEST_F(BarePty, FramesBeyondAFullDriverQueueStillLeaveInOrder) {
     ComPort port(1);
     ASSERT_EQ(port.open(path, 115200, 4096), 0);

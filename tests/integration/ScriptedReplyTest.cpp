@@ -4,6 +4,7 @@
 #include <unistd.h>
 
 #include <QSocketNotifier>
+#include <QTimer>
 #include <functional>
 
 #include "LinkRig.h"
@@ -85,6 +86,22 @@ TEST_F(ScriptedReply, HardwareWordsCountOnlyFromTheRightEcho) {
     EXPECT_EQ(pc->scope.model.lastPixel, 8192);
     EXPECT_EQ(pc->scope.model.videoX[1], 32.0);
     EXPECT_EQ(pc->scope.model.videoFullScale, 1024);
+}
+
+// A late answer settles before the firmware text is asked for: read as plain bytes, the text
+// would take it in.
+TEST_F(ScriptedReply, ALateAnswerNeverMixesIntoTheFirmwareText) {
+    QObject context;
+    const QByteArray text("KORVO-KM firmware");
+    script = [&](const QByteArray& request) {
+        if (request[3] == 7)
+            QTimer::singleShot(200, &context, [&] { sensorWrites(text.leftJustified(72, '\0')); });
+        return QByteArray();  // para0 goes unanswered
+    };
+    EXPECT_EQ(pc->scope.GetParamHalf(kMemoryRam, 0, 1, pc->scope.params), -1);
+    QTimer::singleShot(100, &context, [&] { sensorWrites(frameHex("00AA 0002")); });
+    EXPECT_EQ(pc->scope.GetVERSIONInfo(1), kFirmwareBytes);
+    EXPECT_EQ(pc->scope.link.firmwareText, QString::fromLatin1(text));
 }
 
 // A flash block counts only when its echo names its own offset and page; the third block's echo

@@ -68,6 +68,9 @@ bool canAnswer(std::uint16_t code, std::span<const std::uint8_t, kFrameBytes> fr
 }
 
 bool lateReplyPassesFor(std::uint16_t code, std::uint16_t earlierCode) {
+    // The firmware text and the data blocks are read as plain bytes, with no frame to tell a late
+    // answer from their own: any late answer would mix into them.
+    if (code == 7 || code == 9) return true;
     // The answer the earlier request gets when it comes: its raw-data or record reply, or its
     // echo.
     std::array<std::uint8_t, kFrameBytes> typical{};

@@ -36,7 +36,8 @@ bool canAnswer(std::uint16_t code, std::span<const std::uint8_t, kFrameBytes> fr
 
 // Whether a late answer to an earlier request with earlierCode would pass as the answer to a
 // request with code (the same command, or one that takes any reply after a measurement
-// request). Only then must a new request wait for the earlier answer to settle first.
+// request, or any answer before a read of plain bytes). Only then must a new request wait for
+// the earlier answer to settle first.
 bool lateReplyPassesFor(std::uint16_t code, std::uint16_t earlierCode);
 
 }  // namespace korvo

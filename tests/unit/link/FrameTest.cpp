@@ -149,6 +149,8 @@ TEST(ReplyMatch, ALateAnswerMustSettleOnlyWhenItWouldPassForTheNewRequest) {
     EXPECT_FALSE(lateReplyPassesFor(190, 2));  // told apart by the echo
     EXPECT_FALSE(lateReplyPassesFor(5, 2));
     EXPECT_FALSE(lateReplyPassesFor(2, 8));
+    EXPECT_TRUE(lateReplyPassesFor(7, 2));  // plain bytes would take in any late answer
+    EXPECT_TRUE(lateReplyPassesFor(9, 8));
 }
 
 }  // namespace

@@ -27,6 +27,8 @@ TEST(ToleranceLimits, ByHardwareModeAValueOnALimitIsWithinTheRollGraphZoomsAroun
         {"on the lower limit", 0, 512, 100, 20, 0, 492, 612, 492, true, 472, 712},
         {"one below it", 2, 512, 100, 20, 0, 491, 612, 492, false, 472, 712},
         {"below a narrow lower side", 0, 512, 100, 20, 0, 400, 612, 492, false, 340, 712},
+        {"below sides of exactly 40", 0, 512, 40, 40, 0, 300, 552, 472, false, 200, 592},
+        {"above sides of exactly 40", 0, 512, 40, 40, 0, 700, 552, 472, false, 432, 800},
         {"the sensor's, on its limit", 1, 512, 5, 5, 50, 562, 562, 462, true, 412, 612},
         {"the sensor's, below", 1, 512, 5, 5, 50, 300, 562, 462, false, 200, 612},
         {"the sensor's, narrow", 3, 512, 5, 5, 10, 600, 522, 502, false, 472, 660},
