@@ -229,6 +229,7 @@ void ComPort::RX_Receive_Function() {
                                 static_cast<std::size_t>(queued.size())));
     for (int i = 0; i < split.frames; ++i) takeFrame();
     if (!split.keepRest) serial_->clear(QSerialPort::Input);
+    emit framesArrived(comNumber_);
 }
 
 ComPort::ReceivedFrame* ComPort::frame(std::uint64_t number) {

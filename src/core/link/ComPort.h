@@ -77,6 +77,8 @@ public:
 signals:
     // Emitted once per hang-up, after the port has been closed.
     void linkLost(int comNumber);
+    // Emitted after the receive callback took in one or more frames.
+    void framesArrived(int comNumber);
 
 private:
     // The receive callback: one frame once at least 36 bytes are queued.

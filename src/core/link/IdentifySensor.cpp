@@ -33,7 +33,8 @@ IdentifyReport identifySensor(PortSensor& sensor, int port, const IdentifyOption
     pump.delay(options.settleSeconds);
     // A reply of another kind leaves the status text as it was: say what happened instead.
     s.setStatus(QStringLiteral("reply of another kind to the line check"));
-    report.lineCheck = sensor.CheckComLine(port);
+    report.lineCheck =
+        options.zeroLineCheck ? sensor.Check232Line(port) : sensor.CheckComLine(port);
     report.serialNumber = s.serialNumber;
     if (report.lineCheck != 1) return fail(report, IdentifyVerdict::Failed, s.statusText);
 

@@ -24,6 +24,9 @@ enum class IdentifyVerdict {
 struct IdentifyOptions {
     double settleSeconds = 0.05;  // pause before the line check, the firmware text and the query
     bool readParameters = false;  // on acceptance, GET both halves from RAM as the window does
+    // The multiplexer's line check (all-zero data words, 0.5 s) instead of the connect
+    // sequence's, which carries the PC's para0: for a sensor whose set is not known yet.
+    bool zeroLineCheck = false;
 };
 
 struct IdentifyReport {
