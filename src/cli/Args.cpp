@@ -115,6 +115,19 @@ const std::vector<CommandRule>& commands() {
          {"--to"},
          "Switches sensor and port to another baud rate (command 190 at the current rate,\n"
          "--baud), then checks the line at the new rate.\n"},
+        {"watch",
+         "korvo watch PORTS [--interval S] [--duration S]",
+         1,
+         true,
+         {"--interval", "--duration"},
+         "The line monitor: every port measured at once, each at its own line rate, with the\n"
+         "sensor's own para0 as read from its RAM (nothing is written to a sensor). Every S\n"
+         "seconds (default 1) one line per port: COM, serial number, value in mm and pixels,\n"
+         "state (in tolerance, out of tolerance, stale, line lost, refused, not connected),\n"
+         "samples per second and the count out of tolerance; on a terminal a table redrawn in\n"
+         "place. With --json also the interval's samples and their min, max and mean in\n"
+         "pixels. Ends after --duration seconds or at Ctrl-C; exit 1 when a port ended lost,\n"
+         "stale or refused, 3 when one could not be opened.\n"},
         {"flash",
          "korvo flash PORTS FILE",
          2,
@@ -135,9 +148,9 @@ const CommandRule* ruleFor(const QString& name) {
     return nullptr;
 }
 
-const std::set<QString> kValueOptions = {"--baud",  "--map",     "--from",  "--to",
-                                         "-o",      "--samples", "--step",  "--mode",
-                                         "--teach", "--upper",   "--lower", "--serial-dir"};
+const std::set<QString> kValueOptions = {
+    "--baud", "--map",   "--from",  "--to",    "-o",           "--samples",  "--step",
+    "--mode", "--teach", "--upper", "--lower", "--serial-dir", "--interval", "--duration"};
 const std::set<QString> kCommonOptions = {"--baud", "--map", "--json", "--help", "-h"};
 
 const char kCommonHelp[] =
@@ -204,6 +217,12 @@ QString applyOption(Options& o, const QString& name, const QString& value) {
         if (!ok || !std::isfinite(s) || s < 0.1 || s > 9999.0)
             return badValue(name, value, QStringLiteral("seconds from 0.1 to 9999"));
         o.step = s;
+    } else if (name == QLatin1String("--interval") || name == QLatin1String("--duration")) {
+        bool ok = false;
+        const double s = value.toDouble(&ok);
+        if (!ok || !std::isfinite(s) || s < 0.1 || s > 86400.0)
+            return badValue(name, value, QStringLiteral("seconds from 0.1 to 86400"));
+        (name == QLatin1String("--interval") ? o.interval : o.duration) = s;
     } else if (name == QLatin1String("--mode")) {
         if (!parseInteger(value, 0, 1, n)) return badValue(name, value, QStringLiteral("0 or 1"));
         o.mode = static_cast<int>(n);

@@ -38,6 +38,8 @@ struct Options {
     std::optional<int> mode;                 // --mode 0|1
     int teach = -1, upper = -1, lower = -1;  // test --teach --upper --lower
     int newBaudIndex = -1;                   // baud --to
+    double interval = 1.0;                   // watch --interval seconds
+    double duration = 0.0;                   // watch --duration seconds (0: until stopped)
 };
 
 struct ParseResult {

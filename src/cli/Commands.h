@@ -25,6 +25,7 @@ int cmdReset(const Options& o, Output& out);
 int cmdTest(const Options& o, Output& out);
 int cmdBaud(const Options& o, Output& out);
 int cmdFlash(const Options& o, Output& out);
+int cmdWatch(const Options& o, Output& out);
 
 // ---- shared by the subcommands ----
 

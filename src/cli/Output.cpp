@@ -130,6 +130,38 @@ void Output::row(const QStringList& rawCells, const QJsonObject& object) {
     writeOut(line.toUtf8() + '\n');
 }
 
+void Output::redraw(const std::vector<QStringList>& rawRows) {
+    std::vector<QStringList> rows;
+    QStringList titles;
+    for (const Column& c : columns_) titles << c.title;
+    rows.push_back(titles);
+    for (const QStringList& r : rawRows) {
+        QStringList cells;
+        for (const QString& cell : r) cells << escapeControls(cell);
+        rows.push_back(cells);
+    }
+    std::vector<int> widths;
+    for (const QStringList& r : rows) {
+        for (int i = 0; i < r.size(); ++i) {
+            if (i >= static_cast<int>(widths.size())) widths.push_back(0);
+            widths[i] = std::max<int>(widths[i], r[i].size());
+        }
+    }
+    // Back to the first line drawn last time; each line is cleared before it is written.
+    QString text = drawnLines_ > 0 ? QStringLiteral("\x1b[%1F").arg(drawnLines_) : QString();
+    for (const QStringList& r : rows) {
+        text += QStringLiteral("\x1b[2K");
+        for (int i = 0; i < r.size(); ++i)
+            text += i + 1 == r.size() ? r[i] : r[i].leftJustified(widths[i]) + QStringLiteral("  ");
+        text += QLatin1Char('\n');
+    }
+    // Lines the table had before and has no more.
+    for (int i = static_cast<int>(rows.size()); i < drawnLines_; ++i)
+        text += QStringLiteral("\x1b[2K\n");
+    drawnLines_ = std::max<int>(drawnLines_, static_cast<int>(rows.size()));
+    writeOut(text.toUtf8());
+}
+
 void Output::jsonLine(const QJsonObject& object) {
     writeOut(QJsonDocument(object).toJson(QJsonDocument::Compact) + '\n');
 }

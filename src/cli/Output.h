@@ -38,6 +38,9 @@ public:
     // One result: the cells as text, or the object as one JSON line.
     void row(const QStringList& cells, const QJsonObject& object);
     void jsonLine(const QJsonObject& object);
+    // On a terminal: the columns' header and these rows drawn over what the last call drew, each
+    // column as wide as its widest cell (a live view).
+    void redraw(const std::vector<QStringList>& rows);
     // Bytes as they are, to standard output (a parameter file, the help text).
     void raw(const QByteArray& bytes);
 
@@ -69,6 +72,7 @@ private:
     bool streamed_ = true;
     std::vector<QStringList> heldRows_;
     bool headerDone_ = false;
+    int drawnLines_ = 0;
     bool barShown_ = false;
     double barStart_ = -1.0;
     double barDrawn_ = -1.0;

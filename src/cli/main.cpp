@@ -19,6 +19,7 @@ int dispatch(const Options& o, Output& out) {
         {"ports", cmdPorts}, {"identify", cmdIdentify}, {"get", cmdGet},       {"send", cmdSend},
         {"run", cmdRun},     {"video", cmdVideo},       {"record", cmdRecord}, {"teach", cmdTeach},
         {"reset", cmdReset}, {"test", cmdTest},         {"baud", cmdBaud},     {"flash", cmdFlash},
+        {"watch", cmdWatch},
     };
     for (const auto& [name, command] : table)
         if (o.command == QLatin1String(name)) return command(o, out);

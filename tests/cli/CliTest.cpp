@@ -156,7 +156,7 @@ TEST(CliArguments, BadInputIsAUsageErrorAndTouchesNoSensor) {
         "record 1 --samples 5", "record 1 --samples 5 --step 0.01 -o x.dat",
         "record 1 --samples 5 --mode 2 -o x.dat", "record 1 --samples 5 -o DIR/taken.dat",
         "test 1 --teach 5", "test 1 --teach 5 --upper 1 --lower 70000", "baud 1 --to 12345",
-        "flash 1 DIR/short.dat", "flash 1 DIR/missing.dat",
+        "flash 1 DIR/short.dat", "flash 1 DIR/missing.dat", "watch 1 --interval 0.05",
     };
     // clang-format on
     for (const char* line : bad) {
@@ -286,6 +286,30 @@ QByteArray windowFile(const QByteArray& file, const RecorderHeader& base,
         bytes += recorderLineBytes(num(r, "value"), num(r, "left"), num(r, "right"),
                                    num(r, "edges"), static_cast<std::uint32_t>(num(r, "um")));
     return bytes;
+}
+
+TEST(CliWatch, EveryPortEveryIntervalWithItsStateAndTheIntervalsValues) {
+    CliRig rig({sensorConfig(1701), sensorConfig(1702, "KORVO-DV")});
+    rig.sensor(0).setMeasurement(1000, 3000);
+    rig.mapLine(3, rig.path(QStringLiteral("absent")));
+    const CliRun r = rig.run(rig.words("watch 1-3 --interval 0.5 --duration 1.6 --json"));
+    EXPECT_EQ(r.exit, 3);  // the worst: a port that could not be opened
+    const auto all = r.objects(QStringLiteral("watch"));
+    ASSERT_GE(all.size(), 6u);  // three ports every 0.5 s and at the end
+    ASSERT_EQ(all.size() % 3, 0u);
+    const std::vector<QJsonObject> lines(all.end() - 3, all.end());
+    const QJsonObject& last = lines[0];
+    EXPECT_EQ(num(last, "port"), 1);
+    EXPECT_EQ(str(last, "state"), QStringLiteral("live"));
+    EXPECT_EQ(num(last, "serial"), 1701);
+    EXPECT_GT(num(last, "samples"), 0);
+    EXPECT_LE(num(last, "min"), last.value(QLatin1String("mean")).toDouble());
+    EXPECT_GE(num(last, "max"), last.value(QLatin1String("mean")).toDouble());
+    EXPECT_EQ(str(lines[1], "summary"), QStringLiteral("refused"));
+    EXPECT_EQ(str(lines[2], "state"), QStringLiteral("not connected"));
+    EXPECT_TRUE(str(lines[2], "reason").contains(QLatin1String("absent")));
+    for (const sim::ReceivedFrame& f : rig.sensor(0).receivedFrames())
+        EXPECT_TRUE(receivedWord(f, 1) != 1 && receivedWord(f, 1) != 3);  // nothing written
 }
 
 TEST(CliRecord, FileHoldsTheWindowsBytesForTheRecordsReceived) {

@@ -109,7 +109,8 @@ void LineMonitor::resume(int com) {
 
 void LineMonitor::scheduleJoin(double after) {
     if (!started_ || stopped_) return;
-    QTimer::singleShot(static_cast<int>(std::ceil(after * 1000)), &context_, [this] { joinDue(); });
+    QTimer::singleShot(static_cast<int>(std::ceil(std::max(0.0, after) * 1000)), &context_,
+                       [this] { joinDue(); });
 }
 
 bool LineMonitor::waitsToJoin(const Port& p) {
@@ -117,30 +118,26 @@ bool LineMonitor::waitsToJoin(const Port& p) {
 }
 
 void LineMonitor::joinDue() {
-    // Joins run their exchanges with waits of their own; the other ports go on being measured
-    // inside them, and a join never starts inside another.
+    // A join runs its exchanges with waits of its own; the other ports go on being measured
+    // inside them, a join never starts inside another, and the event loop gets control back
+    // between two joins.
     if (joining_ || stopped_) return;
-    joining_ = true;
-    for (;;) {
-        const double now = pump_.now();
-        Port* next = nullptr;
-        for (auto& [com, p] : ports_) {
-            if (waitsToJoin(*p) && p->joinAt <= now) {
-                next = p.get();
-                break;
-            }
-        }
-        if (next == nullptr || stopped_) break;
-        join(*next);
-    }
-    joining_ = false;
-    // The next try of a port that could not join.
+    const double now = pump_.now();
+    Port* next = nullptr;
     double soonest = -1.0;
     for (auto& [com, p] : ports_) {
         if (!waitsToJoin(*p)) continue;
+        if (p->joinAt <= now && next == nullptr) next = p.get();
         if (soonest < 0.0 || p->joinAt < soonest) soonest = p->joinAt;
     }
-    if (soonest >= 0.0) scheduleJoin(std::max(0.0, soonest - pump_.now()));
+    if (next == nullptr) {
+        if (soonest >= 0.0) scheduleJoin(soonest - now);
+        return;
+    }
+    joining_ = true;
+    join(*next);
+    joining_ = false;
+    scheduleJoin(0.0);
 }
 
 void LineMonitor::join(Port& p) {
