@@ -18,11 +18,8 @@ namespace {
 
 using PanelLoading = UiFixture;
 
-// Showing, hiding and sizing the windows are the program's tests'.
 TEST_F(PanelLoading, LoadsEachResourceByNumberAsHiddenWindowWithOnlyItsOwnControls) {
-    const int main = ui->loadPanel(0, layout, RES_MAIN);
     const int port = ui->loadPanel(0, layout, RES_PORT);
-    ASSERT_GE(main, 1);
     ASSERT_GE(port, 1);
     QWidget* w = ui->panelWidget(main);
     EXPECT_TRUE(w->isWindow());
@@ -60,8 +57,6 @@ TEST_F(PanelLoading, FailuresGiveNegativeHandles) {
 }
 
 TEST_F(PanelLoading, TabPagesArePanelsThatHoldTheirControlsAndChildPanels) {
-    const int main = ui->loadPanel(0, layout, RES_MAIN);
-    ASSERT_GE(main, 1);
     EXPECT_EQ(ui->tabPageCount(main, C_TAB), 2);
     const int page0 = ui->tabPagePanel(main, C_TAB, 0);
     const int page1 = ui->tabPagePanel(main, C_TAB, 1);
@@ -96,7 +91,6 @@ TEST_F(PanelLoading, TabPagesArePanelsThatHoldTheirControlsAndChildPanels) {
 }
 
 TEST_F(PanelLoading, CloseRequestAndResizeGoToThePanelCallback) {
-    const int main = ui->loadPanel(0, layout, RES_MAIN);
     ui->setPanelSize(main, 400, 600);  // not shown: no event
     ui->displayPanel(main);
     ui->userClosePanel(main);
@@ -109,17 +103,11 @@ TEST_F(PanelLoading, CloseRequestAndResizeGoToThePanelCallback) {
 
 class ControlValues : public UiFixture {
 protected:
-    void SetUp() override {
-        UiFixture::SetUp();
-        main = ui->loadPanel(0, layout, RES_MAIN);
-        ASSERT_GE(main, 1);
-    }
     std::vector<int> ringValues(int ctrl) const {
         std::vector<int> values;
         for (const RingItem& i : ui->ringItems(main, ctrl)) values.push_back(i.value);
         return values;
     }
-    int main = 0;
 };
 
 TEST_F(ControlValues, RingsSelectByItemValue) {

@@ -23,6 +23,7 @@
 #include "support/QtPrinters.h"
 #include "support/ScriptedPopups.h"
 #include "support/SimSensors.h"
+#include "support/TestFiles.h"
 #include "ui/Events.h"
 #include "ui/Graph.h"
 #include "ui/Platform.h"
@@ -42,14 +43,9 @@ public:
     void remove(const QString& name) const { QFile::remove(file(name)); }
     bool exists(const QString& name) const { return QFile::exists(file(name)); }
     void write(const QString& name, const QByteArray& bytes) const {
-        QFile f(file(name));
-        ASSERT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
-        f.write(bytes);
+        writeFileBytes(file(name), bytes);
     }
-    QByteArray read(const QString& name) const {
-        QFile f(file(name));
-        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-    }
+    QByteArray read(const QString& name) const { return fileBytes(file(name)); }
 
 private:
     QTemporaryDir dir_;

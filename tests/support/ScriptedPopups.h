@@ -24,13 +24,12 @@ public:
     struct Popup {
         Kind kind = Kind::Message;
         QString title;
-        QString text;                            // message and confirm; null: any text
+        QString text;  // message and confirm; null: any (a message with the system's words)
         QString directory, defaultName, filter;  // file selection as shown
         bool answer = false;
         ui::FileChoice choice;
     };
 
-    // A null text matches any text (for messages that carry the operating system's words).
     void expectMessage(const QString& title, const QString& text) {
         queue_.push_back({Kind::Message, title, text});
     }

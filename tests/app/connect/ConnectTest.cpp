@@ -1,7 +1,6 @@
-// The connect pop-up against virtual sensors: trying ports with and without a sensor, keeping or
-// discarding the choice, the settings file and the baud-rate change.
-// The scope toggle of a port hands its sensor to the scope window: the multiplexer's connect
-// sequence identifies the sensor, applies its model to the panels and reads its parameters.
+// The connect pop-up against virtual sensors (trying ports, keeping or discarding the choice, the
+// settings file, the baud-rate change) and the scope toggle's connect sequence: the sensor
+// identified, its model on the panels, its parameters read.
 
 #include "app/connect/ConnectSequence.h"
 #include "support/AppFixture.h"
@@ -25,9 +24,12 @@ protected:
     }
 };
 
-TEST_F(ScopeConnectPopupTest, TryWithoutASensorKeepsAcceptDimmed) {
-    // COM1 leads to a sensor that never answers, COM7 to a device that does not exist.
-    launch({sim::SensorConfig{}});
+TEST_F(ScopeConnectPopupTest, TryWithoutAServedSensorKeepsTheExchangeButtonsDimmed) {
+    // COM1 leads to a sensor that never answers, COM2 to a sibling-series sensor, COM7 to a
+    // device that does not exist.
+    sim::SensorConfig gx;
+    gx.firmwareId = "KORVO-GX";
+    launch({sim::SensorConfig{}, gx});
     sensor(0).setFault(sim::Fault::NoReply);
     sensors.mapLine(7, dir.file("no-such-device"));
     openPopup();
@@ -38,36 +40,30 @@ TEST_F(ScopeConnectPopupTest, TryWithoutASensorKeepsAcceptDimmed) {
     EXPECT_NE(popupStatus(), "RS232-Init successful!");
     EXPECT_FALSE(app().ports.isOpen(7));
 
+    popups->expectMessage(
+        "Attention !!!",
+        "Incompatible hardware detected!\nPlease use KORVO-GX-Scope software version!");
+    tryPort(2);
+    // The port itself works, so ACCEPT may keep it; the exchange buttons stay dimmed.
+    EXPECT_FALSE(ui().dimmed(con(), CON_ACCEPT));
+    EXPECT_TRUE(ui().dimmed(mainPanel(), MAIN_GET));
+    EXPECT_EQ(mainStatus(), "Please use KORVO-GX-Scope software version!");
+
     tryPort(1);
     EXPECT_TRUE(ui().dimmed(con(), CON_ACCEPT));
     EXPECT_EQ(mainStatus(), "Timeout-RS-232...");
     EXPECT_TRUE(ui().panelVisible(con()));
 }
 
-TEST_F(ScopeConnectPopupTest, TryOnASiblingSeriesSensorRefusesItsButtons) {
-    sim::SensorConfig gx;
-    gx.firmwareId = "KORVO-GX";
-    launch({gx});
-    openPopup();
-    popups->expectMessage(
-        "Attention !!!",
-        "Incompatible hardware detected!\nPlease use KORVO-GX-Scope software version!");
-
-    tryPort(1);
-
-    // The port itself works, so ACCEPT may keep it; the exchange buttons stay dimmed.
-    EXPECT_FALSE(ui().dimmed(con(), CON_ACCEPT));
-    EXPECT_TRUE(ui().dimmed(mainPanel(), MAIN_GET));
-    EXPECT_EQ(mainStatus(), "Please use KORVO-GX-Scope software version!");
-}
-
-TEST_F(ScopeConnectPopupTest, AcceptKeepsTheConnectionAndWritesTheSettingsFile) {
+TEST_F(ScopeConnectPopupTest, AcceptKeepsTheConnectionAndWritesTheSettingsFileIfItCan) {
     launch({sim::SensorConfig{}});
     ui().setPanelSize(mainPanel(), 548, 780);
     ui().setPanelPos(mainPanel(), 120, 100);
     openPopup();
     tryPort(1, 1);
     ASSERT_FALSE(ui().dimmed(con(), CON_ACCEPT)) << popupStatus().toStdString();
+    EXPECT_EQ(commands(0).front(), 0);  // the pop-up's sequence sends the dummy frame first
+    EXPECT_TRUE(received(0, 2));
 
     ui().click(con(), CON_ACCEPT);
 
@@ -80,18 +76,14 @@ TEST_F(ScopeConnectPopupTest, AcceptKeepsTheConnectionAndWritesTheSettingsFile) 
                          "[APPLICATION]\r\nPanel max = 0\r\nPanel pos. x = 100\r\n"
                          "Panel pos. y = 120\r\nPanel width  = 780\r\nPanel height = 548\r\n\r\n"
                          "[HARDWAREINFO]\r\nHardware-Type = 1\r\n\r\n"));
-}
 
-TEST_F(ScopeConnectPopupTest, AcceptSaysSoWhenTheSettingsCannotBeWritten) {
-    launch();
     // A folder in the file's place makes the write fail as a read-only disk would.
+    dir.remove("KORVO-KM-Scope.ini");
     ASSERT_TRUE(QDir(dir.path()).mkdir("KORVO-KM-Scope.ini"));
     openPopup();
     ui().setInt(con(), CON_PORT, 4);
     ui().setDimmed(con(), CON_ACCEPT, false);
-
     ui().click(con(), CON_ACCEPT);
-
     EXPECT_EQ(mainStatus(), "COM settings not saved!");
     EXPECT_EQ(app().sensor.link.portNumber, 4);  // the choice is kept all the same
     EXPECT_FALSE(ui().panelVisible(con()));
@@ -280,14 +272,10 @@ TEST_F(IdentifyScopeTest, TheModelProfileReachesThePanels) {
     EXPECT_FALSE(ui().dimmed(p2, P2_TARGET));
 }
 
-TEST_F(IdentifyScopeTest, ConnectDialogSequenceSendsDummyFrameAndReopensPopupOnSilence) {
+TEST_F(IdentifyScopeTest, ConnectDialogSequenceReopensThePopupOnSilence) {
     startWith({model(1, 80, 318)});
     ASSERT_GE(app().sensor.InitRS232(1, 1), 0);
-    sensor(0).clearReceivedFrames();
-    EXPECT_EQ(InitRS232DataExchange(app(), 1), 1);
-    EXPECT_EQ(commands(0).front(), 0);  // the dummy frame comes first
-    EXPECT_TRUE(received(0, 2));
-
+    ASSERT_EQ(InitRS232DataExchange(app(), 1), 1);  // served: the exchange buttons usable
     sensor(0).setFault(sim::Fault::NoReply, 5);
     ui().setInt(panels().connect, CON_PORT, 9);
     EXPECT_EQ(InitRS232DataExchange(app(), 1), -1);

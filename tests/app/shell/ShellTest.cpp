@@ -1,7 +1,5 @@
-// Start-up of the program: panels, start values, profile graph marks, settings read back, and
-// the failures that end it.
-// The two window callbacks: closing, resizing and restoring the scope window and the
-// multiplexer window.
+// Start-up of the program (panels, start values, settings read back, the failures that end it)
+// and the two window callbacks: closing, resizing and restoring both windows.
 
 #include <pty.h>
 #include <signal.h>
@@ -149,30 +147,6 @@ TEST_F(ScopeAppTest, ClosingTheScopeWindowSwitchesOffTheActiveGroupsTogglesOnly)
     EXPECT_FALSE(ui().quitRequested());
 }
 
-TEST_F(ScopeAppTest, ClosingTheMultiplexerWritesTheSettingsFileEvenWhenNothingChanged) {
-    int master = -1, slave = -1;
-    char name[256] = {};
-    ASSERT_EQ(openpty(&master, &slave, name, nullptr, nullptr), 0);
-    dir.write("COMPORTS.map", QByteArray("COM7 = ") + name + "\n");
-    ASSERT_EQ(start(), 0);
-    ASSERT_GE(app().ports.open(7, 1, 4096), 0);
-    app().sensor.link.stopFlag = kStopRunning;
-
-    ui().userClosePanel(panels().mpc);
-
-    EXPECT_TRUE(ui().quitRequested());
-    EXPECT_EQ(app().sensor.link.stopFlag, kStopByUser);
-    EXPECT_FALSE(app().ports.isOpen(7));
-    ::close(slave);
-    ::close(master);
-    // The file's layout is unit-tested and what the window writes reads back in the multiplexer
-    // tests; here: closing writes it, up to the last port of the last group.
-    const QByteArray bytes = dir.read("MPLEX16.ini");
-    EXPECT_TRUE(
-        bytes.endsWith("[MPLEX7_PORT16]\r\nEnable = 1\r\nBaudrate = 1\r\nCOM = 112\r\n"
-                       "\r\n"));
-}
-
 TEST_F(ScopeAppTest, ClosingTheMultiplexerKeepsTheOldFileAndSaysSoWhenWritingFails) {
     ASSERT_EQ(start(), 0);
     // A folder in the file's place: nothing can be written there.
@@ -187,10 +161,17 @@ TEST_F(ScopeAppTest, ClosingTheMultiplexerKeepsTheOldFileAndSaysSoWhenWritingFai
     EXPECT_TRUE(QFileInfo(dir.file("MPLEX16.ini")).isDir());
 }
 
-// A logout's SIGTERM ends the program as closing the multiplexer window does. The signal goes to
-// this test program alone, which catches it through the same mechanism as the program.
-TEST_F(ScopeAppTest, SigtermClosesTheMultiplexerWindowAndWritesTheSettingsFile) {
+// A logout's SIGTERM ends the program through the multiplexer window's close: the ports closed
+// and the settings file written even when nothing changed, up to the last port of the last group
+// (its layout is unit-tested). The signal goes to this test program alone, which catches it
+// through the same mechanism as the program.
+TEST_F(ScopeAppTest, SigtermClosesTheMultiplexerWindowThePortsAndWritesTheSettingsFile) {
+    int master = -1, slave = -1;
+    char name[256] = {};
+    ASSERT_EQ(openpty(&master, &slave, name, nullptr, nullptr), 0);
+    dir.write("COMPORTS.map", QByteArray("COM7 = ") + name + "\n");
     ASSERT_EQ(start(), 0);
+    ASSERT_GE(app().ports.open(7, 1, 4096), 0);
     StopSignals::install({SIGTERM});
     CloseOnStopSignal(app());
     app().sensor.link.stopFlag = kStopRunning;
@@ -203,7 +184,12 @@ TEST_F(ScopeAppTest, SigtermClosesTheMultiplexerWindowAndWritesTheSettingsFile) 
     EXPECT_EQ(ui().runUserInterface(), 0);  // ended by the close, not by giving up
     StopSignals::onSignal({});
     EXPECT_EQ(app().sensor.link.stopFlag, kStopByUser);
-    EXPECT_TRUE(dir.read("MPLEX16.ini").endsWith("COM = 112\r\n\r\n"));
+    EXPECT_FALSE(app().ports.isOpen(7));
+    ::close(slave);
+    ::close(master);
+    EXPECT_TRUE(
+        dir.read("MPLEX16.ini")
+            .endsWith("[MPLEX7_PORT16]\r\nEnable = 1\r\nBaudrate = 1\r\nCOM = 112\r\n\r\n"));
 }
 
 TEST_F(ScopeAppTest, RightDoubleClickRestoresAndCentresBothWindows) {
