@@ -19,6 +19,7 @@ struct LineMonitor::Port {
     bool released = false;
     bool measuring = false;  // joined: run requests go out
     bool awaiting = false;   // a run request is out
+    bool flushFirst = true;  // the next request empties both queues first
     bool opened = false;     // by the monitor
     double joinAt = 0.0;     // pump seconds; the port joins once this has come
     std::uint64_t mark = 0;  // the newest frame when the request went out
@@ -201,6 +202,7 @@ void LineMonitor::join(Port& p) {
     }
     if (stopped_ || p.released) return;
     p.measuring = true;
+    p.flushFirst = true;
     p.w.state = WatchState::Live;
     p.w.reason.clear();
     p.w.sampled = false;
@@ -215,7 +217,9 @@ void LineMonitor::sendRun(Port& p) {
     PortSensor& s = p.sensor;
     CopyVarsToPP(s.params, 0, s.link.dataWords, s.band, s.model.pixelCount);
     FillTxBuf(s.link, 8, 0, s.link.dataWords);
-    bank_.flushInThenOut(com);
+    // After an answer nothing else waits on the line; after a time-out a late answer may.
+    if (p.flushFirst) bank_.flushInThenOut(com);
+    p.flushFirst = false;
     const ComPort* port = bank_.port(com);
     p.mark = port ? port->framesReceived() : 0;
     p.awaiting = true;
@@ -253,6 +257,7 @@ void LineMonitor::replyTimedOut(Port& p) {
     if (!p.awaiting || p.released || stopped_) return;
     p.awaiting = false;
     ++p.w.timeouts;
+    p.flushFirst = true;
     if (!bank_.isOpen(p.w.com)) {
         lose(p, bank_.errorDetail(p.w.com));
         return;
