@@ -71,6 +71,7 @@ ID_GROUPS = [
         ("MPC_STOP", 12, "CC_BTNstop"),
         ("MPC_SAVE", 13, "CC_PICBTNsave"),
         ("MPC_LOAD", 14, "CC_PICBTNloadfile"),
+        ("MPC_LINE", 15, "CC_BTNline: the line monitor's window"),
     ]),
     ("Controls on each tab page (the page is a panel of its own)", [
         ("TAB_ENABLE", 2, "group enable switch, CC_BINSWenable"),
@@ -637,6 +638,7 @@ def mplex_panel():
     textbox(p, "mpcIniFile", ids.MPC_INIFILE, None, "Settings file", (352, 474, 290, 62))
     button(p, "mpcSave", ids.MPC_SAVE, "CC_PICBTNsave", "SAVE INI", (648, 474, 124, 30))
     button(p, "mpcLoad", ids.MPC_LOAD, "CC_PICBTNloadfile", "LOAD INI", (648, 506, 124, 30))
+    button(p, "mpcLine", ids.MPC_LINE, "CC_BTNline", "LINE", (8, 506, 100, 30))
     return p
 
 

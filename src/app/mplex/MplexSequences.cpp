@@ -4,6 +4,7 @@
 #include "app/mplex/MplexPanel.h"
 #include "app/shell/CallbackRegistry.h"
 #include "app/shell/ControlIds.h"
+#include "app/shell/LineHold.h"
 #include "app/shell/ScopeApp.h"
 #include "ui/Events.h"
 #include "ui/Platform.h"
@@ -108,6 +109,7 @@ void showScopeWindow(ScopeApp& app) {
 
 void scopeOff(ScopeApp& app, int group, int port) {
     app.sensor.link.stopFlag = kStopByUser;
+    lineScopeGives(app);
     app.ui.hidePanel(app.panels.main);
     app.ui.hidePanel(app.panels.para1);
     record(app, group, port).scopeActive = 0;
@@ -124,6 +126,7 @@ void scopeOn(ScopeApp& app, int group, int port) {
     rec.scopeActive = 1;
     app.ui.setInt(panel, PORT_SCOPE, 1);
     takePortSettings(app, group, port);
+    lineScopeTakes(app, rec.comPort);
     link.portNumber = rec.comPort;
     link.baudIndex = rec.baudIndex;
 
@@ -153,7 +156,10 @@ int runGroupLoop(ScopeApp& app, int g, const char* stoppedText, PerPort perPort)
     link.stopFlag = kStopRunning;
     for (int p = 0; p < kMplexPortsPerGroup; ++p) {
         app.pump.processEvents();
-        if (record(app, g, p).enabled != 0) perPort(p, p + 1);
+        if (record(app, g, p).enabled != 0) {
+            const LinePause pause(app, record(app, g, p).comPort);
+            perPort(p, p + 1);
+        }
         if (link.stopFlag == kStopByUser) {
             app.ui.setText(app.panels.mpc, MPC_STATUS, QString::fromLatin1(stoppedText));
             return 0;
@@ -307,6 +313,7 @@ int CC_DispStatus(ScopeApp& app, int panel, int, int event, void*, int, int) {
 
     app.ui.setText(panel, PORT_STATUS, QStringLiteral("activating new values"));
     const std::uint16_t com = table.currentPort.comPort;
+    const LinePause pause(app, com);
     if (app.sensor.Check232Line(com) == 1)
         app.sensor.ActivateTeach(com, table.teachValue, table.upperTolerance, table.lowerTolerance);
     settleOpenState(app, g, p);

@@ -3,6 +3,7 @@
 #include "app/connect/ConnectPopup.h"
 #include "app/help/HelpBox.h"
 #include "app/help/HelpTable.h"
+#include "app/line/LineWindow.h"
 #include "app/measure/MeasureCommands.h"
 #include "app/mplex/MplexPanel.h"
 #include "app/mplex/MplexSequences.h"
@@ -26,6 +27,7 @@ void wireProgram(ScopeApp& app) {
     registerWindowCallbacks(app);
     registerMplexPanelCallbacks(app);
     registerMplexSequenceCallbacks(app);
+    registerLineCallbacks(app);
     // Before the areas: a name with a help row shows its help until its area binds it.
     registerHelpBoxCallbacks(app);
     registerMainCommandCallbacks(app);

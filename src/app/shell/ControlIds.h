@@ -29,6 +29,7 @@ inline constexpr int MPC_TEACHALL = 11;  // CC_BTNteachAll
 inline constexpr int MPC_STOP = 12;      // CC_BTNstop
 inline constexpr int MPC_SAVE = 13;      // CC_PICBTNsave
 inline constexpr int MPC_LOAD = 14;      // CC_PICBTNloadfile
+inline constexpr int MPC_LINE = 15;      // CC_BTNline: the line monitor's window
 
 // Controls on each tab page (the page is a panel of its own)
 inline constexpr int TAB_ENABLE = 2;  // group enable switch, CC_BINSWenable

@@ -21,6 +21,10 @@ void ShowMainStatus(ScopeApp& app, const QString& text) {
     app.status.showStatus(app.sensor.link.statusText, StatusLine::Main);
 }
 
+ScopeApp::~ScopeApp() {
+    delete lineWindow;  // its monitor ends before the ports it works on
+}
+
 QString ScopeApp::mplexSettingsPath() const {
     return state.settingsFile(QString::fromLatin1(kMplexSettingsFile));
 }

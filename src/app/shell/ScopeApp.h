@@ -3,6 +3,8 @@
 // the objects that reach the sensors. One instance lives from start-up to the end; every
 // callback receives it. A test builds its own on a platform of its own.
 
+#include <QPointer>
+#include <QWidget>
 #include <functional>
 
 #include "app/shell/AppState.h"
@@ -17,6 +19,8 @@ class Platform;
 }
 
 namespace korvo {
+
+class LineMonitor;
 
 // Operations that this floor calls but that belong to a feature folder; the program's wiring
 // (app/program/Wiring.h) fills them in. An empty hook is skipped.
@@ -36,6 +40,7 @@ struct ScopeApp {
     ScopeApp(ui::Platform& platform, const FileLocations& where);
     ScopeApp(const ScopeApp&) = delete;
     ScopeApp& operator=(const ScopeApp&) = delete;
+    ~ScopeApp();
 
     ui::Platform& ui;
     AppState state;
@@ -45,6 +50,11 @@ struct ScopeApp {
     PortBank ports;     // one serial port per COM number
     PortSensor sensor;  // the scope window's sensor (the multiplexer works its ports through it)
     FeatureHooks hooks;
+    // The line monitor while its window is open (owned by the window), and the port it let go
+    // of for the scope window (app/shell/LineHold.h).
+    LineMonitor* line = nullptr;
+    int lineScopeCom = 0;
+    QPointer<QWidget> lineWindow;
 
     // Absolute path of "MPLEX16.ini" in the settings folder.
     QString mplexSettingsPath() const;

@@ -75,7 +75,7 @@ void LineMonitor::stop() {
         p->replyTimer->stop();
         p->measuring = false;
         p->awaiting = false;
-        if (p->opened && !p->released) bank_.close(com);
+        if (closeAtStop_ && p->opened && !p->released) bank_.close(com);
         p->opened = false;
     }
 }

@@ -42,8 +42,10 @@ public:
     void addDisabledPort(int com, const QString& reason);
     void start();
     // No request goes out any more; the ports the monitor opened are closed (a released one is
-    // left as it is). Safe to call from within a wait.
+    // left as it is) unless closePortsAtStop(false) said the owner of the bank keeps them open.
+    // Safe to call from within a wait.
     void stop();
+    void closePortsAtStop(bool close) { closeAtStop_ = close; }
 
     // Lets go of the port: its pending answer is ignored and no request goes out until resume().
     void release(int com);
@@ -82,6 +84,7 @@ private:
     bool started_ = false;
     bool stopped_ = false;
     bool joining_ = false;
+    bool closeAtStop_ = true;
 };
 
 }  // namespace korvo
