@@ -82,6 +82,10 @@ TEST(LineMonitor, EveryPortInItsOwnStateAndEveryRequestWithItsOwnPara0) {
     EXPECT_GT(monitor.watch(1)->samples, before + 20);
 
     // Let go for another exchange: no request while paused; back with para0 read again.
+    monitor.resume(1);  // not let go: nothing changes
+    monitor.release(99);  // never added
+    monitor.resume(99);
+    EXPECT_EQ(state(1), WatchState::Live);
     monitor.release(2);
     EXPECT_EQ(state(2), WatchState::Paused);
     pump.delay(0.1);
