@@ -4,6 +4,7 @@
 #include <unistd.h>
 
 #include <QFile>
+#include <QFileInfo>
 #include <QJsonArray>
 
 #include "CliRig.h"
@@ -86,6 +87,8 @@ TEST(CliPorts, PermissionErrorNamesTheDialoutGroup) {
     EXPECT_EQ(r.exit, 3);
     EXPECT_TRUE(r.out.contains(device.toUtf8()));
     EXPECT_TRUE(r.out.contains("dialout"));
+    // The device's own group, found by the access check.
+    EXPECT_TRUE(r.out.contains("belongs to group " + QFileInfo(device).group().toUtf8()));
 }
 
 // A failure is never reported as success: each case's outcome, exit status and the reason its
