@@ -1,12 +1,15 @@
 #pragma once
-// Shared by the fuzz targets: the input as bytes, and checks of what must hold for any input. A
-// failed check aborts, which the fuzzer reports as a crash and keeps the input that caused it.
+// Shared by the fuzz targets: the input as bytes or as a settings file, and checks of what must
+// hold for any input. A failed check aborts, which the fuzzer reports as a crash and keeps the
+// input that caused it.
 
 #include <QByteArray>
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
+
+#include "core/ini/IniFile.h"
 
 #define FUZZ_CHECK(condition)                                                                  \
     do {                                                                                       \
@@ -22,6 +25,16 @@ namespace korvo::fuzz {
 inline QByteArray inputBytes(const std::uint8_t* data, std::size_t size) {
     return QByteArray::fromRawData(reinterpret_cast<const char*>(data),
                                    static_cast<qsizetype>(size));
+}
+
+inline IniFile iniFrom(const QByteArray& bytes) {
+    IniFile ini;
+    ini.fromBytes(bytes);
+    return ini;
+}
+
+inline IniFile iniFrom(const std::uint8_t* data, std::size_t size) {
+    return iniFrom(inputBytes(data, size));
 }
 
 }  // namespace korvo::fuzz

@@ -1,13 +1,14 @@
-// The check of a stored panel position against the screens, with the geometry keys as a settings
-// file may give them: any 32-bit values, on up to four screens anywhere. Where all coordinates
-// are small enough for Qt's own rectangle arithmetic, the answer must be Qt's intersection test.
+// The geometry keys as a settings file may give them, any 32-bit values: a maximised panel takes
+// neither position nor size, a size is positive; and the check of the position against up to
+// four screens anywhere. Where all coordinates are small enough for Qt's own rectangle
+// arithmetic, the answer must be Qt's intersection test.
 
 #include <fuzzer/FuzzedDataProvider.h>
 
 #include <QRect>
 #include <algorithm>
+#include <climits>
 #include <cstdlib>
-#include <limits>
 #include <optional>
 #include <vector>
 
@@ -24,14 +25,12 @@ std::optional<std::int32_t> maybeKey(FuzzedDataProvider& in) {
 // A screen as Qt reports one: corners anywhere, width and height that fit in an int (possibly
 // empty).
 QRect screen(FuzzedDataProvider& in) {
-    constexpr std::int64_t kIntMin = std::numeric_limits<int>::min();
-    constexpr std::int64_t kIntMax = std::numeric_limits<int>::max();
     const std::int64_t left = in.ConsumeIntegral<std::int32_t>();
     const std::int64_t top = in.ConsumeIntegral<std::int32_t>();
     const std::int64_t width = in.ConsumeIntegralInRange<std::int64_t>(0, 1 << 16);
     const std::int64_t height = in.ConsumeIntegralInRange<std::int64_t>(0, 1 << 16);
-    const auto corner = [&](std::int64_t v) {
-        return static_cast<int>(std::clamp(v, kIntMin, kIntMax));
+    const auto corner = [](std::int64_t v) {
+        return static_cast<int>(std::clamp<std::int64_t>(v, INT_MIN, INT_MAX));
     };
     return QRect(QPoint(corner(left), corner(top)),
                  QPoint(corner(left + width - 1), corner(top + height - 1)));
@@ -52,6 +51,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     for (QRect& s : screens) s = screen(in);
 
     const PanelGeometryPlan plan = planPanelGeometry(keys);
+    FUZZ_CHECK(!plan.maximise || (!plan.position && !plan.size));
+    if (plan.size) FUZZ_CHECK(plan.size->width() > 0 && plan.size->height() > 0);
     if (!plan.position) return 0;
     const QPoint position = *plan.position;
     const QSize panel = plan.size.value_or(
@@ -61,9 +62,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     // The panel's far edges must be window coordinates.
     const std::int64_t right = std::int64_t{position.x()} + std::max(panel.width(), 1) - 1;
     const std::int64_t bottom = std::int64_t{position.y()} + std::max(panel.height(), 1) - 1;
-    if (onScreen)
-        FUZZ_CHECK(right <= std::numeric_limits<int>::max() &&
-                   bottom <= std::numeric_limits<int>::max());
+    if (onScreen) FUZZ_CHECK(right <= INT_MAX && bottom <= INT_MAX);
 
     bool allSmall = small(position.x()) && small(position.y()) && small(right) && small(bottom);
     for (const QRect& s : screens)

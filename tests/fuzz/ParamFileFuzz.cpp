@@ -11,15 +11,12 @@
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     using namespace korvo;
-    IniFile ini;
-    ini.fromBytes(fuzz::inputBytes(data, size));
+    const IniFile ini = fuzz::iniFrom(data, size);
     ParamSet read;
     applyParamIni(ini, read);
 
-    IniFile saved;
-    saved.fromBytes(paramFileIni(read).toBytes());
     ParamSet back;
-    applyParamIni(saved, back);
+    applyParamIni(fuzz::iniFrom(paramFileIni(read).toBytes()), back);
     FUZZ_CHECK(back == read);
 
     // The smallest, the start-up and the largest pixel count of the model table.

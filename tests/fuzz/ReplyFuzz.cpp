@@ -46,16 +46,9 @@ void checkMatching(std::span<const std::uint8_t, kFrameBytes> frame) {
     const int kind = replyKindOf(word1);
     for (const std::uint16_t code : kCodes) {
         if (!canAnswer(code, frame)) continue;
-        switch (awaitedFor(code)) {
-            case Awaited::RawData:
-                FUZZ_CHECK(kind == kReplyRawData);
-                break;
-            case Awaited::Echo:
-                FUZZ_CHECK(kind == kReplyEcho);
-                break;
-            case Awaited::AnyReply:
-                break;
-        }
+        const Awaited awaited = awaitedFor(code);
+        FUZZ_CHECK(awaited != Awaited::RawData || kind == kReplyRawData);
+        FUZZ_CHECK(awaited != Awaited::Echo || kind == kReplyEcho);
         // The echo of another command this program sends answers only that command.
         if (kind == kReplyEcho && isEchoedCommand(word1)) FUZZ_CHECK(word1 == code);
     }
@@ -109,24 +102,15 @@ void take(Session& s, std::span<const std::uint8_t, kFrameBytes> frame) {
     } else if (kind == kReplyRecord) {
         CopyPPtoRAW18(s.link.dataWords, s.run);
         measurement(s);
-    } else {
-        switch (word1) {
-            case 2:  // parameter half from RAM or EEPROM, the half named by the argument word
-            case 4:
-                CopyPPtoVars(s.params, frameWord(frame, 2), s.link.dataWords, s.band,
-                             s.model.pixelCount);
-                applyRanges(s.params, s.model.pixelCount);
-                break;
-            case 10:
-                hardwareInfo(s);
-                break;
-            case 102:
-                xflashPageMessage(s.link.dataWords[1]);
-                isLastXFlashBlock(s.link.dataWords[1], s.link.dataWords[0]);
-                break;
-            default:
-                break;
-        }
+    } else if (word1 == 2 || word1 == 4) {
+        // A parameter half from RAM or EEPROM, the half named by the argument word.
+        CopyPPtoVars(s.params, frameWord(frame, 2), s.link.dataWords, s.band, s.model.pixelCount);
+        applyRanges(s.params, s.model.pixelCount);
+    } else if (word1 == 10) {
+        hardwareInfo(s);
+    } else if (word1 == 102) {
+        xflashPageMessage(s.link.dataWords[1]);
+        isLastXFlashBlock(s.link.dataWords[1], s.link.dataWords[0]);
     }
     blockWords(s);
 }

@@ -14,13 +14,12 @@ namespace korvo {
 namespace {
 
 TEST(FileLocations, RuleTable) {
-    struct Row {
+    // Program in /opt/k/bin, home /home/op.
+    const struct {
         bool hasLayouts, writable, shareHasLayouts;
         const char* xdg;
         const char *data, *settings, *dialogs;
-    };
-    // Program in /opt/k/bin, home /home/op.
-    const Row rows[] = {
+    } rows[] = {
         // A build or copied folder keeps everything together.
         {true, true, false, "/x", "/opt/k/bin", "/opt/k/bin", "/opt/k/bin"},
         {true, true, true, "", "/opt/k/bin", "/opt/k/bin", "/opt/k/bin"},
@@ -36,7 +35,7 @@ TEST(FileLocations, RuleTable) {
         // Layouts nowhere: start-up names the program folder in its error.
         {false, false, false, "", "/opt/k/bin", "/home/op/.config/korvo-km-scope", "/home/op"},
     };
-    for (const Row& r : rows) {
+    for (const auto& r : rows) {
         const FileLocations where = chooseFileLocations(
             {QStringLiteral("/opt/k/bin/"), r.hasLayouts, r.writable, r.shareHasLayouts,
              QString::fromLatin1(r.xdg), QStringLiteral("/home/op")});

@@ -14,7 +14,7 @@
 namespace korvo {
 namespace {
 
-TEST(FileRead, OnlyRegularFilesWithinTheLimit) {
+TEST(FileRead, OnlyRegularFilesWithinTheLimitAndAByteOrderMarkOnlyAtTheStart) {
     QTemporaryDir dir;
     test::makeSparseFile(dir.filePath("ten"), 10, "0123456789");
     test::makeSparseFile(dir.filePath("eleven"), 11);
@@ -24,12 +24,11 @@ TEST(FileRead, OnlyRegularFilesWithinTheLimit) {
     ASSERT_TRUE(QFile::link(dir.filePath("none"), dir.filePath("dangling")));
     ASSERT_TRUE(QFile::link(dir.filePath("loop"), dir.filePath("loop")));
 
-    struct Case {
+    const struct {
         QString path;
         bool ok, missing;
         const char* reason;
-    };
-    const Case cases[] = {
+    } cases[] = {
         {dir.filePath("ten"), true, false, ""},
         {dir.filePath("link-to-ten"), true, false, ""},
         {dir.filePath("eleven"), false, false, "larger than 10 bytes"},
@@ -42,16 +41,14 @@ TEST(FileRead, OnlyRegularFilesWithinTheLimit) {
         {dir.filePath("none"), false, true, "No such file or directory"},
         {QString(), false, true, "No such file or directory"},
     };
-    for (const Case& c : cases) {
+    for (const auto& c : cases) {
         const FileReadResult r = readRegularFile(c.path, 10);
         EXPECT_EQ(r.ok, c.ok) << c.path.toStdString();
         EXPECT_EQ(r.missing, c.missing) << c.path.toStdString();
         EXPECT_EQ(r.reason, QString::fromLatin1(c.reason)) << c.path.toStdString();
         EXPECT_EQ(r.bytes, c.ok ? QByteArray("0123456789") : QByteArray());
     }
-}
-
-TEST(FileRead, ByteOrderMarkOnlyAtTheStart) {
+    // A byte-order mark only at the start.
     EXPECT_EQ(withoutUtf8Bom("\xEF\xBB\xBF[A]"), QByteArrayView("[A]"));
     EXPECT_EQ(withoutUtf8Bom("[A]\xEF\xBB\xBF"), QByteArrayView("[A]\xEF\xBB\xBF"));
     EXPECT_EQ(withoutUtf8Bom("\xEF\xBB"), QByteArrayView("\xEF\xBB"));

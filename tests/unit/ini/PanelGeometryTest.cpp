@@ -28,12 +28,11 @@ TEST(PanelGeometry, PositionCountsOnlyWhenThePanelShowsOnAScreen) {
     const QRect screens[] = {QRect(0, 0, 1920, 1080), QRect(1920, 0, 1280, 1024),
                              QRect(INT_MAX - 999, 0, 1000, 1000)};
     const QSize size(800, 600);
-    struct Case {
+    const struct {
         int x, y;
         QSize size;
         bool usable;
-    };
-    const Case cases[] = {
+    } cases[] = {
         {-799, -599, size, true},                    // one pixel still shows
         {-800, 0, size, false},                      // touches the left edge only
         {INT_MAX - 999, 0, QSize(1000, 50), true},   // right edge exactly the last int
@@ -45,7 +44,7 @@ TEST(PanelGeometry, PositionCountsOnlyWhenThePanelShowsOnAScreen) {
         {0, INT_MAX, QSize(), false},
         {10, 10, QSize(0, -5), true},  // an empty panel counts as one pixel
     };
-    for (const Case& c : cases)
+    for (const auto& c : cases)
         EXPECT_EQ(panelPositionOnScreens(QPoint(c.x, c.y), c.size, screens), c.usable)
             << c.x << "," << c.y << " " << c.size.width() << "x" << c.size.height();
     EXPECT_FALSE(panelPositionOnScreens(QPoint(0, 0), size, {}));  // no screen at all

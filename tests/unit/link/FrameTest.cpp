@@ -13,10 +13,6 @@
 namespace korvo {
 namespace {
 
-std::vector<std::uint8_t> txBytes(const LinkState& link, int from, int to) {
-    return {link.txBuf.begin() + from, link.txBuf.begin() + to};
-}
-
 // Whole request frames of every exchange, para1's slope low word first among them, are checked
 // against what the virtual sensor receives in the integration tests.
 TEST(FillTxBuf, WritesEighteenBigEndianWordsAndNothingBeyond) {
@@ -32,7 +28,7 @@ TEST(FillTxBuf, WritesEighteenBigEndianWordsAndNothingBeyond) {
                                              0x02, 0x00, 0x03, 0x00, 0x04, 0x00, 0x05, 0x00, 0x06,
                                              0x00, 0x07, 0x00, 0x08, 0x00, 0x09, 0x00, 0x0A, 0x00,
                                              0x0B, 0x00, 0x0C, 0x00, 0x0D, 0x00, 0x0E, 0xAB, 0xCD};
-    EXPECT_EQ(txBytes(link, 0, 36), expected);
+    EXPECT_EQ(std::vector<std::uint8_t>(link.txBuf.begin(), link.txBuf.begin() + 36), expected);
     // The sixteenth buffer word is never sent, and bytes past the frame stay as they were.
     EXPECT_EQ(link.txBuf[36], 0xEE);
     EXPECT_EQ(link.txBuf[4095], 0xEE);
@@ -84,12 +80,11 @@ std::vector<std::uint8_t> queue(int frames, std::vector<std::uint8_t> tail) {
 }
 
 TEST(SplitReceived, TakesFramesWhileTheySyncAndKeepsOnlyTheStartOfAReply) {
-    struct Case {
+    const struct {
         std::vector<std::uint8_t> queued;
         int frames;
         bool keepRest;
-    };
-    const Case cases[] = {
+    } cases[] = {
         {queue(0, {0x00, 0xAA, 0x00}), 0, true},         // less than a frame: wait for more
         {std::vector<std::uint8_t>(36, 0x11), 1, true},  // the first frame needs no sync
         {queue(2, {}), 2, true},
@@ -98,7 +93,7 @@ TEST(SplitReceived, TakesFramesWhileTheySyncAndKeepsOnlyTheStartOfAReply) {
         {queue(1, {0x00, 0x55, 0x00}), 1, false},  // anything else is noise
         {queue(2, {0x7F}), 2, false},
     };
-    for (const Case& c : cases) {
+    for (const auto& c : cases) {
         const ReceiveSplit split = splitReceived(c.queued);
         EXPECT_EQ(split.frames, c.frames) << c.queued.size() << " bytes";
         EXPECT_EQ(split.keepRest, c.keepRest) << c.queued.size() << " bytes";
@@ -113,11 +108,10 @@ std::array<std::uint8_t, kFrameBytes> replyWithCode(std::uint16_t word1) {
 }
 
 TEST(ReplyMatch, AFrameAnswersOnlyARequestItCanBelongTo) {
-    struct Case {
+    const struct {
         std::uint16_t request, replyCode;
         bool answers;
-    };
-    const Case cases[] = {
+    } cases[] = {
         // clang-format off
         {2, 2, true},                        // its own echo
         {2, 3, false},                       // the echo of another command
@@ -135,7 +129,7 @@ TEST(ReplyMatch, AFrameAnswersOnlyARequestItCanBelongTo) {
         {18, 18, true}, {18, 19, true}, {18, 16, false}, {0xFFFF, 0xFFFF, true},
         // clang-format on
     };
-    for (const Case& c : cases) {
+    for (const auto& c : cases) {
         SCOPED_TRACE(testing::Message() << "request " << c.request << " reply " << c.replyCode);
         EXPECT_EQ(canAnswer(c.request, replyWithCode(c.replyCode)), c.answers);
     }

@@ -20,27 +20,24 @@ TEST(FirmwareText, EndsAtTheFirstZeroByteOrAfterSeventyTwoBytes) {
     EXPECT_EQ(firmwareTextFromBytes(std::span(full.data(), 72)), QString(72, QLatin1Char('A')));
     EXPECT_EQ(firmwareTextFromBytes(std::span(full.data(), 8)), QString(8, QLatin1Char('A')));
     EXPECT_EQ(firmwareTextFromBytes({}), QString());
-    EXPECT_EQ(serialNumberSuffix(4711), QStringLiteral("   SN:4711"));
-    EXPECT_EQ(serialNumberSuffix(65535), QStringLiteral("   SN:65535"));
 }
 
 // The RMZ12 and KORVO-DV rows, with their texts, reach the panels in app/connect.
 TEST(FirmwareDecision, EachIdentification) {
     const QString gxText = "Please use KORVO-GX-Scope software version!";
-    struct Case {
+    const struct {
         const char* id;
         FirmwareFamily family;
         bool usable, goOn;
         QString popup, status;
-    };
-    const Case cases[] = {
+    } cases[] = {
         {"KORVO-KM", FirmwareFamily::KorvoKm, true, true, {}, {}},
         {"KORVO-KM-8 V3.18 build 7", FirmwareFamily::KorvoKm, true, true, {}, {}},
         {"KORVO-KMX", FirmwareFamily::KorvoKm, true, true, {}, {}},
         {"KORVO-GX-20 V2.01", FirmwareFamily::KorvoGx, false, false,
          "Incompatible hardware detected!\n" + gxText, gxText},
     };
-    for (const Case& c : cases) {
+    for (const auto& c : cases) {
         const FirmwareDecision d = decideFirmware(QString::fromLatin1(c.id));
         EXPECT_EQ(d.family, c.family) << '"' << c.id << '"';
         EXPECT_EQ(d.buttonsUsable, c.usable) << c.id;

@@ -29,11 +29,10 @@ TEST(PortSettings, FixedErrorTextsAndTheBaudTable) {
 
 TEST(PortSettings, APortRefusedForPermissionSaysWhoHoldsItOrWhatToMend) {
     const PortHolder minicom{4242, QStringLiteral("minicom")};
-    struct Case {
+    const struct {
         PortRefusalFacts facts;
         const char* hint;
-    };
-    const Case cases[] = {
+    } cases[] = {
         {{true, QStringLiteral("dialout"), {}, {}, {}},
          "the user may not open the device: add the user to group dialout (sudo usermod -aG "
          "dialout $USER, then log in again)"},
@@ -49,7 +48,7 @@ TEST(PortSettings, APortRefusedForPermissionSaysWhoHoldsItOrWhatToMend) {
          "permission denied or port in use: add the user to group dialout, or close the "
          "program that holds the port"},
     };
-    for (const Case& c : cases) EXPECT_EQ(portRefusalHint(c.facts), QLatin1String(c.hint));
+    for (const auto& c : cases) EXPECT_EQ(portRefusalHint(c.facts), QLatin1String(c.hint));
     EXPECT_EQ(serialLockFileName(QStringLiteral("/dev/ttyUSB0")), QStringLiteral("LCK..ttyUSB0"));
     EXPECT_EQ(serialLockFileName(QStringLiteral("/dev/pts/3")), QStringLiteral("LCK..pts_3"));
 }

@@ -9,13 +9,11 @@ namespace {
 
 HardwareInfo reply(std::uint16_t family, std::uint16_t variant, std::uint16_t firmware,
                    std::uint16_t pixels = 4096, std::uint16_t resolution = 1024) {
-    HardwareInfo info;
-    info.familyCode = family;
-    info.variantCode = variant;
-    info.firmwareVersion = firmware;
-    info.pixelCount = pixels;
-    info.videoResolution = resolution;
-    return info;
+    return {.familyCode = family,
+            .pixelCount = pixels,
+            .firmwareVersion = firmware,
+            .variantCode = variant,
+            .videoResolution = resolution};
 }
 
 std::vector<QString> labels(const ItemList& items) {
@@ -25,12 +23,11 @@ std::vector<QString> labels(const ItemList& items) {
 }
 
 TEST(ModelTable, InfoLinesOfModelRowsAndFirmwareSplits) {
-    struct Case {
+    const struct {
         std::uint16_t family, variant, firmware, pixels;
         int line;
         const char* text;
-    };
-    const Case cases[] = {
+    } cases[] = {
         {1, 80, 310, 4096, 0, "-------- KORVO-KM-8 --------"},
         {1, 80, 310, 4096, 1, "4096 subpixel - pixel-pitch = 1.95µm"},
         {1, 80, 310, 4096, 2, "working range = 7.9 mm"},
@@ -43,7 +40,7 @@ TEST(ModelTable, InfoLinesOfModelRowsAndFirmwareSplits) {
         {101, 20160, 315, 4096, 1, "1024 subpixel - pixel-pitch = 15.875 µm"},
         {101, 20160, 316, 4096, 1, "2048 subpixel - pixel-pitch =  7.938 µm"},
     };
-    for (const Case& c : cases) {
+    for (const auto& c : cases) {
         ModelState state;
         const ModelProfile p =
             applyHardwareInfo(reply(c.family, c.variant, c.firmware, c.pixels), state);
@@ -86,7 +83,6 @@ TEST(ModelTable, Family1ControlsAt310312And316AndThoseOfOtherFamiliesAndRows) {
     EXPECT_EQ(p.ccdLabels,
               std::pair(QStringLiteral("HIGH CCD-GAIN"), QStringLiteral("LOW CCD-GAIN")));
     EXPECT_EQ(p.hardwareModeDimmed, false);
-    EXPECT_EQ(state.hardwareType, 1);
 
     p = applyHardwareInfo(reply(1, 80, 312), state);
     EXPECT_EQ(p.targetValue, 1);

@@ -112,13 +112,12 @@ TEST(ToleranceBandTest, LinesStayBetweenZeroAndThePixelCountWithoutWrapping) {
 // The range table against the panel refresh: each row's bounds (4096 pixels) are kept, the values
 // just beyond them replaced, and over every 16-bit value the refresh keeps exactly the range.
 TEST(ParamRanges, TheRefreshKeepsEachRowsRangeAndReplacesTheRest) {
-    struct Case {
-        std::uint16_t ParamSet::*field;
-        int low, high, belowTo, aboveTo;
-    };
     using P = ParamSet;
     // clang-format off
-    const Case cases[] = {
+    const struct {
+        std::uint16_t ParamSet::*field;
+        int low, high, belowTo, aboveTo;
+    } cases[] = {
         {&P::power, 0, 1000, 0, 500},             {&P::analogOutMode, 0, 7, 0, 0},
         {&P::polarity, 0, 1, 0, 1},               {&P::evalMode, 0, 4, 0, 4},
         {&P::upperTolerance, 1, 4096, 1, 4096},   {&P::lowerTolerance, 1, 65535, 1, 0},
@@ -141,7 +140,7 @@ TEST(ParamRanges, TheRefreshKeepsEachRowsRangeAndReplacesTheRest) {
         applyRanges(p, kPixels);
         return int{p.*field};
     };
-    for (const Case& c : cases) {
+    for (const auto& c : cases) {
         SCOPED_TRACE(testing::Message() << "row " << &c - cases);
         int low = 0;
         int high = 0xFFFF;

@@ -71,12 +71,10 @@ public:
         while (out.size() < count) {
             const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
                 deadline - std::chrono::steady_clock::now());
-            if (left.count() <= 0) break;
             pollfd p{fd_, POLLIN, 0};
-            const int ready = ::poll(&p, 1, static_cast<int>(left.count()));
+            const int ready = left.count() > 0 ? ::poll(&p, 1, static_cast<int>(left.count())) : 0;
             if (ready < 0 && errno == EINTR) continue;
-            if (ready <= 0) break;
-            if (p.revents & (POLLHUP | POLLERR)) break;
+            if (ready <= 0 || (p.revents & (POLLHUP | POLLERR))) break;
             char buf[512];
             const ssize_t n =
                 ::read(fd_, buf, std::min<std::size_t>(sizeof buf, count - out.size()));
@@ -98,23 +96,24 @@ private:
     int fd_ = -1;
 };
 
-// A quiet sensor: no noise, no records of its own.
-inline SensorConfig quietConfig() {
-    SensorConfig c;
-    c.noise = false;
-    c.recordPeriodMs = 0;
-    return c;
-}
-
-// A quiet sensor, started, with a client on its line.
+// A sensor, quiet (no noise, no records of its own) unless a test changes `config` and calls
+// start() again, with a client on its line.
 class SensorOnLine : public ::testing::Test {
 protected:
-    void SetUp() override {
-        ASSERT_TRUE(sensor.start()) << sensor.errorText().toStdString();
-        client = std::make_unique<LineClient>(sensor.devicePath());
+    void SetUp() override { start(); }
+    void start() {
+        sensor = std::make_unique<VirtualSensor>(config);
+        ASSERT_TRUE(sensor->start()) << sensor->errorText().toStdString();
+        client = std::make_unique<LineClient>(sensor->devicePath());
         ASSERT_TRUE(client->isOpen());
     }
-    VirtualSensor sensor{quietConfig()};
+    SensorConfig config = [] {
+        SensorConfig c;
+        c.noise = false;
+        c.recordPeriodMs = 0;
+        return c;
+    }();
+    std::unique_ptr<VirtualSensor> sensor;
     std::unique_ptr<LineClient> client;
 };
 

@@ -36,7 +36,7 @@ QByteArray send(LineSchedule& line, Clock::time_point now) {
     return out;
 }
 
-TEST(LineSchedule, PacedBytesNeverLeaveBeforeTheirTime) {
+TEST(LineSchedule, PacedBytesNeverLeaveBeforeTheirTimeAndEachReplyWaitsForTheOneBefore) {
     const Clock::time_point t0 = Clock::now();
     const Clock::duration b = byteTime(115200);
     LineSchedule line;
@@ -67,19 +67,16 @@ TEST(LineSchedule, PacedBytesNeverLeaveBeforeTheirTime) {
     // Batched in the middle: far fewer wake-ups than bytes, yet more than one.
     EXPECT_GT(wakes, 1);
     EXPECT_LT(wakes, 12);
-}
 
-TEST(LineSchedule, AReplyWaitsForTheOneBeforeUnpacedGoesAtOnce) {
-    const Clock::time_point t0 = Clock::now();
-    const Clock::duration b = byteTime(115200);
-    LineSchedule line;
-    line.queue(frame(1), t0, 115200);
-    line.queue(frame(0x50), t0, 115200);  // asked for at the same time: starts after the first
-    EXPECT_EQ(send(line, t0 + b * 36), frame(1));
-    EXPECT_TRUE(line.due(t0 + b * 37 - nanoseconds(1)).isEmpty());
-    EXPECT_EQ(send(line, t0 + b * 72), frame(0x50));
-    EXPECT_TRUE(line.empty());
-    EXPECT_EQ(line.nextDue(), Clock::time_point::max());
+    // A reply waits for the one before; unpaced bytes go at once.
+    LineSchedule two;
+    two.queue(frame(1), t0, 115200);
+    two.queue(frame(0x50), t0, 115200);  // asked for at the same time: starts after the first
+    EXPECT_EQ(send(two, t0 + b * 36), frame(1));
+    EXPECT_TRUE(two.due(t0 + b * 37 - nanoseconds(1)).isEmpty());
+    EXPECT_EQ(send(two, t0 + b * 72), frame(0x50));
+    EXPECT_TRUE(two.empty());
+    EXPECT_EQ(two.nextDue(), Clock::time_point::max());
 
     LineSchedule fast;
     fast.queue(frame(7), t0, 0);
@@ -102,24 +99,23 @@ double medianExchangeMs(LineClient& client, int runs) {
     return ms[ms.size() / 2];
 }
 
-TEST(SensorPacing, ExchangeTakesTheLineTimeOfRequestAndReply) {
-    SensorConfig c = quietConfig();
-    c.pace = true;
-    VirtualSensor sensor(c);
-    ASSERT_TRUE(sensor.start());
-    LineClient client(sensor.devicePath());
+using SensorPacing = SensorOnLine;
+
+TEST_F(SensorPacing, ExchangeTakesTheLineTimeOfRequestAndReply) {
+    config.pace = true;
+    start();
     // 72 bytes of 10 bit times at 19200 baud: 37.5 ms.
-    const double slow = medianExchangeMs(client, 5);
+    const double slow = medianExchangeMs(*client, 5);
     EXPECT_GT(slow, 35.0);
     EXPECT_LT(slow, 70.0 * korvo::test::timeScale());
     // The echo of the change leaves at the old rate; then 72 bytes at 115200: 6.25 ms.
-    client.exchange(request(190, 4), 36);
-    EXPECT_EQ(sensor.currentBaud(), 115200);
-    const double fast = medianExchangeMs(client, 5);
+    client->exchange(request(190, 4), 36);
+    EXPECT_EQ(sensor->currentBaud(), 115200);
+    const double fast = medianExchangeMs(*client, 5);
     EXPECT_GT(fast, 5.5);
     EXPECT_LT(fast, 30.0 * korvo::test::timeScale());
-    sensor.setPacing(true, 40);
-    const double late = medianExchangeMs(client, 3);
+    sensor->setPacing(true, 40);
+    const double late = medianExchangeMs(*client, 3);
     EXPECT_GT(late, 45.0);
     EXPECT_LT(late, 90.0 * korvo::test::timeScale());
 }
@@ -136,56 +132,52 @@ void setPortRate(const QString& path, speed_t rate) {
     ::close(fd);
 }
 
-TEST(SensorPacing, StrictBaudIgnoresRequestsAtAnotherRate) {
-    SensorConfig c = quietConfig();
-    c.strictBaud = true;
-    VirtualSensor sensor(c);
-    ASSERT_TRUE(sensor.start());
-    LineClient client(sensor.devicePath());
-    setPortRate(sensor.devicePath(), B9600);
-    client.send(request(5, 0));
-    EXPECT_TRUE(client.read(36, 150).isEmpty());
-    ASSERT_EQ(sensor.receivedFrames().size(), 1u);
-    EXPECT_TRUE(sensor.receivedFrames()[0].garbled);
+TEST_F(SensorPacing, StrictBaudIgnoresRequestsAtAnotherRate) {
+    config.strictBaud = true;
+    start();
+    setPortRate(sensor->devicePath(), B9600);
+    client->send(request(5, 0));
+    EXPECT_TRUE(client->read(36, 150).isEmpty());
+    ASSERT_EQ(sensor->receivedFrames().size(), 1u);
+    EXPECT_TRUE(sensor->receivedFrames()[0].garbled);
 
     // After a rate change the PC must follow: the old rate is no longer heard.
-    setPortRate(sensor.devicePath(), B19200);
-    EXPECT_EQ(client.exchange(request(190, 2), 36).size(), 36);
-    EXPECT_TRUE(client.exchange(request(5, 0), 36, 150).isEmpty());
-    setPortRate(sensor.devicePath(), B38400);
-    EXPECT_EQ(client.exchange(request(5, 0), 36).size(), 36);
+    setPortRate(sensor->devicePath(), B19200);
+    EXPECT_EQ(client->exchange(request(190, 2), 36).size(), 36);
+    EXPECT_TRUE(client->exchange(request(5, 0), 36, 150).isEmpty());
+    setPortRate(sensor->devicePath(), B38400);
+    EXPECT_EQ(client->exchange(request(5, 0), 36).size(), 36);
 }
 
 // The record layout is that of the record reply (SensorReplies); the records' values reach the
 // recorder file in the command-line tests.
-TEST(SensorStream, RecorderModeSendsRecordsUntilThePcTalksTriggerSendsOne) {
-    SensorConfig c = quietConfig();
-    c.recordPeriodMs = 40;
-    c.recordQuietMs = 300;
-    VirtualSensor sensor(c);
-    EXPECT_FALSE(sensor.triggerRecord());  // not started
-    ASSERT_TRUE(sensor.start());
-    LineClient client(sensor.devicePath());
-    ASSERT_TRUE(sensor.triggerRecord());
-    const QByteArray record = client.read(36, 500);
+using SensorStream = SensorOnLine;
+
+TEST_F(SensorStream, RecorderModeSendsRecordsUntilThePcTalksTriggerSendsOne) {
+    EXPECT_FALSE(VirtualSensor().triggerRecord());  // not started
+    config.recordPeriodMs = 40;
+    config.recordQuietMs = 300;
+    start();
+    ASSERT_TRUE(sensor->triggerRecord());
+    const QByteArray record = client->read(36, 500);
     ASSERT_EQ(record.size(), 36);
     EXPECT_EQ(word(record, 1), 18);
 
     // RS-232-Mode 4 in RAM starts the stream after the quiet time.
-    ParamHalf h1 = sensor.ramHalf(1);
+    ParamHalf h1 = sensor->ramHalf(1);
     h1[p1::kRs232Mode] = 4;
-    sensor.setRamHalf(1, h1);
-    EXPECT_EQ(client.exchange(request(5, 0), 36).size(), 36);
-    EXPECT_TRUE(client.read(36, 200).isEmpty());  // quiet right after a request
-    const QByteArray records = client.read(72, 800);
+    sensor->setRamHalf(1, h1);
+    EXPECT_EQ(client->exchange(request(5, 0), 36).size(), 36);
+    EXPECT_TRUE(client->read(36, 200).isEmpty());  // quiet right after a request
+    const QByteArray records = client->read(72, 800);
     ASSERT_EQ(records.size(), 72);
     EXPECT_EQ(word(records, 0), 0x00AA);
     EXPECT_EQ(word(records, 1), 18);
     EXPECT_EQ(word(records, 19), 18);
 
-    client.send(request(0, 0));  // the dummy frame pauses the stream
-    client.read(36, 30);         // a record already on its way may still come
-    EXPECT_TRUE(client.read(36, 200).isEmpty());
+    client->send(request(0, 0));  // the dummy frame pauses the stream
+    client->read(36, 30);         // a record already on its way may still come
+    EXPECT_TRUE(client->read(36, 200).isEmpty());
 }
 
 }  // namespace
