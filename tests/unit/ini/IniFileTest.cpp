@@ -112,16 +112,20 @@ TEST(IniRobustness, LineEndsCommentsDuplicateSectionsAndMalformedLines) {
 
 TEST(IniRobustness, OverlongLinesAreSkippedWithoutLosingTheNextOnesManySectionsAreRead) {
     QByteArray bytes("[A]\r\nbefore = 1\r\n");
+    bytes += "edge = " + QByteArray(IniFile::kMaxLineBytes - 7, '7') + "\r\n";  // at the limit
+    bytes += "over = " + QByteArray(IniFile::kMaxLineBytes - 6, '7') + "\r\n";
     bytes += "huge = " + QByteArray(1024 * 1024, '7') + "\r\n";
     bytes += "[" + QByteArray(1024 * 1024, 'S') + "]\r\nafter = 2\r\n";
     bytes += "[B]\r\nlast = 3\r\n";
     IniFile ini;
     ini.fromBytes(bytes);
     EXPECT_EQ(ini.getInt("A", "before"), 1);
+    EXPECT_TRUE(ini.hasKey("A", "edge"));
+    EXPECT_FALSE(ini.hasKey("A", "over"));
     EXPECT_FALSE(ini.hasKey("A", "huge"));
     EXPECT_FALSE(ini.hasKey("A", "after"));  // it followed the over-long header
     EXPECT_EQ(ini.getInt("B", "last"), 3);
-    EXPECT_EQ(ini.skippedLineCount(), 3);
+    EXPECT_EQ(ini.skippedLineCount(), 4);
 
     // Many sections are read in reasonable time.
     bytes.clear();
