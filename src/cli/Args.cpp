@@ -62,12 +62,14 @@ const std::vector<CommandRule>& commands() {
          "model is refused, naming each key, line and value; nothing is sent then.\n"
          "FILE may be - for standard input. One file goes to every port given.\n"},
         {"run",
-         "korvo run PORT [--samples N]",
+         "korvo run PORTS [--samples N]",
          1,
-         false,
+         true,
          {"--samples"},
          "Run mode: one line per run record as it arrives, with the seconds since the start.\n"
-         "Ends after N records, at Ctrl-C, or when the sensor stops answering.\n"},
+         "A port ends after N records or when its sensor stops answering; all end at Ctrl-C.\n"
+         "Several ports run at the same time, each at its own rate; each line then starts\n"
+         "with its COM number.\n"},
         {"video",
          "korvo video PORT",
          1,
@@ -77,16 +79,18 @@ const std::vector<CommandRule>& commands() {
          "threshold the scope window draws beside it. Gives up after three cycles in a row\n"
          "without a whole profile.\n"},
         {"record",
-         "korvo record PORT --samples N [--step S] [--mode 0|1] -o FILE [--force]",
+         "korvo record PORTS --samples N [--step S] [--mode 0|1] -o FILE [--force]",
          1,
-         false,
+         true,
          {"--samples", "--step", "--mode", "-o", "--force"},
          "The data recorder: writes the recorder file exactly as the scope window does. Mode 0\n"
          "asks for a sample every S seconds (default 1, at least 0.1); mode 1 stores every\n"
          "record the sensor sends when its input IN0 is triggered. Without --mode the sensor's\n"
          "RS-232-Mode is used; a --mode that differs is first written to the sensor's RAM.\n"
          "Ctrl-C ends the recording; the file holds every sample received until then. An\n"
-         "existing FILE is only replaced with --force, and only a regular file.\n"},
+         "existing FILE is only replaced with --force, and only a regular file. Several ports\n"
+         "record at the same time, one file each: FILE must then contain {port}, which\n"
+         "becomes each COM number.\n"},
         {"teach",
          "korvo teach PORTS",
          1,
@@ -255,6 +259,8 @@ QString checkRequired(const Options& o, const CommandRule& rule) {
         if (o.output.isEmpty()) return QStringLiteral("record: -o FILE is required");
         if (o.output == QLatin1String("-"))
             return QStringLiteral("record: the recorder file must be a file, not -");
+        if ((o.allPorts || o.ports.size() > 1) && !o.output.contains(QLatin1String("{port}")))
+            return QStringLiteral("record: with several ports, -o FILE must contain {port}");
     }
     if (c == QLatin1String("get")) {
         const bool several = o.allPorts || o.ports.size() > 1;

@@ -1,11 +1,15 @@
-// korvo run, korvo video and korvo record: measurements of one sensor, on the main thread, where
-// Ctrl-C stops them as the window's stop buttons do.
+// korvo run, korvo video and korvo record: measurements as the window's scope window takes them.
+// Video fetches one sensor's profile on the main thread. Run and record work each port on a
+// worker thread of its own (runOnPorts) and hand their rows to the main thread to print; Ctrl-C
+// stops every one of them as the window's stop buttons do.
 
 #include <QDate>
 #include <QFile>
 #include <QFileInfo>
 #include <QTime>
+#include <atomic>
 #include <cmath>
+#include <memory>
 
 #include "cli/Commands.h"
 #include "cli/Interrupt.h"
@@ -34,10 +38,17 @@ int reportSingle(Output& out, const PortResult& r, bool quietWhenOk) {
 }
 
 // Opens the port and connects as the window does (parameters read from RAM).
-bool startSingle(PortSession& s, const Options& o, PortResult& r,
-                 IdentifyReport* report = nullptr) {
-    const int port = o.ports.front();
+bool startOn(PortSession& s, int port, const Options& o, PortResult& r,
+             IdentifyReport* report = nullptr) {
     return openPort(s, port, o.baudIndex, r) && connectSensor(s, port, true, r, report);
+}
+
+// The ports PORTS names; false after the message when it names none.
+bool portsFor(const Options& o, Output& out, std::vector<int>& ports) {
+    QString error;
+    if (resolvePorts(o, ports, error)) return true;
+    out.error(error);
+    return false;
 }
 
 // Why a measurement ended without an answer: a lost line says so, with its reason.
@@ -62,57 +73,63 @@ QJsonObject recordJson(int port, double t, const RunRecord& rec) {
 }  // namespace
 
 int cmdRun(const Options& o, Output& out) {
-    PortSession s(mapPathFor(o));
-    const int port = o.ports.front();
-    PortResult r = newResult(s, port, QStringLiteral("run"));
-    if (!startSingle(s, o, r)) return reportSingle(out, r, false);
-
-    out.setColumns({{QStringLiteral("T[s]"), 9},
-                    {QStringLiteral("VALUE"), 5},
-                    {QStringLiteral("LEFT"), 5},
-                    {QStringLiteral("RIGHT"), 5},
-                    {QStringLiteral("EDGES"), 5},
-                    {QStringLiteral("UM"), 8},
-                    {QStringLiteral("TEACH"), 5},
-                    {QStringLiteral("TOL"), 5},
-                    {QStringLiteral("MAX"), 5},
-                    {QStringLiteral("MIN"), 5},
-                    {QStringLiteral("OUT"), 3},
-                    {QStringLiteral("DARK"), 0}});
-    MeasureLoops loops(s.sensor);
-    Interrupt::onRequest([&s] { s.sensor.link.stopFlag = kStopByUser; });
-    long count = 0;
-    const double start = s.pump.now();
-    const int flag =
-        Interrupt::requested() ? kStopByUser : loops.run(port, [&](const RunRecord& rec) {
-            const double t = s.pump.now() - start;
-            QJsonObject j = recordJson(port, t, rec);
-            j[QStringLiteral("teach")] = rec.teachValue;
-            j[QStringLiteral("tolerance")] = rec.hardwareTolerance;
-            j[QStringLiteral("max")] = rec.maximumValue;
-            j[QStringLiteral("min")] = rec.minimumValue;
-            j[QStringLiteral("outputs")] = rec.outputState;
-            j[QStringLiteral("dark")] = rec.darkPixelCount;
-            const QStringList cells = {
-                QString::number(t, 'f', 3),        QString::number(rec.measuredValue),
-                QString::number(rec.leftEdge),     QString::number(rec.rightEdge),
-                QString::number(rec.edgeCount),    QString::number(rec.measuredUm),
-                QString::number(rec.teachValue),   QString::number(rec.hardwareTolerance),
-                QString::number(rec.maximumValue), QString::number(rec.minimumValue),
-                QString::number(rec.outputState),  QString::number(rec.darkPixelCount)};
-            out.row(cells, j);
-            // Lost output ends the run: what it measures goes nowhere else.
-            if (out.lost() || (o.samples > 0 && ++count >= o.samples))
-                s.sensor.link.stopFlag = kStopByUser;
-        });
-    Interrupt::onRequest({});
-    r.json[QStringLiteral("records")] = static_cast<qint64>(loops.samples());
-    if (flag == kStopRunTimeout) {
-        finish(r, QStringLiteral("timeout"), kExitSensor, silenceText(s, port));
-    } else {
-        finish(r, QStringLiteral("ok"), kExitOk, QStringLiteral("%1 records").arg(loops.samples()));
-    }
-    return reportSingle(out, r, true);
+    std::vector<int> ports;
+    if (!portsFor(o, out, ports)) return kExitUsage;
+    // With several ports each line starts with its port.
+    const bool several = ports.size() > 1;
+    std::vector<Column> columns = {
+        {QStringLiteral("T[s]"), 9},  {QStringLiteral("VALUE"), 5}, {QStringLiteral("LEFT"), 5},
+        {QStringLiteral("RIGHT"), 5}, {QStringLiteral("EDGES"), 5}, {QStringLiteral("UM"), 8},
+        {QStringLiteral("TEACH"), 5}, {QStringLiteral("TOL"), 5},   {QStringLiteral("MAX"), 5},
+        {QStringLiteral("MIN"), 5},   {QStringLiteral("OUT"), 3},   {QStringLiteral("DARK"), 0}};
+    if (several) columns.insert(columns.begin(), {QStringLiteral("PORT"), 6});
+    out.setColumns(columns);
+    // Lost output ends every run: what they measure goes nowhere else.
+    auto outputLost = std::make_shared<std::atomic<bool>>(false);
+    const auto job = [&](PortSession& s, int port) {
+        PortResult r = newResult(s, port, QStringLiteral("run"));
+        if (!startOn(s, port, o, r)) return r;
+        MeasureLoops loops(s.sensor);
+        long count = 0;
+        const double start = s.pump.now();
+        const int flag =
+            Interrupt::requested() ? kStopByUser : loops.run(port, [&](const RunRecord& rec) {
+                const double t = s.pump.now() - start;
+                QJsonObject j = recordJson(port, t, rec);
+                j[QStringLiteral("teach")] = rec.teachValue;
+                j[QStringLiteral("tolerance")] = rec.hardwareTolerance;
+                j[QStringLiteral("max")] = rec.maximumValue;
+                j[QStringLiteral("min")] = rec.minimumValue;
+                j[QStringLiteral("outputs")] = rec.outputState;
+                j[QStringLiteral("dark")] = rec.darkPixelCount;
+                QStringList cells = {
+                    QString::number(t, 'f', 3),        QString::number(rec.measuredValue),
+                    QString::number(rec.leftEdge),     QString::number(rec.rightEdge),
+                    QString::number(rec.edgeCount),    QString::number(rec.measuredUm),
+                    QString::number(rec.teachValue),   QString::number(rec.hardwareTolerance),
+                    QString::number(rec.maximumValue), QString::number(rec.minimumValue),
+                    QString::number(rec.outputState),  QString::number(rec.darkPixelCount)};
+                if (several) cells.prepend(QStringLiteral("COM%1").arg(port));
+                s.post([&out, outputLost, cells = std::move(cells), j = std::move(j)] {
+                    out.row(cells, j);
+                    if (out.lost()) *outputLost = true;
+                });
+                if (*outputLost || (o.samples > 0 && ++count >= o.samples))
+                    s.sensor.link.stopFlag = kStopByUser;
+            });
+        r.json[QStringLiteral("records")] = static_cast<qint64>(loops.samples());
+        if (flag == kStopRunTimeout) {
+            finish(r, QStringLiteral("timeout"), kExitSensor, silenceText(s, port));
+        } else {
+            finish(r, QStringLiteral("ok"), kExitOk,
+                   QStringLiteral("%1 records").arg(loops.samples()));
+        }
+        return r;
+    };
+    PortWork work;
+    work.stopLinksOnSignal = true;
+    return runOnPorts(
+        mapPathFor(o), ports, job, [&](const PortResult& r) { reportSingle(out, r, true); }, work);
 }
 
 int cmdVideo(const Options& o, Output& out) {
@@ -120,7 +137,7 @@ int cmdVideo(const Options& o, Output& out) {
     const int port = o.ports.front();
     PortResult r = newResult(s, port, QStringLiteral("video"));
     IdentifyReport report;
-    if (!startSingle(s, o, r, &report)) return reportSingle(out, r, false);
+    if (!startOn(s, port, o, r, &report)) return reportSingle(out, r, false);
 
     // The curve the window draws beside the profile with Raw off: the fixed threshold line, or
     // in automatic mode the threshold array the sensor stores, read back as the connection does
@@ -195,131 +212,138 @@ int cmdVideo(const Options& o, Output& out) {
 }
 
 int cmdRecord(const Options& o, Output& out) {
-    const QString path = o.output;
-    if (const QString refusal = outputFileRefusal(path, o.force); !refusal.isEmpty()) {
-        out.error(refusal);
-        return kExitUsage;
-    }
-    PortSession s(mapPathFor(o));
-    const int port = o.ports.front();
-    PortResult r = newResult(s, port, QStringLiteral("record"));
-    r.json[QStringLiteral("file")] = path;
-    r.extra = {QStringLiteral("0"), path};
-    out.setColumns({{QStringLiteral("PORT"), 6},
-                    {QStringLiteral("DEVICE"), 14},
-                    {QStringLiteral("OUTCOME"), 10},
-                    {QStringLiteral("SAMPLES"), 7},
-                    {QStringLiteral("FILE"), 20},
-                    {QStringLiteral("DETAIL"), 0}},
-                   false);
-    const auto report = [&] {
-        out.row(resultCells(r, 2), r.json);
-        out.endTable();
-        return r.exit;
-    };
-    if (!startSingle(s, o, r)) return report();
-
-    const int sensorMode = s.sensor.params.rs232Mode;
-    const int mode = o.mode ? *o.mode : sensorMode;
-    if (mode == 2 || mode == 3 || mode > 4) {
-        finish(r, QStringLiteral("refused"), kExitSensor,
-               QStringLiteral("the sensor's RS-232-Mode is %1, in which the recorder is not used; "
-                              "--mode 0 or 1 switches it")
-                   .arg(mode));
-        return report();
-    }
-    // The file is taken before the sensor is changed: one that another recording writes to is
-    // refused with the sensor as it was. The session empties it when the recording starts.
-    const bool fileExisted = QFileInfo::exists(path);
-    RecordingSession session(s.sensor);
-    const FileResult opened = session.openFile(path);
-    if (!opened.ok) {
-        finish(r, QStringLiteral("file-error"), kExitUsage, opened.error);
-        return report();
-    }
-    if (mode != sensorMode) {
-        if (interrupted(r, QStringLiteral("RS-232-Mode not switched, nothing recorded"))) {
-            if (!fileExisted) QFile::remove(path);
-            return report();
+    std::vector<int> ports;
+    if (!portsFor(o, out, ports)) return kExitUsage;
+    // No sensor is touched when any of the files may not be written.
+    for (int port : ports) {
+        if (const QString refusal = outputFileRefusal(outputPathFor(o.output, port), o.force);
+            !refusal.isEmpty()) {
+            out.error(refusal);
+            return kExitUsage;
         }
-        // The sensor sends triggered records only in its own mode 1: the recorder's mode goes
-        // to its RAM first, as SEND would take it there from the window's mode list.
-        s.sensor.params.rs232Mode = static_cast<std::uint16_t>(mode);
-        if (s.sensor.SendParamHalf(kMemoryRam, 1, port) != 1) {
-            finish(r, QStringLiteral("failed"), kExitSensor,
-                   QStringLiteral("RS-232-Mode not set: ") + s.sensor.link.statusText);
-            // Nothing was recorded: a file made for it does not stay behind.
-            if (!fileExisted) QFile::remove(path);
-            return report();
-        }
-        out.message(QStringLiteral("COM%1: RS-232-Mode %2 -> %3 in RAM")
-                        .arg(port)
-                        .arg(sensorMode)
-                        .arg(mode));
     }
+    const QString label = ports.size() > 1 ? QStringLiteral("recording")
+                                           : QStringLiteral("COM%1 recording").arg(ports.front());
+    const long total = static_cast<long>(o.samples) * static_cast<long>(ports.size());
+    auto stored = std::make_shared<std::atomic<long>>(0);
+    // taken counts the samples stored.
+    const auto recordOn = [&](PortSession& s, int port, long& taken) {
+        const QString path = outputPathFor(o.output, port);
+        PortResult r = newResult(s, port, QStringLiteral("record"));
+        r.json[QStringLiteral("file")] = path;
+        r.extra = {QStringLiteral("0"), path};
+        if (!startOn(s, port, o, r)) return r;
 
-    RecordingPlan plan;
-    plan.port = port;
-    plan.mode = mode;
-    plan.path = path;
-    plan.samples = static_cast<std::uint16_t>(o.samples);
-    plan.step = mode == 0 ? o.step : 0.1;
-    plan.header.date = recorderDateText(QDate::currentDate());
-    plan.header.time = recorderTimeText(QTime::currentTime());
-    plan.header.mode = static_cast<std::uint16_t>(mode);
-    plan.header.increment = o.step;
-    plan.header.samples = plan.samples;
-    plan.header.umOffset = s.sensor.params.umOffset;
-    plan.header.umSlope = s.sensor.params.umSlope;
+        const int sensorMode = s.sensor.params.rs232Mode;
+        const int mode = o.mode ? *o.mode : sensorMode;
+        if (mode == 2 || mode == 3 || mode > 4) {
+            finish(r, QStringLiteral("refused"), kExitSensor,
+                   QStringLiteral("the sensor's RS-232-Mode is %1, in which the recorder is not "
+                                  "used; --mode 0 or 1 switches it")
+                       .arg(mode));
+            return r;
+        }
+        // The file is taken before the sensor is changed: one that another recording writes to
+        // is refused with the sensor as it was. The session empties it when the recording starts.
+        const bool fileExisted = QFileInfo::exists(path);
+        RecordingSession session(s.sensor);
+        const FileResult opened = session.openFile(path);
+        if (!opened.ok) {
+            finish(r, QStringLiteral("file-error"), kExitUsage, opened.error);
+            return r;
+        }
+        if (mode != sensorMode) {
+            if (interrupted(r, QStringLiteral("RS-232-Mode not switched, nothing recorded"))) {
+                if (!fileExisted) QFile::remove(path);
+                return r;
+            }
+            // The sensor sends triggered records only in its own mode 1: the recorder's mode goes
+            // to its RAM first, as SEND would take it there from the window's mode list.
+            s.sensor.params.rs232Mode = static_cast<std::uint16_t>(mode);
+            if (s.sensor.SendParamHalf(kMemoryRam, 1, port) != 1) {
+                finish(r, QStringLiteral("failed"), kExitSensor,
+                       QStringLiteral("RS-232-Mode not set: ") + s.sensor.link.statusText);
+                // Nothing was recorded: a file made for it does not stay behind.
+                if (!fileExisted) QFile::remove(path);
+                return r;
+            }
+            const QString text = QStringLiteral("COM%1: RS-232-Mode %2 -> %3 in RAM")
+                                     .arg(port)
+                                     .arg(sensorMode)
+                                     .arg(mode);
+            s.post([&out, text] { out.message(text); });
+        }
 
-    const QString label = QStringLiteral("COM%1 recording").arg(port);
-    const double start = s.pump.now();
-    long stored = 0;
-    RecordingSession::View view;
-    view.sample = [&](const RunRecord& rec, long count) {
-        stored = count;
-        if (out.json()) {
+        RecordingPlan plan;
+        plan.port = port;
+        plan.mode = mode;
+        plan.path = path;
+        plan.samples = static_cast<std::uint16_t>(o.samples);
+        plan.step = mode == 0 ? o.step : 0.1;
+        plan.header.date = recorderDateText(QDate::currentDate());
+        plan.header.time = recorderTimeText(QTime::currentTime());
+        plan.header.mode = static_cast<std::uint16_t>(mode);
+        plan.header.increment = o.step;
+        plan.header.samples = plan.samples;
+        plan.header.umOffset = s.sensor.params.umOffset;
+        plan.header.umSlope = s.sensor.params.umSlope;
+
+        const double start = s.pump.now();
+        RecordingSession::View view;
+        view.sample = [&](const RunRecord& rec, long count) {
+            ++taken;
+            stored->fetch_add(1);
+            if (!out.json()) return;
             QJsonObject j = recordJson(port, s.pump.now() - start, rec);
             j[QStringLiteral("sample")] = static_cast<qint64>(count);
-            out.jsonLine(j);
-        }
-        out.progress(label, count, plan.samples);
-    };
-    view.elapsed = [&](std::int32_t) { out.progress(label, stored, plan.samples); };
-    Interrupt::onRequest([&s] { s.sensor.link.stopFlag = kStopByUser; });
-    RecordEnd end = RecordEnd::Stopped;
-    if (!Interrupt::requested()) end = session.run(plan, view);
-    Interrupt::onRequest({});
-    out.endProgress();
+            s.post([&out, j = std::move(j)] { out.jsonLine(j); });
+        };
+        RecordEnd end = RecordEnd::Stopped;
+        if (!Interrupt::requested()) end = session.run(plan, view);
 
-    r.extra = {QString::number(session.count()), path};
-    r.json[QStringLiteral("samples")] = static_cast<qint64>(session.count());
-    switch (end) {
-        case RecordEnd::Completed:
-            finish(r, QStringLiteral("ok"), kExitOk,
-                   QStringLiteral("Data-Recorder completed successfully!"));
-            break;
-        case RecordEnd::Stopped:
-            // As the window's stop button: a dummy frame ends what the sensor may still send.
-            s.sensor.WriteDummyFrame(port);
-            finish(r, QStringLiteral("stopped"), kExitOk, QStringLiteral("Data-Recorder stopped!"));
-            break;
-        case RecordEnd::TimedOut:
-            finish(r, QStringLiteral("timeout"), kExitSensor,
-                   QStringLiteral("Data-Recorder error - rs232 timeout!"));
-            break;
-        case RecordEnd::LineLost:
-            finish(r, QStringLiteral("line-lost"), kExitSensor,
-                   QStringLiteral("Data-Recorder error - rs232 line lost! ") +
-                       s.bank.errorDetail(port));
-            break;
-        case RecordEnd::FileFailed:
-            finish(
-                r, QStringLiteral("file-error"), kExitUsage,
-                QStringLiteral("Data-Recorder error - file not written: ") + session.fileError());
-            break;
-    }
-    return report();
+        r.extra = {QString::number(session.count()), path};
+        r.json[QStringLiteral("samples")] = static_cast<qint64>(session.count());
+        switch (end) {
+            case RecordEnd::Completed:
+                finish(r, QStringLiteral("ok"), kExitOk,
+                       QStringLiteral("Data-Recorder completed successfully!"));
+                break;
+            case RecordEnd::Stopped:
+                // As the window's stop button: a dummy frame ends what the sensor may still send.
+                s.sensor.WriteDummyFrame(port);
+                finish(r, QStringLiteral("stopped"), kExitOk,
+                       QStringLiteral("Data-Recorder stopped!"));
+                break;
+            case RecordEnd::TimedOut:
+                finish(r, QStringLiteral("timeout"), kExitSensor,
+                       QStringLiteral("Data-Recorder error - rs232 timeout!"));
+                break;
+            case RecordEnd::LineLost:
+                finish(r, QStringLiteral("line-lost"), kExitSensor,
+                       QStringLiteral("Data-Recorder error - rs232 line lost! ") +
+                           s.bank.errorDetail(port));
+                break;
+            case RecordEnd::FileFailed:
+                finish(r, QStringLiteral("file-error"), kExitUsage,
+                       QStringLiteral("Data-Recorder error - file not written: ") +
+                           session.fileError());
+                break;
+        }
+        return r;
+    };
+    const auto job = [&](PortSession& s, int port) {
+        long taken = 0;
+        PortResult r = recordOn(s, port, taken);
+        // Samples this port will no longer take count as done for the bar.
+        stored->fetch_add(o.samples - taken);
+        return r;
+    };
+    PortWork work;
+    work.tick = [&out, &label, stored, total] { out.progress(label, stored->load(), total); };
+    work.stopLinksOnSignal = true;
+    return runPortCommand(o, out, QStringLiteral("record"),
+                          {{QStringLiteral("SAMPLES"), 7}, {QStringLiteral("FILE"), 20}}, job,
+                          work);
 }
 
 }  // namespace korvo::cli

@@ -42,10 +42,6 @@ bool bothHalves(PortSession& s, int port, int memory, bool send, PortResult& r,
     return true;
 }
 
-QString outputPathFor(const QString& pattern, int port) {
-    return QString(pattern).replace(QLatin1String("{port}"), QString::number(port));
-}
-
 // format takes the key, the value before and the value after.
 QString changesText(const std::vector<FieldChange>& changes, const QString& format) {
     QStringList parts;

@@ -215,9 +215,9 @@ int cmdFlash(const Options& o, Output& out) {
         return r;
     };
     return runPortCommand(o, out, QStringLiteral("flash"), {{QStringLiteral("BLOCKS"), 7}}, job,
-                          [&out, done, total] {
+                          {[&out, done, total] {
                               out.progress(QStringLiteral("X-FLASH"), done->load(), total->load());
-                          });
+                          }});
 }
 
 }  // namespace korvo::cli

@@ -8,7 +8,7 @@ namespace korvo::cli {
 
 int runPortCommand(const Options& o, Output& out, const QString& command,
                    const std::vector<Column>& extraColumns, const PortJob& job,
-                   const std::function<void()>& tick) {
+                   const PortWork& work) {
     std::vector<int> ports;
     QString error;
     if (!resolvePorts(o, ports, error)) {
@@ -24,10 +24,14 @@ int runPortCommand(const Options& o, Output& out, const QString& command,
     const int extras = static_cast<int>(extraColumns.size());
     const int status = runOnPorts(
         mapPathFor(o), ports, job,
-        [&](const PortResult& r) { out.row(resultCells(r, extras), r.json); }, tick);
+        [&](const PortResult& r) { out.row(resultCells(r, extras), r.json); }, work);
     out.endProgress();
     out.endTable();
     return status;
+}
+
+QString outputPathFor(const QString& pattern, int port) {
+    return QString(pattern).replace(QLatin1String("{port}"), QString::number(port));
 }
 
 QString printable(const QString& text) {

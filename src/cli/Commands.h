@@ -33,7 +33,10 @@ int cmdWatch(const Options& o, Output& out);
 // the columns COM, DEVICE, OUTCOME, the extra columns and DETAIL.
 int runPortCommand(const Options& o, Output& out, const QString& command,
                    const std::vector<Column>& extraColumns, const PortJob& job,
-                   const std::function<void()>& tick = {});
+                   const PortWork& work = {});
+
+// The file a FILE pattern names for one port: {port} becomes its COM number.
+QString outputPathFor(const QString& pattern, int port);
 
 // Text from a sensor without its padding and with its control characters escaped
 // (escapeControls), so that it cannot steer the terminal.

@@ -1,6 +1,6 @@
 #pragma once
 // Ctrl-C (SIGINT), SIGTERM and SIGHUP end an operation cleanly instead of killing korvo half way
-// through a write (core/process/StopSignals.h). A run or recording that sleeps on the main
+// through a write (core/process/StopSignals.h). A run, recording or video that sleeps on its
 // thread's event loop wakes up at once and ends the way its stop button would end it. A command
 // that writes to sensors lets the exchange under way finish and starts no further one: each
 // worker looks between its exchanges, and its result says what was written and what was not. A

@@ -3,12 +3,15 @@
 #include <QThread>
 #include <chrono>
 #include <condition_variable>
+#include <deque>
+#include <map>
 #include <memory>
 #include <mutex>
 #include <optional>
 
 #include "core/link/PortMap.h"
 #include "core/link/PortSettings.h"
+#include "core/process/StopSignals.h"
 
 namespace korvo::cli {
 
@@ -81,12 +84,23 @@ bool connectSensor(PortSession& s, int port, bool readParameters, PortResult& r,
     return true;
 }
 
+void PortSession::post(std::function<void()> action) {
+    if (toMain) {
+        toMain(std::move(action));
+    } else {
+        action();
+    }
+}
+
 int runOnPorts(const QString& mapPath, const std::vector<int>& ports, const PortJob& job,
-               const std::function<void(const PortResult&)>& print,
-               const std::function<void()>& tick) {
+               const std::function<void(const PortResult&)>& print, const PortWork& work) {
     std::mutex mutex;
     std::condition_variable arrived;
     std::vector<std::optional<PortResult>> results(ports.size());
+    std::deque<std::function<void()>> posted;
+    // The event loops of the jobs that run now, for a stop to reach (guarded by mutex).
+    std::map<QObject*, LinkState*> running;
+    bool stopSent = false;
     std::vector<std::unique_ptr<QThread>> threads;
     threads.reserve(ports.size());
     for (std::size_t i = 0; i < ports.size(); ++i) {
@@ -96,8 +110,23 @@ int runOnPorts(const QString& mapPath, const std::vector<int>& ports, const Port
             PortResult result;
             {
                 PortSession session(mapPath);
+                session.toMain = [&](std::function<void()> action) {
+                    std::lock_guard lock(mutex);
+                    posted.push_back(std::move(action));
+                    arrived.notify_one();
+                };
+                // A stop posted here runs in this thread's own waits. One that came before the
+                // job was known here is seen by the job itself: it looks at the signal before
+                // it starts its loop.
+                QObject context;
+                {
+                    std::lock_guard lock(mutex);
+                    running[&context] = &session.sensor.link;
+                }
                 result = job(session, port);
                 result.port = port;
+                std::lock_guard lock(mutex);
+                running.erase(&context);
             }
             std::lock_guard lock(mutex);
             results[i] = std::move(result);
@@ -106,18 +135,44 @@ int runOnPorts(const QString& mapPath, const std::vector<int>& ports, const Port
         threads.back()->start();
     }
 
+    const auto runPosted = [&](std::unique_lock<std::mutex>& lock) {
+        while (!posted.empty()) {
+            std::function<void()> action = std::move(posted.front());
+            posted.pop_front();
+            lock.unlock();
+            action();
+            lock.lock();
+        }
+    };
     int worst = kExitOk;
+    auto nextTick = std::chrono::steady_clock::now();
     for (std::size_t next = 0; next < ports.size(); ++next) {
         PortResult result;
         {
             std::unique_lock lock(mutex);
-            while (!results[next]) {
-                arrived.wait_for(lock, std::chrono::milliseconds(100));
-                if (tick && !results[next]) {
-                    lock.unlock();
-                    tick();
-                    lock.lock();
+            for (;;) {
+                runPosted(lock);
+                if (work.stopLinksOnSignal && !stopSent && StopSignals::received() != 0) {
+                    stopSent = true;
+                    for (const auto& [context, link] : running) {
+                        QMetaObject::invokeMethod(
+                            context, [link = link] { link->stopFlag = kStopByUser; },
+                            Qt::QueuedConnection);
+                    }
                 }
+                if (results[next]) break;
+                // Wakes at least every 0.1 s: for the bar and to see a signal.
+                const auto now = std::chrono::steady_clock::now();
+                if (now >= nextTick) {
+                    nextTick = now + std::chrono::milliseconds(100);
+                    if (work.tick) {
+                        lock.unlock();
+                        work.tick();
+                        lock.lock();
+                        continue;
+                    }
+                }
+                arrived.wait_until(lock, nextTick);
             }
             result = std::move(*results[next]);
         }

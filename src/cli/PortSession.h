@@ -5,8 +5,9 @@
 // has once. Several ports are worked in parallel by one worker thread per
 // port, each building its session on its own thread and running its own event loop, so the
 // window's sequences run unchanged (with their waits and pauses) and a slow or silent sensor
-// holds up only its own thread. The main thread only collects the results and prints them in COM
-// order as soon as each one and all before it are in.
+// holds up only its own thread. The main thread prints what the jobs post while they run (a
+// run's rows as they come) and the results in COM order as soon as each one and all before it
+// are in.
 
 #include <QJsonObject>
 #include <QString>
@@ -36,10 +37,15 @@ private:
 struct PortSession {
     explicit PortSession(const QString& mapPath);
 
+    // Hands an action to the main thread, which runs it between its waits in the order posted
+    // (a run's rows, a recording's JSON lines); on the main thread itself it runs at once.
+    void post(std::function<void()> action);
+
     DetailSink sink;
     QtPump pump;
     PortBank bank;
     PortSensor sensor;
+    std::function<void(std::function<void()>)> toMain;  // set by runOnPorts
 };
 
 // One port's outcome. Its text line is COM, device, outcome, the command's own cells and the
@@ -71,12 +77,20 @@ bool connectSensor(PortSession& s, int port, bool readParameters, PortResult& r,
 
 using PortJob = std::function<PortResult(PortSession&, int port)>;
 
-// Runs job on every port in parallel and hands each result to print in COM order; tick runs
-// about ten times a second on the main thread meanwhile (progress bars). Returns the worst
-// exit status.
+// How the ports' jobs are watched from the main thread.
+struct PortWork {
+    // Runs about ten times a second on the main thread meanwhile (progress bars).
+    std::function<void()> tick;
+    // A signal (Ctrl-C, SIGTERM, SIGHUP) ends each port's run or recording as its stop button
+    // would: the stop reaches the worker's own event loop at once. Commands that write instead
+    // let the exchange under way finish and look between their exchanges.
+    bool stopLinksOnSignal = false;
+};
+
+// Runs job on every port in parallel and hands each result to print in COM order, after what
+// that port posted. Returns the worst exit status.
 int runOnPorts(const QString& mapPath, const std::vector<int>& ports, const PortJob& job,
-               const std::function<void(const PortResult&)>& print,
-               const std::function<void()>& tick = {});
+               const std::function<void(const PortResult&)>& print, const PortWork& work = {});
 
 // The ports PORTS names: the list given, or every port of the map for "all". False with a
 // message when "all" finds no port.

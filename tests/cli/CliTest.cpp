@@ -6,6 +6,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QJsonArray>
+#include <QSet>
 
 #include "CliRig.h"
 #include "core/params/ParamFile.h"
@@ -120,7 +121,7 @@ TEST(CliPorts, FailuresEndWithTheirOwnStatusAndReason) {
         {Fault::NoReply, 0, 0, "test 1 --teach 0 --upper 7 --lower 0", 2, "refused",
          "--teach 0 is outside 1..8191"},
         // A port map that cannot be read opens no port, not even a built-in one.
-        {Fault::NoReply, 0, 0, "--map DIR run 1", 2, "map-error",
+        {Fault::NoReply, 0, 0, "--map DIR video 1", 2, "map-error",
          "not a regular file but a folder: no port opened"},
     };
     for (const auto& c : cases) {
@@ -155,7 +156,8 @@ TEST(CliArguments, BadInputIsAUsageErrorAndTouchesNoSensor) {
         "identify", "identify 0", "identify 256", "identify 3-1", "identify x",
         "get 1", "get 1 --from rom", "get 1,2 --from ram", "get 1 --from ram --json -o -",
         "send 1 --to ram", "send 1 --to ram DIR/missing.ini", "send 1 --to ram DIR/other.ini",
-        "run 1-2", "run 1 --samples 0", "video all", "record 1 --samples 32001 -o x.dat",
+        "video 1-2", "run 1 --samples 0", "video all", "record 1 --samples 32001 -o x.dat",
+        "record 1,2 --samples 5 -o x.dat",
         "record 1 --samples 5", "record 1 --samples 5 --step 0.01 -o x.dat",
         "record 1 --samples 5 --mode 2 -o x.dat", "record 1 --samples 5 -o DIR/taken.dat",
         "test 1 --teach 5", "test 1 --teach 5 --upper 1 --lower 70000", "baud 1 --to 12345",
@@ -234,27 +236,45 @@ TEST(CliParams, GetWritesTheWindowsFileAndSendTakesOneBackWithItsReadBack) {
     EXPECT_EQ(rig.sensor(1).ramHalf(0), packedHalf(sent, 0, 8192));
 }
 
+// The records of one port, in the order korvo printed them.
+std::vector<QJsonObject> recordsOf(const CliRun& r, int port) {
+    std::vector<QJsonObject> mine;
+    for (const QJsonObject& j : r.objects(QStringLiteral("record")))
+        if (num(j, "port") == port) mine.push_back(j);
+    return mine;
+}
+
 TEST(CliMeasure, RunAndVideoPrintWhatTheSensorMeasures) {
-    CliRig rig({sensorConfig(1601)});
+    CliRig rig({sensorConfig(1601), sensorConfig(1602)});
     rig.sensor(0).setMeasurement(1000, 3000);
+    rig.sensor(1).setMeasurement(1500, 2500);
     const QString value = QString::number(rig.sensor(0).measuredValue());
 
     const auto rows = rig.run({"run", "1", "--samples", "1"}).rows();  // the lowest count
-    const CliRun json = rig.run({"run", "1", "--samples", "3", "--json"});
-    EXPECT_EQ(json.exit, 0);
-    const auto records = json.objects(QStringLiteral("record"));
     ASSERT_EQ(rows.size(), 1u);
     ASSERT_EQ(rows[0].size(), 12);
     EXPECT_EQ(rows[0].mid(1, 3), QStringList({value, "1000", "3000"}));
-    ASSERT_EQ(records.size(), 3u);
-    for (int i = 0; i < 3; ++i) {
-        const auto t = [&](int k) { return records[k].value(QLatin1String("t")).toDouble(); };
-        if (i > 0) EXPECT_GE(t(i), t(i - 1));
-        EXPECT_EQ(num(records[i], "value"), value.toInt());
-        EXPECT_EQ(num(records[i], "left"), 1000);
-        EXPECT_EQ(num(records[i], "edges"), 2);
+    // Several ports at once: each line starts with its own port, each port stops at its count.
+    const auto both = rig.run({"run", "2,1", "--samples", "1"}).rows();
+    ASSERT_EQ(both.size(), 2u);
+    EXPECT_EQ(both[0].size(), 13);
+    EXPECT_EQ(QSet<QString>({both[0][0] + both[0][3], both[1][0] + both[1][3]}),
+              QSet<QString>({"COM11000", "COM21500"}));
+    const CliRun json = rig.run({"run", "1-2", "--samples", "3", "--json"});
+    EXPECT_EQ(json.exit, 0);
+    for (int port : {1, 2}) {
+        const auto records = recordsOf(json, port);
+        const sim::VirtualSensor& sensor = rig.sensor(port - 1);
+        ASSERT_EQ(records.size(), 3u);
+        for (int i = 0; i < 3; ++i) {
+            const auto t = [&](int k) { return records[k].value(QLatin1String("t")).toDouble(); };
+            if (i > 0) EXPECT_GE(t(i), t(i - 1));
+            EXPECT_EQ(num(records[i], "value"), sensor.measuredValue());
+            EXPECT_EQ(num(records[i], "left"), port == 1 ? 1000 : 1500);
+            EXPECT_EQ(num(records[i], "edges"), 2);
+        }
+        EXPECT_EQ(num(json.objects(QStringLiteral("result"))[port - 1], "records"), 3);
     }
-    EXPECT_EQ(num(json.objects(QStringLiteral("result"))[0], "records"), 3);
 
     EXPECT_EQ(rig.run({"video", "1"}).rows().size(), 256u);
     const CliRun video = rig.run({"video", "1", "--json"});
@@ -318,25 +338,30 @@ TEST(CliWatch, EveryPortEveryIntervalWithItsStateAndTheIntervalsValues) {
 TEST(CliRecord, FileHoldsTheWindowsBytesForTheRecordsReceived) {
     sim::SensorConfig config = sensorConfig(1701);
     config.recordPeriodMs = 40;
-    CliRig rig({config});
+    CliRig rig({config, sensorConfig(1702)});
     rig.sensor(0).setMeasurement(1200, 2800);
+    rig.sensor(1).setMeasurement(1300, 2700);
     const QString path = rig.path(QStringLiteral("RECORD.DAT"));
     RecorderHeader header;
     const sim::ParamHalf h1 = rig.sensor(0).ramHalf(1);
     header.umSlope = h1[sim::p1::kSlopeLow] | (std::uint32_t{h1[sim::p1::kSlopeHigh]} << 16);
     header.umOffset = h1[sim::p1::kOffsetLow] | (std::uint32_t{h1[sim::p1::kOffsetHigh]} << 16);
 
+    // Two sensors at once, one file each.
+    const QString each = rig.path(QStringLiteral("R{port}.DAT"));
     const CliRun asked =
-        rig.run({"record", "1", "--samples", "3", "--step", "0.1", "-o", path, "--json"});
+        rig.run({"record", "1,2", "--samples", "3", "--step", "0.1", "-o", each, "--json"});
     EXPECT_EQ(asked.exit, 0);
-    const auto records = asked.objects(QStringLiteral("record"));
-    ASSERT_EQ(records.size(), 3u);
-    EXPECT_EQ(num(records[0], "value"), rig.sensor(0).measuredValue());
     header.increment = 0.1;
     header.samples = 3;
-    const QByteArray file = fileBytes(path);
-    EXPECT_EQ(file, windowFile(file, header, records));
-    EXPECT_EQ(num(asked.objects(QStringLiteral("result"))[0], "samples"), 3);
+    for (int port : {1, 2}) {
+        const auto records = recordsOf(asked, port);
+        ASSERT_EQ(records.size(), 3u);
+        EXPECT_EQ(num(records[0], "value"), rig.sensor(port - 1).measuredValue());
+        const QByteArray file = fileBytes(rig.path(QStringLiteral("R%1.DAT").arg(port)));
+        EXPECT_EQ(file, windowFile(file, header, records));
+        EXPECT_EQ(num(asked.objects(QStringLiteral("result"))[port - 1], "samples"), 3);
+    }
 
     // Triggered records: the sensor is switched to mode 1 in RAM first.
     const CliRun triggered =
