@@ -49,6 +49,7 @@ Clock::time_point LineSchedule::nextDue() const {
     if (items_.empty()) return Clock::time_point::max();
     const Item& head = items_.front();
     const int last = static_cast<int>(head.bytes.size()) - 1;
+    if (wholeReplies_) return head.dueOf(last);
     return std::min(head.dueOf(head.sent) + kBatch, head.dueOf(last));
 }
 

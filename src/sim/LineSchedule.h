@@ -25,6 +25,8 @@ public:
     // little later to take a few bytes at once, but never after the reply's last byte is due.
     Clock::time_point nextDue() const;
     void clear();
+    // Hands each reply out only once its last byte is due (SensorConfig::wholeReplies).
+    void setWholeReplies(bool whole) { wholeReplies_ = whole; }
 
 private:
     struct Item {
@@ -36,6 +38,7 @@ private:
     };
     std::deque<Item> items_;
     Clock::time_point lineFree_{};
+    bool wholeReplies_ = false;
 };
 
 }  // namespace korvo::sim

@@ -32,7 +32,14 @@ Clock::duration lineTime(int bytes, int baud) {
 
 struct VirtualSensor::Impl {
     explicit Impl(const SensorConfig& c)
-        : logic(c), pace(c.pace), latencyMs(c.latencyMs), rng(c.serial + 17u), t0(Clock::now()) {}
+        : logic(c),
+          pace(c.pace),
+          wholeReplies(c.wholeReplies),
+          latencyMs(c.latencyMs),
+          rng(c.serial + 17u),
+          t0(Clock::now()) {
+        tx.setWholeReplies(c.wholeReplies);
+    }
 
     struct Pending {
         QByteArray bytes;
@@ -54,6 +61,9 @@ struct VirtualSensor::Impl {
     Clock::time_point lastRequestDue{}, lastRequestAt{}, lastRecordAt{};
     Clock::time_point cutOffAt = Clock::time_point::max();  // a CutOff fault's hang-up
     bool pace;
+    // A request is answered as soon as it is whole; its reply still starts only when the line
+    // would have carried the request's last byte (one wake-up less per exchange).
+    bool wholeReplies;
     int latencyMs;
     std::mt19937 rng;
     Clock::time_point t0;
@@ -258,7 +268,7 @@ struct VirtualSensor::Impl {
     void work(Clock::time_point now) {
         if (cutOffAt <= now) dropLine();
         if (!pty.isOpen()) return;
-        while (!pending.empty() && pending.front().due <= now && pty.isOpen()) {
+        while (!pending.empty() && (wholeReplies || pending.front().due <= now) && pty.isOpen()) {
             const Pending p = pending.front();
             pending.pop_front();
             actOn(p, now);

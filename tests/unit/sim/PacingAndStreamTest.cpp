@@ -78,6 +78,12 @@ TEST(LineSchedule, PacedBytesNeverLeaveBeforeTheirTimeAndEachReplyWaitsForTheOne
     EXPECT_TRUE(two.empty());
     EXPECT_EQ(two.nextDue(), Clock::time_point::max());
 
+    // Whole replies: nothing before the last byte's time, then all of it.
+    LineSchedule whole;
+    whole.setWholeReplies(true);
+    whole.queue(frame(1), t0, 115200);
+    EXPECT_EQ(whole.nextDue(), t0 + b * 36);
+
     LineSchedule fast;
     fast.queue(frame(7), t0, 0);
     EXPECT_EQ(fast.nextDue(), t0);
