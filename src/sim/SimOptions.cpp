@@ -56,8 +56,13 @@ bool parseSimOptions(const QStringList& arguments, SimOptions* options, QString*
     const QCommandLineOption recordMs(QStringLiteral("record-ms"),
                                       QStringLiteral("period of triggered records"),
                                       QStringLiteral("MS"), QStringLiteral("300"));
-    parser.addOptions(
-        {count, firstCom, map, model, id, serial, pace, baud, latency, strict, recordMs});
+    const QCommandLineOption edges(QStringLiteral("edges"), QStringLiteral("pinned edges"),
+                                   QStringLiteral("COM:LEFT:RIGHT"));
+    const QCommandLineOption silent(QStringLiteral("silent"),
+                                    QStringLiteral("no answer to measurement requests"),
+                                    QStringLiteral("COM"));
+    parser.addOptions({count, firstCom, map, model, id, serial, pace, baud, latency, strict,
+                       recordMs, edges, silent});
     if (!parser.parse(arguments)) {
         *error = parser.errorText();
         return false;
@@ -119,6 +124,35 @@ bool parseSimOptions(const QStringList& arguments, SimOptions* options, QString*
         c.strictBaud = parser.isSet(strict);
         c.recordPeriodMs = recordPeriod;
         out.sensors.push_back(c);
+    }
+    // Each COM number must be one of the sensors'.
+    const auto comOf = [&](const QString& text, int* com) {
+        bool good = false;
+        *com = text.toInt(&good);
+        return good && *com >= first && *com < first + n;
+    };
+    for (const QString& e : parser.values(edges)) {
+        const QStringList parts = e.split(QLatin1Char(':'));
+        int com = 0;
+        std::uint16_t left = 0, right = 0;
+        if (parts.size() != 3 || !comOf(parts[0], &com) || !toWord(parts[1], &left) ||
+            !toWord(parts[2], &right) || left > right) {
+            *error = QStringLiteral(
+                         "bad --edges '%1', expected COM:LEFT:RIGHT with a COM number of the "
+                         "sensors and LEFT <= RIGHT")
+                         .arg(e);
+            return false;
+        }
+        out.edges[com] = {left, right};
+    }
+    for (const QString& text : parser.values(silent)) {
+        int com = 0;
+        if (!comOf(text, &com)) {
+            *error =
+                QStringLiteral("bad --silent '%1', expected a COM number of the sensors").arg(text);
+            return false;
+        }
+        out.silent.insert(com);
     }
     *options = std::move(out);
     return true;

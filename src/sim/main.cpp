@@ -16,11 +16,14 @@ const char kUsage[] =
     "usage: korvo-sim --count N [--first-com C] [--map PATH]\n"
     "                 [--model FAMILY:VARIANT:FIRMWARE[:PIXELS[:VIDEORES]]]... [--id TEXT]...\n"
     "                 [--serial N] [--pace] [--baud B] [--latency-ms L] [--strict-baud]\n"
+    "                 [--record-ms MS] [--edges COM:LEFT:RIGHT]... [--silent COM]...\n"
     "  --model and --id may repeat: sensor i takes the i-th, the last one serves the rest.\n"
     "  Default model 1:80:318, id KORVO-KM, port map COMPORTS.map in the settings folder of\n"
     "  korvo-km-scope (beside this program when writable, else ~/.config/korvo-km-scope).\n"
     "  --pace sends at the line rate (plus the latency); --strict-baud ignores requests while\n"
-    "  the PC's port is set to another rate than the sensor's, as a real line would.\n";
+    "  the PC's port is set to another rate than the sensor's, as a real line would.\n"
+    "  --edges pins the sensor on COM to two edges; --silent COM answers the connection and\n"
+    "  the parameter reads but no measurement request. Both may repeat.\n";
 
 void printError(const QString& text) {
     std::fprintf(stderr, "korvo-sim: %s\n", qPrintable(text));
@@ -62,7 +65,14 @@ int main(int argc, char** argv) {
     }
 
     korvo::sim::SensorFarm farm;
-    for (const auto& config : options.sensors) farm.add(config);
+    for (std::size_t i = 0; i < options.sensors.size(); ++i) {
+        korvo::sim::VirtualSensor& sensor = farm.add(options.sensors[i]);
+        const int com = options.firstCom + static_cast<int>(i);
+        if (const auto e = options.edges.find(com); e != options.edges.end())
+            sensor.setMeasurement(e->second.first, e->second.second);
+        if (options.silent.count(com) != 0)
+            sensor.setFault(korvo::sim::Fault::NoReply, 8);  // every run request, for good
+    }
     if (!farm.start(&error) || !farm.writePortMap(mapPath, options.firstCom, &error)) {
         printError(error);
         return 1;

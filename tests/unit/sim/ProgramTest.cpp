@@ -72,13 +72,21 @@ TEST(SimOptions, ModelsAndIdsRepeatTheLastOneGiven) {
     EXPECT_EQ(o.sensors[2].baud, 38400);
     EXPECT_EQ(o.sensors[2].latencyMs, 16);
 
+    // Edges and silence by COM number: the first and the last sensor's.
+    ASSERT_TRUE(parse("korvo-sim --count 3 --first-com 4 --edges 6:10:20 --silent 4", &o, &error));
+    EXPECT_EQ(o.edges, (std::map<int, std::pair<std::uint16_t, std::uint16_t>>{{6, {10, 20}}}));
+    EXPECT_EQ(o.silent, std::set<int>{4});
+
     ASSERT_TRUE(parse("korvo-sim --count 1", &o, &error));
     EXPECT_EQ(o.sensors[0].firmwareId, "KORVO-KM");
     EXPECT_EQ(o.sensors[0].variant, 80);
     EXPECT_TRUE(o.mapPath.isEmpty());
 
-    for (const char* bad : {"korvo-sim", "korvo-sim --count 0", "korvo-sim --count 2 --model 1:80",
-                            "korvo-sim --count 2 --baud 12345", "korvo-sim --count 2 --bogus"}) {
+    for (const char* bad :
+         {"korvo-sim", "korvo-sim --count 0", "korvo-sim --count 2 --model 1:80",
+          "korvo-sim --count 2 --baud 12345", "korvo-sim --count 2 --bogus",
+          "korvo-sim --count 2 --edges 3:10:20", "korvo-sim --count 2 --edges 1:20:10",
+          "korvo-sim --count 2 --silent 0", "korvo-sim --count 2 --edges 1:10"}) {
         error.clear();
         EXPECT_FALSE(parse(bad, &o, &error)) << bad;
         EXPECT_FALSE(error.isEmpty()) << bad;
