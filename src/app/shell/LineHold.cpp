@@ -19,9 +19,9 @@ LinePause::~LinePause() {
 void lineScopeTakes(ScopeApp& app, int com) {
     if (app.lineScopeCom == com) return;
     lineScopeGives(app);
-    if (app.line == nullptr || !app.line->holds(com)) return;
-    app.line->release(com);
+    // Noted with or without a monitor: one opened later leaves the port to the scope window.
     app.lineScopeCom = com;
+    if (app.line != nullptr && app.line->holds(com)) app.line->release(com);
 }
 
 void lineScopeGives(ScopeApp& app) {

@@ -36,13 +36,16 @@ TEST_F(LineWindowTest, TilesTellTheirStateAndEnterOpensTheScopeOnThePort) {
     sibling.firmwareId = "KORVO-DV";
     startWith({model(), model(), sibling});
     for (int g = 1; g < kMplexGroups; ++g) enableOnly(g, {});
+    clickScope(0, 0);  // the scope window has P1 before the monitor starts: it stays there
     ui().click(panels().mpc, MPC_LINE);
     ASSERT_NE(app().line, nullptr);
     ASSERT_NE(tile("P3 COM3"), nullptr);
     EXPECT_EQ(tile("P4 COM4"), nullptr);  // one tile per enabled port
-    ASSERT_TRUE(waitFor([&] {
-        return says("P1 COM1", " mm, ") && says("P2 COM2", " mm, ") && !says("P3 COM3", "joining");
-    }));
+    EXPECT_FALSE(app().line->holds(1));
+    ASSERT_TRUE(waitFor([&] { return says("P2 COM2", " mm, ") && !says("P3 COM3", "joining"); }));
+    EXPECT_TRUE(says("P1 COM1", "paused"));
+    clickScope(0, 0);
+    ASSERT_TRUE(waitFor([&] { return says("P1 COM1", " mm, "); }));
     EXPECT_TRUE(says("P1 COM1", "SN 4711, "));
     EXPECT_TRUE(says("P3 COM3", "refused"));
     const auto* header = app().lineWindow->findChild<QLabel*>();
