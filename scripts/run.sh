@@ -12,10 +12,15 @@ bin="$build/bin"
 # Sixteen virtual sensors: several models, and one of a sibling series on COM4 that the program
 # must refuse.
 sim_log="$build/korvo-sim.log"
+# For the line monitor: P5..P16 held at their taught value (in tolerance), P9 well above it, P7
+# silent after connecting (stale); P1..P3 keep their moving edges.
+line_edges=""
+for p in 5 6 8 10 11 12 13 14 15 16; do line_edges="$line_edges --edges $p:2500:$((3661 + p))"; done
+line_edges="$line_edges --edges 9:2500:3900"
 "$bin/korvo-sim" --count 16 --first-com 1 --map "$bin/COMPORTS.map" \
   --model 1:80:318 --model 2:250:318 --model 104:21000:316 --model 1:80:318 --model 102:500:316 \
   --id KORVO-KM --id KORVO-KM --id KORVO-KM --id KORVO-GX --id KORVO-KM \
-  >"$sim_log" 2>&1 &
+  $line_edges --silent 7 >"$sim_log" 2>&1 &
 sim_pid=$!
 cleanup() { kill "$sim_pid" 2>/dev/null || true; wait "$sim_pid" 2>/dev/null || true; }
 trap cleanup EXIT
@@ -32,6 +37,7 @@ else
   shot2="$build/scope.png"
   shot3="$build/run.png"
   shot4="$build/video.png"
+  shot5="$build/line.png"
   # Under Xvfb: a screenshot of the multiplexer window, then INIT of group 1 and the scope toggle
   # of P3 (clicked at their places in the window), a screenshot of the scope window on it, then
   # RUN for a few seconds and VIDEO for a few seconds, each with a screenshot.
@@ -52,9 +58,14 @@ else
     xdotool mousemove $((X + 487)) $((Y + 82)) click 1; sleep 3
     import -window root "$5"
     xdotool mousemove $((X + 733)) $((Y + 82)) click 1; sleep 1
-    kill $app; wait $app 2>/dev/null || true' _ "$bin" "$shot" "$shot2" "$shot3" "$shot4"
+    win=$(xdotool search --name "Multiplexer" | head -n 1)
+    eval "$(xdotool getwindowgeometry --shell "$win")"
+    xdotool mousemove $((X + 58)) $((Y + 521)) click 1; sleep 8
+    import -window root "$6"
+    kill $app; wait $app 2>/dev/null || true' _ "$bin" "$shot" "$shot2" "$shot3" "$shot4" "$shot5"
   echo "No display: ran the program under Xvfb."
   echo "Screenshot of the multiplexer window: $shot"
   echo "Screenshot after INIT and the scope toggle of P3: $shot2"
   echo "Screenshots of run mode and video mode on that sensor: $shot3, $shot4"
+  echo "Screenshot of the line monitor (LINE) over the group: $shot5"
 fi
