@@ -132,6 +132,46 @@ const std::vector<CommandRule>& commands() {
          "place. With --json also the interval's samples and their min, max and mean in\n"
          "pixels. Ends after --duration seconds or at Ctrl-C; exit 1 when a port ended lost,\n"
          "stale or refused, 3 when one could not be opened.\n"},
+        {"backup",
+         "korvo backup PORTS -o DIR [--force]",
+         1,
+         true,
+         {"-o", "--force"},
+         "Saves every sensor's EEPROM set as a parameter file of the scope window,\n"
+         "SN<serial>-COM<n>.ini, and a manifest.json with the time, host, program version\n"
+         "and per sensor its COM number, device, serial number, model line, firmware text,\n"
+         "pixel count, file name and the file's SHA-256. A sensor that fails is listed in the\n"
+         "manifest with the reason. DIR appears whole or not at all; an existing DIR is only\n"
+         "replaced with --force.\n"},
+        {"restore",
+         "korvo restore PORTS --from DIR [--by-port] [--force]",
+         1,
+         true,
+         {"--from", "--by-port", "--force"},
+         "Gives each sensor its set from a backup: the file of the sensor with the serial\n"
+         "number now on that port, or with --by-port the file saved from that COM number (for\n"
+         "a replacement sensor). Refused, with nothing written, when the file's SHA-256 does\n"
+         "not match the manifest, or when the sensor's model (family and variant) or pixel\n"
+         "count differs from the saved sensor's (unless --force). Writes EEPROM, then RAM,\n"
+         "reads both back and names every field that differs.\n"},
+        {"diff",
+         "korvo diff A B",
+         2,
+         false,
+         {},
+         "Compares two parameter sets, each a parameter file or a live sensor written\n"
+         "COM<n>:ram or COM<n>:eeprom: one line per field that differs (key, A, B), \"-\" for\n"
+         "a key a file does not hold. Exit 0 when they are the same, 1 when they differ, 2 on\n"
+         "a usage or file error or a sensor that gave no set, 3 when a port cannot be opened.\n"},
+        {"check",
+         "korvo check PORTS --golden FILE [--from ram|eeprom] [--ignore KEY,...]",
+         1,
+         true,
+         {"--golden", "--from", "--ignore"},
+         "Compares every sensor's set (EEPROM unless --from ram) with a golden parameter\n"
+         "file: one line per sensor, same or the fields that differ. Keys the golden file\n"
+         "does not hold, and those given with --ignore, are not compared. Exit 1 when any\n"
+         "sensor differs (or failed), 3 when a port could not be opened.\n"},
         {"flash",
          "korvo flash PORTS FILE",
          2,
@@ -152,9 +192,10 @@ const CommandRule* ruleFor(const QString& name) {
     return nullptr;
 }
 
-const std::set<QString> kValueOptions = {
-    "--baud", "--map",   "--from",  "--to",    "-o",           "--samples",  "--step",
-    "--mode", "--teach", "--upper", "--lower", "--serial-dir", "--interval", "--duration"};
+const std::set<QString> kValueOptions = {"--baud",     "--map",      "--from",   "--to",
+                                         "-o",         "--samples",  "--step",   "--mode",
+                                         "--teach",    "--upper",    "--lower",  "--serial-dir",
+                                         "--interval", "--duration", "--golden", "--ignore"};
 const std::set<QString> kCommonOptions = {"--baud", "--map", "--json", "--help", "-h"};
 
 const char kCommonHelp[] =
@@ -201,6 +242,16 @@ QString applyOption(Options& o, const QString& name, const QString& value) {
     } else if (name == QLatin1String("--map")) {
         if (value.isEmpty()) return QStringLiteral("--map: no file given");
         o.mapPath = value;
+    } else if (name == QLatin1String("--from") && o.command == QLatin1String("restore")) {
+        if (value.isEmpty()) return QStringLiteral("--from: no folder given");
+        o.fromDir = value;
+    } else if (name == QLatin1String("--golden")) {
+        if (value.isEmpty()) return QStringLiteral("--golden: no file given");
+        o.golden = value;
+    } else if (name == QLatin1String("--ignore")) {
+        o.ignore = value.split(QLatin1Char(','), Qt::SkipEmptyParts);
+        for (QString& k : o.ignore) k = k.trimmed();
+        if (o.ignore.isEmpty()) return QStringLiteral("--ignore: no key given");
     } else if (name == QLatin1String("--from") ||
                (name == QLatin1String("--to") && o.command != QLatin1String("baud"))) {
         o.memory = memoryFor(value);
@@ -262,6 +313,12 @@ QString checkRequired(const Options& o, const CommandRule& rule) {
         if ((o.allPorts || o.ports.size() > 1) && !o.output.contains(QLatin1String("{port}")))
             return QStringLiteral("record: with several ports, -o FILE must contain {port}");
     }
+    if (c == QLatin1String("backup") && o.output.isEmpty())
+        return QStringLiteral("backup: -o DIR is required");
+    if (c == QLatin1String("restore") && o.fromDir.isEmpty())
+        return QStringLiteral("restore: --from DIR is required");
+    if (c == QLatin1String("check") && o.golden.isEmpty())
+        return QStringLiteral("check: --golden FILE is required");
     if (c == QLatin1String("get")) {
         const bool several = o.allPorts || o.ports.size() > 1;
         const QString out = o.output.isEmpty() && !o.json ? QStringLiteral("-") : o.output;
@@ -272,7 +329,8 @@ QString checkRequired(const Options& o, const CommandRule& rule) {
         if (several && !out.isEmpty() && !out.contains(QLatin1String("{port}")))
             return QStringLiteral("get: with several ports, -o FILE must contain {port}");
     }
-    if (!rule.severalPorts && rule.positionals > 0 && (o.allPorts || o.ports.size() != 1))
+    if (!rule.severalPorts && rule.positionals > 0 && c != QLatin1String("diff") &&
+        (o.allPorts || o.ports.size() != 1))
         return c + QStringLiteral(": takes one port, not '%1'").arg(o.portsText);
     return {};
 }
@@ -361,7 +419,8 @@ ParseResult parseArguments(const QStringList& arguments) {
                 value = arguments[++i];
             }
         } else if (arg != QLatin1String("--json") && arg != QLatin1String("--probe") &&
-                   arg != QLatin1String("--force") && arg != QLatin1String("--write-map")) {
+                   arg != QLatin1String("--force") && arg != QLatin1String("--write-map") &&
+                   arg != QLatin1String("--by-port")) {
             r.error = QStringLiteral("unknown option %1").arg(arg);
             return r;
         } else if (hasValue) {
@@ -398,6 +457,8 @@ ParseResult parseArguments(const QStringList& arguments) {
             o.force = true;
         } else if (name == QLatin1String("--write-map")) {
             o.writeMap = true;
+        } else if (name == QLatin1String("--by-port")) {
+            o.byPort = true;
         } else {
             r.error = applyOption(o, name, value);
             if (!r.error.isEmpty()) return r;
@@ -411,11 +472,13 @@ ParseResult parseArguments(const QStringList& arguments) {
                             .arg(o.command, positionals.last());
         return r;
     }
-    if (rule->positionals >= 1) {
+    if (o.command == QLatin1String("diff")) {
+        o.operands = positionals;
+    } else if (rule->positionals >= 1) {
         o.portsText = positionals[0];
         if (!parsePortList(o.portsText, o.ports, o.allPorts, r.error)) return r;
     }
-    if (rule->positionals == 2) o.file = positionals[1];
+    if (rule->positionals == 2 && o.command != QLatin1String("diff")) o.file = positionals[1];
     r.error = checkRequired(o, *rule);
     return r;
 }

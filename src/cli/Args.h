@@ -40,6 +40,11 @@ struct Options {
     int newBaudIndex = -1;                   // baud --to
     double interval = 1.0;                   // watch --interval seconds
     double duration = 0.0;                   // watch --duration seconds (0: until stopped)
+    QStringList operands;                    // diff A B
+    QString golden;                          // check --golden FILE
+    QStringList ignore;                      // check --ignore KEY,...
+    QString fromDir;                         // restore --from DIR
+    bool byPort = false;                     // restore --by-port
 };
 
 struct ParseResult {

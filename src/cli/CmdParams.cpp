@@ -42,6 +42,8 @@ bool bothHalves(PortSession& s, int port, int memory, bool send, PortResult& r,
     return true;
 }
 
+}  // namespace
+
 // format takes the key, the value before and the value after.
 QString changesText(const std::vector<FieldChange>& changes, const QString& format) {
     QStringList parts;
@@ -62,7 +64,63 @@ QJsonArray changesJson(const std::vector<FieldChange>& changes, const char* befo
     return list;
 }
 
-}  // namespace
+std::optional<IniFile> readParamFile(const QString& path, QString* error) {
+    QByteArray bytes;
+    if (path == QLatin1String("-")) {
+        QFile in;
+        if (!in.open(stdin, QIODevice::ReadOnly)) {
+            *error = QStringLiteral("standard input cannot be read");
+            return std::nullopt;
+        }
+        bytes = in.read(kMaxTextFileBytes + 1);
+        if (bytes.size() > kMaxTextFileBytes) {
+            *error = QStringLiteral("standard input: larger than a parameter file can be");
+            return std::nullopt;
+        }
+    } else {
+        const FileReadResult read = readRegularFile(path, kMaxTextFileBytes);
+        if (!read.ok) {
+            *error = QStringLiteral("%1: %2").arg(path, read.reason);
+            return std::nullopt;
+        }
+        bytes = read.bytes;
+    }
+    IniFile ini(false);
+    ini.fromBytes(bytes);
+    int known = 0;
+    for (const char* key : kPara0Keys)
+        known += ini.hasKey(QLatin1String(kPara0Section), QLatin1String(key));
+    for (const char* key : kPara1Keys)
+        known += ini.hasKey(QLatin1String(kPara1Section), QLatin1String(key));
+    known += ini.hasKey(QLatin1String(kPara0Section), QLatin1String(kCcdOpModeShortKey));
+    if (known == 0) {
+        *error = QStringLiteral("%1: not a parameter file (no key of PARA0 or PARA1)").arg(path);
+        return std::nullopt;
+    }
+    return ini;
+}
+
+bool readSensorSet(PortSession& s, int port, int baud, int memory, PortResult& r,
+                   IdentifyReport* report) {
+    if (!openPort(s, port, baud, r) || !connectSensor(s, port, true, r, report)) return false;
+    // The connection read RAM as the window does; EEPROM is read on top of it.
+    if (memory != kMemoryEeprom) return true;
+    s.pump.delay(kHalfPause);
+    return bothHalves(s, port, memory, false, r, QStringLiteral("GET"));
+}
+
+bool writeAndReadBack(PortSession& s, int port, int memory, PortResult& r,
+                      std::vector<FieldChange>& differs) {
+    const ParamSet sent = s.sensor.params;
+    if (!bothHalves(s, port, memory, true, r, QStringLiteral("SEND"))) return false;
+    s.pump.delay(kHalfPause);
+    if (interrupted(r, QStringLiteral("both halves written to %1, not read back")
+                           .arg(memoryName(memory).toUpper())))
+        return false;
+    if (!bothHalves(s, port, memory, false, r, QStringLiteral("read-back"))) return false;
+    differs = changedFields(sent, s.sensor.params);
+    return true;
+}
 
 int cmdGet(const Options& o, Output& out) {
     // Standard output is the default place of a single port's file, unless JSON lines go there.
@@ -96,12 +154,7 @@ int cmdGet(const Options& o, Output& out) {
     auto job = [=](PortSession& s, int port) {
         PortResult r = newResult(s, port, QStringLiteral("get"));
         r.json[QStringLiteral("memory")] = memoryName(memory);
-        if (!openPort(s, port, baud, r) || !connectSensor(s, port, true, r)) return r;
-        // The connection read RAM as the window does; EEPROM is read on top of it.
-        if (memory == kMemoryEeprom) {
-            s.pump.delay(kHalfPause);
-            if (!bothHalves(s, port, memory, false, r, QStringLiteral("GET"))) return r;
-        }
+        if (!readSensorSet(s, port, baud, memory, r)) return r;
         r.json[QStringLiteral("params")] = paramsJson(s.sensor.params);
         if (toStdout) {
             r.json[QStringLiteral("file")] = QStringLiteral("-");
@@ -149,39 +202,13 @@ int cmdGet(const Options& o, Output& out) {
 
 int cmdSend(const Options& o, Output& out) {
     // The file is read once, before any port is touched: a bad file is a usage error.
-    QByteArray bytes;
-    if (o.file == QLatin1String("-")) {
-        QFile in;
-        if (!in.open(stdin, QIODevice::ReadOnly)) {
-            out.error(QStringLiteral("standard input cannot be read"));
-            return kExitUsage;
-        }
-        bytes = in.read(kMaxTextFileBytes + 1);
-        if (bytes.size() > kMaxTextFileBytes) {
-            out.error(QStringLiteral("standard input: larger than a parameter file can be"));
-            return kExitUsage;
-        }
-    } else {
-        const FileReadResult read = readRegularFile(o.file, kMaxTextFileBytes);
-        if (!read.ok) {
-            out.error(QStringLiteral("%1: %2").arg(o.file, read.reason));
-            return kExitUsage;
-        }
-        bytes = read.bytes;
-    }
-    auto ini = std::make_shared<IniFile>(false);
-    ini->fromBytes(bytes);
-    int known = 0;
-    for (const char* key : kPara0Keys)
-        known += ini->hasKey(QLatin1String(kPara0Section), QLatin1String(key));
-    for (const char* key : kPara1Keys)
-        known += ini->hasKey(QLatin1String(kPara1Section), QLatin1String(key));
-    known += ini->hasKey(QLatin1String(kPara0Section), QLatin1String(kCcdOpModeShortKey));
-    if (known == 0) {
-        out.error(
-            QStringLiteral("%1: not a parameter file (no key of PARA0 or PARA1)").arg(o.file));
+    QString error;
+    const std::optional<IniFile> file = readParamFile(o.file, &error);
+    if (!file) {
+        out.error(error);
         return kExitUsage;
     }
+    auto ini = std::make_shared<IniFile>(*file);
     // Every value must be one the sensor may hold; what depends on the model is checked once
     // each sensor is known, before anything is written to it.
     const std::vector<ParamValueProblem> invalid = checkParamFileValues(*ini, 0);
@@ -228,13 +255,8 @@ int cmdSend(const Options& o, Output& out) {
         r.json[QStringLiteral("changed")] = static_cast<int>(changed.size());
         r.extra = {QString::number(changed.size())};
         if (interrupted(r, QStringLiteral("nothing sent"))) return r;
-        if (!bothHalves(s, port, memory, true, r, QStringLiteral("SEND"))) return r;
-        s.pump.delay(kHalfPause);
-        if (interrupted(r, QStringLiteral("both halves written to %1, not read back")
-                               .arg(memoryName(memory).toUpper())))
-            return r;
-        if (!bothHalves(s, port, memory, false, r, QStringLiteral("read-back"))) return r;
-        const auto differs = changedFields(sent, s.sensor.params);
+        std::vector<FieldChange> differs;
+        if (!writeAndReadBack(s, port, memory, r, differs)) return r;
         QString note;
         if (!adjusted.empty())
             note = QStringLiteral(" (ranges applied: %1)")

@@ -1,14 +1,17 @@
 #pragma once
 // The subcommands of korvo. Each returns the program's exit status.
 
+#include <QJsonArray>
 #include <QString>
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <vector>
 
 #include "cli/Args.h"
 #include "cli/Output.h"
 #include "cli/PortSession.h"
+#include "core/ini/IniFile.h"
 #include "core/params/ParamSet.h"
 
 namespace korvo::cli {
@@ -56,6 +59,31 @@ struct FieldChange {
     std::uint32_t after = 0;
 };
 std::vector<FieldChange> changedFields(const ParamSet& before, const ParamSet& after);
+
+// The changes as one text, each through format (key, before, after), "; " between them; and as
+// a JSON list of objects with "field" and the two values under their names.
+QString changesText(const std::vector<FieldChange>& changes, const QString& format);
+QJsonArray changesJson(const std::vector<FieldChange>& changes, const char* beforeKey,
+                       const char* afterKey);
+
+// A parameter file (- for standard input) as its INI object; nullopt with the reason when it
+// cannot be read or holds no key of either section.
+std::optional<IniFile> readParamFile(const QString& path, QString* error);
+
+// Opens the port, connects as the window does (which reads RAM) and, for EEPROM, reads the set
+// from there on top; the sensor object then holds it. False with the result finished.
+bool readSensorSet(PortSession& s, int port, int baud, int memory, PortResult& r,
+                   IdentifyReport* report = nullptr);
+// Writes the sensor object's set to memory (both halves), reads it back from there and hands
+// the fields that came back different; false with the result finished when an exchange failed
+// or a signal came between.
+bool writeAndReadBack(PortSession& s, int port, int memory, PortResult& r,
+                      std::vector<FieldChange>& differs);
+
+int cmdDiff(const Options& o, Output& out);
+int cmdCheck(const Options& o, Output& out);
+int cmdBackup(const Options& o, Output& out);
+int cmdRestore(const Options& o, Output& out);
 
 // Memory target names: "ram", "eeprom".
 QString memoryName(int memory);

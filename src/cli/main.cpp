@@ -16,10 +16,12 @@ using namespace korvo::cli;
 int dispatch(const Options& o, Output& out) {
     using Command = int (*)(const Options&, Output&);
     static const std::pair<const char*, Command> table[] = {
-        {"ports", cmdPorts}, {"identify", cmdIdentify}, {"get", cmdGet},       {"send", cmdSend},
-        {"run", cmdRun},     {"video", cmdVideo},       {"record", cmdRecord}, {"teach", cmdTeach},
-        {"reset", cmdReset}, {"test", cmdTest},         {"baud", cmdBaud},     {"flash", cmdFlash},
-        {"watch", cmdWatch},
+        {"ports", cmdPorts},   {"identify", cmdIdentify}, {"get", cmdGet},
+        {"send", cmdSend},     {"run", cmdRun},           {"video", cmdVideo},
+        {"record", cmdRecord}, {"teach", cmdTeach},       {"reset", cmdReset},
+        {"test", cmdTest},     {"baud", cmdBaud},         {"flash", cmdFlash},
+        {"watch", cmdWatch},   {"backup", cmdBackup},     {"restore", cmdRestore},
+        {"diff", cmdDiff},     {"check", cmdCheck},
     };
     for (const auto& [name, command] : table)
         if (o.command == QLatin1String(name)) return command(o, out);

@@ -162,6 +162,7 @@ TEST(CliArguments, BadInputIsAUsageErrorAndTouchesNoSensor) {
         "record 1 --samples 5 --mode 2 -o x.dat", "record 1 --samples 5 -o DIR/taken.dat",
         "test 1 --teach 5", "test 1 --teach 5 --upper 1 --lower 70000", "baud 1 --to 12345",
         "flash 1 DIR/short.dat", "flash 1 DIR/missing.dat", "watch 1 --interval 0.05",
+        "backup 1", "restore 1", "check 1", "diff DIR/short.dat", "diff COM1:rom COM2:ram",
     };
     // clang-format on
     for (const char* line : bad) {

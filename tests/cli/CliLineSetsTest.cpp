@@ -1,0 +1,109 @@
+// A line's parameter sets: backup into one folder, diff, check against a golden file, and
+// restore to the sensors found on the ports, by serial number or by COM number.
+
+#include <QCryptographicHash>
+#include <QDir>
+#include <QJsonArray>
+#include <QJsonDocument>
+
+#include "CliRig.h"
+#include "support/TestFiles.h"
+
+namespace korvo::test {
+namespace {
+
+sim::SensorConfig serialled(std::uint16_t serial) {
+    sim::SensorConfig c = model();
+    c.serial = serial;
+    return c;
+}
+
+int writes(const sim::VirtualSensor& s) {
+    return requestCount(s, 1) + requestCount(s, 3);
+}
+
+QJsonObject manifestOf(const QString& dir) {
+    return QJsonDocument::fromJson(fileBytes(QDir(dir).filePath(QStringLiteral("manifest.json"))))
+        .object();
+}
+
+TEST(CliLineSets, BackupDiffCheckAndRestoreKeepALinesSettings) {
+    CliRig rig({serialled(1801), serialled(1802)});
+    const QString bk = rig.path(QStringLiteral("bk"));
+    const QString file1 = QDir(bk).filePath(QStringLiteral("SN1801-COM1.ini"));
+    const QString file2 = QDir(bk).filePath(QStringLiteral("SN1802-COM2.ini"));
+
+    // Backup: one file per sensor, as get writes it, and the manifest with each file's hash.
+    ASSERT_EQ(rig.run({"backup", "1-2", "-o", bk}).exit, 0);
+    EXPECT_EQ(fileBytes(file1), rig.run({"get", "1", "--from", "eeprom"}).out);
+    const QJsonArray saved = manifestOf(bk).value(QLatin1String("sensors")).toArray();
+    ASSERT_EQ(saved.size(), 2);
+    EXPECT_EQ(num(saved[1].toObject(), "serial"), 1802);
+    EXPECT_EQ(str(saved[1].toObject(), "sha256"),
+              QString::fromLatin1(
+                  QCryptographicHash::hash(fileBytes(file2), QCryptographicHash::Sha256).toHex()));
+    EXPECT_EQ(rig.run({"backup", "1", "-o", bk}).exit, 2);  // an existing folder stays
+    // A port that fails is in the manifest with its reason; --force replaces the whole folder.
+    const QString other = rig.path(QStringLiteral("bk2"));
+    rig.mapLine(3, rig.path(QStringLiteral("absent")));
+    ASSERT_EQ(rig.run({"backup", "1,3", "-o", other}).exit, 3);
+    EXPECT_TRUE(
+        str(manifestOf(other).value(QLatin1String("sensors")).toArray()[1].toObject(), "reason")
+            .contains(QLatin1String("absent")));
+
+    // Diff: 0 the same, 1 with the fields that differ, 2 for a file that is not there; a key a
+    // file does not hold is "-".
+    EXPECT_EQ(rig.run({"diff", file1, "COM1:eeprom"}).out, QByteArray());
+    const CliRun differ = rig.run({"diff", file1, file2});
+    EXPECT_EQ(differ.exit, 1);
+    ASSERT_FALSE(differ.rows().empty());
+    for (const QStringList& row : differ.rows()) EXPECT_NE(row[1], row[2]);
+    writeFileBytes(rig.path(QStringLiteral("part.ini")), "[PARA0]\r\nPower = 500\r\n");
+    const auto part = rig.run(rig.words("diff DIR/part.ini COM2:ram")).rows();
+    ASSERT_EQ(part.size(), 28u);  // Power differs too
+    EXPECT_EQ(part[1], QStringList({"Power-Mode", "-", part[1][2]}));
+    EXPECT_EQ(rig.run(rig.words("diff DIR/missing.ini COM1:ram")).exit, 2);
+
+    // Check: one line per sensor; ignoring what differs makes the line the same.
+    const CliRun checked = rig.run({"check", "1-2", "--golden", file1, "--json"});
+    EXPECT_EQ(checked.exit, 1);
+    const auto results = checked.objects(QStringLiteral("result"));
+    ASSERT_EQ(results.size(), 2u);
+    EXPECT_EQ(str(results[0], "outcome"), QStringLiteral("same"));
+    QStringList keys;
+    for (const QJsonValue& d : results[1].value(QLatin1String("differences")).toArray())
+        keys << d.toObject().value(QLatin1String("key")).toString();
+    ASSERT_FALSE(keys.isEmpty());
+    EXPECT_EQ(rig.run({"check", "1-2", "--golden", file1, "--ignore", keys.join(',')}).exit, 0);
+    EXPECT_EQ(rig.run({"check", "1", "--golden", file1, "--ignore", "Bogus"}).exit, 2);
+
+    // Restore by serial number puts the saved set back into EEPROM and RAM.
+    ASSERT_EQ(rig.run({"send", "1", "--to", "eeprom", file2}).exit, 0);
+    EXPECT_EQ(rig.run({"restore", "1", "--from", bk}).exit, 0);
+    EXPECT_EQ(rig.run({"diff", file1, "COM1:eeprom"}).exit, 0);
+    EXPECT_EQ(rig.run({"diff", file1, "COM1:ram"}).exit, 0);
+
+    // A replacement (another serial number) only by port; another model, a changed file: refused
+    // with nothing written.
+    QByteArray manifest = fileBytes(QDir(bk).filePath(QStringLiteral("manifest.json")));
+    writeFileBytes(QDir(bk).filePath(QStringLiteral("manifest.json")),
+                   QByteArray(manifest).replace("\"serial\": 1801", "\"serial\": 1899"));
+    const int before = writes(rig.sensor(0));
+    EXPECT_EQ(rig.run({"restore", "1", "--from", bk}).exit, 1);
+    EXPECT_EQ(rig.run({"restore", "1", "--from", bk, "--by-port"}).exit, 0);
+    writeFileBytes(QDir(bk).filePath(QStringLiteral("manifest.json")),
+                   QByteArray(manifest).replace("\"variant\": 80", "\"variant\": 250"));
+    const int restored = writes(rig.sensor(0));
+    EXPECT_GT(restored, before);
+    const CliRun refused = rig.run({"restore", "1", "--from", bk, "--json"});
+    EXPECT_EQ(refused.exit, 1);
+    EXPECT_TRUE(str(refused.objects(QStringLiteral("result"))[0], "detail")
+                    .contains(QLatin1String("variant 250")));
+    writeFileBytes(QDir(bk).filePath(QStringLiteral("manifest.json")), manifest);
+    writeFileBytes(file1, fileBytes(file1) + "; changed\r\n");
+    EXPECT_EQ(rig.run({"restore", "1", "--from", bk}).exit, 2);
+    EXPECT_EQ(writes(rig.sensor(0)), restored);
+}
+
+}  // namespace
+}  // namespace korvo::test
