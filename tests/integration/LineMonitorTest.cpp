@@ -1,5 +1,6 @@
-// The line monitor over sixteen virtual sensors of different para0: one silent, one of a sibling
-// series, one hung up mid-run and plugged back, one port switched off. Every port ends in its own
+// The line monitor over sixteen virtual sensors of different para0: one silent, one that misses
+// two answers, one of a sibling series, one hung up mid-run and plugged back, one port switched
+// off. Every port ends in its own
 // state, and every request a sensor got carried that sensor's own para0.
 
 #include <gtest/gtest.h>
@@ -14,6 +15,7 @@ namespace {
 
 constexpr int kSensors = 16;
 constexpr int kSilent = 13, kSibling = 14, kUnplugged = 15;  // COM numbers
+constexpr int kMissesTwo = 12;  // the first two run requests get no answer
 
 // Waits on the event loop until done() or the time is up.
 bool waitFor(QtPump& pump, double seconds, const std::function<bool()>& done) {
@@ -42,6 +44,7 @@ TEST(LineMonitor, EveryPortInItsOwnStateAndEveryRequestWithItsOwnPara0) {
         sensors.sensor(i).setMeasurement(300, static_cast<std::uint16_t>(400 + 50 * i));
     }
     sensors.sensor(kSilent - 1).setFault(sim::Fault::NoReply);
+    sensors.sensor(kMissesTwo - 1).setFault(sim::Fault::NoReply, 8, 2);
 
     QtPump pump;
     PortBank bank(sensors.mapPath);
@@ -66,6 +69,7 @@ TEST(LineMonitor, EveryPortInItsOwnStateAndEveryRequestWithItsOwnPara0) {
     EXPECT_EQ(state(kSilent), WatchState::Stale);
     EXPECT_EQ(monitor.watch(kSilent)->reason, QStringLiteral("Timeout RS-232!"));
     EXPECT_EQ(state(17), WatchState::NotConnected);
+    EXPECT_EQ(monitor.watch(kMissesTwo)->timeouts, 2);  // asked again after each
     const PortWatch& first = *monitor.watch(1);
     EXPECT_EQ(first.serialNumber, 5000);
     EXPECT_EQ(first.limits.upper, 1000 + 10);  // its own para0's teach value and tolerances
