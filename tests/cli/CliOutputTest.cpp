@@ -2,7 +2,10 @@
 // regular files, port map names the map cannot hold; and the signals that end it half way
 // through a write to a sensor.
 
+#include <fcntl.h>
+#include <pty.h>
 #include <signal.h>
+#include <unistd.h>
 
 #include <QDir>
 #include <QElapsedTimer>
@@ -98,6 +101,40 @@ TEST(CliOutput, LostOutputRefusedFilesAndUnfitNamesEndWithTheReason) {
     mapped[2] = good;  // numbered on from COM1, the sensor's, which stays as it was
     EXPECT_EQ(PortMap::load(rig.mapPath).entries(), mapped);
     EXPECT_EQ(rig.run(writeMap).err.count("warning: not added"), 4);
+}
+
+// korvo with standard output on a terminal (a pseudo-terminal's other end): its lines.
+QStringList onTerminal(CliRig& rig, const QStringList& args) {
+    int master = -1, slave = -1;
+    char name[256] = {};
+    if (::openpty(&master, &slave, name, nullptr, nullptr) != 0) return {};
+    rig.run(args, {}, QString::fromLatin1(name));
+    ::fcntl(master, F_SETFL, O_NONBLOCK);
+    QByteArray bytes;
+    char buf[4096];
+    for (ssize_t n; (n = ::read(master, buf, sizeof buf)) > 0;) bytes.append(buf, n);
+    ::close(slave);
+    ::close(master);
+    return QString::fromUtf8(bytes).remove(QLatin1Char('\r')).split('\n', Qt::SkipEmptyParts);
+}
+
+TEST(CliOutput, OnATerminalEveryColumnStartsUnderItsTitle) {
+    CliRig rig({model()});
+    // Held (results, widened to their cells) and streamed (a run, padded as rows come).
+    for (const QStringList& args :
+         {QStringList{"identify", "1"}, QStringList{"run", "1", "--samples", "1"}}) {
+        const QStringList lines = onTerminal(rig, args);
+        ASSERT_EQ(lines.size(), 2) << lines.join('|').toStdString();
+        const bool run = args[0] == QLatin1String("run");
+        EXPECT_TRUE(lines[0].startsWith(run ? "T[s] " : "PORT "));
+        EXPECT_TRUE(lines[1].startsWith(run ? "0." : "COM1 "));
+        const QStringList titles = lines[0].split(' ', Qt::SkipEmptyParts);
+        for (int i = 1; i < 3; ++i) {
+            const qsizetype column = lines[0].indexOf(QLatin1Char(' ') + titles[i]) + 1;
+            EXPECT_NE(lines[1][column], QLatin1Char(' ')) << lines.join('|').toStdString();
+            EXPECT_EQ(lines[1][column - 1], QLatin1Char(' '));
+        }
+    }
 }
 
 struct Signalled {

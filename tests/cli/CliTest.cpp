@@ -113,6 +113,8 @@ TEST(CliPorts, FailuresEndWithTheirOwnStatusAndReason) {
         // A parameter half that times out says so, not the firmware text.
         {Fault::NoReply, 2, 1, "get 1 --from ram", 1, "failed",
          "parameters not read: para0: Timeout-RS-232..."},
+        // A teach without an answer is no taught set point.
+        {Fault::NoReply, 6, 1, "teach 1", 1, "failed", "Timeout"},
         // Tolerances the window's fields would not keep.
         {Fault::NoReply, 0, 0, "test 1 --teach 100 --upper 65535 --lower 9", 2, "refused",
          "--upper goes up to"},

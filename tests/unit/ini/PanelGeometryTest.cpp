@@ -16,6 +16,7 @@ TEST(PanelGeometry, MaxKeyGatesPositionAndSizeEachNeedingBothKeys) {
               (PanelGeometryPlan{false, {}, QSize(300, 200)}));
     EXPECT_EQ(planPanelGeometry({2, -5, 20, std::nullopt, 200}),
               (PanelGeometryPlan{false, QPoint(-5, 20), {}}));
+    EXPECT_EQ(planPanelGeometry({0, 0, 0, 1, 200}).size, QSize(1, 200));  // the smallest size
     EXPECT_FALSE(planPanelGeometry({0, 0, 0, 0, 200}).size);  // sizes must be positive
     EXPECT_FALSE(planPanelGeometry({0, 0, 0, 300, -1}).size);
 }
