@@ -90,6 +90,7 @@ TEST(RecorderFile, RecordLinesAppendPieceByPieceAndDeleteAndAPathBelowAFileIsRef
     EXPECT_FALSE(r.ok);
     EXPECT_EQ(r.error, "Cannot open data file " + path + "/RECORD.DAT: Not a directory");
     EXPECT_FALSE(below.append("1\r\n").ok);
+    EXPECT_FALSE(RecorderDataFile().open(QStringLiteral("/dev/null")).ok);  // no regular file
 }
 
 // Between two appends, the file is changed behind the recording's back: the second append is
