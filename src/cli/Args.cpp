@@ -1,6 +1,8 @@
 #include "cli/Args.h"
 
+#include <QDateTime>
 #include <QRegularExpression>
+#include <QTimeZone>
 #include <algorithm>
 #include <cmath>
 #include <set>
@@ -172,6 +174,16 @@ const std::vector<CommandRule>& commands() {
          "file: one line per sensor, same or the fields that differ. Keys the golden file\n"
          "does not hold, and those given with --ignore, are not compared. Exit 1 when any\n"
          "sensor differs (or failed), 3 when a port could not be opened.\n"},
+        {"log",
+         "korvo log [--port N] [--serial S] [--since TIME] [--csv]",
+         0,
+         false,
+         {"--port", "--serial", "--since", "--csv"},
+         "Lists the audit log's rows, oldest first: every write to a sensor by the window or\n"
+         "korvo, with time (UTC), user, host, COM number, serial number, operation, the fields\n"
+         "it changed (old -> new where known) and the outcome. --port and --serial select one\n"
+         "sensor, --since TIME (ISO 8601, UTC unless it names a zone) the rows from then on;\n"
+         "--csv prints comma-separated values with a header line.\n"},
         {"flash",
          "korvo flash PORTS FILE",
          2,
@@ -195,7 +207,8 @@ const CommandRule* ruleFor(const QString& name) {
 const std::set<QString> kValueOptions = {"--baud",     "--map",      "--from",   "--to",
                                          "-o",         "--samples",  "--step",   "--mode",
                                          "--teach",    "--upper",    "--lower",  "--serial-dir",
-                                         "--interval", "--duration", "--golden", "--ignore"};
+                                         "--interval", "--duration", "--golden", "--ignore",
+                                         "--port",     "--serial",   "--since"};
 const std::set<QString> kCommonOptions = {"--baud", "--map", "--json", "--help", "-h"};
 
 const char kCommonHelp[] =
@@ -245,6 +258,24 @@ QString applyOption(Options& o, const QString& name, const QString& value) {
     } else if (name == QLatin1String("--from") && o.command == QLatin1String("restore")) {
         if (value.isEmpty()) return QStringLiteral("--from: no folder given");
         o.fromDir = value;
+    } else if (name == QLatin1String("--port") || name == QLatin1String("--serial")) {
+        if (!parseInteger(value, name == QLatin1String("--port") ? 1 : 0,
+                          name == QLatin1String("--port") ? 255 : 65535, n))
+            return badValue(name, value,
+                            name == QLatin1String("--port") ? QStringLiteral("a COM number")
+                                                            : QStringLiteral("a serial number"));
+        (name == QLatin1String("--port") ? o.logPort : o.logSerial) = static_cast<int>(n);
+    } else if (name == QLatin1String("--since")) {
+        QDateTime t = QDateTime::fromString(value, Qt::ISODateWithMs);
+        if (!t.isValid()) t = QDateTime::fromString(value, Qt::ISODate);
+        if (!t.isValid()) {
+            const QDate d = QDate::fromString(value, Qt::ISODate);
+            if (d.isValid()) t = QDateTime(d, QTime(0, 0), Qt::UTC);
+        }
+        if (!t.isValid()) return badValue(name, value, QStringLiteral("a time in ISO 8601"));
+        // Without a zone the time is UTC, as the log writes it.
+        if (t.timeSpec() == Qt::LocalTime) t.setTimeSpec(Qt::UTC);
+        o.since = t;
     } else if (name == QLatin1String("--golden")) {
         if (value.isEmpty()) return QStringLiteral("--golden: no file given");
         o.golden = value;
@@ -317,6 +348,8 @@ QString checkRequired(const Options& o, const CommandRule& rule) {
         return QStringLiteral("backup: -o DIR is required");
     if (c == QLatin1String("restore") && o.fromDir.isEmpty())
         return QStringLiteral("restore: --from DIR is required");
+    if (c == QLatin1String("log") && o.csv && o.json)
+        return QStringLiteral("log: --csv or --json, not both");
     if (c == QLatin1String("check") && o.golden.isEmpty())
         return QStringLiteral("check: --golden FILE is required");
     if (c == QLatin1String("get")) {
@@ -420,7 +453,7 @@ ParseResult parseArguments(const QStringList& arguments) {
             }
         } else if (arg != QLatin1String("--json") && arg != QLatin1String("--probe") &&
                    arg != QLatin1String("--force") && arg != QLatin1String("--write-map") &&
-                   arg != QLatin1String("--by-port")) {
+                   arg != QLatin1String("--by-port") && arg != QLatin1String("--csv")) {
             r.error = QStringLiteral("unknown option %1").arg(arg);
             return r;
         } else if (hasValue) {
@@ -459,6 +492,8 @@ ParseResult parseArguments(const QStringList& arguments) {
             o.writeMap = true;
         } else if (name == QLatin1String("--by-port")) {
             o.byPort = true;
+        } else if (name == QLatin1String("--csv")) {
+            o.csv = true;
         } else {
             r.error = applyOption(o, name, value);
             if (!r.error.isEmpty()) return r;

@@ -3,6 +3,7 @@
 // completely before any port is touched. Bad input is a usage error (exit status 2) with a
 // message that names what was wrong.
 
+#include <QDateTime>
 #include <QString>
 #include <QStringList>
 #include <optional>
@@ -45,6 +46,9 @@ struct Options {
     QStringList ignore;                      // check --ignore KEY,...
     QString fromDir;                         // restore --from DIR
     bool byPort = false;                     // restore --by-port
+    std::optional<int> logPort, logSerial;   // log --port, --serial
+    std::optional<QDateTime> since;          // log --since
+    bool csv = false;                        // log --csv
 };
 
 struct ParseResult {

@@ -2,8 +2,8 @@
 // and given back to the sensors found on the ports, by serial number or by COM number.
 
 #include <fcntl.h>
-#include <sys/stat.h>
 #include <stdio.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <QCryptographicHash>
@@ -294,8 +294,10 @@ int cmdRestore(const Options& o, Output& out) {
                    QStringLiteral("nothing written: ") + texts.join(QStringLiteral("; ")));
             return r;
         }
+        const ParamSet before = s.sensor.params;
         applyParamIni(ini, s.sensor.params);
         if (interrupted(r, QStringLiteral("nothing written"))) return r;
+        s.writing(QStringLiteral("restore"), auditChanges(changedFields(before, s.sensor.params)));
         // EEPROM first: what the sensor keeps. Then RAM, what it runs with.
         QStringList differs;
         for (const int memory : {kMemoryEeprom, kMemoryRam}) {

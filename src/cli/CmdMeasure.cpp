@@ -260,6 +260,8 @@ int cmdRecord(const Options& o, Output& out) {
             // The sensor sends triggered records only in its own mode 1: the recorder's mode goes
             // to its RAM first, as SEND would take it there from the window's mode list.
             s.sensor.params.rs232Mode = static_cast<std::uint16_t>(mode);
+            s.writing(QStringLiteral("record mode"),
+                      {{QStringLiteral("RS-232-Mode"), sensorMode, mode}});
             if (s.sensor.SendParamHalf(kMemoryRam, 1, port) != 1) {
                 finish(r, QStringLiteral("failed"), kExitSensor,
                        QStringLiteral("RS-232-Mode not set: ") + s.sensor.link.statusText);

@@ -255,6 +255,7 @@ int cmdSend(const Options& o, Output& out) {
         r.json[QStringLiteral("changed")] = static_cast<int>(changed.size());
         r.extra = {QString::number(changed.size())};
         if (interrupted(r, QStringLiteral("nothing sent"))) return r;
+        s.writing(QStringLiteral("send ") + memoryName(memory), auditChanges(changed));
         std::vector<FieldChange> differs;
         if (!writeAndReadBack(s, port, memory, r, differs)) return r;
         QString note;

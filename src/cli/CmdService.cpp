@@ -31,6 +31,8 @@ int cmdTeach(const Options& o, Output& out) {
         bool ready = false;
         PortResult r = startPort(s, port, o, QStringLiteral("teach"), true, ready);
         if (!ready || interrupted(r, QStringLiteral("nothing taught"))) return r;
+        const std::uint16_t taughtBefore = s.sensor.params.teachValue;
+        s.writing(QStringLiteral("teach"), {{QStringLiteral("Teach-Value"), taughtBefore, {}}});
         if (s.sensor.TeachSetpoint(port) != 1) {
             finish(r, QStringLiteral("failed"), kExitSensor, s.sensor.link.statusText);
             return r;
@@ -45,6 +47,7 @@ int cmdTeach(const Options& o, Output& out) {
                 return r;
             }
         }
+        s.audit->changes.front().after = s.sensor.params.teachValue;
         r.json[QStringLiteral("teachValue")] = s.sensor.params.teachValue;
         r.extra = {QString::number(s.sensor.params.teachValue)};
         finish(r, QStringLiteral("ok"), kExitOk, QStringLiteral("New setpoint value teached!"));
@@ -58,6 +61,7 @@ int cmdReset(const Options& o, Output& out) {
         bool ready = false;
         PortResult r = startPort(s, port, o, QStringLiteral("reset"), false, ready);
         if (!ready || interrupted(r, QStringLiteral("nothing reset"))) return r;
+        s.writing(QStringLiteral("analog reset"));
         if (s.sensor.ResetMaxMin(port) != 1) {
             finish(r, QStringLiteral("failed"), kExitSensor, s.sensor.link.statusText);
         } else {
@@ -99,6 +103,9 @@ int cmdTest(const Options& o, Output& out) {
             return r;
         }
         if (interrupted(r, QStringLiteral("nothing sent"))) return r;
+        s.writing(QStringLiteral("test"), {{QStringLiteral("Teach-Value"), {}, o.teach},
+                                           {QStringLiteral("Upper-Tolerance"), {}, o.upper},
+                                           {QStringLiteral("Lower-Tolerance"), {}, o.lower}});
         const int ok = s.sensor.TestBUTTON(port, static_cast<std::uint16_t>(o.teach),
                                            static_cast<std::uint16_t>(o.upper),
                                            static_cast<std::uint16_t>(o.lower));
@@ -116,6 +123,8 @@ int cmdBaud(const Options& o, Output& out) {
         PortResult r = startPort(s, port, o, QStringLiteral("baud"), false, ready);
         r.json[QStringLiteral("baud")] = rate;
         if (!ready || interrupted(r, QStringLiteral("baud rate not changed"))) return r;
+        s.writing(QStringLiteral("baud"),
+                  {{QStringLiteral("baud rate"), baudRateForIndex(o.baudIndex), rate}});
         const int changed = s.sensor.ChangeBaudRate(port, o.newBaudIndex);
         if (changed < 0) {
             finish(r, QStringLiteral("open-error"), kExitOpen,
@@ -180,6 +189,7 @@ int cmdFlash(const Options& o, Output& out) {
         }
         const int blocks = size / kXFlashBlockWords;
         total->fetch_add(blocks);
+        s.writing(QStringLiteral("x-flash"));
         FlashWriter writer(s.sensor);
         long sent = 0;
         FlashOptions options;

@@ -2,7 +2,12 @@
 
 #include <QJsonObject>
 
+#include "core/audit/AuditLog.h"
 #include "core/params/ParamFile.h"
+
+#ifndef KORVO_VERSION
+#define KORVO_VERSION "unknown"
+#endif
 
 namespace korvo::cli {
 
@@ -22,8 +27,30 @@ int runPortCommand(const Options& o, Output& out, const QString& command,
     columns.push_back({QStringLiteral("DETAIL"), 0});
     out.setColumns(columns, false);
     const int extras = static_cast<int>(extraColumns.size());
+    // Every write a job began goes on record with its outcome; a log that cannot be written
+    // changes nothing on the sensor and is said on standard error.
+    const QString logPath = AuditLog::defaultPath();
+    const PortJob audited = [&](PortSession& s, int port) {
+        PortResult r = job(s, port);
+        if (!s.audit) return r;
+        AuditEntry e = AuditLog::entryNow(QStringLiteral("korvo"), QStringLiteral(KORVO_VERSION));
+        e.operation = s.audit->operation;
+        e.changes = s.audit->changes;
+        e.com = port;
+        e.device = r.device;
+        if (s.identity.serialNumber != 0 || s.identity.verdict == IdentifyVerdict::Accepted)
+            e.serial = s.identity.serialNumber;
+        e.modelLine = s.identity.modelLine.trimmed();
+        e.firmware = s.identity.firmwareText.trimmed();
+        e.ok = r.exit == kExitOk;
+        if (!e.ok) e.reason = r.outcome + QStringLiteral(": ") + r.detail;
+        if (const QString failed = AuditLog(logPath).record(e); !failed.isEmpty())
+            s.post(
+                [&out, failed] { out.error(QStringLiteral("audit log not written: ") + failed); });
+        return r;
+    };
     const int status = runOnPorts(
-        mapPathFor(o), ports, job,
+        mapPathFor(o), ports, audited,
         [&](const PortResult& r) { out.row(resultCells(r, extras), r.json); }, work);
     out.endProgress();
     out.endTable();
@@ -69,6 +96,12 @@ std::vector<FieldChange> changedFields(const ParamSet& before, const ParamSet& a
     for (std::size_t i = 0; i < a.size(); ++i)
         if (a[i].value != b[i].value) changes.push_back({a[i].key, a[i].value, b[i].value});
     return changes;
+}
+
+std::vector<AuditChange> auditChanges(const std::vector<FieldChange>& changes) {
+    std::vector<AuditChange> list;
+    for (const FieldChange& c : changes) list.push_back({c.key, c.before, c.after});
+    return list;
 }
 
 QString memoryName(int memory) {

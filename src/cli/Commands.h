@@ -70,6 +70,9 @@ QJsonArray changesJson(const std::vector<FieldChange>& changes, const char* befo
 // cannot be read or holds no key of either section.
 std::optional<IniFile> readParamFile(const QString& path, QString* error);
 
+// Field changes for the audit log.
+std::vector<AuditChange> auditChanges(const std::vector<FieldChange>& changes);
+
 // Opens the port, connects as the window does (which reads RAM) and, for EEPROM, reads the set
 // from there on top; the sensor object then holds it. False with the result finished.
 bool readSensorSet(PortSession& s, int port, int baud, int memory, PortResult& r,
@@ -84,6 +87,7 @@ int cmdDiff(const Options& o, Output& out);
 int cmdCheck(const Options& o, Output& out);
 int cmdBackup(const Options& o, Output& out);
 int cmdRestore(const Options& o, Output& out);
+int cmdLog(const Options& o, Output& out);
 
 // Memory target names: "ram", "eeprom".
 QString memoryName(int memory);

@@ -71,6 +71,7 @@ bool connectSensor(PortSession& s, int port, bool readParameters, PortResult& r,
     IdentifyOptions options;
     options.readParameters = readParameters;
     const IdentifyReport report = identifySensor(s.sensor, port, options);
+    s.identity = report;
     if (reportOut != nullptr) *reportOut = report;
     if (report.verdict != IdentifyVerdict::Accepted) {
         finish(r, QLatin1String(verdictName(report.verdict)), kExitSensor, report.reason);
@@ -82,6 +83,14 @@ bool connectSensor(PortSession& s, int port, bool readParameters, PortResult& r,
         return false;
     }
     return true;
+}
+
+void PortSession::writing(const QString& operation, std::vector<AuditChange> changes) {
+    if (audit) return;  // the first write names the operation
+    AuditEntry e;
+    e.operation = operation;
+    e.changes = std::move(changes);
+    audit = std::move(e);
 }
 
 void PortSession::post(std::function<void()> action) {

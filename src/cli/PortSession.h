@@ -13,9 +13,11 @@
 #include <QString>
 #include <QStringList>
 #include <functional>
+#include <optional>
 #include <vector>
 
 #include "cli/Args.h"
+#include "core/audit/AuditLog.h"
 #include "core/link/IdentifySensor.h"
 #include "core/link/PortBank.h"
 #include "core/link/PortSensor.h"
@@ -41,10 +43,16 @@ struct PortSession {
     // (a run's rows, a recording's JSON lines); on the main thread itself it runs at once.
     void post(std::function<void()> action);
 
+    // A job sets this right before its first write to the sensor; the row goes into the audit
+    // log once the job has its outcome (runPortCommand).
+    void writing(const QString& operation, std::vector<AuditChange> changes = {});
+
     DetailSink sink;
     QtPump pump;
     PortBank bank;
     PortSensor sensor;
+    IdentifyReport identity;                            // the last connectSensor()'s
+    std::optional<AuditEntry> audit;                    // the write under way
     std::function<void(std::function<void()>)> toMain;  // set by runOnPorts
 };
 

@@ -21,7 +21,7 @@ int dispatch(const Options& o, Output& out) {
         {"record", cmdRecord}, {"teach", cmdTeach},       {"reset", cmdReset},
         {"test", cmdTest},     {"baud", cmdBaud},         {"flash", cmdFlash},
         {"watch", cmdWatch},   {"backup", cmdBackup},     {"restore", cmdRestore},
-        {"diff", cmdDiff},     {"check", cmdCheck},
+        {"diff", cmdDiff},     {"check", cmdCheck},       {"log", cmdLog},
     };
     for (const auto& [name, command] : table)
         if (o.command == QLatin1String(name)) return command(o, out);

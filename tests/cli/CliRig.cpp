@@ -46,6 +46,10 @@ std::unique_ptr<QProcess> CliRig::start(const QStringList& arguments,
                                         const QString& outputFile) const {
     auto p = std::make_unique<QProcess>();
     p->setWorkingDirectory(dir.path());
+    // Each rig keeps its own audit log, away from the build folder's.
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("KORVO_AUDIT_DB"), path(QStringLiteral("audit.db")));
+    p->setProcessEnvironment(env);
     if (!outputFile.isEmpty()) p->setStandardOutputFile(outputFile);
     p->start(QStringLiteral(KORVO_CLI_PROGRAM),
              QStringList{QStringLiteral("--map"), mapPath} + arguments);

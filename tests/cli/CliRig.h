@@ -33,7 +33,8 @@ struct CliRun {
     std::vector<QJsonObject> objects(const QString& type) const;
 };
 
-// Sensor i answers on COM i+1; each config is used as given.
+// Sensor i answers on COM i+1; each config is used as given. korvo's audit log is
+// path("audit.db").
 class CliRig : public SensorMap {
 public:
     explicit CliRig(const std::vector<sim::SensorConfig>& configs) : SensorMap(configs) {}

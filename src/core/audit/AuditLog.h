@@ -1,0 +1,61 @@
+#pragma once
+// The record of every write to a sensor: one row per operation in an SQLite database that the
+// window and every korvo process share (audit.db in the settings folder, or the file named by
+// the environment variable KORVO_AUDIT_DB). Each row is written by one statement of its own, so
+// it is whole or absent whatever happens to the process; WAL mode and a busy time-out let
+// several writers in at once. A failure to write the log never touches the operation: the
+// caller gets the reason and reports it.
+
+#include <QDateTime>
+#include <QString>
+#include <optional>
+#include <vector>
+
+namespace korvo {
+
+struct AuditChange {
+    QString field;
+    std::optional<qint64> before, after;  // where known
+};
+
+struct AuditEntry {
+    QDateTime time;  // UTC
+    QString user, host, program, version;
+    int com = 0;
+    QString device;
+    std::optional<int> serial;
+    QString modelLine, firmware;
+    QString operation;  // "send ram", "teach", "restore", ...
+    std::vector<AuditChange> changes;
+    bool ok = false;
+    QString reason;  // why it failed
+};
+
+// What `korvo log` selects; empty fields select everything.
+struct AuditFilter {
+    std::optional<int> com;
+    std::optional<int> serial;
+    std::optional<QDateTime> since;
+};
+
+class AuditLog {
+public:
+    explicit AuditLog(QString path);
+    // KORVO_AUDIT_DB when set, else audit.db in the settings folder of the running program.
+    static QString defaultPath();
+    // An entry with time, user, host, program and version of this process filled in.
+    static AuditEntry entryNow(const QString& program, const QString& version);
+
+    // Adds the row; empty on success, else the reason.
+    QString record(const AuditEntry& entry) const;
+    // The rows the filter selects, oldest first; nullopt with the reason when the database
+    // cannot be read.
+    std::optional<std::vector<AuditEntry>> read(const AuditFilter& filter, QString* error) const;
+
+    const QString& path() const { return path_; }
+
+private:
+    QString path_;
+};
+
+}  // namespace korvo

@@ -1,0 +1,72 @@
+// The audit log: every write korvo makes to a sensor is one row, with its outcome, whatever
+// else writes at the same time; a log that cannot be written leaves the operation as it was.
+
+#include <sqlite3.h>
+
+#include <QDir>
+#include <QJsonArray>
+
+#include "CliRig.h"
+#include "support/TestFiles.h"
+
+namespace korvo::test {
+namespace {
+
+std::vector<QJsonObject> logRows(CliRig& rig) {
+    return rig.run({"log", "--json"}).objects(QStringLiteral("audit"));
+}
+
+TEST(CliAudit, EveryWriteIsOneRowAndConcurrentWritersLoseNone) {
+    sim::SensorConfig other = model();
+    other.serial = 4799;
+    CliRig rig({model(), other});
+    const QString got = rig.path(QStringLiteral("p.ini"));
+    ASSERT_EQ(rig.run({"get", "2", "--from", "ram", "-o", got}).exit, 0);  // reads: no row
+    ASSERT_EQ(rig.run({"send", "1", "--to", "ram", got}).exit, 0);
+    rig.sensor(1).setFault(sim::Fault::NoReply, 6, 1);
+    EXPECT_EQ(rig.run({"teach", "2"}).exit, 1);
+    std::vector<QJsonObject> rows = logRows(rig);
+    ASSERT_EQ(rows.size(), 2u);
+    EXPECT_EQ(str(rows[0], "operation"), QStringLiteral("send ram"));
+    EXPECT_EQ(str(rows[0], "outcome"), QStringLiteral("ok"));
+    EXPECT_EQ(num(rows[0], "serial"), rig.sensor(0).config().serial);
+    const QJsonArray changes = rows[0].value(QLatin1String("changes")).toArray();
+    ASSERT_FALSE(changes.isEmpty());  // the sensors' factory sets differ by serial number
+    EXPECT_NE(changes[0].toObject().value(QLatin1String("before")),
+              changes[0].toObject().value(QLatin1String("after")));
+    EXPECT_EQ(str(rows[1], "operation"), QStringLiteral("teach"));
+    EXPECT_EQ(str(rows[1], "outcome"), QStringLiteral("failed"));
+    EXPECT_FALSE(str(rows[1], "reason").isEmpty());
+    EXPECT_EQ(rig.run({"log", "--port", "2"}).rows().size(), 1u);
+
+    // Two processes at a time, one port each (a port serves one program), four times over.
+    for (int round = 0; round < 4; ++round) {
+        std::vector<std::unique_ptr<QProcess>> writers;
+        for (const char* port : {"1", "2"}) writers.push_back(rig.start({"reset", port}));
+        for (auto& w : writers) {
+            ASSERT_TRUE(w->waitForFinished(20000));
+            EXPECT_EQ(w->exitCode(), 0);
+        }
+    }
+    EXPECT_EQ(logRows(rig).size(), 2u + 8u);
+    sqlite3* db = nullptr;
+    ASSERT_EQ(sqlite3_open(QFile::encodeName(rig.path(QStringLiteral("audit.db"))), &db),
+              SQLITE_OK);
+    sqlite3_stmt* st = nullptr;
+    sqlite3_prepare_v2(db, "PRAGMA integrity_check", -1, &st, nullptr);
+    ASSERT_EQ(sqlite3_step(st), SQLITE_ROW);
+    EXPECT_STREQ(reinterpret_cast<const char*>(sqlite3_column_text(st, 0)), "ok");
+    sqlite3_finalize(st);
+    sqlite3_close(db);
+
+    // A log that cannot be written: the reset is done all the same, and korvo says so.
+    CliRig blocked({model()});
+    ASSERT_TRUE(QDir().mkpath(blocked.path(QStringLiteral("audit.db"))));
+    const CliRun r = blocked.run({"reset", "1"});
+    EXPECT_EQ(r.exit, 0);
+    EXPECT_EQ(requestCount(blocked.sensor(0), 11), 1);
+    EXPECT_TRUE(r.err.contains("audit log not written")) << r.err.toStdString();
+}
+
+}  // namespace
+}  // namespace korvo::test
