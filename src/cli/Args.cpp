@@ -204,11 +204,10 @@ const CommandRule* ruleFor(const QString& name) {
     return nullptr;
 }
 
-const std::set<QString> kValueOptions = {"--baud",     "--map",      "--from",   "--to",
-                                         "-o",         "--samples",  "--step",   "--mode",
-                                         "--teach",    "--upper",    "--lower",  "--serial-dir",
-                                         "--interval", "--duration", "--golden", "--ignore",
-                                         "--port",     "--serial",   "--since"};
+const std::set<QString> kValueOptions = {
+    "--baud",   "--map",    "--from",  "--to",     "-o",           "--samples",  "--step",
+    "--mode",   "--teach",  "--upper", "--lower",  "--serial-dir", "--interval", "--duration",
+    "--golden", "--ignore", "--port",  "--serial", "--since"};
 const std::set<QString> kCommonOptions = {"--baud", "--map", "--json", "--help", "-h"};
 
 const char kCommonHelp[] =

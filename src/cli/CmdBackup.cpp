@@ -286,14 +286,7 @@ int cmdRestore(const Options& o, Output& out) {
         }
         IniFile ini(false);
         ini.fromBytes(read.bytes);
-        const std::vector<ParamValueProblem> outside = checkParamFileValues(ini, m.pixelCount);
-        if (!outside.empty()) {
-            QStringList texts;
-            for (const ParamValueProblem& p : outside) texts << p.text();
-            finish(r, QStringLiteral("refused"), kExitUsage,
-                   QStringLiteral("nothing written: ") + texts.join(QStringLiteral("; ")));
-            return r;
-        }
+        if (refusedValues(ini, m.pixelCount, r, QStringLiteral("nothing written"))) return r;
         const ParamSet before = s.sensor.params;
         applyParamIni(ini, s.sensor.params);
         if (interrupted(r, QStringLiteral("nothing written"))) return r;

@@ -21,9 +21,7 @@ std::optional<ParamSide> fileSide(const QString& path, QString* error) {
     ParamSet scratch;
     const std::vector<ParamValueProblem> unread = applyParamIni(*ini, scratch);
     if (!unread.empty()) {
-        QStringList texts;
-        for (const ParamValueProblem& p : unread) texts << p.text();
-        *error = path + QStringLiteral(": ") + texts.join(QStringLiteral("; "));
+        *error = path + QStringLiteral(": ") + problemsText(unread);
         return std::nullopt;
     }
     return sideOfFile(*ini);

@@ -100,6 +100,21 @@ std::optional<IniFile> readParamFile(const QString& path, QString* error) {
     return ini;
 }
 
+QString problemsText(const std::vector<ParamValueProblem>& problems) {
+    QStringList texts;
+    for (const ParamValueProblem& p : problems) texts << p.text();
+    return texts.join(QStringLiteral("; "));
+}
+
+bool refusedValues(const IniFile& ini, std::uint16_t pixelCount, PortResult& r,
+                   const QString& what) {
+    const std::vector<ParamValueProblem> outside = checkParamFileValues(ini, pixelCount);
+    if (outside.empty()) return false;
+    finish(r, QStringLiteral("refused"), kExitUsage,
+           what + QStringLiteral(": ") + problemsText(outside));
+    return true;
+}
+
 bool readSensorSet(PortSession& s, int port, int baud, int memory, PortResult& r,
                    IdentifyReport* report) {
     if (!openPort(s, port, baud, r) || !connectSensor(s, port, true, r, report)) return false;
@@ -232,15 +247,8 @@ int cmdSend(const Options& o, Output& out) {
                        .arg(s.sensor.model.hardwareType));
             return r;
         }
-        const std::vector<ParamValueProblem> outside =
-            checkParamFileValues(*ini, s.sensor.model.pixelCount);
-        if (!outside.empty()) {
-            QStringList texts;
-            for (const ParamValueProblem& p : outside) texts << p.text();
-            finish(r, QStringLiteral("refused"), kExitUsage,
-                   QStringLiteral("nothing sent: ") + texts.join(QStringLiteral("; ")));
+        if (refusedValues(*ini, s.sensor.model.pixelCount, r, QStringLiteral("nothing sent")))
             return r;
-        }
         const ParamSet before = s.sensor.params;
         applyParamIni(*ini, s.sensor.params);
         const ParamSet fromFile = s.sensor.params;

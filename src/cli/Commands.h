@@ -12,6 +12,7 @@
 #include "cli/Output.h"
 #include "cli/PortSession.h"
 #include "core/ini/IniFile.h"
+#include "core/params/ParamFile.h"
 #include "core/params/ParamSet.h"
 
 namespace korvo::cli {
@@ -72,6 +73,13 @@ std::optional<IniFile> readParamFile(const QString& path, QString* error);
 
 // Field changes for the audit log.
 std::vector<AuditChange> auditChanges(const std::vector<FieldChange>& changes);
+
+// The problems of a parameter file as one text, "; " between them.
+QString problemsText(const std::vector<ParamValueProblem>& problems);
+// Finishes r as refused ("what: " and each value the model cannot hold) and returns true when
+// the file holds such a value; false, r unchanged, when every value may be sent.
+bool refusedValues(const IniFile& ini, std::uint16_t pixelCount, PortResult& r,
+                   const QString& what);
 
 // Opens the port, connects as the window does (which reads RAM) and, for EEPROM, reads the set
 // from there on top; the sensor object then holds it. False with the result finished.
