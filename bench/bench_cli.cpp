@@ -100,8 +100,7 @@ int main(int argc, char** argv) {
     report("korvo check all --golden FILE", checked, 3000);
 
     // One row as korvo send writes it: the database opened, the row inserted, closed again.
-    korvo::AuditEntry entry =
-        korvo::AuditLog::entryNow(QStringLiteral("korvo"), QStringLiteral("bench"));
+    korvo::AuditEntry entry = korvo::AuditLog::entryNow(QStringLiteral("korvo"));
     entry.operation = QStringLiteral("send ram");
     entry.changes = {{QStringLiteral("Power"), 500, 510},
                      {QStringLiteral("Teach-Value"), 4932, 4000}};

@@ -269,6 +269,7 @@ int cmdRecord(const Options& o, Output& out) {
                 if (!fileExisted) QFile::remove(path);
                 return r;
             }
+            logWrite(s, port, r.device, true, {}, out);
             const QString text = QStringLiteral("COM%1: RS-232-Mode %2 -> %3 in RAM")
                                      .arg(port)
                                      .arg(sensorMode)

@@ -103,9 +103,7 @@ int cmdTest(const Options& o, Output& out) {
             return r;
         }
         if (interrupted(r, QStringLiteral("nothing sent"))) return r;
-        s.writing(QStringLiteral("test"), {{QStringLiteral("Teach-Value"), {}, o.teach},
-                                           {QStringLiteral("Upper-Tolerance"), {}, o.upper},
-                                           {QStringLiteral("Lower-Tolerance"), {}, o.lower}});
+        s.writing(QStringLiteral("test"), testChanges(o.teach, o.upper, o.lower));
         const int ok = s.sensor.TestBUTTON(port, static_cast<std::uint16_t>(o.teach),
                                            static_cast<std::uint16_t>(o.upper),
                                            static_cast<std::uint16_t>(o.lower));

@@ -11,6 +11,15 @@
 
 namespace korvo::cli {
 
+namespace {
+
+const QString& auditPath() {
+    static const QString path = AuditLog::defaultPath();
+    return path;
+}
+
+}  // namespace
+
 int runPortCommand(const Options& o, Output& out, const QString& command,
                    const std::vector<Column>& extraColumns, const PortJob& job,
                    const PortWork& work) {
@@ -27,26 +36,13 @@ int runPortCommand(const Options& o, Output& out, const QString& command,
     columns.push_back({QStringLiteral("DETAIL"), 0});
     out.setColumns(columns, false);
     const int extras = static_cast<int>(extraColumns.size());
-    // Every write a job began goes on record with its outcome; a log that cannot be written
-    // changes nothing on the sensor and is said on standard error.
-    const QString logPath = AuditLog::defaultPath();
+    // Every write a job began goes on record with its outcome.
+    auditPath();  // settled here, on the main thread
     const PortJob audited = [&](PortSession& s, int port) {
         PortResult r = job(s, port);
-        if (!s.audit) return r;
-        AuditEntry e = AuditLog::entryNow(QStringLiteral("korvo"), QStringLiteral(KORVO_VERSION));
-        e.operation = s.audit->operation;
-        e.changes = s.audit->changes;
-        e.com = port;
-        e.device = r.device;
-        if (s.identity.serialNumber != 0 || s.identity.verdict == IdentifyVerdict::Accepted)
-            e.serial = s.identity.serialNumber;
-        e.modelLine = s.identity.modelLine.trimmed();
-        e.firmware = s.identity.firmwareText.trimmed();
-        e.ok = r.exit == kExitOk;
-        if (!e.ok) e.reason = r.outcome + QStringLiteral(": ") + r.detail;
-        if (const QString failed = AuditLog(logPath).record(e); !failed.isEmpty())
-            s.post(
-                [&out, failed] { out.error(QStringLiteral("audit log not written: ") + failed); });
+        if (s.audit)
+            logWrite(s, port, r.device, r.exit == kExitOk,
+                     r.outcome + QStringLiteral(": ") + r.detail, out);
         return r;
     };
     const int status = runOnPorts(
@@ -57,6 +53,25 @@ int runPortCommand(const Options& o, Output& out, const QString& command,
     return status;
 }
 
+void logWrite(PortSession& s, int port, const QString& device, bool ok, const QString& reason,
+              Output& out) {
+    AuditEntry e = AuditLog::entryNow(QStringLiteral("korvo"));
+    e.operation = s.audit->operation;
+    e.changes = s.audit->changes;
+    s.audit.reset();
+    e.com = port;
+    e.device = device;
+    if (s.identity.serialNumber != 0 || s.identity.verdict == IdentifyVerdict::Accepted)
+        e.serial = s.identity.serialNumber;
+    e.modelLine = s.identity.modelLine.trimmed();
+    e.firmware = s.identity.firmwareText.trimmed();
+    e.ok = ok;
+    if (!ok) e.reason = reason;
+    // A log that cannot be written changes nothing on the sensor and is said on standard error.
+    if (const QString failed = AuditLog(auditPath()).record(e); !failed.isEmpty())
+        s.post([&out, failed] { out.error(QStringLiteral("audit log not written: ") + failed); });
+}
+
 QString outputPathFor(const QString& pattern, int port) {
     return QString(pattern).replace(QLatin1String("{port}"), QString::number(port));
 }
@@ -65,22 +80,6 @@ QString printable(const QString& text) {
     // The padding after the text (blanks; zero bytes end it before it gets here) is no part of
     // it; anything else is shown as every other text from outside is.
     return escapeControls(text.trimmed());
-}
-
-std::vector<ParamField> paramFields(const ParamSet& p) {
-    // The parameter file's own table of keys and fields, read back through its INI object.
-    const IniFile ini = paramFileIni(p);
-    std::vector<ParamField> fields;
-    const auto add = [&](const char* section, const auto& keys) {
-        for (const char* key : keys) {
-            fields.push_back(
-                {QLatin1String(key),
-                 ini.getUInt32(QLatin1String(section), QLatin1String(key)).value_or(0)});
-        }
-    };
-    add(kPara0Section, kPara0Keys);
-    add(kPara1Section, kPara1Keys);
-    return fields;
 }
 
 QJsonObject paramsJson(const ParamSet& p) {

@@ -12,6 +12,7 @@
 #include "cli/Output.h"
 #include "cli/PortSession.h"
 #include "core/ini/IniFile.h"
+#include "core/params/ParamCompare.h"
 #include "core/params/ParamFile.h"
 #include "core/params/ParamSet.h"
 
@@ -39,6 +40,12 @@ int runPortCommand(const Options& o, Output& out, const QString& command,
                    const std::vector<Column>& extraColumns, const PortJob& job,
                    const PortWork& work = {});
 
+// Puts the write the job began (PortSession::writing) on record now with its outcome, and ends
+// it; runPortCommand does so when the job ends, a job that goes on long after its write (a
+// recording) at once, so that the write is on record even if the process is killed later.
+void logWrite(PortSession& s, int port, const QString& device, bool ok, const QString& reason,
+              Output& out);
+
 // The file a FILE pattern names for one port: {port} becomes its COM number.
 QString outputPathFor(const QString& pattern, int port);
 
@@ -46,12 +53,6 @@ QString outputPathFor(const QString& pattern, int port);
 // (escapeControls), so that it cannot steer the terminal.
 QString printable(const QString& text);
 
-// The 28 fields of a parameter set by their parameter-file keys.
-struct ParamField {
-    QString key;
-    std::uint32_t value = 0;
-};
-std::vector<ParamField> paramFields(const ParamSet& p);
 QJsonObject paramsJson(const ParamSet& p);
 
 struct FieldChange {

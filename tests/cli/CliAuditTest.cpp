@@ -49,6 +49,23 @@ TEST(CliAudit, EveryWriteIsOneRowAndConcurrentWritersLoseNone) {
         }
     }
     EXPECT_EQ(logRows(rig).size(), 2u + 8u);
+    // Writers killed at any moment of their run: each row is whole or absent.
+    int killed = 0;
+    for (int delay = 0; delay < 400; delay += 20) {
+        const auto w = rig.start({"reset", "1"});
+        if (w->waitForFinished(delay)) continue;
+        w->kill();
+        ASSERT_TRUE(w->waitForFinished(20000));
+        ++killed;
+    }
+    rows = logRows(rig);
+    EXPECT_GT(killed, 0);
+    EXPECT_GE(rows.size(), 2u + 8u);
+    for (const QJsonObject& row : rows) {
+        EXPECT_TRUE(QDateTime::fromString(str(row, "time"), Qt::ISODateWithMs).isValid());
+        EXPECT_FALSE(str(row, "device").isEmpty());
+        EXPECT_FALSE(str(row, "version").isEmpty());
+    }
     sqlite3* db = nullptr;
     ASSERT_EQ(sqlite3_open(QFile::encodeName(rig.path(QStringLiteral("audit.db"))), &db),
               SQLITE_OK);

@@ -376,6 +376,17 @@ TEST(CliRecord, FileHoldsTheWindowsBytesForTheRecordsReceived) {
     header.samples = 2;
     const QByteArray file1 = fileBytes(path);
     EXPECT_EQ(file1, windowFile(file1, header, triggered.objects(QStringLiteral("record"))));
+
+    // The switch is on record once it is made: a recorder killed mid-way leaves it in the log.
+    const auto killed = rig.start(
+        {"record", "1", "--samples", "1000", "--mode", "0", "-o", path, "--force", "--json"});
+    ASSERT_TRUE(killed->waitForReadyRead(10000));
+    killed->kill();
+    ASSERT_TRUE(killed->waitForFinished(10000));
+    const auto logged = rig.run({"log", "--json"}).objects(QStringLiteral("audit"));
+    ASSERT_EQ(logged.size(), 2u);
+    EXPECT_EQ(str(logged[1], "operation"), QStringLiteral("record mode"));
+    EXPECT_EQ(str(logged[1], "outcome"), QStringLiteral("ok"));
 }
 
 TEST(CliService, TeachResetTestAndBaudReachTheSensor) {

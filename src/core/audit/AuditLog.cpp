@@ -12,6 +12,7 @@
 #include <memory>
 
 #include "core/files/FileLocations.h"
+#include "core/params/ParamCompare.h"
 
 namespace korvo {
 
@@ -121,22 +122,47 @@ QString timeText(const QDateTime& t) {
 
 }  // namespace
 
+std::vector<AuditChange> setChanges(const std::optional<ParamSet>& before, const ParamSet& after) {
+    const std::vector<ParamField> now = paramFields(after);
+    std::vector<AuditChange> changes;
+    if (!before) {
+        for (const ParamField& f : now) changes.push_back({f.key, std::nullopt, f.value});
+        return changes;
+    }
+    const std::vector<ParamField> was = paramFields(*before);
+    for (std::size_t i = 0; i < now.size(); ++i)
+        if (was[i].value != now[i].value)
+            changes.push_back({now[i].key, was[i].value, now[i].value});
+    return changes;
+}
+
+std::vector<AuditChange> testChanges(qint64 teachValue, qint64 upperTolerance,
+                                     qint64 lowerTolerance) {
+    return {{QStringLiteral("Teach-Value"), {}, teachValue},
+            {QStringLiteral("Upper-Tolerance"), {}, upperTolerance},
+            {QStringLiteral("Lower-Tolerance"), {}, lowerTolerance}};
+}
+
 AuditLog::AuditLog(QString path) : path_(std::move(path)) {}
 
 QString AuditLog::defaultPath() {
-    const QString set = qEnvironmentVariable("KORVO_AUDIT_DB");
-    if (!set.isEmpty()) return set;
-    return currentFileLocations().settingsFile(QLatin1String(kFileName));
+    return pathIn(currentFileLocations());
 }
 
-AuditEntry AuditLog::entryNow(const QString& program, const QString& version) {
+QString AuditLog::pathIn(const FileLocations& where) {
+    const QString set = qEnvironmentVariable("KORVO_AUDIT_DB");
+    if (!set.isEmpty()) return set;
+    return where.settingsFile(QLatin1String(kFileName));
+}
+
+AuditEntry AuditLog::entryNow(const QString& program) {
     AuditEntry e;
     e.time = QDateTime::currentDateTimeUtc();
     const passwd* pw = ::getpwuid(::geteuid());
     e.user = pw != nullptr ? QString::fromLocal8Bit(pw->pw_name) : QString::number(::geteuid());
     e.host = QSysInfo::machineHostName();
     e.program = program;
-    e.version = version;
+    e.version = QStringLiteral(KORVO_VERSION);
     return e;
 }
 

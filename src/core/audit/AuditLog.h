@@ -11,12 +11,24 @@
 #include <optional>
 #include <vector>
 
+#include "core/params/ParamSet.h"
+
 namespace korvo {
+
+struct FileLocations;
 
 struct AuditChange {
     QString field;
     std::optional<qint64> before, after;  // where known
 };
+
+// The fields a write of `after` changes: those that differ from `before`, or, when the set
+// the sensor held is not known, every field with its new value only.
+std::vector<AuditChange> setChanges(const std::optional<ParamSet>& before, const ParamSet& after);
+
+// The values a TEST (or the multiplexer's teach-in) hands the sensor.
+std::vector<AuditChange> testChanges(qint64 teachValue, qint64 upperTolerance,
+                                     qint64 lowerTolerance);
 
 struct AuditEntry {
     QDateTime time;  // UTC
@@ -41,10 +53,12 @@ struct AuditFilter {
 class AuditLog {
 public:
     explicit AuditLog(QString path);
-    // KORVO_AUDIT_DB when set, else audit.db in the settings folder of the running program.
+    // KORVO_AUDIT_DB when set, else audit.db in the settings folder: that of the running
+    // program, or the given one.
     static QString defaultPath();
-    // An entry with time, user, host, program and version of this process filled in.
-    static AuditEntry entryNow(const QString& program, const QString& version);
+    static QString pathIn(const FileLocations& where);
+    // An entry with time, user, host, program and the package's version filled in.
+    static AuditEntry entryNow(const QString& program);
 
     // Adds the row; empty on success, else the reason.
     QString record(const AuditEntry& entry) const;

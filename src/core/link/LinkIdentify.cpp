@@ -21,6 +21,7 @@ int SensorLink::lineCheck(int port, double limit) {
     for (int i = 0; i < 3; ++i) data_.link.dataWords[i] = frameWord(data_.link.rxBuf, i);
     data_.link.serialNumber = data_.link.dataWords[2];
     const bool sync = data_.link.dataWords[0] == kSyncWord || data_.link.dataWords[1] == kSyncWord;
+    if (sync) data_.link.lineSerials[port] = data_.link.serialNumber;
     return sync ? kLineGood : kLineNoSync;
 }
 

@@ -7,6 +7,7 @@
 #include <QString>
 #include <array>
 #include <cstdint>
+#include <map>
 
 namespace korvo {
 
@@ -49,6 +50,9 @@ struct LinkState {
     QString mplexStatusText;  // the multiplexer's own status text, at most 35 characters
     QString firmwareText;     // the connected sensor's firmware text, at most 72 characters
     std::uint16_t serialNumber = 0;
+    // Per COM port, the serial number its last good line check read (the audit log names the
+    // sensor a write went to by it).
+    std::map<int, std::uint16_t> lineSerials;
 
     void setStatus(const QString& text) { statusText = text.left(kStatusTextMax); }
     void setMplexStatus(const QString& text) { mplexStatusText = text.left(kMplexStatusTextMax); }

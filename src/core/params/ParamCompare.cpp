@@ -28,6 +28,17 @@ const std::array<const char*, kParamKeyCount>& paramKeys() {
     return keys;
 }
 
+std::vector<ParamField> paramFields(const ParamSet& p) {
+    // The parameter file's own table of keys and fields, read back through its INI object.
+    const IniFile ini = paramFileIni(p);
+    std::vector<ParamField> fields;
+    for (int i = 0; i < kParamKeyCount; ++i)
+        fields.push_back({QLatin1String(paramKeys()[i]),
+                          ini.getUInt32(QLatin1String(sectionOf(i)), QLatin1String(paramKeys()[i]))
+                              .value_or(0)});
+    return fields;
+}
+
 ParamSide sideOfSet(const ParamSet& set) {
     ParamSide side;
     side.set = set;

@@ -22,6 +22,13 @@ struct ParamSide {
     ParamSet set;
     std::array<bool, kParamKeyCount> present{};
 };
+// The 28 fields of a set by their keys, in file order, with the values the file would hold.
+struct ParamField {
+    QString key;
+    std::uint32_t value = 0;
+};
+std::vector<ParamField> paramFields(const ParamSet& p);
+
 // A set read from a sensor: every key.
 ParamSide sideOfSet(const ParamSet& set);
 // A parameter file's keys as the reader takes them (CCD-OP-Mode counts for
