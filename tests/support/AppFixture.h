@@ -19,6 +19,7 @@
 #include "app/program/Startup.h"
 #include "app/shell/ControlIds.h"
 #include "app/shell/ScopeApp.h"
+#include "core/audit/AuditLog.h"
 #include "core/params/ParamSet.h"
 #include "support/QtPrinters.h"
 #include "support/ScriptedPopups.h"
@@ -173,6 +174,14 @@ protected:
         return codes;
     }
     bool received(int index, int code) { return requestCount(sensor(index), code) > 0; }
+
+    // The audit log's rows in the program directory, oldest first.
+    std::vector<AuditEntry> auditRows() {
+        QString error;
+        const auto rows = AuditLog(dir.file(QStringLiteral("audit.db"))).read({}, &error);
+        EXPECT_TRUE(rows) << error.toStdString();
+        return rows.value_or(std::vector<AuditEntry>{});
+    }
 
     ProgramDir dir;
     SensorMap sensors;                 // their port map is the program directory's

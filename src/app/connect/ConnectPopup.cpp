@@ -2,10 +2,12 @@
 
 #include "app/connect/ConnectSequence.h"
 #include "app/help/HelpBox.h"
+#include "app/shell/AuditTrail.h"
 #include "app/shell/CallbackRegistry.h"
 #include "app/shell/ControlIds.h"
 #include "app/shell/ControlStates.h"
 #include "app/shell/ScopeApp.h"
+#include "core/link/PortSettings.h"
 #include "core/params/AppSettings.h"
 #include "ui/Events.h"
 #include "ui/Platform.h"
@@ -103,12 +105,16 @@ void discard(ScopeApp& app) {
 
 void changeBaudRate(ScopeApp& app) {
     LinkState& link = app.sensor.link;
+    const int before = baudRateForIndex(link.baudIndex);
     link.baudIndex = baudField(app);
     link.portNumber = portField(app);
     // Sends command 190 at the old rate and, on the echo, reopens the port at the new one; it
     // shows its outcome on both status lines.
-    if (app.sensor.ChangeBaudRate(link.portNumber, link.baudIndex) == 1)
-        app.ui.setDimmed(app.panels.connect, CON_TRY, false);
+    const bool changed = app.sensor.ChangeBaudRate(link.portNumber, link.baudIndex) == 1;
+    if (changed) app.ui.setDimmed(app.panels.connect, CON_TRY, false);
+    recordWrite(app, link.portNumber, QStringLiteral("baud"),
+                {{QStringLiteral("baud rate"), before, baudRateForIndex(link.baudIndex)}}, changed,
+                link.statusText);
 }
 
 }  // namespace

@@ -1,6 +1,7 @@
 #include "app/measure/MeasureCommands.h"
 
 #include "app/measure/MeasureDisplay.h"
+#include "app/shell/AuditTrail.h"
 #include "app/shell/CallbackRegistry.h"
 #include "app/shell/Colors.h"
 #include "app/shell/ControlIds.h"
@@ -76,7 +77,10 @@ int CC_BTNVideo(ScopeApp& app, int, int, int event, void*, int, int) {
 
 int CC_ButtonReset(ScopeApp& app, int, int, int event, void*, int, int) {
     // The exchange hands a running loop its next request itself.
-    if (event == ui::EVENT_COMMIT) app.sensor.ResetMaxMin(portInUse(app));
+    if (event != ui::EVENT_COMMIT) return 0;
+    const bool done = app.sensor.ResetMaxMin(portInUse(app)) == 1;
+    recordWrite(app, portInUse(app), QStringLiteral("analog reset"), {}, done,
+                app.sensor.link.statusText);
     return 0;
 }
 

@@ -2,6 +2,7 @@
 
 #include "app/connect/ConnectSequence.h"
 #include "app/mplex/MplexPanel.h"
+#include "app/shell/AuditTrail.h"
 #include "app/shell/CallbackRegistry.h"
 #include "app/shell/ControlIds.h"
 #include "app/shell/LineHold.h"
@@ -20,6 +21,16 @@ QString portText(const char* before, int port, const char* after) {
 
 MplexPort& record(ScopeApp& app, int group, int port) {
     return app.state.mplex.groups[group].ports[port];
+}
+
+// The general values to the sensor on `com` (command 16), on record with the outcome.
+void teachPort(ScopeApp& app, std::uint16_t com) {
+    const MplexTable& table = app.state.mplex;
+    const bool taught = app.sensor.ActivateTeach(com, table.teachValue, table.upperTolerance,
+                                                 table.lowerTolerance) == 1;
+    recordWrite(app, com, QStringLiteral("mplex teach"),
+                testChanges(table.teachValue, table.upperTolerance, table.lowerTolerance), taught,
+                app.sensor.link.mplexStatusText);
 }
 
 void setBoth(ScopeApp& app, const QString& text) {
@@ -204,8 +215,7 @@ int ActivateMplex(ScopeApp& app, int group) {
         if (!portIsOpen(app, rec)) {
             setBoth(app, portText("Port P", n, " not open!"));
         } else {
-            app.sensor.ActivateTeach(table.currentPort.comPort, table.teachValue,
-                                     table.upperTolerance, table.lowerTolerance);
+            teachPort(app, table.currentPort.comPort);
             settleOpenState(app, g, p);
         }
         table.currentPort.openState = rec.openState;
@@ -314,8 +324,7 @@ int CC_DispStatus(ScopeApp& app, int panel, int, int event, void*, int, int) {
     app.ui.setText(panel, PORT_STATUS, QStringLiteral("activating new values"));
     const std::uint16_t com = table.currentPort.comPort;
     const LinePause pause(app, com);
-    if (app.sensor.Check232Line(com) == 1)
-        app.sensor.ActivateTeach(com, table.teachValue, table.upperTolerance, table.lowerTolerance);
+    if (app.sensor.Check232Line(com) == 1) teachPort(app, com);
     settleOpenState(app, g, p);
     app.ui.setText(panel, PORT_STATUS, app.sensor.link.mplexStatusText);
     record(app, g, p).statusText = app.sensor.link.mplexStatusText;

@@ -4,6 +4,7 @@
 
 #include "app/params/PanelBinding.h"
 #include "app/params/ParamExchange.h"
+#include "app/shell/AuditTrail.h"
 #include "app/shell/CallbackRegistry.h"
 #include "app/shell/ControlIds.h"
 #include "app/shell/ScopeApp.h"
@@ -99,10 +100,20 @@ void sendToFile(ScopeApp& app) {
 
 void sendToSensor(ScopeApp& app) {
     const int target = app.state.memoryTarget;
+    const std::optional<ParamSet> before = knownSensorSet(app, target);
     GetPanelValues(app);
-    PushSEND(app, target, 0, portInUse(app));
+    const int port = portInUse(app);
+    const bool sent0 = PushSEND(app, target, 0, port) == 1;
     app.pump.delay(0.1);
-    PushSEND(app, target, 1, portInUse(app));
+    // para1 goes out even when para0 found no answer; the row's reason is the first failure.
+    const QString failure = sent0 ? QString() : app.sensor.link.statusText;
+    const bool sent1 = PushSEND(app, target, 1, port) == 1;
+    const bool sent = sent0 && sent1;
+    recordWrite(
+        app, port,
+        target == kMemoryEeprom ? QStringLiteral("send eeprom") : QStringLiteral("send ram"),
+        setChanges(before, app.sensor.params), sent, sent0 ? app.sensor.link.statusText : failure);
+    if (sent) noteSensorSet(app, target);
     // SEND does not stop run mode: hand the running loop its next request.
     app.sensor.resumeRunLoop();
 }

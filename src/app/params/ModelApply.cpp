@@ -43,6 +43,7 @@ void relabelRingItem(ui::Platform& ui, int panel, int ctrl, int index, const QSt
 void applyCalibControls(ScopeApp& app, const ModelProfile& profile) {
     ui::Platform& ui = app.ui;
     const int calib = app.panels.calib;
+    app.state.modelLine = profile.infoLines[0] ? profile.infoLines[0]->trimmed() : QString();
     for (int line = 0; line < static_cast<int>(profile.infoLines.size()); ++line) {
         if (profile.infoLines[line])
             ui.replaceTextBoxLine(calib, CAL_INFO, line, *profile.infoLines[line]);

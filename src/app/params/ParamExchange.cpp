@@ -2,6 +2,7 @@
 
 #include "app/measure/VideoPlot.h"
 #include "app/params/PanelBinding.h"
+#include "app/shell/AuditTrail.h"
 #include "app/shell/ControlIds.h"
 #include "app/shell/ScopeApp.h"
 #include "core/link/StatusSink.h"
@@ -36,6 +37,7 @@ int PushGET(ScopeApp& app, int target, std::uint16_t half, std::uint16_t port) {
             showStatus(app);
             return result;
         }
+        noteSensorSet(app, target);  // both halves have come
         const bool idle = app.sensor.link.stopFlag == kStopByUser && s.teachInProgress == 0;
         if (app.sensor.params.videoThdMode == 1 && idle) {
             showVideoGraph(app);

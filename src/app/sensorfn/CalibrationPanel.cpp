@@ -3,6 +3,7 @@
 
 #include "app/measure/MeasureCommands.h"
 #include "app/sensorfn/SensorFunctions.h"
+#include "app/shell/AuditTrail.h"
 #include "app/shell/CallbackRegistry.h"
 #include "app/shell/ControlIds.h"
 #include "app/shell/ScopeApp.h"
@@ -123,8 +124,15 @@ int CC_ButtonSaveCalValues(ScopeApp& app, int, int, int event, void*, int, int) 
     // Exactly the line on show, never one fitted anew from points the operator has not seen.
     const CalibFitResult fit = app.state.calib.shown;
     if (!fit.ok) return 0;
-    const int saved = app.sensor.SaveCalibration(portInUse(app), umSlopeFromSlope(fit.slope),
-                                                 umOffsetFromOffset(fit.offset));
+    const std::uint32_t slope = umSlopeFromSlope(fit.slope);
+    const std::uint32_t offset = umOffsetFromOffset(fit.offset);
+    // The set holds the values the sensor last reported (its set, or its calibration echo).
+    const std::vector<AuditChange> changes = {
+        {QStringLiteral("um-Slope"), app.sensor.params.umSlope, slope},
+        {QStringLiteral("um-Offset"), app.sensor.params.umOffset, offset}};
+    const int saved = app.sensor.SaveCalibration(portInUse(app), slope, offset);
+    recordWrite(app, portInUse(app), QStringLiteral("calibration save"), changes, saved == 1,
+                app.sensor.link.statusText);
     if (saved == 1) {
         showCalibValues(app);
         restoreEvalMode(app);

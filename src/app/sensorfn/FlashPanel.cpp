@@ -2,6 +2,7 @@
 // with the progress as a growing bar on the profile graph.
 
 #include "app/sensorfn/SensorFunctions.h"
+#include "app/shell/AuditTrail.h"
 #include "app/shell/CallbackRegistry.h"
 #include "app/shell/ControlIds.h"
 #include "app/shell/ScopeApp.h"
@@ -60,13 +61,16 @@ void writeTable(ScopeApp& app, int tableSize) {
                          }
                          return true;
                      });
-    if (outcome.end == FlashEnd::Written) {
+    const bool written = outcome.end == FlashEnd::Written;
+    if (written) {
         // Done only when every block was acknowledged, for the short table as for the full one.
         bar(app.sensor.model.info.word7, kDoneGrey);
         ShowMainStatus(app, QStringLiteral("X-FLASH Data successfully written!"));
     } else {
         ShowMainStatus(app, flashFailureText(outcome));
     }
+    recordWrite(app, app.sensor.link.portNumber, QStringLiteral("x-flash"), {}, written,
+                app.sensor.link.statusText);
 }
 
 int CC_WriteXFLASH(ScopeApp& app, int, int, int event, void*, int, int) {

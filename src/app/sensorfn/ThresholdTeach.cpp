@@ -4,6 +4,7 @@
 #include "app/params/PanelBinding.h"
 #include "app/params/ParamExchange.h"
 #include "app/sensorfn/SensorFunctions.h"
+#include "app/shell/AuditTrail.h"
 #include "app/shell/CallbackRegistry.h"
 #include "app/shell/ControlIds.h"
 #include "app/shell/ScopeApp.h"
@@ -31,7 +32,12 @@ int CC_CBTNSaveThreshold(ScopeApp& app, int, int, int event, void*, int, int) {
     s.video.thresholdArray = s.video.autoCurve;
     s.params.videoThdAuto = static_cast<std::uint16_t>(ui.getInt(app.panels.para2, P2_VTHD));
     const auto target = static_cast<std::uint16_t>(ui.getInt(app.panels.para2, P2_TARGET));
-    s.ActivateAutoThdSave(portInUse(app), s.params.videoThdAuto, target);
+    const int stored = s.ActivateAutoThdSave(portInUse(app), s.params.videoThdAuto, target);
+    recordWrite(app, portInUse(app),
+                target == 2 ? QStringLiteral("threshold store eeprom")
+                            : QStringLiteral("threshold store ram"),
+                {{QStringLiteral("Video-Thd-Auto"), {}, s.params.videoThdAuto}}, stored == 1,
+                s.link.statusText);
     app.pump.delay(0.2);
     GetEEThreshold(app);
     return 0;
@@ -45,12 +51,21 @@ int CC_ButtonTeach(ScopeApp& app, int, int, int event, void*, int, int) {
         return 0;
     }
     if (event != ui::EVENT_COMMIT) return 0;
+    const std::optional<ParamSet> before = knownSensorSet(app, kMemoryRam);
     GetPanelValues(app);
-    if (app.sensor.TeachSetpoint(portInUse(app)) == 1) {
-        PushGET(app, kMemoryRam, 0, static_cast<std::uint16_t>(portInUse(app)));
+    const int port = portInUse(app);
+    AuditChange taught{QStringLiteral("Teach-Value"), {}, {}};
+    if (before) taught.before = before->teachValue;
+    const bool done = app.sensor.TeachSetpoint(port) == 1;
+    const QString outcome = app.sensor.link.statusText;
+    if (done) {
+        PushGET(app, kMemoryRam, 0, static_cast<std::uint16_t>(port));
         app.pump.delay(0.1);
-        PushGET(app, kMemoryRam, 1, static_cast<std::uint16_t>(portInUse(app)));
+        // The set point the sensor took is known once the set has come back.
+        if (PushGET(app, kMemoryRam, 1, static_cast<std::uint16_t>(port)) == 1)
+            taught.after = app.sensor.params.teachValue;
     }
+    recordWrite(app, port, QStringLiteral("teach"), {taught}, done, outcome);
     s.teachInProgress = 0;
     int x = app.sensor.params.teachValue;
     if (x == 0) x = 1;
@@ -80,8 +95,12 @@ int CC_TestBUTTON(ScopeApp& app, int, int, int event, void*, int, int) {
     const auto field = [&app](int panel, int ctrl) {
         return static_cast<std::uint16_t>(app.ui.getInt(panel, ctrl));
     };
-    app.sensor.TestBUTTON(portInUse(app), field(app.panels.para2, P2_TEACHVAL),
-                          field(app.panels.para1, P1_TOLUP), field(app.panels.para1, P1_TOLLOW));
+    const std::uint16_t teach = field(app.panels.para2, P2_TEACHVAL);
+    const std::uint16_t upper = field(app.panels.para1, P1_TOLUP);
+    const std::uint16_t lower = field(app.panels.para1, P1_TOLLOW);
+    const int done = app.sensor.TestBUTTON(portInUse(app), teach, upper, lower);
+    recordWrite(app, portInUse(app), QStringLiteral("test"), testChanges(teach, upper, lower),
+                done == 1, app.sensor.link.statusText);
     return 0;
 }
 

@@ -5,6 +5,7 @@
 #include <QString>
 #include <array>
 #include <cstdint>
+#include <optional>
 
 #include "core/files/FileLocations.h"
 #include "core/link/LinkState.h"
@@ -25,6 +26,13 @@ inline constexpr char kTitleText[] = "KORVO-KM-Scope";
 inline constexpr char kMplexSettingsFile[] = "MPLEX16.ini";
 inline constexpr char kRecorderFile[] = "RECORD.DAT";
 
+// A parameter set a sensor holds, as the window last read it from there or wrote it there.
+struct KnownSensorSet {
+    int com = 0;
+    std::uint16_t serial = 0;
+    std::optional<ParamSet> set;
+};
+
 struct AppState {
     RunRecord shortRun;  // last record reply
     RollBuffer roll;     // the roll graph's last 100 samples, kept between runs
@@ -37,6 +45,9 @@ struct AppState {
     int serviceState = 0;               // 1 while the Calib panel's service controls are shown
     std::uint16_t savedPortNumber = 1;  // restored by DISCARD of the connect pop-up
     std::uint16_t savedBaudIndex = 1;
+
+    KnownSensorSet knownRam, knownEeprom;  // for the audit log's old values (AuditTrail.h)
+    QString modelLine;  // the connected model's designation, when the model table has it
 
     QString versionText;
     QString buildText;

@@ -128,6 +128,13 @@ TEST_F(SensorFunctionsTest, TwoPointCalibrationSavesTheFittedLineAndDiscardReset
     EXPECT_DOUBLE_EQ(ui().getDouble(calib, CAL_SLOPE), 15.0);
     EXPECT_EQ(ui().getInt(panels().para1, P1_EVALMODE), app().state.calib.keptEvalMode);
     EXPECT_TRUE(ui().dimmed(calib, CAL_SAVE));
+    const std::vector<AuditEntry> rows = auditRows();  // the values the sensor had, and the new
+    ASSERT_EQ(rows.size(), 1u);
+    EXPECT_EQ(rows[0].operation, QStringLiteral("calibration save"));
+    ASSERT_EQ(rows[0].changes.size(), 2u);
+    EXPECT_EQ(rows[0].changes[0].after, 15360);
+    EXPECT_EQ(rows[0].changes[1].before, ParamSet().umOffset);
+    EXPECT_EQ(rows[0].changes[1].after, 32267);
 
     sensor(0).clearReceivedFrames();
     sensor(0).setFault(sim::Fault::NoReply, 12, 1);
@@ -188,6 +195,12 @@ TEST_F(SensorFunctionsTest, FlashWritingIsReportedWrittenOnlyWhenEveryBlockCame)
     EXPECT_TRUE(mainStatus().contains(QStringLiteral("page 3 offset 64")))
         << mainStatus().toStdString();
     EXPECT_EQ(sent(102).size(), 41u + 256u);
+    const std::vector<AuditEntry> rows = auditRows();
+    ASSERT_EQ(rows.size(), 2u);
+    EXPECT_EQ(rows[0].operation, QStringLiteral("x-flash"));
+    EXPECT_TRUE(rows[0].ok);
+    EXPECT_FALSE(rows[1].ok);
+    EXPECT_TRUE(rows[1].reason.contains(QStringLiteral("page 3 offset 64")));
 
     // A value no 16-bit word holds: nothing is sent, and the tooltip names its line.
     dir.write(QStringLiteral("XF-LINEAR.DAT"), "70000\r\n" + file);
@@ -197,6 +210,7 @@ TEST_F(SensorFunctionsTest, FlashWritingIsReportedWrittenOnlyWhenEveryBlockCame)
     EXPECT_TRUE(
         ui().ctrl(mainPanel(), MAIN_STATUS)->toolTip().contains("line 1: 70000 is outside"));
     EXPECT_TRUE(sent(101).empty());
+    EXPECT_EQ(auditRows().size(), 2u);  // nothing was written
 }
 
 }  // namespace
