@@ -184,6 +184,18 @@ const std::vector<CommandRule>& commands() {
          "it changed (old -> new where known) and the outcome. --port and --serial select one\n"
          "sensor, --since TIME (ISO 8601, UTC unless it names a zone) the rows from then on;\n"
          "--csv prints comma-separated values with a header line.\n"},
+        {"serve",
+         "korvo serve PORTS --modbus [HOST:]PORT [--duration S]",
+         1,
+         true,
+         {"--modbus", "--duration"},
+         "Runs the line monitor without a window and hands every port's state and values to\n"
+         "plant systems: --modbus serves them as Modbus TCP input registers on PORT (on every\n"
+         "address, or on HOST), one block of 20 registers per COM number n from register\n"
+         "20 x (n - 1); see the manual page for the map. Read only: every other request gets\n"
+         "an exception, and nothing a client sends reaches a sensor. At most 16 clients at\n"
+         "once. Runs until Ctrl-C or SIGTERM, or for --duration seconds; exit 3 when the\n"
+         "Modbus port cannot be taken.\n"},
         {"flash",
          "korvo flash PORTS FILE",
          2,
@@ -207,7 +219,7 @@ const CommandRule* ruleFor(const QString& name) {
 const std::set<QString> kValueOptions = {
     "--baud",   "--map",    "--from",  "--to",     "-o",           "--samples",  "--step",
     "--mode",   "--teach",  "--upper", "--lower",  "--serial-dir", "--interval", "--duration",
-    "--golden", "--ignore", "--port",  "--serial", "--since"};
+    "--golden", "--ignore", "--port",  "--serial", "--since", "--modbus"};
 const std::set<QString> kCommonOptions = {"--baud", "--map", "--json", "--help", "-h"};
 
 const char kCommonHelp[] =
@@ -275,6 +287,13 @@ QString applyOption(Options& o, const QString& name, const QString& value) {
         // Without a zone the time is UTC, as the log writes it.
         if (t.timeSpec() == Qt::LocalTime) t.setTimeSpec(Qt::UTC);
         o.since = t;
+    } else if (name == QLatin1String("--modbus")) {
+        const qsizetype colon = value.lastIndexOf(QLatin1Char(':'));
+        const QString host = colon >= 0 ? value.left(colon) : QString();
+        if (!parseInteger(value.mid(colon + 1), 1, 65535, n) || (colon >= 0 && host.isEmpty()))
+            return badValue(name, value, QStringLiteral("[HOST:]PORT, PORT from 1 to 65535"));
+        o.modbusHost = host;
+        o.modbusPort = static_cast<int>(n);
     } else if (name == QLatin1String("--golden")) {
         if (value.isEmpty()) return QStringLiteral("--golden: no file given");
         o.golden = value;
@@ -349,6 +368,8 @@ QString checkRequired(const Options& o, const CommandRule& rule) {
         return QStringLiteral("restore: --from DIR is required");
     if (c == QLatin1String("log") && o.csv && o.json)
         return QStringLiteral("log: --csv or --json, not both");
+    if (c == QLatin1String("serve") && o.modbusPort == 0)
+        return QStringLiteral("serve: --modbus [HOST:]PORT is required");
     if (c == QLatin1String("check") && o.golden.isEmpty())
         return QStringLiteral("check: --golden FILE is required");
     if (c == QLatin1String("get")) {

@@ -49,6 +49,8 @@ struct Options {
     std::optional<int> logPort, logSerial;   // log --port, --serial
     std::optional<QDateTime> since;          // log --since
     bool csv = false;                        // log --csv
+    QString modbusHost;                      // serve --modbus HOST (empty: every address)
+    int modbusPort = 0;                      // serve --modbus PORT (0: not given)
 };
 
 struct ParseResult {

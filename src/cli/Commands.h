@@ -31,6 +31,7 @@ int cmdTest(const Options& o, Output& out);
 int cmdBaud(const Options& o, Output& out);
 int cmdFlash(const Options& o, Output& out);
 int cmdWatch(const Options& o, Output& out);
+int cmdServe(const Options& o, Output& out);
 
 // ---- shared by the subcommands ----
 

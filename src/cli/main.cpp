@@ -20,7 +20,7 @@ int dispatch(const Options& o, Output& out) {
         {"send", cmdSend},     {"run", cmdRun},           {"video", cmdVideo},
         {"record", cmdRecord}, {"teach", cmdTeach},       {"reset", cmdReset},
         {"test", cmdTest},     {"baud", cmdBaud},         {"flash", cmdFlash},
-        {"watch", cmdWatch},   {"backup", cmdBackup},     {"restore", cmdRestore},
+        {"watch", cmdWatch},   {"serve", cmdServe},   {"backup", cmdBackup},     {"restore", cmdRestore},
         {"diff", cmdDiff},     {"check", cmdCheck},       {"log", cmdLog},
     };
     for (const auto& [name, command] : table)
