@@ -2,13 +2,9 @@
 // systems as Modbus TCP input registers.
 
 #include <QHostAddress>
-#include <QTimer>
-#include <QUrl>
-#include <cmath>
 
 #include "cli/Commands.h"
-#include "cli/Interrupt.h"
-#include "core/monitor/LineMonitor.h"
+#include "cli/LineRun.h"
 #include "core/serve/LineModbusServer.h"
 #include "core/serve/ServeReport.h"
 
@@ -21,10 +17,9 @@ int cmdServe(const Options& o, Output& out) {
         out.error(error);
         return kExitUsage;
     }
-    QtPump pump;
-    PortBank bank(mapPathFor(o));
-    LineMonitor monitor(bank, pump);
-    for (int port : ports) monitor.addPort(port, o.baudIndex);
+    LineRun line(o, ports);
+    LineMonitor& monitor = line.monitor;
+    QtPump& pump = line.pump;
 
     LineModbusServer modbus([&](int first, int count) {
         return inputRegisters(monitor.watches(), first, count, pump.now());
@@ -44,15 +39,8 @@ int cmdServe(const Options& o, Output& out) {
                     .arg(o.modbusPort)
                     .arg(ports.size()));
 
-    bool done = Interrupt::requested();
-    QObject context;
-    if (o.duration > 0.0)
-        QTimer::singleShot(static_cast<int>(std::lround(o.duration * 1000)), &context,
-                           [&done] { done = true; });
-    Interrupt::onRequest([&done] { done = true; });
-    monitor.start();
-    while (!done) pump.waitForEvents(pump.now() + 3600.0);
-    Interrupt::onRequest({});
+    bool done = false;
+    line.run(o, done);
     modbus.disconnectDevice();
     monitor.stop();
     return kExitOk;

@@ -6,8 +6,7 @@
 #include <cmath>
 
 #include "cli/Commands.h"
-#include "cli/Interrupt.h"
-#include "core/monitor/LineMonitor.h"
+#include "cli/LineRun.h"
 
 namespace korvo::cli {
 
@@ -87,10 +86,9 @@ int cmdWatch(const Options& o, Output& out) {
         out.error(error);
         return kExitUsage;
     }
-    QtPump pump;
-    PortBank bank(mapPathFor(o));
-    LineMonitor monitor(bank, pump);
-    for (int port : ports) monitor.addPort(port, o.baudIndex);
+    LineRun line(o, ports);
+    QtPump& pump = line.pump;
+    LineMonitor& monitor = line.monitor;
     out.setColumns({{QStringLiteral("T[s]"), 6},
                     {QStringLiteral("PORT"), 6},
                     {QStringLiteral("SERIAL"), 6},
@@ -104,7 +102,7 @@ int cmdWatch(const Options& o, Output& out) {
     const bool live = out.stdoutIsTerminal() && !out.json();
 
     // Printing runs on a timer, so it goes on while a port joins (its exchanges wait inside).
-    bool done = Interrupt::requested();
+    bool done = false;
     const double start = pump.now();
     const auto print = [&] {
         const double t = pump.now() - start;
@@ -123,15 +121,9 @@ int cmdWatch(const Options& o, Output& out) {
     QTimer tick;
     QObject::connect(&tick, &QTimer::timeout, &context, print);
     tick.start(static_cast<int>(std::lround(o.interval * 1000)));
-    if (o.duration > 0.0)
-        QTimer::singleShot(static_cast<int>(std::lround(o.duration * 1000)), &context,
-                           [&done] { done = true; });
-    Interrupt::onRequest([&done] { done = true; });
-    monitor.start();
-    while (!done) pump.waitForEvents(pump.now() + 3600.0);
+    line.run(o, done);
     tick.stop();
     if (!out.lost()) print();  // the state at the end
-    Interrupt::onRequest({});
     int status = kExitOk;
     for (const PortWatch& w : monitor.watches()) status = std::max(status, watchExit(w));
     monitor.stop();

@@ -115,7 +115,7 @@ TEST(CliServe, ModbusServesTheLineReadOnlyAndKeepsServingPastBadClients) {
 
     ASSERT_TRUE(signalIfRunning(*serve, SIGTERM));
     ASSERT_TRUE(serve->waitForFinished(10000));
-    EXPECT_EQ(serve->exitCode(), 0);
+    EXPECT_EQ(serve->exitCode(), 0) << serve->readAllStandardError().toStdString();
 }
 
 }  // namespace

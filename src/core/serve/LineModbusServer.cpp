@@ -1,5 +1,6 @@
 #include "core/serve/LineModbusServer.h"
 
+#include <QDataStream>
 #include <QTcpSocket>
 #include <QtEndian>
 
@@ -31,10 +32,16 @@ LineModbusServer::LineModbusServer(Registers registers, QObject* parent)
 LineModbusServer::~LineModbusServer() = default;
 
 QModbusResponse LineModbusServer::processRequest(const QModbusPdu& request) {
-    const auto refuse = [&request](QModbusExceptionResponse::ExceptionCode code) {
-        return QModbusExceptionResponse(request.functionCode(), code);
+    // The function code as it came: a byte from the network, read through Qt's encoder rather
+    // than its accessor, which takes a code outside the enumeration for an enumerator.
+    QByteArray encoded;
+    QDataStream stream(&encoded, QIODevice::WriteOnly);
+    stream << request;
+    const auto function = static_cast<quint8>(encoded.isEmpty() ? 0 : encoded[0]);
+    const auto refuse = [function](QModbusExceptionResponse::ExceptionCode code) {
+        return QModbusExceptionResponse(static_cast<QModbusPdu::FunctionCode>(function), code);
     };
-    if (request.functionCode() != QModbusPdu::ReadInputRegisters)
+    if (function != QModbusPdu::ReadInputRegisters)
         return refuse(QModbusExceptionResponse::IllegalFunction);
     const QByteArray data = request.data();
     if (data.size() != 4) return refuse(QModbusExceptionResponse::IllegalDataValue);
