@@ -8,7 +8,7 @@ set -euo pipefail
 
 packages=(
   build-essential cmake ninja-build pkg-config
-  qt6-base-dev qt6-charts-dev qt6-serialport-dev qt6-tools-dev libqt6uitools6 libsqlite3-dev qt6-serialbus-dev
+  qt6-base-dev qt6-charts-dev qt6-serialport-dev qt6-tools-dev libqt6uitools6 libsqlite3-dev qt6-serialbus-dev libmosquitto-dev mosquitto
   libqt6opengl6-dev libgl-dev libglx-dev libxkbcommon-dev
   googletest libgtest-dev libgmock-dev libbenchmark-dev
   xvfb xauth x11-utils xdotool imagemagick fonts-dejavu-core
@@ -17,7 +17,7 @@ packages=(
 for option in "$@"; do
   case "$option" in
     --clang) packages+=(clang libclang-rt-dev llvm) ;;
-    --package) packages+=(dpkg-dev fakeroot file gzip xz-utils lintian desktop-file-utils appstream) ;;
+    --package) packages+=(dpkg-dev fakeroot file gzip xz-utils lintian desktop-file-utils appstream systemd) ;;
     *) echo "setup.sh: unknown option $option" >&2; exit 2 ;;
   esac
 done

@@ -7,6 +7,8 @@
 #include <cmath>
 #include <set>
 
+#include "core/serve/MqttEndpoint.h"
+
 namespace korvo::cli {
 
 namespace {
@@ -185,17 +187,28 @@ const std::vector<CommandRule>& commands() {
          "sensor, --since TIME (ISO 8601, UTC unless it names a zone) the rows from then on;\n"
          "--csv prints comma-separated values with a header line.\n"},
         {"serve",
-         "korvo serve PORTS --modbus [HOST:]PORT [--duration S]",
+         "korvo serve PORTS [--mqtt URL] [--modbus [HOST:]PORT] [--name NAME] [--rate HZ]",
          1,
          true,
-         {"--modbus", "--duration"},
+         {"--mqtt", "--modbus", "--name", "--rate", "--qos-values", "--ca-file", "--duration"},
          "Runs the line monitor without a window and hands every port's state and values to\n"
-         "plant systems: --modbus serves them as Modbus TCP input registers on PORT (on every\n"
-         "address, or on HOST), one block of 20 registers per COM number n from register\n"
-         "20 x (n - 1); see the manual page for the map. Read only: every other request gets\n"
-         "an exception, and nothing a client sends reaches a sensor. At most 16 clients at\n"
-         "once. Runs until Ctrl-C or SIGTERM, or for --duration seconds; exit 3 when the\n"
-         "Modbus port cannot be taken.\n"},
+         "plant systems, at least one of:\n"
+         "  --mqtt URL  publishes to the broker mqtt://[user[:password]@]host[:port] (mqtts://\n"
+         "    for TLS, checked against --ca-file or the system's certificates; the password may\n"
+         "    come from KORVO_MQTT_PASSWORD instead): korvo/NAME/status (retained, online or\n"
+         "    offline), korvo/NAME/COM<n>/state (retained JSON, on every change) and\n"
+         "    korvo/NAME/COM<n>/value (JSON every 1/HZ seconds, default 10 Hz; --rate 0 sends\n"
+         "    every record). QoS 1 for status and state, 0 for values (--qos-values 1).\n"
+         "    NAME is this line in the topics (--name, default the host name).\n"
+         "  --modbus [HOST:]PORT  serves them as Modbus TCP input registers on PORT (on every\n"
+         "    address, or on HOST), one block of 20 registers per COM number n from register\n"
+         "    20 x (n - 1); see the manual page for the map. Read only: every other request\n"
+         "    gets an exception. At most 16 clients at once.\n"
+         "Nothing a broker or client sends reaches a sensor. Runs until Ctrl-C or SIGTERM (then\n"
+         "publishes offline), or for --duration seconds. A broker away is tried again with\n"
+         "growing pauses up to 30 s; values meanwhile are dropped and counted. Exit 2 when the\n"
+         "broker refuses the credentials and never accepted them, 3 when the Modbus port\n"
+         "cannot be taken.\n"},
         {"flash",
          "korvo flash PORTS FILE",
          2,
@@ -217,9 +230,10 @@ const CommandRule* ruleFor(const QString& name) {
 }
 
 const std::set<QString> kValueOptions = {
-    "--baud",   "--map",    "--from",  "--to",     "-o",           "--samples",  "--step",
-    "--mode",   "--teach",  "--upper", "--lower",  "--serial-dir", "--interval", "--duration",
-    "--golden", "--ignore", "--port",  "--serial", "--since", "--modbus"};
+    "--baud",   "--map",    "--from",       "--to",     "-o",           "--samples",  "--step",
+    "--mode",   "--teach",  "--upper",      "--lower",  "--serial-dir", "--interval", "--duration",
+    "--golden", "--ignore", "--port",       "--serial", "--since",      "--modbus",   "--mqtt",
+    "--name",   "--rate",   "--qos-values", "--ca-file"};
 const std::set<QString> kCommonOptions = {"--baud", "--map", "--json", "--help", "-h"};
 
 const char kCommonHelp[] =
@@ -294,6 +308,27 @@ QString applyOption(Options& o, const QString& name, const QString& value) {
             return badValue(name, value, QStringLiteral("[HOST:]PORT, PORT from 1 to 65535"));
         o.modbusHost = host;
         o.modbusPort = static_cast<int>(n);
+    } else if (name == QLatin1String("--mqtt")) {
+        QString error;
+        if (!parseMqttUrl(value, std::nullopt, error)) return QStringLiteral("--mqtt: ") + error;
+        o.mqttUrl = value;
+    } else if (name == QLatin1String("--ca-file")) {
+        if (value.isEmpty()) return QStringLiteral("--ca-file: no file given");
+        o.caFile = value;
+    } else if (name == QLatin1String("--name")) {
+        if (!isTopicName(value))
+            return badValue(name, value,
+                            QStringLiteral("a name of 1 to 64 characters without / + # or spaces"));
+        o.lineName = value;
+    } else if (name == QLatin1String("--rate")) {
+        bool ok = false;
+        const double hz = value.toDouble(&ok);
+        if (!ok || !std::isfinite(hz) || hz < 0.0 || (hz > 0.0 && hz < 0.01) || hz > 1000.0)
+            return badValue(name, value, QStringLiteral("0 or a rate from 0.01 to 1000 Hz"));
+        o.rate = hz;
+    } else if (name == QLatin1String("--qos-values")) {
+        if (!parseInteger(value, 0, 1, n)) return badValue(name, value, QStringLiteral("0 or 1"));
+        o.valueQos = static_cast<int>(n);
     } else if (name == QLatin1String("--golden")) {
         if (value.isEmpty()) return QStringLiteral("--golden: no file given");
         o.golden = value;
@@ -368,8 +403,11 @@ QString checkRequired(const Options& o, const CommandRule& rule) {
         return QStringLiteral("restore: --from DIR is required");
     if (c == QLatin1String("log") && o.csv && o.json)
         return QStringLiteral("log: --csv or --json, not both");
-    if (c == QLatin1String("serve") && o.modbusPort == 0)
-        return QStringLiteral("serve: --modbus [HOST:]PORT is required");
+    if (c == QLatin1String("serve") && o.modbusPort == 0 && o.mqttUrl.isEmpty())
+        return QStringLiteral("serve: --mqtt URL or --modbus [HOST:]PORT is required");
+    if (c == QLatin1String("serve") && !o.caFile.isEmpty() &&
+        !o.mqttUrl.startsWith(QLatin1String("mqtts://"), Qt::CaseInsensitive))
+        return QStringLiteral("serve: --ca-file goes with an mqtts:// URL");
     if (c == QLatin1String("check") && o.golden.isEmpty())
         return QStringLiteral("check: --golden FILE is required");
     if (c == QLatin1String("get")) {

@@ -51,6 +51,11 @@ struct Options {
     bool csv = false;                        // log --csv
     QString modbusHost;                      // serve --modbus HOST (empty: every address)
     int modbusPort = 0;                      // serve --modbus PORT (0: not given)
+    QString mqttUrl;                         // serve --mqtt URL (empty: not given)
+    QString caFile;                          // serve --ca-file FILE (mqtts://)
+    QString lineName;                        // serve --name (empty: the host name)
+    double rate = 10.0;                      // serve --rate HZ (0: every record)
+    int valueQos = 0;                        // serve --qos-values 0|1
 };
 
 struct ParseResult {

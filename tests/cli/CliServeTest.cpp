@@ -1,10 +1,15 @@
 // korvo serve over real TCP: the Modbus input registers of the watched ports, read only, robust
-// against a client that sends garbage, at most 16 clients, and a port already taken.
+// against a client that sends garbage, at most 16 clients, and a port already taken; and the MQTT
+// messages through a real broker, across an unplugged sensor, a broker restart, refused
+// credentials, a clean stop and a killed server.
 
+#include <QRegularExpression>
 #include <QTcpServer>
 #include <QTcpSocket>
 #include <QtEndian>
+#include <csignal>
 
+#include "BrokerRig.h"
 #include "CliRig.h"
 
 namespace korvo::test {
@@ -78,8 +83,8 @@ TEST(CliServe, ModbusServesTheLineReadOnlyAndKeepsServingPastBadClients) {
     EXPECT_EQ(reg(block, 0), 2);  // live
     EXPECT_EQ(reg(block, 1), rig.sensor(1).config().serial);
     EXPECT_EQ(reg(block, 2), rig.sensor(1).measuredValue());
-    EXPECT_GT(reg(block, 12) * 65536 + reg(block, 13), 0);  // samples since start
-    EXPECT_EQ(reg(ask(*client, 4, readRequest(40, 1)), 0), 0);     // COM3: not served
+    EXPECT_GT(reg(block, 12) * 65536 + reg(block, 13), 0);      // samples since start
+    EXPECT_EQ(reg(ask(*client, 4, readRequest(40, 1)), 0), 0);  // COM3: not served
 
     // Writes and out-of-map reads get exceptions; the sensors never see a write.
     const std::vector<std::pair<std::pair<quint8, QByteArray>, QByteArray>> refused = {
@@ -116,6 +121,121 @@ TEST(CliServe, ModbusServesTheLineReadOnlyAndKeepsServingPastBadClients) {
     ASSERT_TRUE(signalIfRunning(*serve, SIGTERM));
     ASSERT_TRUE(serve->waitForFinished(10000));
     EXPECT_EQ(serve->exitCode(), 0) << serve->readAllStandardError().toStdString();
+}
+
+// Reads standard error of a running korvo until it holds `text`, at most `seconds`.
+bool errorSays(QProcess& p, QByteArray& err, const char* text, double seconds) {
+    for (int i = 0; i < seconds * 10 && !err.contains(text); ++i) {
+        p.waitForFinished(100);
+        err += p.readAllStandardError();
+    }
+    return err.contains(text);
+}
+
+TEST(CliServe, MqttPublishesTheLineThroughUnplugAndBrokerRestartAndStopsOffline) {
+    CliRig rig({model(), model()});
+    Broker broker(rig.dir.path());
+    const int modbusPort = freePort();
+    // The broker is not up yet: korvo says so and tries again.
+    const auto serve =
+        rig.start({"serve", "1,2", "--mqtt", broker.url(), "--name", "line-a", "--modbus",
+                   QStringLiteral("127.0.0.1:%1").arg(modbusPort), "--duration", "120"});
+    QByteArray err;
+    ASSERT_TRUE(errorSays(*serve, err, "not reached", 5)) << err.toStdString();
+    ASSERT_TRUE(broker.start());
+    Subscriber sub(broker.port());
+    const auto online = [&](std::size_t from) {
+        return sub.wait(
+            [](const MqttMessage& m) {
+                return m.topic == "korvo/line-a/status" && m.payload == "online";
+            },
+            10, from);
+    };
+    ASSERT_TRUE(online(0)) << err.toStdString();
+
+    const auto live = sub.waitJson("korvo/line-a/COM1/state", "state", "live", 10);
+    ASSERT_TRUE(live);
+    EXPECT_EQ(num(live->json(), "serial"), rig.sensor(0).config().serial);
+    EXPECT_TRUE(live->json()["limits"].toObject().contains("upperMm"));
+    const auto value =
+        sub.wait([](const MqttMessage& m) { return m.topic == "korvo/line-a/COM2/value"; }, 10);
+    ASSERT_TRUE(value);
+    const QJsonObject v = value->json();
+    EXPECT_GE(num(v, "samples"), 1);
+    // The edges drift slowly: the sensor's value now is near the last one sent.
+    const QJsonObject px = v["pixels"].toObject();
+    EXPECT_NEAR(px["last"].toInt(), rig.sensor(1).measuredValue(), 50);
+    EXPECT_LE(px["min"].toInt(), px["last"].toInt());
+    EXPECT_GE(px["max"].toInt(), px["last"].toInt());
+    EXPECT_TRUE(QRegularExpression(R"(^\d{4}-\d\d-\d\dT\d\d:\d\d:\d\d\.\d{3}Z$)")
+                    .match(str(v, "time"))
+                    .hasMatch())
+        << str(v, "time").toStdString();
+
+    // Unplugged and plugged back: line lost and live again, in both outputs.
+    QObject owner;
+    QTcpSocket* modbus = connectTo(modbusPort, &owner);
+    std::size_t mark = sub.count();
+    rig.sensor(0).hangUp();
+    ASSERT_TRUE(sub.waitJson("korvo/line-a/COM1/state", "state", "line lost", 5, mark));
+    EXPECT_EQ(reg(ask(*modbus, 4, readRequest(0, 1)), 0), 4);
+    mark = sub.count();
+    ASSERT_FALSE(rig.sensor(0).reopen().isEmpty());
+    rig.rewriteMap();
+    ASSERT_TRUE(sub.waitJson("korvo/line-a/COM1/state", "state", "live", 10, mark));
+    EXPECT_EQ(reg(ask(*modbus, 4, readRequest(0, 1)), 0), 2);
+
+    // The broker goes away and comes back: status and states afresh, values dropped meanwhile
+    // counted in them.
+    broker.stop();
+    serve->waitForFinished(1500);
+    mark = sub.count();
+    ASSERT_TRUE(broker.start());
+    ASSERT_TRUE(online(mark));
+    const auto again = sub.wait(
+        [](const MqttMessage& m) {
+            return m.topic == "korvo/line-a/COM2/state" && num(m.json(), "droppedValues") > 0;
+        },
+        10, mark);
+    EXPECT_TRUE(again) << err.toStdString();
+
+    mark = sub.count();
+    ASSERT_TRUE(signalIfRunning(*serve, SIGTERM));
+    ASSERT_TRUE(serve->waitForFinished(10000));
+    EXPECT_EQ(serve->exitCode(), 0) << serve->readAllStandardError().toStdString();
+    EXPECT_TRUE(sub.wait([](const MqttMessage& m) { return m.payload == "offline"; }, 5, mark));
+    // Retained: a subscriber that comes later is told the line's status and the ports' states.
+    Subscriber late(broker.port());
+    EXPECT_TRUE(late.wait(
+        [](const MqttMessage& m) {
+            return m.retained && m.topic == "korvo/line-a/status" && m.payload == "offline";
+        },
+        5));
+    EXPECT_TRUE(late.waitJson("korvo/line-a/COM2/state", "state", "live", 5));
+}
+
+TEST(CliServe, MqttRefusedCredentialsExitTwoAndAKilledServerLeavesItsWillOffline) {
+    CliRig rig({model()});
+    Broker broker(rig.dir.path(), "line", "secret");
+    ASSERT_TRUE(broker.start());
+    const CliRun wrong =
+        rig.run({"serve", "1", "--mqtt", broker.url("line:wrong"), "--duration", "20"});
+    EXPECT_EQ(wrong.exit, 2);
+    EXPECT_TRUE(wrong.err.contains("refused")) << wrong.err.toStdString();
+    EXPECT_FALSE(wrong.err.contains("wrong"));
+
+    // The password from the environment, off the command line.
+    Subscriber sub(broker.port(), "line", "secret");
+    qputenv("KORVO_MQTT_PASSWORD", "secret");
+    const auto serve = rig.start({"serve", "1", "--mqtt", broker.url("line"), "--name", "b"});
+    qunsetenv("KORVO_MQTT_PASSWORD");
+    ASSERT_TRUE(sub.waitJson("korvo/b/COM1/state", "state", "live", 10));
+    const std::size_t mark = sub.count();
+    ASSERT_TRUE(signalIfRunning(*serve, SIGKILL));
+    serve->waitForFinished(5000);
+    EXPECT_TRUE(sub.wait(
+        [](const MqttMessage& m) { return m.topic == "korvo/b/status" && m.payload == "offline"; },
+        10, mark));
 }
 
 }  // namespace

@@ -85,8 +85,8 @@ TEST(LineMonitor, EveryPortInItsOwnStateAndEveryRequestWithItsOwnPara0) {
     ASSERT_TRUE(waitFor(pump, 2 * kRetryAfter + 2.0, [&] { return sampled(kUnplugged, 3); }));
     EXPECT_GT(monitor.watch(1)->samples, before + 20);
 
-    // Let go for another exchange: no request while paused; back with para0 read again.
-    monitor.resume(1);  // not let go: nothing changes
+    // Let go for another exchange: no request while paused; back with para0 and para1 read again.
+    monitor.resume(1);    // not let go: nothing changes
     monitor.release(99);  // never added
     monitor.resume(99);
     EXPECT_EQ(state(1), WatchState::Live);
@@ -99,7 +99,7 @@ TEST(LineMonitor, EveryPortInItsOwnStateAndEveryRequestWithItsOwnPara0) {
     const long paused = monitor.watch(2)->samples;
     monitor.resume(2);
     ASSERT_TRUE(waitFor(pump, 3.0, [&] { return sampled(2, paused + 2); }));
-    EXPECT_EQ(requestCount(sensors.sensor(1), 2), 1);  // para0 read again
+    EXPECT_EQ(requestCount(sensors.sensor(1), 2), 2);  // para0 and para1 read again
     monitor.stop();
 
     for (int i = 0; i < kSensors; ++i) {

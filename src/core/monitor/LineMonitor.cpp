@@ -201,6 +201,15 @@ void LineMonitor::join(Port& p) {
         return;
     }
     if (stopped_ || p.released) return;
+    // um-Slope (para1) only turns the limits into millimetres: a sensor that does not answer it
+    // is measured all the same.
+    p.w.umSlope.reset();
+    if (s.GetParamHalf(kMemoryRam, 1, com, s.params) == 1) p.w.umSlope = s.params.umSlope;
+    if (stopped_ || p.released) return;
+    if (!bank_.isOpen(com)) {
+        lose(p, bank_.errorDetail(com));
+        return;
+    }
     p.measuring = true;
     p.flushFirst = true;
     p.w.state = WatchState::Live;

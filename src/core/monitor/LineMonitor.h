@@ -6,9 +6,9 @@
 // It never changes a sensor: a run request carries para0, and every port's requests carry that
 // sensor's own para0 as read from its RAM when the port joined. A port joins one at a time: it is
 // opened, identified with the multiplexer's line check (all-zero data words) and the window's
-// rules (a sensor of another series or version is refused), and its para0 is read. Whatever
-// else is going to work a sensor first lets go of its port (release) and hands it back after
-// (resume); the port then joins again, so para0 is read again.
+// rules (a sensor of another series or version is refused), and its para0 and para1 are read.
+// Whatever else is going to work a sensor first lets go of its port (release) and hands it back
+// after (resume); the port then joins again, so para0 is read again.
 //
 // A port that stays silent turns stale and is asked again every second; one that hangs up is
 // line lost and is opened again every kRetryAfter seconds until its sensor is back.

@@ -6,6 +6,7 @@
 
 #include <QString>
 #include <cstdint>
+#include <optional>
 #include <vector>
 
 #include "core/measure/ToleranceLimits.h"
@@ -60,7 +61,8 @@ struct PortWatch {
     QString modelLine;
     QString firmwareText;
     int pixelCount = 0;
-    bool sampled = false;  // a run record has come since the port joined
+    std::optional<std::uint32_t> umSlope;  // from para1 in RAM, read when the port joined
+    bool sampled = false;                  // a run record has come since the port joined
     RunRecord run;
     ToleranceLimits limits;
     bool inTolerance = false;
