@@ -82,7 +82,7 @@ TEST(CliServe, ModbusServesTheLineReadOnlyAndKeepsServingPastBadClients) {
     }
     EXPECT_EQ(reg(block, 0), 2);  // live
     EXPECT_EQ(reg(block, 1), rig.sensor(1).config().serial);
-    EXPECT_EQ(reg(block, 2), rig.sensor(1).measuredValue());
+    EXPECT_NEAR(reg(block, 2), rig.sensor(1).measuredValue(), 50);  // the edges drift slowly
     EXPECT_GT(reg(block, 12) * 65536 + reg(block, 13), 0);      // samples since start
     EXPECT_EQ(reg(ask(*client, 4, readRequest(40, 1)), 0), 0);  // COM3: not served
 

@@ -72,7 +72,7 @@ void LinePublisher::publishState(const PortWatch& w, Port& p, bool force) {
                  w.run.teachValue, w.limits.upper, w.limits.lower, w.umSlope};
     if (!force && p.sent == key) return;
     p.sent = key;
-    const QJsonObject j = stateMessage(w, w.lastAnswer, w.umSlope, dropped_);
+    const QJsonObject j = stateMessage(w, w.lastAnswer, w.umSlope, dropped());
     client_.publish(stateTopic(settings_.line, w.com), compact(j), 1, true);
 }
 

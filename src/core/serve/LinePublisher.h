@@ -34,7 +34,8 @@ public:
     void start();
     // "offline", waited for at most two seconds; the client is done after it.
     void finish();
-    long dropped() const { return dropped_; }
+    // Values not sent since start: not taken by the client, or lost with a connection.
+    long dropped() const { return dropped_ + client_.discarded(); }
 
     static MqttClient::Will will(const QString& line);
 

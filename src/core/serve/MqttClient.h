@@ -1,8 +1,11 @@
 #pragma once
 // An MQTT client (libmosquitto) whose network work runs on a thread of its own: the name lookup,
 // the connect and the TLS handshake block, and a broker that is slow or away must not hold up
-// the line monitor on the caller's thread. Between tries the thread sleeps: pauses of 1, 2, 4 ...
-// seconds, at most kMaxPause, begun again at 1 after each connection the broker accepted.
+// the line monitor on the caller's thread. Only that thread touches libmosquitto; it sleeps in
+// poll() on the broker's socket and on a wake-up descriptor. Messages are handed over in
+// batches: the caller queues them, and one wake-up takes all that were queued meanwhile.
+// Between tries the thread sleeps too: pauses of 1, 2, 4 ... seconds, at most kMaxPause, begun
+// again at 1 after each connection the broker accepted.
 //
 // Messages are taken only while connected and while fewer than kMaxUnsent are still on their way
 // to the broker, so memory stays bounded however long the broker is away; the caller counts
@@ -14,6 +17,7 @@
 #include <QString>
 #include <atomic>
 #include <condition_variable>
+#include <deque>
 #include <functional>
 #include <mutex>
 #include <thread>
@@ -52,6 +56,11 @@ public:
     bool isConnected() const { return connected_; }
     bool everConnected() const { return everConnected_; }
     QString brokerText() const;  // host:port
+    // Messages taken but not sent after all: queued when the connection went.
+    long discarded() const {
+        std::lock_guard lock(mutex_);
+        return discarded_;
+    }
 
     // On the caller's thread:
     std::function<void()> connected;              // each connection the broker accepted
@@ -59,8 +68,16 @@ public:
     std::function<void(const QString&)> refused;  // the broker refused this client (credentials)
 
 private:
+    struct Message {
+        QByteArray topic, payload;
+        int qos = 0;
+        bool retain = false;
+    };
     void run();
-    void sleepFor(int seconds);
+    int serve(int& err);  // until the connection ends or stopping_; libmosquitto's result
+    void publishQueued();
+    bool waitForWake(int milliseconds);  // true when woken
+    void wake();
     void post(std::function<void()> f);
     static void onConnect(mosquitto*, void* self, int rc);
     static void onDisconnect(mosquitto*, void* self, int rc);
@@ -71,13 +88,17 @@ private:
     mosquitto* mosq_ = nullptr;
     QObject context_;  // lives on the caller's thread; reports are queued to it
     std::thread thread_;
-    std::mutex mutex_;
-    std::condition_variable wake_;
+    mutable std::mutex mutex_;
+    std::condition_variable ended_;  // done_ set
     std::atomic<bool> stopping_{false};
     std::atomic<bool> connected_{false};
     std::atomic<bool> everConnected_{false};
     std::atomic<int> unsent_{0};
     std::atomic<int> connack_{-1};  // the broker's answer to the last connect
+    int wakeFd_ = -1;               // eventfd: messages queued, or stopping
+    std::deque<Message> queued_;    // under mutex_, not yet handed to libmosquitto
+    int inLibrary_ = 0;             // handed over, not yet sent (QoS 0) or acknowledged (QoS 1)
+    long discarded_ = 0;            // under mutex_
     double lastWait_ = 0.0;
     bool done_ = false;  // the thread has ended its work (under mutex_)
 };
