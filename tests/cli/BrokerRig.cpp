@@ -48,6 +48,45 @@ Broker::~Broker() {
     stop();
 }
 
+namespace {
+
+bool quietly(const QStringList& opensslArguments) {
+    QProcess p;
+    p.setProcessChannelMode(QProcess::MergedChannels);
+    p.start(QStringLiteral("openssl"), opensslArguments);
+    return p.waitForFinished(30000) && p.exitStatus() == QProcess::NormalExit && p.exitCode() == 0;
+}
+
+}  // namespace
+
+QString Broker::addTlsListener() {
+    const QDir dir = QFileInfo(config_).dir();
+    const auto file = [&](const char* name) { return dir.filePath(QLatin1String(name)); };
+    QFile ext(file("san.ext"));
+    if (!ext.open(QIODevice::WriteOnly)) return {};
+    ext.write("subjectAltName=IP:127.0.0.1\n");
+    ext.close();
+    const QStringList ec = {"-newkey", "ec", "-pkeyopt", "ec_paramgen_curve:prime256v1", "-nodes"};
+    const bool made = quietly(QStringList{"req", "-x509"} + ec +
+                              QStringList{"-keyout", file("ca.key"), "-out", file("ca.pem"),
+                                          "-days", "2", "-subj", "/CN=korvo test CA"}) &&
+                      quietly(QStringList{"req"} + ec +
+                              QStringList{"-keyout", file("server.key"), "-out", file("server.csr"),
+                                          "-subj", "/CN=127.0.0.1"}) &&
+                      quietly({"x509", "-req", "-in", file("server.csr"), "-CA", file("ca.pem"),
+                               "-CAkey", file("ca.key"), "-CAcreateserial", "-out",
+                               file("server.pem"), "-days", "2", "-extfile", file("san.ext")});
+    if (!made) return {};
+    tlsPort_ = freeLoopbackPort();
+    QFile conf(config_);
+    if (!conf.open(QIODevice::Append)) return {};
+    conf.write(QStringLiteral("listener %1 127.0.0.1\ncafile %2\ncertfile %3\nkeyfile %4\n")
+                   .arg(tlsPort_)
+                   .arg(file("ca.pem"), file("server.pem"), file("server.key"))
+                   .toUtf8());
+    return file("ca.pem");
+}
+
 bool Broker::start() {
     process_ = std::make_unique<QProcess>();
     process_->setStandardErrorFile(QFileInfo(config_).dir().filePath("mosquitto.log"),

@@ -23,6 +23,10 @@ public:
     // With a user, only that user with that password is let in.
     Broker(const QString& folder, const QString& user = {}, const QString& password = {});
     ~Broker();
+    // A second listener, TLS with a certificate for 127.0.0.1 from a CA made here; call before
+    // start(). The CA's certificate file, empty when it could not be made.
+    QString addTlsListener();
+    int tlsPort() const { return tlsPort_; }
     bool start();  // also after stop(), on the same port; true once it listens
     void stop();
     int port() const { return port_; }
@@ -31,6 +35,7 @@ public:
 private:
     QString config_;
     int port_ = 0;
+    int tlsPort_ = 0;
     std::unique_ptr<QProcess> process_;
 };
 

@@ -83,8 +83,8 @@ TEST(CliServe, ModbusServesTheLineReadOnlyAndKeepsServingPastBadClients) {
     EXPECT_EQ(reg(block, 0), 2);  // live
     EXPECT_EQ(reg(block, 1), rig.sensor(1).config().serial);
     EXPECT_NEAR(reg(block, 2), rig.sensor(1).measuredValue(), 50);  // the edges drift slowly
-    EXPECT_GT(reg(block, 12) * 65536 + reg(block, 13), 0);      // samples since start
-    EXPECT_EQ(reg(ask(*client, 4, readRequest(40, 1)), 0), 0);  // COM3: not served
+    EXPECT_GT(reg(block, 12) * 65536 + reg(block, 13), 0);          // samples since start
+    EXPECT_EQ(reg(ask(*client, 4, readRequest(40, 1)), 0), 0);      // COM3: not served
 
     // Writes and out-of-map reads get exceptions; the sensors never see a write.
     const std::vector<std::pair<std::pair<quint8, QByteArray>, QByteArray>> refused = {
@@ -214,9 +214,11 @@ TEST(CliServe, MqttPublishesTheLineThroughUnplugAndBrokerRestartAndStopsOffline)
     EXPECT_TRUE(late.waitJson("korvo/line-a/COM2/state", "state", "live", 5));
 }
 
-TEST(CliServe, MqttRefusedCredentialsExitTwoAndAKilledServerLeavesItsWillOffline) {
+TEST(CliServe, MqttRefusedCredentialsExitTwoTlsChecksTheBrokerAndAKilledServerLeavesItsWill) {
     CliRig rig({model()});
     Broker broker(rig.dir.path(), "line", "secret");
+    const QString ca = broker.addTlsListener();
+    ASSERT_FALSE(ca.isEmpty());
     ASSERT_TRUE(broker.start());
     const CliRun wrong =
         rig.run({"serve", "1", "--mqtt", broker.url("line:wrong"), "--duration", "20"});
@@ -224,10 +226,17 @@ TEST(CliServe, MqttRefusedCredentialsExitTwoAndAKilledServerLeavesItsWillOffline
     EXPECT_TRUE(wrong.err.contains("refused")) << wrong.err.toStdString();
     EXPECT_FALSE(wrong.err.contains("wrong"));
 
-    // The password from the environment, off the command line.
+    // Over TLS, the broker's certificate checked against the CA given, the password from the
+    // environment, off the command line. A certificate from a CA not given is refused.
     Subscriber sub(broker.port(), "line", "secret");
+    const QString tls = QStringLiteral("mqtts://line@127.0.0.1:%1").arg(broker.tlsPort());
+    const auto untrusted = rig.start({"serve", "1", "--mqtt", tls, "--name", "c"});
+    QByteArray err;
+    EXPECT_TRUE(errorSays(*untrusted, err, "not reached: A TLS error", 10)) << err.toStdString();
+    signalIfRunning(*untrusted, SIGTERM);
+    untrusted->waitForFinished(10000);
     qputenv("KORVO_MQTT_PASSWORD", "secret");
-    const auto serve = rig.start({"serve", "1", "--mqtt", broker.url("line"), "--name", "b"});
+    const auto serve = rig.start({"serve", "1", "--mqtt", tls, "--ca-file", ca, "--name", "b"});
     qunsetenv("KORVO_MQTT_PASSWORD");
     ASSERT_TRUE(sub.waitJson("korvo/b/COM1/state", "state", "live", 10));
     const std::size_t mark = sub.count();

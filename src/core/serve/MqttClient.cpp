@@ -71,6 +71,7 @@ bool MqttClient::start(QString& error) {
     mosquitto_connect_callback_set(mosq_, &MqttClient::onConnect);
     mosquitto_disconnect_callback_set(mosq_, &MqttClient::onDisconnect);
     mosquitto_publish_callback_set(mosq_, &MqttClient::onPublish);
+    mosquitto_log_callback_set(mosq_, &MqttClient::onLog);
     if (!endpoint_.user.isEmpty()) {
         const QByteArray user = endpoint_.user.toUtf8(), password = endpoint_.password.toUtf8();
         mosquitto_username_pw_set(mosq_, user.constData(),
@@ -210,6 +211,7 @@ void MqttClient::run() {
     int pause = 1;
     while (!stopping_) {
         connack_ = -1;
+        lastError_.clear();
         int rc = mosquitto_connect(mosq_, host.constData(), endpoint_.port, kKeepAlive);
         int err = errno;
         if (rc == MOSQ_ERR_SUCCESS) rc = serve(err);
@@ -235,7 +237,10 @@ void MqttClient::run() {
         } else {
             const QString what =
                 connack == 0 ? QStringLiteral("lost") : QStringLiteral("not reached");
-            const QString why = errorText(rc, err);
+            // A TLS failure's reason is only in libmosquitto's log (OpenSSL's words).
+            const QString why = rc == MOSQ_ERR_TLS && !lastError_.isEmpty()
+                                    ? errorText(rc, err) + QStringLiteral(" ") + lastError_
+                                    : errorText(rc, err);
             post([this, what, why, next] {
                 if (problem)
                     problem(QStringLiteral("MQTT broker %1 %2: %3").arg(brokerText(), what, why) +
@@ -284,6 +289,11 @@ void MqttClient::onConnect(mosquitto*, void* self, int rc) {
 
 void MqttClient::onDisconnect(mosquitto*, void* self, int) {
     static_cast<MqttClient*>(self)->connected_ = false;
+}
+
+void MqttClient::onLog(mosquitto*, void* self, int level, const char* text) {
+    if (level == MOSQ_LOG_ERR && text != nullptr)
+        static_cast<MqttClient*>(self)->lastError_ = QString::fromUtf8(text).left(300);
 }
 
 void MqttClient::onPublish(mosquitto*, void* self, int) {

@@ -82,6 +82,7 @@ private:
     static void onConnect(mosquitto*, void* self, int rc);
     static void onDisconnect(mosquitto*, void* self, int rc);
     static void onPublish(mosquitto*, void* self, int mid);
+    static void onLog(mosquitto*, void* self, int level, const char* text);
 
     MqttEndpoint endpoint_;
     Will will_;
@@ -99,6 +100,7 @@ private:
     std::deque<Message> queued_;    // under mutex_, not yet handed to libmosquitto
     int inLibrary_ = 0;             // handed over, not yet sent (QoS 0) or acknowledged (QoS 1)
     long discarded_ = 0;            // under mutex_
+    QString lastError_;             // libmosquitto's last error line (its thread only)
     double lastWait_ = 0.0;
     bool done_ = false;  // the thread has ended its work (under mutex_)
 };
