@@ -11,6 +11,7 @@
 #include <QTcpServer>
 #include <QTcpSocket>
 #include <QThread>
+#include <algorithm>
 #include <chrono>
 
 namespace korvo::test {
@@ -152,6 +153,11 @@ void Subscriber::onMessage(mosquitto*, void* self, const mosquitto_message* m) {
 std::size_t Subscriber::count() const {
     std::lock_guard lock(mutex_);
     return messages_.size();
+}
+
+std::size_t Subscriber::countIf(const std::function<bool(const MqttMessage&)>& match) const {
+    std::lock_guard lock(mutex_);
+    return static_cast<std::size_t>(std::count_if(messages_.begin(), messages_.end(), match));
 }
 
 std::optional<MqttMessage> Subscriber::wait(const std::function<bool(const MqttMessage&)>& match,

@@ -51,6 +51,7 @@ public:
     ~Subscriber();
     // Messages so far; wait() looks at those from `from` on.
     std::size_t count() const;
+    std::size_t countIf(const std::function<bool(const MqttMessage&)>& match) const;
     // Sleeps until a message from index `from` on matches, at most `seconds`.
     std::optional<MqttMessage> wait(const std::function<bool(const MqttMessage&)>& match,
                                     double seconds, std::size_t from = 0) const;

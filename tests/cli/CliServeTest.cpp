@@ -185,6 +185,12 @@ TEST(CliServe, MqttPublishesTheLineThroughUnplugAndBrokerRestartAndStopsOffline)
     ASSERT_TRUE(sub.waitJson("korvo/line-a/COM1/state", "state", "live", 10, mark));
     EXPECT_EQ(reg(ask(*modbus, 4, readRequest(0, 1)), 0), 2);
 
+    // A state message only when something changed: COM2 went live once.
+    EXPECT_EQ(sub.countIf([](const MqttMessage& m) {
+        return m.topic == "korvo/line-a/COM2/state" && str(m.json(), "state") == "live";
+    }),
+              1u);
+
     // The broker goes away and comes back: status and states afresh, values dropped meanwhile
     // counted in them.
     broker.stop();
