@@ -16,6 +16,7 @@
 #include <vector>
 
 #include "BenchFigures.h"
+#include "PacedLine.h"
 #include "core/link/PortBank.h"
 #include "core/link/Pump.h"
 #include "core/monitor/LineMonitor.h"
@@ -32,22 +33,7 @@ void measure(int count, double seconds) {
     QTemporaryDir dir;
     const QString map = dir.filePath(QStringLiteral("COMPORTS.map"));
     sim::SensorFarm farm;
-    for (int i = 0; i < count; ++i) {
-        sim::SensorConfig c;
-        c.serial = static_cast<std::uint16_t>(6000 + i);
-        c.pace = true;
-        c.baud = 115200;
-        c.frameLogLimit = 0;
-        // 112 sensors and their pseudo-terminals share this machine's cores with the monitor:
-        // each reply in one write keeps the rig's own share small.
-        c.wholeReplies = true;
-        farm.add(c);
-    }
-    QString error;
-    if (!farm.start(&error) || !farm.writePortMap(map, 1, &error)) {
-        std::printf("virtual sensors: %s\n", qPrintable(error));
-        std::exit(1);
-    }
+    startPacedLine(farm, count, map);
     QtPump pump;
     PortBank bank(map);
     LineMonitor monitor(bank, pump);

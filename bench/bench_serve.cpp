@@ -37,6 +37,7 @@
 #include <vector>
 
 #include "BenchFigures.h"
+#include "PacedLine.h"
 #include "sim/SensorFarm.h"
 
 namespace {
@@ -144,17 +145,7 @@ void measure(const int sensors, const char* rate, double seconds) {
     QTemporaryDir dir;
     const QString map = dir.filePath(QStringLiteral("COMPORTS.map"));
     sim::SensorFarm farm;
-    for (int i = 0; i < sensors; ++i) {
-        sim::SensorConfig c;
-        c.serial = static_cast<std::uint16_t>(6000 + i);
-        c.pace = true;
-        c.baud = 115200;
-        c.frameLogLimit = 0;
-        c.wholeReplies = true;
-        farm.add(c);
-    }
-    QString error;
-    if (!farm.start(&error) || !farm.writePortMap(map, 1, &error)) fail(error);
+    startPacedLine(farm, sensors, map);
 
     const int brokerPort = freePort();
     QFile conf(dir.filePath(QStringLiteral("mosquitto.conf")));
