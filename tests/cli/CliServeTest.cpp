@@ -3,9 +3,14 @@
 // messages through a real broker, across an unplugged sensor, a broker restart, refused
 // credentials, a clean stop and a killed server.
 
+#include <QEventLoop>
+#include <QModbusDataUnit>
+#include <QModbusReply>
+#include <QModbusTcpClient>
 #include <QRegularExpression>
 #include <QTcpServer>
 #include <QTcpSocket>
+#include <QTimer>
 #include <QtEndian>
 #include <csignal>
 
@@ -55,6 +60,34 @@ quint16 reg(const QByteArray& pdu, int i) {
     return qFromBigEndian<quint16>(pdu.constData() + 2 + 2 * i);
 }
 
+// Sleeps on the event loop until `done` or 5 s.
+template <typename Sender, typename Done>
+void waitUntil(Sender* sender, Done done) {
+    QEventLoop loop;
+    QTimer::singleShot(5000, &loop, &QEventLoop::quit);
+    QObject::connect(sender, done, &loop, &QEventLoop::quit);
+    loop.exec();
+}
+
+// `count` input registers from `first` as Qt's own Modbus client reads them (unit 255); empty
+// on any error.
+std::vector<quint16> readWithQtClient(int port, int first, int count) {
+    QModbusTcpClient client;
+    client.setConnectionParameter(QModbusDevice::NetworkAddressParameter, "127.0.0.1");
+    client.setConnectionParameter(QModbusDevice::NetworkPortParameter, port);
+    if (!client.connectDevice()) return {};
+    if (client.state() != QModbusDevice::ConnectedState)
+        waitUntil(&client, &QModbusDevice::stateChanged);
+    if (client.state() != QModbusDevice::ConnectedState) return {};
+    std::unique_ptr<QModbusReply> reply(client.sendReadRequest(
+        QModbusDataUnit(QModbusDataUnit::InputRegisters, first, static_cast<quint16>(count)), 255));
+    if (!reply) return {};
+    if (!reply->isFinished()) waitUntil(reply.get(), &QModbusReply::finished);
+    if (!reply->isFinished() || reply->error() != QModbusDevice::NoError) return {};
+    const QList<quint16> values = reply->result().values();
+    return {values.begin(), values.end()};
+}
+
 TEST(CliServe, ModbusServesTheLineReadOnlyAndKeepsServingPastBadClients) {
     CliRig rig({model(), model()});
     const int port = freePort();
@@ -85,6 +118,11 @@ TEST(CliServe, ModbusServesTheLineReadOnlyAndKeepsServingPastBadClients) {
     EXPECT_NEAR(reg(block, 2), rig.sensor(1).measuredValue(), 50);  // the edges drift slowly
     EXPECT_GT(reg(block, 12) * 65536 + reg(block, 13), 0);          // samples since start
     EXPECT_EQ(reg(ask(*client, 4, readRequest(40, 1)), 0), 0);      // COM3: not served
+    // A common client reads the same: Qt's own, across the blocks of COM1 and COM2.
+    const std::vector<quint16> both = readWithQtClient(port, 15, 10);
+    ASSERT_EQ(both.size(), 10u);
+    EXPECT_EQ(both[5], 2);
+    EXPECT_EQ(both[6], rig.sensor(1).config().serial);
 
     // Writes and out-of-map reads get exceptions; the sensors never see a write.
     const std::vector<std::pair<std::pair<quint8, QByteArray>, QByteArray>> refused = {
