@@ -300,7 +300,7 @@ MUTANTS = [
 
 UNIT = ["unit_ini_tests", "unit_files_tests", "unit_params_tests", "unit_mplex_tests",
         "unit_model_tests", "unit_record_tests", "unit_sensorfn_tests", "unit_link_tests",
-        "unit_measure_tests", "unit_monitor_tests", "unit_sim_tests"]
+        "unit_measure_tests", "unit_monitor_tests", "unit_serve_tests", "unit_sim_tests"]
 
 
 def programs_for(rel):
