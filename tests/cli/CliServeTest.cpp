@@ -14,7 +14,7 @@
 #include <QtEndian>
 #include <csignal>
 
-#include "BrokerRig.h"
+#include "support/BrokerRig.h"
 #include "CliRig.h"
 
 namespace korvo::test {

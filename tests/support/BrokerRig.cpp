@@ -1,4 +1,4 @@
-#include "BrokerRig.h"
+#include "support/BrokerRig.h"
 
 #include <mosquitto.h>
 #include <pwd.h>
@@ -30,7 +30,8 @@ Broker::Broker(const QString& folder, const QString& user, const QString& passwo
     // Run as root, mosquitto would become the user "mosquitto", who cannot read the test's folder.
     const passwd* me = getpwuid(getuid());
     QString text =
-        QStringLiteral("listener %1 127.0.0.1\npersistence false\nlog_type error\nuser %2\n")
+        QStringLiteral("listener %1 127.0.0.1\npersistence false\nlog_type error\nuser %2\n"
+                       "max_queued_messages 100000\n")
             .arg(port_)
             .arg(QString::fromLocal8Bit(me != nullptr ? me->pw_name : "root"));
     if (user.isEmpty()) {
