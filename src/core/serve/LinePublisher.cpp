@@ -44,7 +44,7 @@ void LinePublisher::start() {
 }
 
 void LinePublisher::finish() {
-    context_.deleteLater();
+    for (QTimer* t : context_.findChildren<QTimer*>()) t->stop();
     monitor_.changed = nullptr;
     client_.connected = nullptr;
     client_.finish(statusTopic(settings_.line), QByteArrayLiteral("offline"), kOfflineWait);
