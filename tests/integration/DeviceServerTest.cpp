@@ -10,6 +10,7 @@
 
 #include "LinkRig.h"
 #include "core/link/PortSettings.h"
+#include "core/measure/MeasureLoops.h"
 
 namespace korvo::test {
 namespace {
@@ -111,8 +112,8 @@ protected:
     std::unique_ptr<DeviceServer> server;
 };
 
-// Identification, GET and SEND through each kind of server; a parameter whose bytes are 255
-// passes both ways (the RFC 2217 link escapes them, the server takes the escape off again).
+// Identification, GET, SEND and run mode through each kind of server; a parameter whose bytes
+// are 255 passes both ways (the RFC 2217 link escapes them, the server takes the escape off).
 TEST_F(DeviceServers, EachKindOfServerWorksLikeALocalPort) {
     PortSensor& s = rig->scope;
     for (const int com : {kRfc2217Com, kRawCom}) {
@@ -129,6 +130,19 @@ TEST_F(DeviceServers, EachKindOfServerWorksLikeALocalPort) {
         ParamSet back;
         ASSERT_EQ(s.GetParamHalf(kMemoryRam, 1, com, back), 1);
         EXPECT_EQ(back.umSlope, 0x12FFFF34u);
+
+        rig->sensor(index).setMeasurement(300, 500);
+        std::vector<RunRecord> shown;
+        MeasureLoops loops(s);
+        EXPECT_EQ(loops.run(com,
+                            [&](const RunRecord& r) {
+                                shown.push_back(r);
+                                if (shown.size() == 5) s.link.stopFlag = kStopByUser;
+                            }),
+                  kStopByUser);
+        ASSERT_EQ(shown.size(), 5u);
+        EXPECT_EQ(shown.back().leftEdge, 300);
+        EXPECT_EQ(shown.back().rightEdge, 500);
     }
 
     // The RFC 2217 server confirms the new rate (the port reconnects and sets it); over raw TCP
