@@ -187,7 +187,9 @@ int NetPort::negotiate(const QString& where, QString& why, bool& closed) {
 }
 
 void NetPort::release() {
-    if (phase_ == Phase::Released) return;
+    // A close from an event that arrived while an opening waits is left to that opening, which
+    // refuses the nested one.
+    if (phase_ == Phase::Released || phase_ == Phase::Opening) return;
     if (!isOpen()) {
         close();
         return;
