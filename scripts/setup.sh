@@ -8,11 +8,11 @@ set -euo pipefail
 
 packages=(
   build-essential cmake ninja-build pkg-config
-  qt6-base-dev qt6-charts-dev qt6-serialport-dev qt6-tools-dev libqt6uitools6 libsqlite3-dev qt6-serialbus-dev libmosquitto-dev mosquitto ser2net
+  qt6-base-dev qt6-charts-dev qt6-serialport-dev qt6-tools-dev libqt6uitools6 libsqlite3-dev qt6-serialbus-dev libmosquitto-dev mosquitto
   libqt6opengl6-dev libgl-dev libglx-dev libxkbcommon-dev
   googletest libgtest-dev libgmock-dev libbenchmark-dev
   xvfb xauth x11-utils xdotool imagemagick fonts-dejavu-core
-  procps python3
+  procps python3 ser2net
 )
 for option in "$@"; do
   case "$option" in
