@@ -1,6 +1,7 @@
 // The port map "COMPORTS.map": any bytes are read without fault; every COM number it maps has a
 // device path without surrounding blanks or comment, and the line "COMn = path" written for it
-// reads back to the same path. Numbers it does not map keep their built-in device.
+// reads back to the same path. Numbers it does not map keep their built-in device; a number whose
+// line was refused is not mapped.
 
 #include <QString>
 
@@ -20,6 +21,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             continue;
         }
         ++mapped;
+        FUZZ_CHECK(map.refusal(n).isEmpty());
         FUZZ_CHECK(!path.isEmpty());
         FUZZ_CHECK(path.trimmed() == path);
         FUZZ_CHECK(!path.contains(QLatin1Char('#')) && !path.contains(QLatin1Char(';')));

@@ -12,6 +12,7 @@
 #include <span>
 
 #include "core/link/Frame.h"
+#include "core/link/PortAddress.h"
 #include "core/link/PortRefusal.h"
 #include "core/link/PortSettings.h"
 
@@ -92,6 +93,7 @@ ComPort::ComPort(int comNumber, QObject* parent)
 
 ComPort::~ComPort() {
     if (serial_->isOpen()) serial_->close();
+    if (net_ != nullptr) net_->close();
 }
 
 int ComPort::open(const QString& devicePath, int baudRate, int queueSize) {
@@ -101,6 +103,31 @@ int ComPort::open(const QString& devicePath, int baudRate, int queueSize) {
     queueSize_ = queueSize;
     detail_.clear();
     callbackOn_ = false;
+
+    const PortAddress address = parsePortAddress(devicePath);
+    if (address.isNetwork()) {
+        if (net_ == nullptr) {
+            net_ = new NetPort(this);
+            connect(net_, &NetPort::readyRead, this, &ComPort::RX_Receive_Function);
+            connect(net_, &NetPort::lost, this, &ComPort::onNetLost);
+        }
+        onNet_ = true;
+        QString why;
+        const int result = net_->open(address, baudRate, queueSize, why);
+        if (result < 0) {
+            detail_ = QStringLiteral("COM%1 (%2): %3").arg(comNumber_).arg(devicePath, why);
+            return result;
+        }
+        broken_ = false;
+        return 0;
+    }
+    onNet_ = false;
+    if (!address.ok()) {
+        // The port map refuses such a line before it comes here; a caller that passes a device
+        // string of its own learns the same.
+        detail_ = QStringLiteral("COM%1 (%2): %3").arg(comNumber_).arg(devicePath, address.error);
+        return kErrInvalidParameter;
+    }
 
     // A stable name (/dev/serial/by-id/..., by-path/...) is a link to the device node. Qt names
     // its lock file after the path it opens, so it opens the node itself: another program that
@@ -135,33 +162,48 @@ void ComPort::close() {
     callbackOn_ = false;
     if (serial_->isOpen()) serial_->close();
     serial_->clearError();
+    if (net_ != nullptr) net_->release();
 }
 
 bool ComPort::isOpen() const {
-    return serial_->isOpen();
+    return onNet_ ? net_->isOpen() : serial_->isOpen();
 }
 
 int ComPort::flushIn() {
     if (!isOpen()) return kErrPortNotOpen;
-    serial_->clear(QSerialPort::Input);
+    if (onNet_) {
+        net_->flush(true, false);
+    } else {
+        serial_->clear(QSerialPort::Input);
+    }
     return 0;
 }
 
 int ComPort::flushOut() {
     if (!isOpen()) return kErrPortNotOpen;
-    serial_->clear(QSerialPort::Output);
+    if (onNet_) {
+        net_->flush(false, true);
+    } else {
+        serial_->clear(QSerialPort::Output);
+    }
     return 0;
 }
 
 int ComPort::flushInThenOut() {
     if (!isOpen()) return kErrPortNotOpen;
-    // Both directions at once: the driver empties its input queue first, then its output queue.
-    serial_->clear(QSerialPort::AllDirections);
+    if (onNet_) {
+        net_->flush(true, true);
+    } else {
+        // Both directions at once: the driver empties its input queue first, then its output
+        // queue.
+        serial_->clear(QSerialPort::AllDirections);
+    }
     return 0;
 }
 
 int ComPort::write(const std::uint8_t* data, int count) {
     if (!isOpen()) return kErrPortNotOpen;
+    if (onNet_) return net_->write(data, count);
     const char* bytes = reinterpret_cast<const char*>(data);
     if (count > 0 && serial_->bytesToWrite() > 0) {
         // Earlier bytes still wait for room in the driver: these go out after them, sent by the
@@ -198,6 +240,11 @@ QByteArray ComPort::read(int count) {
     if (!isOpen()) return {};
     count = std::max(count, 0);
     const int fits = std::min(count, kLinkBufferSize);
+    if (onNet_) {
+        QByteArray bytes = net_->read(fits);
+        if (count > fits) net_->skip(count - fits);
+        return bytes;
+    }
     QByteArray bytes = serial_->read(fits);
     if (count > fits) serial_->skip(count - fits);
     return bytes;
@@ -205,13 +252,34 @@ QByteArray ComPort::read(int count) {
 
 int ComPort::inQLen() const {
     if (!isOpen()) return kErrPortNotOpen;
-    return static_cast<int>(serial_->bytesAvailable());
+    return static_cast<int>(queued());
+}
+
+qint64 ComPort::queued() const {
+    return onNet_ ? net_->bytesAvailable() : serial_->bytesAvailable();
+}
+
+QByteArray ComPort::peekQueued(qint64 count) const {
+    return onNet_ ? net_->peek(count) : serial_->peek(count);
+}
+
+void ComPort::clearQueued() {
+    if (onNet_) {
+        net_->skip(net_->bytesAvailable());
+    } else {
+        serial_->clear(QSerialPort::Input);
+    }
 }
 
 void ComPort::takeFrame() {
     ReceivedFrame f;
     f.number = ++received_;
-    serial_->read(reinterpret_cast<char*>(f.bytes.data()), kFrameBytes);
+    if (onNet_) {
+        const QByteArray bytes = net_->read(kFrameBytes);
+        std::copy(bytes.begin(), bytes.end(), f.bytes.begin());
+    } else {
+        serial_->read(reinterpret_cast<char*>(f.bytes.data()), kFrameBytes);
+    }
     if (static_cast<int>(frames_.size()) == kKeptFrames) {
         if (frames_.front().taken) ++taken_;
         frames_.pop_front();
@@ -220,15 +288,15 @@ void ComPort::takeFrame() {
 }
 
 void ComPort::RX_Receive_Function() {
-    if (!callbackOn_ || serial_->bytesAvailable() < kFrameBytes) return;
+    if (!callbackOn_ || queued() < kFrameBytes) return;
     // Whatever came beyond the frame is not part of this reply and is discarded, except further
     // replies right behind it (see splitReceived).
-    const QByteArray queued = serial_->peek(serial_->bytesAvailable());
+    const QByteArray bytes = peekQueued(queued());
     const ReceiveSplit split =
-        splitReceived(std::span(reinterpret_cast<const std::uint8_t*>(queued.constData()),
-                                static_cast<std::size_t>(queued.size())));
+        splitReceived(std::span(reinterpret_cast<const std::uint8_t*>(bytes.constData()),
+                                static_cast<std::size_t>(bytes.size())));
     for (int i = 0; i < split.frames; ++i) takeFrame();
-    if (!split.keepRest) serial_->clear(QSerialPort::Input);
+    if (!split.keepRest) clearQueued();
     emit framesArrived(comNumber_);
 }
 
@@ -241,6 +309,16 @@ std::uint64_t ComPort::framesDropped() const {
     std::uint64_t taken = taken_;
     for (const ReceivedFrame& f : frames_) taken += f.taken ? 1 : 0;
     return received_ - taken;
+}
+
+void ComPort::onNetLost(const QString& reason) {
+    if (broken_ || !onNet_) return;
+    // As for a device that is gone: waits on the port end at once, and the next opening
+    // connects anew. The socket itself is already closed.
+    detail_ = QStringLiteral("COM%1 (%2): %3").arg(comNumber_).arg(devicePath_, reason);
+    broken_ = true;
+    callbackOn_ = false;
+    emit linkLost(comNumber_);
 }
 
 void ComPort::onError(QSerialPort::SerialPortError error) {

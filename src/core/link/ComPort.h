@@ -9,6 +9,10 @@
 //
 // A hang-up (pseudo-terminal closed, USB adapter pulled) marks the port broken and closes it,
 // so a wait on it ends at once; the port can be opened again later.
+//
+// A port map line may name a serial device server instead of a device (`rfc2217://HOST:PORT`,
+// `tcp://HOST:PORT`): the port then works a NetPort in place of its serial port, and everything
+// here behaves alike, a dropped connection counting as a hang-up.
 
 #include <QObject>
 #include <QSerialPort>
@@ -18,6 +22,7 @@
 #include <deque>
 
 #include "core/link/LinkState.h"
+#include "core/link/NetPort.h"
 
 namespace korvo {
 
@@ -29,7 +34,8 @@ public:
 
     // Opens devicePath at the baud rate, 8N1, no flow control, with a receive queue of queueSize
     // bytes; the receive callback is off. Returns 0, or a negative error code with the reason in
-    // errorDetail(). An open port is closed first.
+    // errorDetail(). An open port is closed first. A network address (see PortAddress.h) connects
+    // to its server, sleeping on the event loop for at most a few seconds.
     int open(const QString& devicePath, int baudRate, int queueSize);
     void close();
 
@@ -41,7 +47,8 @@ public:
     QString devicePath() const { return devicePath_; }
     int baudRate() const { return baudRate_; }
     int queueSize() const { return queueSize_; }
-    // Device path and the system's reason of the last failure ("" when none).
+    // Device path (or network address) and the system's reason of the last failure ("" when
+    // none).
     QString errorDetail() const { return detail_; }
 
     // All return a negative error code when the port is not open.
@@ -85,9 +92,16 @@ private:
     void RX_Receive_Function();
     void takeFrame();
     void onError(QSerialPort::SerialPortError error);
+    void onNetLost(const QString& reason);
+    // The received bytes, from the serial port or the network alike.
+    qint64 queued() const;
+    QByteArray peekQueued(qint64 count) const;
+    void clearQueued();
 
     int comNumber_;
-    QSerialPort* serial_;  // child
+    QSerialPort* serial_;     // child
+    NetPort* net_ = nullptr;  // child, made at the first network opening
+    bool onNet_ = false;      // the port works net_, not serial_
     QString devicePath_;
     QString detail_;
     int baudRate_ = 0;

@@ -19,7 +19,8 @@ QString PortBank::portMapPath() const {
 
 QString PortBank::devicePathFor(int comNumber) const {
     const PortMap map = PortMap::load(portMapPath());
-    return map.problem().isEmpty() ? map.devicePath(comNumber) : QString();
+    if (!map.problem().isEmpty() || !map.refusal(comNumber).isEmpty()) return {};
+    return map.devicePath(comNumber);
 }
 
 ComPort& PortBank::portFor(int comNumber) {
@@ -36,6 +37,14 @@ int PortBank::open(int comNumber, int baudIndex, int queueSize) {
     const PortMap map = PortMap::load(portMapPath());
     portMapProblem_ = map.problem();
     if (!portMapProblem_.isEmpty()) {
+        portFor(comNumber).close();
+        return kErrCannotOpen;
+    }
+    // A refused line is a fault in the file as well; the built-in device is not tried for it.
+    const QString refusal = map.refusal(comNumber);
+    if (!refusal.isEmpty()) {
+        portMapProblem_ =
+            QStringLiteral("port map %1: line refused: %2").arg(portMapPath(), refusal);
         portFor(comNumber).close();
         return kErrCannotOpen;
     }

@@ -26,12 +26,12 @@ public:
     void setPortMapPath(const QString& path) { portMapPath_ = path; }
     QString portMapPath() const;
     // The device a COM number opens, from the map as it stands now; empty when the map is there
-    // but cannot be read (no device would be opened).
+    // but cannot be read or refuses that number's line (no device would be opened).
     QString devicePathFor(int comNumber) const;
 
     // Opens COM comNumber at the table's baud rate for baudIndex with the given receive queue
     // size (closing it first if open). Returns 0 or a negative error code; kErrCannotOpen without
-    // trying any device when the port map is there but cannot be read.
+    // trying any device when the port map is there but cannot be read, or refuses its line.
     int open(int comNumber, int baudIndex, int queueSize);
     void close(int comNumber);
     void closeAll();
@@ -43,7 +43,8 @@ public:
     // Why the port map was not read at the latest opening, else the device path and reason of
     // the last failure of that port; empty when there is nothing to explain.
     QString errorDetail(int comNumber) const;
-    // Why the port map was not read at the latest opening; empty when it was read or missing.
+    // Why the port map was not read at the latest opening, or why it refused that port's line;
+    // empty when it was read or missing.
     const QString& portMapProblem() const { return portMapProblem_; }
 
     // The port operations by COM number; kErrPortNotOpen for a port that is not open.

@@ -5,6 +5,7 @@
 
 #include "core/files/FileLocations.h"
 #include "core/ini/FileRead.h"
+#include "core/link/PortAddress.h"
 
 namespace korvo {
 
@@ -23,7 +24,15 @@ PortMap PortMap::parse(const QString& text) {
         bool ok = false;
         const int n = m.captured(1).toInt(&ok);
         if (!ok || n < 1) continue;
-        map.paths_[n] = m.captured(2).trimmed();
+        const QString device = m.captured(2).trimmed();
+        const PortAddress address = parsePortAddress(device);
+        if (!address.ok()) {
+            map.paths_.erase(n);
+            map.refused_[n] = QStringLiteral("COM%1 = %2: %3").arg(n).arg(device, address.error);
+            continue;
+        }
+        map.refused_.erase(n);
+        map.paths_[n] = device;
     }
     return map;
 }
@@ -46,6 +55,11 @@ PortMap PortMap::load(const QString& filePath) {
 
 QString PortMap::defaultFilePath() {
     return currentFileLocations().settingsFile(QString::fromLatin1(kPortMapFileName));
+}
+
+QString PortMap::refusal(int comNumber) const {
+    const auto it = refused_.find(comNumber);
+    return it == refused_.end() ? QString() : it->second;
 }
 
 QString PortMap::devicePath(int comNumber) const {

@@ -5,6 +5,9 @@
 // such as /dev/serial/by-id/... included; only the map file itself must be a regular file. A COM
 // number without a line is the n-th built-in serial port, /dev/ttyS<n-1>. The map is read like the
 // settings files: only a regular file of at most kMaxFileBytes; a UTF-8 byte-order mark is skipped.
+// A line may also name a sensor behind a serial device server, `COM17 = rfc2217://10.0.0.12:4001`
+// or `COM18 = tcp://cabinet-3:4002` (see PortAddress.h); such a line that is malformed is refused
+// with its reason, and its COM number then opens nothing at all.
 
 #include <QByteArray>
 #include <QString>
@@ -20,7 +23,8 @@ public:
     static constexpr qsizetype kMaxFileBytes = 1024 * 1024;
 
     // Reads "COMn = path" lines. Blank lines, '#' and ';' comments and lines of any other form
-    // are skipped; the keyword is not case sensitive; a later line for the same n wins.
+    // are skipped; the keyword is not case sensitive; a later line for the same n wins, a refused
+    // one included.
     static PortMap parse(const QString& text);
     // The same for the bytes of a port map file: local 8-bit text (UTF-8 on Linux), a leading
     // byte-order mark dropped.
@@ -39,9 +43,14 @@ public:
     const std::map<int, QString>& entries() const { return paths_; }
     // The path and the reason when load() found a file it did not read; empty otherwise.
     const QString& problem() const { return problem_; }
+    // The refused line for comNumber and why ("COM17 = tcp://x: no port after the host"); empty
+    // when its line, if any, was read. A refused number is not contained in the map.
+    QString refusal(int comNumber) const;
+    const std::map<int, QString>& refusals() const { return refused_; }
 
 private:
     std::map<int, QString> paths_;
+    std::map<int, QString> refused_;
     QString problem_;
 };
 

@@ -4,6 +4,7 @@
 
 #include <QTemporaryDir>
 
+#include "core/link/PortAddress.h"
 #include "core/link/PortMap.h"
 #include "core/link/PortRefusal.h"
 #include "core/link/PortSettings.h"
@@ -71,6 +72,55 @@ TEST(PortMap, ReadsLinesLenientlyAndLeavesTheOtherPortsBuiltIn) {
     EXPECT_TRUE(empty.problem().isEmpty());  // no map at all is the normal case
     EXPECT_EQ(empty.devicePath(1), QStringLiteral("/dev/ttyS0"));
     EXPECT_EQ(empty.devicePath(16), QStringLiteral("/dev/ttyS15"));
+}
+
+TEST(PortMap, NetworkPortsAreReadAndMalformedOnesRefusedWithTheReason) {
+    using Kind = PortAddress::Kind;
+    const struct {
+        const char* text;
+        Kind kind;
+        const char* host;
+        int port;
+        const char* error;
+    } cases[] = {
+        {"/dev/ttyUSB0", Kind::Device, "", 0, ""},
+        {"rfc2217://10.0.0.12:4001", Kind::Rfc2217, "10.0.0.12", 4001, ""},
+        {"tcp://cabinet-3:4002", Kind::Tcp, "cabinet-3", 4002, ""},
+        {"TCP://Cabinet-3.plant.example:65535/", Kind::Tcp, "Cabinet-3.plant.example", 65535, ""},
+        {"rfc2217://[fd00::12]:4001", Kind::Rfc2217, "fd00::12", 4001, ""},
+        {"telnet://cabinet-3:23", Kind::Device, "", 0,
+         "unknown kind of port \"telnet://\" (tcp:// or rfc2217://)"},
+        {"tcp://cabinet-3", Kind::Device, "", 0, "no port after the host"},
+        {"tcp://:4002", Kind::Device, "", 0, "no host before the port"},
+        {"tcp://cabinet-3:0", Kind::Device, "", 0, "port \"0\" is not a number from 1 to 65535"},
+        {"tcp://cabinet-3:65536", Kind::Device, "", 0,
+         "port \"65536\" is not a number from 1 to 65535"},
+        {"tcp://cabinet-3:40x2", Kind::Device, "", 0,
+         "port \"40x2\" is not a number from 1 to 65535"},
+        {"tcp://fd00::12:4001", Kind::Device, "", 0,
+         "an IPv6 address goes in brackets: [fd00::12]"},
+        {"rfc2217://[fd00::12:4001", Kind::Device, "", 0, "no ']' after the IPv6 address"},
+        {"rfc2217://[10.0.0.12]:4001", Kind::Device, "", 0, "\"10.0.0.12\" is no IPv6 address"},
+        {"tcp://cab_3:4002", Kind::Device, "", 0, "\"cab_3\" is no host name or address"},
+        {"tcp://cabinet-3:4002/ttyS1", Kind::Device, "", 0, "only HOST:PORT may follow \"tcp://\""},
+    };
+    for (const auto& c : cases) {
+        const PortAddress a = parsePortAddress(QLatin1String(c.text));
+        EXPECT_EQ(a.error, QLatin1String(c.error)) << c.text;
+        EXPECT_EQ(a.kind, c.kind) << c.text;
+        EXPECT_EQ(a.host, QLatin1String(c.host)) << c.text;
+        EXPECT_EQ(a.port, c.port) << c.text;
+    }
+
+    // In the map the later line wins, a refused one as well; a refused COM number is not mapped.
+    const PortMap map = PortMap::parse(QStringLiteral(
+        "COM17 = rfc2217://10.0.0.12:4001\nCOM18 = /dev/pts/2\n"
+        "COM18 = tcp://cabinet-3\nCOM19 = tcp://x:1\nCOM19 = tcp://cabinet-3:4002\n"));
+    EXPECT_EQ(map.devicePath(17), QStringLiteral("rfc2217://10.0.0.12:4001"));
+    EXPECT_EQ(map.devicePath(19), QStringLiteral("tcp://cabinet-3:4002"));
+    EXPECT_FALSE(map.contains(18));
+    EXPECT_EQ(map.refusal(18), QStringLiteral("COM18 = tcp://cabinet-3: no port after the host"));
+    EXPECT_EQ(map.refusals().size(), 1u);
 }
 
 // The other kinds of path a reader refuses, links that lead nowhere included, are met in FileRead.
