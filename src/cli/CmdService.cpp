@@ -140,14 +140,19 @@ int cmdBaud(const Options& o, Output& out) {
         if (interrupted(
                 r, QStringLiteral("the sensor switched to %1 baud, not checked at it").arg(rate)))
             return r;
+        // Over a raw TCP port the server's serial side stays at its old rate, which the user
+        // must hear of, above all when the check at the new rate fails for that reason.
+        const QString notice = s.bank.baudChangeNotice(port);
+        const QString aside = notice.isEmpty() ? QString() : QStringLiteral("; ") + notice;
         if (s.sensor.CheckComLine(port) != 1) {
             finish(r, QStringLiteral("failed"), kExitSensor,
-                   QStringLiteral("Baudrate-change OK!, but no line check at %1 baud: %2")
+                   QStringLiteral("Baudrate-change OK!, but no line check at %1 baud: %2%3")
                        .arg(rate)
-                       .arg(s.sensor.link.statusText));
+                       .arg(s.sensor.link.statusText, aside));
             return r;
         }
-        finish(r, QStringLiteral("ok"), kExitOk, QStringLiteral("now at %1 baud").arg(rate));
+        finish(r, QStringLiteral("ok"), kExitOk,
+               QStringLiteral("now at %1 baud%2").arg(rate).arg(aside));
         return r;
     };
     return runPortCommand(o, out, QStringLiteral("baud"), {}, job);

@@ -3,6 +3,11 @@
 // each in front of a virtual sensor's pseudo-terminal. The PC side reaches them through port map
 // lines such as "COM11 = rfc2217://127.0.0.1:PORT" and must work them as it works local devices.
 
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
 #include <QFile>
 #include <QProcess>
 #include <QTcpServer>
@@ -34,7 +39,31 @@ bool listening(int port) {
     return false;
 }
 
-// ser2net in the foreground with one accepter per kind, both on 127.0.0.1.
+// A loopback listener whose queue is full: the system drops each further connection's first
+// packet, so an attempt neither succeeds nor fails until its time runs out.
+struct FullListener {
+    int fd = ::socket(AF_INET, SOCK_STREAM, 0);
+    int filler = ::socket(AF_INET, SOCK_STREAM, 0);
+    int port = 0;
+    FullListener() {
+        sockaddr_in a{};
+        a.sin_family = AF_INET;
+        a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+        socklen_t size = sizeof a;
+        if (::bind(fd, reinterpret_cast<sockaddr*>(&a), size) != 0 || ::listen(fd, 0) != 0 ||
+            ::getsockname(fd, reinterpret_cast<sockaddr*>(&a), &size) != 0)
+            return;
+        // A queue of 0 still takes one connection: the filler's.
+        if (::connect(filler, reinterpret_cast<sockaddr*>(&a), size) == 0) port = ntohs(a.sin_port);
+    }
+    ~FullListener() {
+        ::close(filler);
+        ::close(fd);
+    }
+};
+
+// ser2net in the foreground with one accepter per kind on 127.0.0.1, and an RFC 2217 accepter
+// chained to the raw one: a server in front of no serial port, which cannot set a baud rate.
 class DeviceServer {
     QString config_;  // first: the ports below are numbered after it
 
@@ -42,7 +71,8 @@ public:
     DeviceServer(const QString& folder, const QString& rfc2217Device, const QString& rawDevice)
         : config_(folder + QStringLiteral("/ser2net.yaml")),
           rfc2217Port(freeLoopbackPort()),
-          rawPort(freeLoopbackPort()) {
+          rawPort(freeLoopbackPort()),
+          chainedPort(freeLoopbackPort()) {
         QFile f(config_);
         if (f.open(QIODevice::WriteOnly))
             f.write(QStringLiteral("connection: &sensor-rfc2217\n"
@@ -50,11 +80,15 @@ public:
                                    "  connector: serialdev,%2,19200n81,local\n"
                                    "connection: &sensor-raw\n"
                                    "  accepter: tcp,127.0.0.1,%3\n"
-                                   "  connector: serialdev,%4,19200n81,local\n")
+                                   "  connector: serialdev,%4,19200n81,local\n"
+                                   "connection: &chained\n"
+                                   "  accepter: telnet(rfc2217),tcp,127.0.0.1,%5\n"
+                                   "  connector: tcp,127.0.0.1,%3\n")
                         .arg(rfc2217Port)
                         .arg(rfc2217Device)
                         .arg(rawPort)
                         .arg(rawDevice)
+                        .arg(chainedPort)
                         .toUtf8());
     }
     ~DeviceServer() { kill(); }
@@ -68,7 +102,7 @@ public:
         process_->start(QStringLiteral("ser2net"), {"-n", "-u", "-c", config_});
         if (!process_->waitForStarted(5000)) return false;
         const double deadline = pump.now() + 5.0;
-        while (!(listening(rfc2217Port) && listening(rawPort))) {
+        while (!(listening(rfc2217Port) && listening(rawPort) && listening(chainedPort))) {
             if (pump.now() >= deadline || process_->state() != QProcess::Running) return false;
             pump.delay(0.02);
         }
@@ -82,6 +116,7 @@ public:
 
     const int rfc2217Port;
     const int rawPort;
+    const int chainedPort;
 
 private:
     std::unique_ptr<QProcess> process_;
@@ -151,6 +186,7 @@ TEST_F(DeviceServers, EachKindOfServerWorksLikeALocalPort) {
         SCOPED_TRACE(com);
         ASSERT_EQ(s.ChangeBaudRate(com, 4), 1) << rig->bank.errorDetail(com).toStdString();
         EXPECT_EQ(rig->bank.port(com)->baudRate(), 115200);
+        EXPECT_EQ(rig->bank.baudChangeNotice(com).isEmpty(), com == kRfc2217Com);
         EXPECT_EQ(s.CheckComLine(com), 1);
     }
 }
@@ -184,22 +220,51 @@ TEST_F(DeviceServers, LostAndUnreachableServersFailWithTheReason) {
     ASSERT_EQ(s.InitRS232(kRfc2217Com, 1), 0) << rig->bank.errorDetail(kRfc2217Com).toStdString();
     EXPECT_EQ(s.CheckComLine(kRfc2217Com), 1);
 
+    // Each opening below fails within the 3 s for connecting (2 s more for the negotiation) with
+    // the fixed text and the reason: a port nobody listens on, a raw server taken for an RFC 2217
+    // one, a server that cannot set the rate, a host nobody knows (the name service may answer
+    // or stay silent) and a server whose queue is full, so the connection is never set up.
     const int nobody = freeLoopbackPort();
-    rig->mapLine(13, url("tcp", nobody));
-    rig->mapLine(14, url("rfc2217", server->rawPort));
-    EXPECT_EQ(s.InitRS232(13, 1), kErrCannotOpen);
-    EXPECT_EQ(s.link.statusText, QStringLiteral("Cannot open port"));
-    ASSERT_FALSE(rig->sink.details.empty());
-    EXPECT_EQ(rig->sink.details.back(),
-              QStringLiteral("COM13 (%1): cannot connect to 127.0.0.1 port %2: Connection refused")
-                  .arg(url("tcp", nobody))
-                  .arg(nobody));
-    EXPECT_EQ(s.InitRS232(14, 1), kErrCannotOpen);
-    EXPECT_EQ(rig->sink.details.back(),
-              QStringLiteral("COM14 (%1): 127.0.0.1 port %2 gave no answer to the RFC 2217 "
-                             "negotiation within 2 s: not an RFC 2217 server")
-                  .arg(url("rfc2217", server->rawPort))
-                  .arg(server->rawPort));
+    const FullListener full;
+    const QString unknown = QStringLiteral("tcp://sensor-cabinet.invalid:4001");
+    const struct {
+        int com;
+        QString address;
+        int code;
+        QString reason;  // after "COMn (address): "; only its start for the unknown host
+    } unreachable[] = {
+        {13, url("tcp", nobody), kErrCannotOpen,
+         QStringLiteral("cannot connect to 127.0.0.1 port %1: Connection refused").arg(nobody)},
+        {14, url("rfc2217", server->rawPort), kErrCannotOpen,
+         QStringLiteral("127.0.0.1 port %1 gave no answer to the RFC 2217 negotiation within 2 s: "
+                        "not an RFC 2217 server")
+             .arg(server->rawPort)},
+        {15, url("rfc2217", server->chainedPort), kErrInvalidParameter,
+         QStringLiteral("127.0.0.1 port %1 did not confirm the baud rate and serial settings "
+                        "within 2 s")
+             .arg(server->chainedPort)},
+        {16, unknown, kErrCannotOpen, QString()},
+        {17, url("tcp", full.port), kErrCannotOpen,
+         QStringLiteral("no connection to 127.0.0.1 port %1 within 3 s").arg(full.port)},
+    };
+    for (const auto& u : unreachable) {
+        SCOPED_TRACE(u.address.toStdString());
+        rig->mapLine(u.com, u.address);
+        EXPECT_EQ(s.InitRS232(u.com, 1), u.code);
+        EXPECT_EQ(s.link.statusText, rs232ErrorText(u.code));
+        ASSERT_FALSE(rig->sink.details.empty());
+        const QString detail = rig->sink.details.back();
+        const QString where = QStringLiteral("COM%1 (%2): ").arg(u.com).arg(u.address);
+        if (u.reason.isEmpty()) {
+            EXPECT_TRUE(detail.startsWith(where + "cannot connect to sensor-cabinet.invalid port "
+                                                  "4001: ") ||
+                        detail == where + "no connection to sensor-cabinet.invalid port 4001 "
+                                          "within 3 s")
+                << detail.toStdString();
+        } else {
+            EXPECT_EQ(detail, where + u.reason);
+        }
+    }
 }
 
 }  // namespace

@@ -29,6 +29,14 @@ std::uint16_t baudField(const ScopeApp& app) {
     return static_cast<std::uint16_t>(app.ui.getInt(app.panels.connect, CON_BAUD));
 }
 
+// A baud change on a raw TCP port never reaches the device server; the baud controls say so
+// while the port field names such a port.
+void showBaudNotice(ScopeApp& app) {
+    const QString notice = app.ports.baudChangeNotice(portField(app));
+    app.ui.setToolTip(app.panels.connect, CON_BAUD, notice);
+    app.ui.setToolTip(app.panels.connect, CON_CHANGEBAUD, notice);
+}
+
 // ACCEPT and DISCARD end the pop-up the same way.
 void closePopup(ScopeApp& app) {
     HideConnectHelpBox(app);
@@ -133,6 +141,7 @@ int OpenConnectPopup(ScopeApp& app) {
     app.state.savedBaudIndex = baudField(app);
     setAcceptDimmed(app, true);
     ui.setDimmed(app.panels.connect, CON_DISCARD, false);
+    showBaudNotice(app);
     ui.displayPanel(app.panels.connect);
     return 0;
 }
@@ -175,7 +184,8 @@ int CC_CBTNChangeBaudRate(ScopeApp& app, int, int, int event, void*, int, int) {
     return 0;
 }
 
-int CC_NUMrs232comport(ScopeApp&, int, int, int, void*, int, int) {
+int CC_NUMrs232comport(ScopeApp& app, int, int, int event, void*, int, int) {
+    if (event == ui::EVENT_VAL_CHANGED) showBaudNotice(app);
     return 0;
 }
 

@@ -77,6 +77,8 @@ void openPort(ScopeApp& app, int group, int port) {
     rec.openState = app.sensor.Init232(rec.comPort, rec.baudIndex);
     app.ui.setToolTip(app.panels.portPanels[group][port], PORT_STATUS,
                       app.ports.errorDetail(rec.comPort));
+    app.ui.setToolTip(app.panels.portPanels[group][port], PORT_BAUD,
+                      app.ports.baudChangeNotice(rec.comPort));
 }
 
 // The group (0..6) and port (0..15) a port panel stands for, from its two identifying controls.

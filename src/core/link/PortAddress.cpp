@@ -76,4 +76,24 @@ PortAddress parsePortAddress(const QString& text) {
     return a;
 }
 
+QString portAddressText(const PortAddress& address) {
+    if (!address.isNetwork()) return address.device;
+    const QString host = address.host.contains(QLatin1Char(':'))
+                             ? QStringLiteral("[%1]").arg(address.host)
+                             : address.host;
+    return QStringLiteral("%1://%2:%3")
+        .arg(address.kind == PortAddress::Kind::Tcp ? QLatin1String("tcp")
+                                                    : QLatin1String("rfc2217"))
+        .arg(host)
+        .arg(address.port);
+}
+
+QString baudChangeNotice(const PortAddress& address) {
+    if (address.kind != PortAddress::Kind::Tcp) return {};
+    return QStringLiteral(
+               "%1 is a raw TCP port: a baud change does not reach the device server, whose serial "
+               "port keeps its own rate; set that rate on the server")
+        .arg(portAddressText(address));
+}
+
 }  // namespace korvo

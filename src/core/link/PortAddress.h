@@ -27,4 +27,11 @@ struct PortAddress {
 // Reads a device string of the port map (already trimmed). A text without "://" is a local path.
 PortAddress parsePortAddress(const QString& text);
 
+// The address as a port map line writes it ("tcp://[fd00::12]:4002"); the path for a device.
+QString portAddressText(const PortAddress& address);
+
+// For a port that passes bytes only, what a baud change there does not do, for the user to read
+// beside its outcome: the rate never reaches the device server. Empty for the other kinds.
+QString baudChangeNotice(const PortAddress& address);
+
 }  // namespace korvo

@@ -2,6 +2,7 @@
 
 #include <utility>
 
+#include "core/link/PortAddress.h"
 #include "core/link/PortMap.h"
 #include "core/link/PortSettings.h"
 
@@ -21,6 +22,10 @@ QString PortBank::devicePathFor(int comNumber) const {
     const PortMap map = PortMap::load(portMapPath());
     if (!map.problem().isEmpty() || !map.refusal(comNumber).isEmpty()) return {};
     return map.devicePath(comNumber);
+}
+
+QString PortBank::baudChangeNotice(int comNumber) const {
+    return korvo::baudChangeNotice(parsePortAddress(devicePathFor(comNumber)));
 }
 
 ComPort& PortBank::portFor(int comNumber) {

@@ -28,6 +28,8 @@ public:
     // The device a COM number opens, from the map as it stands now; empty when the map is there
     // but cannot be read or refuses that number's line (no device would be opened).
     QString devicePathFor(int comNumber) const;
+    // baudChangeNotice() for the address the COM number opens now; empty for most ports.
+    QString baudChangeNotice(int comNumber) const;
 
     // Opens COM comNumber at the table's baud rate for baudIndex with the given receive queue
     // size (closing it first if open). Returns 0 or a negative error code; kErrCannotOpen without

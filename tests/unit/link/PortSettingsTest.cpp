@@ -88,6 +88,7 @@ TEST(PortMap, NetworkPortsAreReadAndMalformedOnesRefusedWithTheReason) {
         {"tcp://cabinet-3:4002", Kind::Tcp, "cabinet-3", 4002, ""},
         {"TCP://Cabinet-3.plant.example:65535/", Kind::Tcp, "Cabinet-3.plant.example", 65535, ""},
         {"rfc2217://[fd00::12]:4001", Kind::Rfc2217, "fd00::12", 4001, ""},
+        {"tcp://[fd00::12]:4002", Kind::Tcp, "fd00::12", 4002, ""},
         {"telnet://cabinet-3:23", Kind::Device, "", 0,
          "unknown kind of port \"telnet://\" (tcp:// or rfc2217://)"},
         {"tcp://cabinet-3", Kind::Device, "", 0, "no port after the host"},
@@ -110,7 +111,14 @@ TEST(PortMap, NetworkPortsAreReadAndMalformedOnesRefusedWithTheReason) {
         EXPECT_EQ(a.kind, c.kind) << c.text;
         EXPECT_EQ(a.host, QLatin1String(c.host)) << c.text;
         EXPECT_EQ(a.port, c.port) << c.text;
+        // The address as the program writes it reads back the same; only raw TCP gets a notice
+        // with its baud changes.
+        if (!a.ok()) continue;
+        EXPECT_EQ(parsePortAddress(portAddressText(a)), a) << c.text;
+        EXPECT_EQ(baudChangeNotice(a).isEmpty(), a.kind != Kind::Tcp) << c.text;
     }
+    EXPECT_TRUE(baudChangeNotice(parsePortAddress(QStringLiteral("tcp://[fd00::12]:4002")))
+                    .startsWith(QLatin1String("tcp://[fd00::12]:4002 is a raw TCP port: ")));
 
     // In the map the later line wins, a refused one as well; a refused COM number is not mapped.
     const PortMap map = PortMap::parse(QStringLiteral(
