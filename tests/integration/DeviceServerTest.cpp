@@ -1,43 +1,22 @@
-// Sensors behind a serial device server: Debian's real ser2net, started by the test on free
-// loopback ports with a configuration of its own, one accepter speaking RFC 2217 and one raw TCP,
-// each in front of a virtual sensor's pseudo-terminal. The PC side reaches them through port map
-// lines such as "COM11 = rfc2217://127.0.0.1:PORT" and must work them as it works local devices.
+// Sensors behind a serial device server: Debian's real ser2net (support/DeviceServer.h), with one
+// accepter speaking RFC 2217 and one raw TCP, each in front of a virtual sensor's pseudo-terminal.
+// The PC side reaches them through port map lines such as "COM11 = rfc2217://127.0.0.1:PORT" and
+// must work them as it works local devices.
 
 #include <arpa/inet.h>
 #include <netinet/in.h>
 #include <sys/socket.h>
 #include <unistd.h>
 
-#include <QFile>
-#include <QProcess>
-#include <QTcpServer>
 #include <QTimer>
 
 #include "LinkRig.h"
 #include "core/link/PortSettings.h"
 #include "core/measure/MeasureLoops.h"
+#include "support/DeviceServer.h"
 
 namespace korvo::test {
 namespace {
-
-int freeLoopbackPort() {
-    QTcpServer probe;
-    return probe.listen(QHostAddress::LocalHost, 0) ? probe.serverPort() : 0;
-}
-
-// Whether something listens on the loopback port, read from the kernel's socket table: probing
-// with a connection would make ser2net open the device for a client that at once goes away.
-bool listening(int port) {
-    QFile table(QStringLiteral("/proc/net/tcp"));
-    if (!table.open(QIODevice::ReadOnly)) return false;
-    const QByteArray local =
-        "0100007F:" + QByteArray::number(port, 16).toUpper().rightJustified(4, '0');
-    for (const QByteArray& line : table.readAll().split('\n')) {
-        const QList<QByteArray> f = line.simplified().split(' ');
-        if (f.size() > 3 && f[1] == local && f[3] == "0A") return true;  // 0A: LISTEN
-    }
-    return false;
-}
 
 // A loopback listener whose queue is full: the system drops each further connection's first
 // packet, so an attempt neither succeeds nor fails until its time runs out.
@@ -62,66 +41,6 @@ struct FullListener {
     }
 };
 
-// ser2net in the foreground with one accepter per kind on 127.0.0.1, and an RFC 2217 accepter
-// chained to the raw one: a server in front of no serial port, which cannot set a baud rate.
-class DeviceServer {
-    QString config_;  // first: the ports below are numbered after it
-
-public:
-    DeviceServer(const QString& folder, const QString& rfc2217Device, const QString& rawDevice)
-        : config_(folder + QStringLiteral("/ser2net.yaml")),
-          rfc2217Port(freeLoopbackPort()),
-          rawPort(freeLoopbackPort()),
-          chainedPort(freeLoopbackPort()) {
-        QFile f(config_);
-        if (f.open(QIODevice::WriteOnly))
-            f.write(QStringLiteral("connection: &sensor-rfc2217\n"
-                                   "  accepter: telnet(rfc2217),tcp,127.0.0.1,%1\n"
-                                   "  connector: serialdev,%2,19200n81,local\n"
-                                   "connection: &sensor-raw\n"
-                                   "  accepter: tcp,127.0.0.1,%3\n"
-                                   "  connector: serialdev,%4,19200n81,local\n"
-                                   "connection: &chained\n"
-                                   "  accepter: telnet(rfc2217),tcp,127.0.0.1,%5\n"
-                                   "  connector: tcp,127.0.0.1,%3\n")
-                        .arg(rfc2217Port)
-                        .arg(rfc2217Device)
-                        .arg(rawPort)
-                        .arg(rawDevice)
-                        .arg(chainedPort)
-                        .toUtf8());
-    }
-    ~DeviceServer() { kill(); }
-
-    // True once both accepters listen. -u: no UUCP lock files, the test's devices are its own.
-    bool start(Pump& pump) {
-        process_ = std::make_unique<QProcess>();
-        process_->setProcessChannelMode(QProcess::MergedChannels);
-        process_->setStandardOutputFile(QString(config_).replace(".yaml", ".log"),
-                                        QIODevice::Append);
-        process_->start(QStringLiteral("ser2net"), {"-n", "-u", "-c", config_});
-        if (!process_->waitForStarted(5000)) return false;
-        const double deadline = pump.now() + 5.0;
-        while (!(listening(rfc2217Port) && listening(rawPort) && listening(chainedPort))) {
-            if (pump.now() >= deadline || process_->state() != QProcess::Running) return false;
-            pump.delay(0.02);
-        }
-        return true;
-    }
-    void kill() {
-        if (!process_ || process_->state() == QProcess::NotRunning) return;
-        process_->kill();
-        process_->waitForFinished(5000);
-    }
-
-    const int rfc2217Port;
-    const int rawPort;
-    const int chainedPort;
-
-private:
-    std::unique_ptr<QProcess> process_;
-};
-
 constexpr int kRfc2217Com = 11;
 constexpr int kRawCom = 12;
 
@@ -134,17 +53,28 @@ protected:
         configs[1].serial = 202;
         rig = std::make_unique<LinkRig>(configs);
         const auto devices = rig->farm.entries(1);
-        server = std::make_unique<DeviceServer>(rig->dir.path(), devices.at(0).device,
-                                                devices.at(1).device);
+        server = std::make_unique<DeviceServer>(rig->dir.path());
+        const auto serial = [](const QString& device) {
+            return QStringLiteral("serialdev,%1,19200n81,local").arg(device);
+        };
+        rfc2217Port = server->add(QStringLiteral("telnet(rfc2217)"), serial(devices.at(0).device));
+        rawPort = server->add(QString(), serial(devices.at(1).device));
+        // A server in front of no serial port, which cannot set a baud rate: chained to the raw
+        // one.
+        chainedPort = server->add(QStringLiteral("telnet(rfc2217)"),
+                                  QStringLiteral("tcp,127.0.0.1,%1").arg(rawPort));
         ASSERT_TRUE(server->start(rig->pump)) << "ser2net did not start";
-        rig->mapLine(kRfc2217Com, url("rfc2217", server->rfc2217Port));
-        rig->mapLine(kRawCom, url("tcp", server->rawPort));
+        rig->mapLine(kRfc2217Com, url("rfc2217", rfc2217Port));
+        rig->mapLine(kRawCom, url("tcp", rawPort));
     }
     static QString url(const char* kind, int port) {
         return QStringLiteral("%1://127.0.0.1:%2").arg(QLatin1String(kind)).arg(port);
     }
     std::unique_ptr<LinkRig> rig;
     std::unique_ptr<DeviceServer> server;
+    int rfc2217Port = 0;
+    int rawPort = 0;
+    int chainedPort = 0;
 };
 
 // Identification, GET, SEND and run mode through each kind of server; a parameter whose bytes
@@ -211,8 +141,7 @@ TEST_F(DeviceServers, LostAndUnreachableServersFailWithTheReason) {
     EXPECT_TRUE(rig->bank.isBroken(kRfc2217Com));
     EXPECT_FALSE(rig->bank.isOpen(kRfc2217Com));
     const QString lost = rig->bank.errorDetail(kRfc2217Com);
-    EXPECT_TRUE(
-        lost.startsWith(QStringLiteral("COM11 (%1): ").arg(url("rfc2217", server->rfc2217Port))))
+    EXPECT_TRUE(lost.startsWith(QStringLiteral("COM11 (%1): ").arg(url("rfc2217", rfc2217Port))))
         << lost.toStdString();
     EXPECT_TRUE(lost.contains(QLatin1String("closed"))) << lost.toStdString();
 
@@ -235,14 +164,14 @@ TEST_F(DeviceServers, LostAndUnreachableServersFailWithTheReason) {
     } unreachable[] = {
         {13, url("tcp", nobody), kErrCannotOpen,
          QStringLiteral("cannot connect to 127.0.0.1 port %1: Connection refused").arg(nobody)},
-        {14, url("rfc2217", server->rawPort), kErrCannotOpen,
+        {14, url("rfc2217", rawPort), kErrCannotOpen,
          QStringLiteral("127.0.0.1 port %1 gave no answer to the RFC 2217 negotiation within 2 s: "
                         "not an RFC 2217 server")
-             .arg(server->rawPort)},
-        {15, url("rfc2217", server->chainedPort), kErrInvalidParameter,
+             .arg(rawPort)},
+        {15, url("rfc2217", chainedPort), kErrInvalidParameter,
          QStringLiteral("127.0.0.1 port %1 did not confirm the baud rate and serial settings "
                         "within 2 s")
-             .arg(server->chainedPort)},
+             .arg(chainedPort)},
         {16, unknown, kErrCannotOpen, QString()},
         {17, url("tcp", full.port), kErrCannotOpen,
          QStringLiteral("no connection to 127.0.0.1 port %1 within 3 s").arg(full.port)},
@@ -258,8 +187,9 @@ TEST_F(DeviceServers, LostAndUnreachableServersFailWithTheReason) {
         if (u.reason.isEmpty()) {
             EXPECT_TRUE(detail.startsWith(where + "cannot connect to sensor-cabinet.invalid port "
                                                   "4001: ") ||
-                        detail == where + "no connection to sensor-cabinet.invalid port 4001 "
-                                          "within 3 s")
+                        detail == where +
+                                      "no connection to sensor-cabinet.invalid port 4001 "
+                                      "within 3 s")
                 << detail.toStdString();
         } else {
             EXPECT_EQ(detail, where + u.reason);

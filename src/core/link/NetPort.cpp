@@ -27,6 +27,16 @@ void keepAliveSoon(qintptr fd) {
     ::setsockopt(static_cast<int>(fd), IPPROTO_TCP, TCP_KEEPCNT, &count, sizeof count);
 }
 
+// A reply often comes in several pieces. A server that holds back each small piece until the one
+// before it is acknowledged (Nagle's rule, on by default) would wait on our delayed
+// acknowledgement, 40 ms per piece. The system falls back to delaying after a while, so this is
+// asked again after every read.
+void ackAtOnce(qintptr fd) {
+    if (fd < 0) return;
+    const int on = 1;
+    ::setsockopt(static_cast<int>(fd), IPPROTO_TCP, TCP_QUICKACK, &on, sizeof on);
+}
+
 // What a server wrote as text before it closed the connection ("Port already in use" when
 // another client has the port): printable ASCII only, shortened, else empty.
 QString serverText(const QByteArray& bytes) {
@@ -258,6 +268,7 @@ bool NetPort::takeIn() {
     if (phase_ != Phase::Opening && phase_ != Phase::Open) return false;
     const QByteArray bytes = socket_->readAll();
     if (bytes.isEmpty()) return false;
+    ackAtOnce(socket_->socketDescriptor());
     QByteArray data;
     if (telnet_) {
         QByteArray reply;
