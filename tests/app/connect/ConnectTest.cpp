@@ -121,6 +121,14 @@ TEST_F(ScopeConnectPopupTest, BaudRateChangeReachesTheSensorAndBothStatusLines) 
     EXPECT_EQ(popupStatus(), "Baudrate-change OK!");
     EXPECT_EQ(app().sensor.link.baudIndex, 4);  // how the port follows is the exchange test's
     EXPECT_EQ(sensor(0).currentBaud(), 115200);
+
+    // While the port field names a raw TCP port, the baud controls say that the rate will not
+    // reach its device server.
+    EXPECT_TRUE(ui().ctrl(con(), CON_BAUD)->toolTip().isEmpty());
+    sensors.mapLine(18, QStringLiteral("tcp://127.0.0.1:4002"));
+    ui().userSetInt(con(), CON_PORT, 18);
+    for (const int ctrl : {CON_BAUD, CON_CHANGEBAUD})
+        EXPECT_TRUE(ui().ctrl(con(), ctrl)->toolTip().startsWith("tcp://127.0.0.1:4002 is a raw"));
 }
 
 using IdentifyScopeTest = ScopeAppTest;
