@@ -3,6 +3,7 @@
 
 #include "core/link/Frame.h"
 #include "core/link/SensorLink.h"
+#include "core/link/XFlashEcho.h"
 
 namespace korvo {
 
@@ -90,9 +91,8 @@ XFlashWrite SensorLink::WriteXFLASH(int port, std::uint16_t offset, std::uint16_
     outcome.result = 1;
     outcome.echoedOffset = data_.link.dataWords[0];
     outcome.echoedPage = data_.link.dataWords[1];
-    if (outcome.echoedPage >= 2 && outcome.echoedPage <= 9)
-        setStatus(QStringLiteral("X-FLASH-write OK: PAGE%1 ...").arg(outcome.echoedPage));
-    outcome.lastBlock = outcome.echoedPage == 9 && outcome.echoedOffset == 248;
+    if (const auto message = xflashPageMessage(outcome.echoedPage)) setStatus(*message);
+    outcome.lastBlock = isLastXFlashBlock(outcome.echoedPage, outcome.echoedOffset);
     if (outcome.lastBlock)
         show(QStringLiteral("X-FLASH Data successfully written!"), StatusLine::Main);
     else

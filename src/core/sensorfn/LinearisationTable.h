@@ -6,17 +6,15 @@
 #include <QString>
 #include <array>
 #include <cstdint>
-#include <optional>
 #include <vector>
+
+#include "core/link/XFlashEcho.h"
 
 namespace korvo {
 
 inline constexpr int kXFlashTableWords = 2048;
 inline constexpr int kXFlashPageWords = 256;
 inline constexpr int kXFlashBlockWords = 8;
-inline constexpr std::uint16_t kXFlashFirstPage = 2;
-inline constexpr std::uint16_t kXFlashLastPage = 9;
-inline constexpr std::uint16_t kXFlashLastOffset = 248;
 
 using XFlashTable = std::array<std::uint16_t, kXFlashTableWords>;
 
@@ -72,11 +70,5 @@ XFlashRequest xflashClearRequest();
 // Command 102: argument = offset, data word 0 = page, data words 1..8 = the block's 8 table
 // words, the rest 0.
 XFlashRequest xflashWriteRequest(const XFlashTable& table, const XFlashBlock& block);
-
-// The status text for an echoed page 2..9 ("X-FLASH-write OK: PAGE2 ..."); empty for any other.
-std::optional<QString> xflashPageMessage(std::uint16_t page);
-
-// Whether an echo names the last block of a full table (page 9, offset 248).
-bool isLastXFlashBlock(std::uint16_t page, std::uint16_t offset);
 
 }  // namespace korvo
