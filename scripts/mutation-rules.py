@@ -65,6 +65,15 @@ EQUIVALENT = [
     ("src/core/monitor/LineMonitor.cpp", "p.replyTimer->stop();", None,
      "in lose(), a late time-out finds the port not awaiting a reply and does nothing",
      "WatchState::LineLost"),
+    ("src/core/link/NetPort.cpp", "socket_->flush();", None,
+     "at close: every write was flushed at once, so only bytes the system had no room for can "
+     "still wait, and a flush right before the abort seldom places them either",
+     "socket_->abort();"),
+    ("src/core/link/QtPump.cpp", "setTimerType(Qt::PreciseTimer);", None,
+     "a coarse timer ends a wait up to 5 % of it later: slower, the same outcome"),
+    ("src/core/link/QtPump.cpp", "setSingleShot(true);", None,
+     "a repeating wake-up timer only wakes the dispatcher more often; every wait still ends by "
+     "its deadline"),
     ("src/cli/CmdWatch.cpp", "tick.stop();", None,
      "the timer dies with its scope before the event loop runs again"),
     ("src/core/sensorfn/LinearisationTable.cpp", "index >= 0 && index <", "&& -> ||",

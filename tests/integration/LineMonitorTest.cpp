@@ -84,6 +84,7 @@ TEST(LineMonitor, EveryPortInItsOwnStateAndEveryRequestWithItsOwnPara0) {
     sensors.rewriteMap();
     ASSERT_TRUE(waitFor(pump, 2 * kRetryAfter + 2.0, [&] { return sampled(kUnplugged, 3); }));
     EXPECT_GT(monitor.watch(1)->samples, before + 20);
+    EXPECT_EQ(monitor.watch(kUnplugged)->reason, QString());  // the loss is not told any more
 
     // Let go for another exchange: no request while paused; back with para0 and para1 read again.
     monitor.resume(1);    // not let go: nothing changes
