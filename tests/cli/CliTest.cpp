@@ -140,10 +140,12 @@ TEST(CliPorts, FailuresEndWithTheirOwnStatusAndReason) {
     }
     EXPECT_EQ(requestCount(sensor, 16), 0);  // the refused tolerances never went out
     // Commands over several ports refuse the map before any port.
-    const CliRun several = rig.run(rig.words("--map DIR identify 1-3"));
-    EXPECT_EQ(several.exit, 2);
-    EXPECT_TRUE(several.out.isEmpty());
-    EXPECT_TRUE(several.err.contains(rig.dir.path().toUtf8())) << several.err.toStdString();
+    for (const char* line : {"--map DIR identify 1-3", "--map DIR run 1,2 --samples 1"}) {
+        const CliRun several = rig.run(rig.words(line));
+        EXPECT_EQ(several.exit, 2) << line;
+        EXPECT_TRUE(several.out.isEmpty());
+        EXPECT_TRUE(several.err.contains(rig.dir.path().toUtf8())) << several.err.toStdString();
+    }
 }
 
 TEST(CliArguments, BadInputIsAUsageErrorAndTouchesNoSensor) {
