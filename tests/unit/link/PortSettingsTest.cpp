@@ -123,7 +123,7 @@ TEST(PortMap, NetworkPortsAreReadAndMalformedOnesRefusedWithTheReason) {
     // In the map the later line wins, a refused one as well; a refused COM number is not mapped.
     const PortMap map = PortMap::parse(QStringLiteral(
         "COM17 = rfc2217://10.0.0.12:4001\nCOM18 = /dev/pts/2\n"
-        "COM18 = tcp://cabinet-3\nCOM19 = tcp://x:1\nCOM19 = tcp://cabinet-3:4002\n"));
+        "COM18 = tcp://cabinet-3\nCOM19 = tcp://x\nCOM19 = tcp://cabinet-3:4002\n"));
     EXPECT_EQ(map.devicePath(17), QStringLiteral("rfc2217://10.0.0.12:4001"));
     EXPECT_EQ(map.devicePath(19), QStringLiteral("tcp://cabinet-3:4002"));
     EXPECT_FALSE(map.contains(18));
