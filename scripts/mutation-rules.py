@@ -74,6 +74,10 @@ EQUIVALENT = [
     ("src/core/link/QtPump.cpp", "setSingleShot(true);", None,
      "a repeating wake-up timer only wakes the dispatcher more often; every wait still ends by "
      "its deadline"),
+    ("src/core/link/LinkWait.cpp", "pump_.now() - start > limit", "> -> >=",
+     "two clock readings a whole limit apart are never exactly equal"),
+    ("src/cli/PortSession.cpp", "arrived.notify_one();", None,
+     "only slower: the main thread wakes every 0.1 s anyway and runs what was posted then"),
     ("src/cli/CmdWatch.cpp", "tick.stop();", None,
      "the timer dies with its scope before the event loop runs again"),
     ("src/core/sensorfn/LinearisationTable.cpp", "index >= 0 && index <", "&& -> ||",

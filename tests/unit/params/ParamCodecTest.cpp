@@ -31,6 +31,11 @@ TEST(ParamCodec, WordsOfBothHalvesInFrameOrder) {
     EXPECT_EQ(pack(p, 1, preset),
               (DataWords{40, 70, 0, 1, 0, 0, 0, 0, 0, 0, 11, 4464, 1, 0x1234, 0xABCD, 0x5555}));
     EXPECT_EQ(pack(p, 7), pack(p, 1));  // any non-zero half means para1
+    // Either half brings the band up to the set's teach value and tolerances, too.
+    ToleranceBand expected, band;
+    recomputeToleranceBand(p, kPixels, expected);
+    CopyVarsToPP(p, 1, preset, band, kPixels);
+    EXPECT_EQ(std::pair(band.lower, band.upper), std::pair(expected.lower, expected.upper));
 }
 
 TEST(ParamCodec, UnpackingOneHalfLeavesTheOtherUntouchedAndRoundTrips) {
