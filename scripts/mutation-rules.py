@@ -78,6 +78,8 @@ EQUIVALENT = [
      "two clock readings a whole limit apart are never exactly equal"),
     ("src/cli/PortSession.cpp", "arrived.notify_one();", None,
      "only slower: the main thread wakes every 0.1 s anyway and runs what was posted then"),
+    ("src/cli/Args.cpp", "positionals.size() < rule->positionals", "< -> <=",
+     "asked only when the counts differ, so never with equal ones"),
     ("src/cli/CmdWatch.cpp", "tick.stop();", None,
      "the timer dies with its scope before the event loop runs again"),
     ("src/core/sensorfn/LinearisationTable.cpp", "index >= 0 && index <", "&& -> ||",

@@ -340,6 +340,7 @@ TEST(CliWatch, EveryPortEveryIntervalWithItsStateAndTheIntervalsValues) {
     EXPECT_GE(num(last, "max"), last.value(QLatin1String("mean")).toDouble());
     EXPECT_EQ(str(lines[1], "summary"), QStringLiteral("refused"));
     EXPECT_EQ(str(lines[2], "state"), QStringLiteral("not connected"));
+    EXPECT_FALSE(lines[2].contains(QLatin1String("min")));  // no samples: no interval values
     EXPECT_TRUE(str(lines[2], "reason").contains(QLatin1String("absent")));
     for (const sim::ReceivedFrame& f : rig.sensor(0).receivedFrames())
         EXPECT_TRUE(receivedWord(f, 1) != 1 && receivedWord(f, 1) != 3);  // nothing written

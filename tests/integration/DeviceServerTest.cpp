@@ -119,6 +119,15 @@ TEST_F(DeviceServers, EachKindOfServerWorksLikeALocalPort) {
         EXPECT_EQ(rig->bank.baudChangeNotice(com).isEmpty(), com == kRfc2217Com);
         EXPECT_EQ(s.CheckComLine(com), 1);
     }
+
+    // A port closed and at once opened at another address connects there, not to the old one.
+    rig->bank.close(kRfc2217Com);
+    rig->pump.delay(0.2);
+    rig->bank.close(kRawCom);
+    rig->mapLine(kRawCom, url("rfc2217", rfc2217Port));
+    ASSERT_EQ(s.InitRS232(kRawCom, 4), 0) << rig->bank.errorDetail(kRawCom).toStdString();
+    ASSERT_EQ(s.CheckComLine(kRawCom), 1);
+    EXPECT_EQ(s.link.serialNumber, 201);
 }
 
 // A server killed while an exchange waits ends that exchange with the reason, as a hang-up does,
