@@ -80,6 +80,9 @@ EQUIVALENT = [
      "only slower: the main thread wakes every 0.1 s anyway and runs what was posted then"),
     ("src/cli/Args.cpp", "positionals.size() < rule->positionals", "< -> <=",
      "asked only when the counts differ, so never with equal ones"),
+    ("src/core/serve/MqttClient.cpp", "::poll(&fd, 1, milliseconds) <= 0", "<= -> <",
+     "a time-out then reads the non-blocking wake-up counter for nothing; the one caller ignores "
+     "the answer and looks at the clock and the stop flag"),
     ("src/cli/CmdWatch.cpp", "tick.stop();", None,
      "the timer dies with its scope before the event loop runs again"),
     ("src/core/sensorfn/LinearisationTable.cpp", "index >= 0 && index <", "&& -> ||",
