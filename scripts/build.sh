@@ -6,7 +6,8 @@ root="$(cd "$(dirname "$0")/.." && pwd)"
 build="${BUILD_DIR:-$root/build}"
 gen=()
 command -v ninja >/dev/null 2>&1 && gen=(-G Ninja)
-# A configure that failed (Qt not yet installed, say) leaves a cache but no build files: run it again.
+# A configure that failed (Qt not yet installed, say) leaves a cache but no build files: run it
+# again.
 if [ ! -f "$build/build.ninja" ] && [ ! -f "$build/Makefile" ]; then
   cmake -S "$root" -B "$build" "${gen[@]}" -DCMAKE_BUILD_TYPE=RelWithDebInfo
 fi
