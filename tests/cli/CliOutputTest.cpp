@@ -200,6 +200,12 @@ TEST(CliSignals, TheExchangeUnderWayEndsAndNoFurtherOneStarts) {
     EXPECT_GE(records, 2);
     EXPECT_EQ(num(recorded.result, "samples"), records);
     EXPECT_EQ(fileBytes(record).count("\r\n"), 7 + records);
+    // Without --duration a watch runs until the signal.
+    const auto watch = rig.start({"watch", "1"});
+    EXPECT_FALSE(watch->waitForFinished(2000)) << "ended by itself";
+    EXPECT_TRUE(signalIfRunning(*watch, SIGINT));
+    ASSERT_TRUE(watch->waitForFinished(10000));
+    EXPECT_EQ(watch->exitCode(), 0);
     const Signalled ran = signalled(rig, {"run", "1"}, 8, 5, false, SIGHUP);
     EXPECT_EQ(ran.run.exit, 0);
     EXPECT_EQ(str(ran.result, "outcome"), QStringLiteral("ok"));
