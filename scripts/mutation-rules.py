@@ -49,6 +49,8 @@ NOT_A_CALL = re.compile(r"^\s*(return|if|while|for|switch|case|else|delete|throw
 EQUIVALENT = [
     ("src/core/link/ComPort.cpp", "fd < 0", None, "descriptor 0 is never a serial device"),
     ("src/core/ini/FileRead.cpp", "fd < 0", None, "descriptor 0 is never a file opened here"),
+    ("src/core/record/RecorderDataFile.cpp", "fd < 0", None,
+     "descriptor 0 is never a file opened here"),
     ("src/core/link/ComPort.cpp", "queued < 0", None,
      "only a retry that queued nothing differs, and both end the write short"),
     ("src/core/link/ComPort.cpp", "count > 0", "> -> >=",
