@@ -237,12 +237,19 @@ TEST(CliParams, GetWritesTheWindowsFileAndSendTakesOneBackWithItsReadBack) {
         EXPECT_EQ(rig.sensor(s).eepromHalf(0), packedHalf(sent, 0, 8192));
         EXPECT_EQ(rig.sensor(s).eepromHalf(1), packedHalf(sent, 1, 8192));
     }
-    // From standard input, as text.
-    sent.power = 640;
-    const CliRun piped = rig.run({"send", "2", "--to", "ram", "-"}, paramFileIni(sent).toBytes());
+    // From standard input, as text, without Power: the sensor's own Power goes back, kept in
+    // its range as the window's panel keeps it.
+    sim::ParamHalf wild = rig.sensor(1).ramHalf(0);
+    wild[sim::p0::kPower] = 2000;
+    rig.sensor(1).setRamHalf(0, wild);
+    QByteArray noPower;
+    for (const QByteArray& line : paramFileIni(sent).toBytes().split('\n'))
+        if (!line.startsWith("Power =")) noPower += line + '\n';
+    const CliRun piped = rig.run({"send", "2", "--to", "ram", "-"}, noPower);
     EXPECT_EQ(piped.exit, 0);
     ASSERT_EQ(piped.rows().size(), 1u);
     EXPECT_EQ(piped.rows()[0][2], QStringLiteral("ok"));
+    sent.power = 500;
     EXPECT_EQ(rig.sensor(1).ramHalf(0), packedHalf(sent, 0, 8192));
 }
 
