@@ -37,8 +37,14 @@ void ackAtOnce(qintptr fd) {
     ::setsockopt(static_cast<int>(fd), IPPROTO_TCP, TCP_QUICKACK, &on, sizeof on);
 }
 
-// What a server wrote as text before it closed the connection ("Port already in use" when
-// another client has the port): printable ASCII only, shortened, else empty.
+QString withServerText(QString reason, const QByteArray& bytes) {
+    const QString said = serverText(bytes);
+    if (!said.isEmpty()) reason += QStringLiteral(" (the server said \"%1\")").arg(said);
+    return reason;
+}
+
+}  // namespace
+
 QString serverText(const QByteArray& bytes) {
     QString text;
     for (const char c : bytes.left(120)) {
@@ -52,14 +58,6 @@ QString serverText(const QByteArray& bytes) {
     }
     return text.trimmed();
 }
-
-QString withServerText(QString reason, const QByteArray& bytes) {
-    const QString said = serverText(bytes);
-    if (!said.isEmpty()) reason += QStringLiteral(" (the server said \"%1\")").arg(said);
-    return reason;
-}
-
-}  // namespace
 
 NetPort::NetPort(QObject* parent) : QObject(parent), socket_(new QTcpSocket(this)) {
     connect(socket_, &QTcpSocket::readyRead, this, &NetPort::onReadyRead);

@@ -26,6 +26,11 @@ namespace rfc2217 {
 class Client;
 }
 
+// What a server wrote as text before it closed the connection ("Port already in use" when
+// another client has the port), for the reason shown: printable ASCII with each line break one
+// space, cut at 120 characters; empty when it holds any other byte.
+QString serverText(const QByteArray& bytes);
+
 class NetPort final : public QObject {
     Q_OBJECT
 public:

@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include "core/link/NetPort.h"
 #include "core/link/Rfc2217.h"
 
 namespace korvo::rfc2217 {
@@ -64,6 +65,14 @@ TEST(Rfc2217, SendsTheSettingsEscapedAndJudgesTheServersAnswers) {
         EXPECT_EQ(client.answered(), k.answered) << k.answers;
         EXPECT_EQ(client.problem(), QLatin1String(k.problem)) << k.answers;
     }
+}
+
+// A refusing server's words as the open failure's reason shows them.
+TEST(Rfc2217, ServerTextIsOneLineOfPrintableAsciiCutAt120) {
+    EXPECT_EQ(serverText("\r\nPort already in use\r\n\r\n"), "Port already in use");
+    EXPECT_EQ(serverText(" ~a\r\nb\r\n"), "~a b");
+    EXPECT_EQ(serverText(QByteArray(120, 'x') + '\x01'), QString(120, QLatin1Char('x')));
+    for (const char* bad : {"busy\x7f", "busy\x1f", "b\xc3\xa4"}) EXPECT_EQ(serverText(bad), "");
 }
 
 }  // namespace
