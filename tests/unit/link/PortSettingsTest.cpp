@@ -1,7 +1,9 @@
 // Serial port settings: error texts, baud rates, the map of COM numbers to devices.
 
 #include <gtest/gtest.h>
+#include <unistd.h>
 
+#include <QFile>
 #include <QTemporaryDir>
 
 #include "core/link/PortAddress.h"
@@ -52,6 +54,19 @@ TEST(PortSettings, APortRefusedForPermissionSaysWhoHoldsItOrWhatToMend) {
     for (const auto& c : cases) EXPECT_EQ(portRefusalHint(c.facts), QLatin1String(c.hint));
     EXPECT_EQ(serialLockFileName(QStringLiteral("/dev/ttyUSB0")), QStringLiteral("LCK..ttyUSB0"));
     EXPECT_EQ(serialLockFileName(QStringLiteral("/dev/pts/3")), QStringLiteral("LCK..pts_3"));
+
+    // A lock file names its owner only while that process lives.
+    const QString node = QStringLiteral("/dev/korvo-lock-test-%1").arg(::getpid());
+    QFile lock(QStringLiteral("/tmp/") + serialLockFileName(node));
+    const QByteArray mine = QByteArray::number(::getpid());
+    for (const QByteArray& text : {mine, QByteArray("99999999")}) {
+        ASSERT_TRUE(lock.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        lock.write(text + '\n');
+        lock.close();
+        const PortRefusalFacts f = gatherPortRefusalFacts(node);
+        EXPECT_EQ(f.lockOwner ? f.lockOwner->pid : 0, text == mine ? ::getpid() : 0);
+    }
+    lock.remove();
 }
 
 TEST(PortMap, ReadsLinesLenientlyAndLeavesTheOtherPortsBuiltIn) {
@@ -121,9 +136,9 @@ TEST(PortMap, NetworkPortsAreReadAndMalformedOnesRefusedWithTheReason) {
                     .startsWith(QLatin1String("tcp://[fd00::12]:4002 is a raw TCP port: ")));
 
     // In the map the later line wins, a refused one as well; a refused COM number is not mapped.
-    const PortMap map = PortMap::parse(QStringLiteral(
-        "COM17 = rfc2217://10.0.0.12:4001\nCOM18 = /dev/pts/2\n"
-        "COM18 = tcp://cabinet-3\nCOM19 = tcp://x\nCOM19 = tcp://cabinet-3:4002\n"));
+    const PortMap map = PortMap::parse(
+        QStringLiteral("COM17 = rfc2217://10.0.0.12:4001\nCOM18 = /dev/pts/2\n"
+                       "COM18 = tcp://cabinet-3\nCOM19 = tcp://x\nCOM19 = tcp://cabinet-3:4002\n"));
     EXPECT_EQ(map.devicePath(17), QStringLiteral("rfc2217://10.0.0.12:4001"));
     EXPECT_EQ(map.devicePath(19), QStringLiteral("tcp://cabinet-3:4002"));
     EXPECT_FALSE(map.contains(18));
