@@ -82,6 +82,9 @@ TEST(CliLineSets, BackupDiffCheckAndRestoreKeepALinesSettings) {
     EXPECT_EQ(rig.run({"restore", "1", "--from", bk}).exit, 0);
     EXPECT_EQ(rig.run({"diff", file1, "COM1:eeprom"}).exit, 0);
     EXPECT_EQ(rig.run({"diff", file1, "COM1:ram"}).exit, 0);
+    const auto logged = rig.run({"log", "--port", "1", "--json"}).objects(QStringLiteral("audit"));
+    ASSERT_EQ(logged.size(), 2u);  // the send and the restore
+    EXPECT_EQ(str(logged[1], "operation"), QStringLiteral("restore"));
 
     // A replacement (another serial number) only by port; another model, a changed file: refused
     // with nothing written.

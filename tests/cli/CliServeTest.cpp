@@ -14,8 +14,8 @@
 #include <QtEndian>
 #include <csignal>
 
-#include "support/BrokerRig.h"
 #include "CliRig.h"
+#include "support/BrokerRig.h"
 
 namespace korvo::test {
 namespace {
@@ -175,9 +175,9 @@ TEST(CliServe, MqttPublishesTheLineThroughUnplugAndBrokerRestartAndStopsOffline)
     Broker broker(rig.dir.path());
     const int modbusPort = freePort();
     // The broker is not up yet: korvo says so and tries again.
-    const auto serve =
-        rig.start({"serve", "1,2", "--mqtt", broker.url(), "--name", "line-a", "--modbus",
-                   QStringLiteral("127.0.0.1:%1").arg(modbusPort), "--duration", "120"});
+    const auto serve = rig.start(
+        {"serve", "1,2", "--mqtt", broker.url(), "--name", "line-a", "--rate", "20", "--modbus",
+         QStringLiteral("127.0.0.1:%1").arg(modbusPort), "--duration", "120"});
     QByteArray err;
     ASSERT_TRUE(errorSays(*serve, err, "not reached", 5)) << err.toStdString();
     ASSERT_TRUE(broker.start());
