@@ -139,6 +139,8 @@ TEST(CliPorts, FailuresEndWithTheirOwnStatusAndReason) {
             << str(results[0], "detail").toStdString();
     }
     EXPECT_EQ(requestCount(sensor, 16), 0);  // the refused tolerances never went out
+    sensor.setFault(Fault::NoReply, 8, -1);  // as text, the failure goes to standard error
+    EXPECT_TRUE(rig.run({"run", "1"}).err.contains("): timeout: Timeout RS232-Line!"));
     // Commands over several ports refuse the map before any port.
     for (const char* line : {"--map DIR identify 1-3", "--map DIR run 1,2 --samples 1"}) {
         const CliRun several = rig.run(rig.words(line));
