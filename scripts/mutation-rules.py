@@ -76,6 +76,10 @@ EQUIVALENT = [
     ("src/core/link/QtPump.cpp", "setSingleShot(true);", None,
      "a repeating wake-up timer only wakes the dispatcher more often; every wait still ends by "
      "its deadline"),
+    ("src/core/link/LinkWait.cpp", "turn.waiting > 0 && turn.yields", "&& -> ||",
+     "a wait that does not yield never reads the flag, and the exchanges that take a port from "
+     "a loop end by resuming it; only an exchange refused as busy inside another one differs, "
+     "and the loop then asks once more instead of waiting for its answer"),
     ("src/core/link/LinkWait.cpp", "pump_.now() - start > limit", "> -> >=",
      "two clock readings a whole limit apart are never exactly equal"),
     ("src/cli/PortSession.cpp", "arrived.notify_one();", None,
