@@ -1,7 +1,10 @@
 // Reading whole files: only regular files up to a limit, every other kind refused with a reason.
 // Replacing a file: all or nothing, and a failure is reported.
 
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <sys/resource.h>
+#include <unistd.h>
 
 #include <QDir>
 #include <QFile>
@@ -48,6 +51,18 @@ TEST(FileRead, OnlyRegularFilesWithinTheLimitAndAByteOrderMarkOnlyAtTheStart) {
         EXPECT_EQ(r.reason, QString::fromLatin1(c.reason)) << c.path.toStdString();
         EXPECT_EQ(r.bytes, c.ok ? QByteArray("0123456789") : QByteArray());
     }
+    // A file that exists but cannot be opened (no descriptor left) is not a missing one.
+    rlimit was{};
+    ASSERT_EQ(::getrlimit(RLIMIT_NOFILE, &was), 0);
+    const int lowestFree = ::open("/dev/null", O_RDONLY);
+    ::close(lowestFree);
+    rlimit none = was;
+    none.rlim_cur = static_cast<rlim_t>(lowestFree);
+    ASSERT_EQ(::setrlimit(RLIMIT_NOFILE, &none), 0);
+    const FileReadResult full = readRegularFile(dir.filePath("ten"), 10);
+    ::setrlimit(RLIMIT_NOFILE, &was);
+    EXPECT_FALSE(full.ok || full.missing);
+    EXPECT_EQ(full.reason, QStringLiteral("Too many open files"));
     // A byte-order mark only at the start.
     EXPECT_EQ(withoutUtf8Bom("\xEF\xBB\xBF[A]"), QByteArrayView("[A]"));
     EXPECT_EQ(withoutUtf8Bom("[A]\xEF\xBB\xBF"), QByteArrayView("[A]\xEF\xBB\xBF"));
