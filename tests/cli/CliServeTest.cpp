@@ -91,8 +91,9 @@ std::vector<quint16> readWithQtClient(int port, int first, int count) {
 TEST(CliServe, ModbusServesTheLineReadOnlyAndKeepsServingPastBadClients) {
     CliRig rig({model(), model()});
     const int port = freePort();
-    const auto serve = rig.start(
-        {"serve", "1,2", "--modbus", QStringLiteral("127.0.0.1:%1").arg(port), "--duration", "60"});
+    const auto serve =
+        rig.start({"serve", "1,2", "--modbus", QStringLiteral("127.0.0.1:%1").arg(port), "--rate",
+                   "0", "--duration", "60"});
     QObject owner;
     QTcpSocket* client = nullptr;
     for (int i = 0; i < 50 && !client; ++i) {
