@@ -89,6 +89,10 @@ EQUIVALENT = [
     ("src/core/serve/MqttClient.cpp", "::poll(&fd, 1, milliseconds) <= 0", "<= -> <",
      "a time-out then reads the non-blocking wake-up counter for nothing; the one caller ignores "
      "the answer and looks at the clock and the stop flag"),
+    ("src/cli/Output.cpp", "barStart_ < 0.0", "< -> <=",
+     "the steady clock, counted from the system's start, never reads 0 while a program runs"),
+    ("src/cli/Output.cpp", "std::fflush(stderr);", None,
+     "standard error is unbuffered: every write has gone out already"),
     ("src/cli/CmdWatch.cpp", "tick.stop();", None,
      "the timer dies with its scope before the event loop runs again"),
     ("src/core/sensorfn/LinearisationTable.cpp", "index >= 0 && index <", "&& -> ||",

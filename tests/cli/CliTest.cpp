@@ -166,7 +166,7 @@ TEST(CliArguments, BadInputIsAUsageErrorAndTouchesNoSensor) {
         "record 1,2 --samples 5 -o x.dat",
         "record 1 --samples 5", "record 1 --samples 5 --step 0.01 -o x.dat",
         "record 1 --samples 5 --mode 2 -o x.dat", "record 1 --samples 5 -o DIR/taken.dat",
-        "test 1 --teach 5", "test 1 --teach 5 --upper 1 --lower 70000", "baud 1 --to 12345",
+        "test 1 --teach 5 --lower 1", "test 1 --teach 5 --upper 1 --lower 70000", "baud 1 --to 12345",
         "flash 1 DIR/short.dat", "flash 1 DIR/missing.dat", "watch 1 --interval 0.05",
         "backup 1", "restore 1", "check 1", "diff DIR/short.dat", "diff COM1:rom COM2:ram",
         "log --port 0", "log --port 256", "log --serial 65536",
