@@ -91,6 +91,9 @@ EQUIVALENT = [
      "the answer and looks at the clock and the stop flag"),
     ("src/cli/Output.cpp", "barStart_ < 0.0", "< -> <=",
      "the steady clock, counted from the system's start, never reads 0 while a program runs"),
+    ("src/cli/Output.cpp", "total > 0 && done >= total", "&& -> ||",
+     "the bar is then redrawn at every step instead of at most ten times a second; what it "
+     "shows is the same"),
     ("src/cli/Output.cpp", "std::fflush(stderr);", None,
      "standard error is unbuffered: every write has gone out already"),
     ("src/cli/CmdWatch.cpp", "tick.stop();", None,
