@@ -89,6 +89,9 @@ EQUIVALENT = [
     ("src/core/serve/MqttClient.cpp", "::poll(&fd, 1, milliseconds) <= 0", "<= -> <",
      "a time-out then reads the non-blocking wake-up counter for nothing; the one caller ignores "
      "the answer and looks at the clock and the stop flag"),
+    ("src/cli/Output.cpp", "i < cells.size() && i <", "&& -> ||",
+     "every held table's rows have one cell per column (resultCells, the port and difference "
+     "rows)"),
     ("src/cli/Output.cpp", "barStart_ < 0.0", "< -> <=",
      "the steady clock, counted from the system's start, never reads 0 while a program runs"),
     ("src/cli/Output.cpp", "total > 0 && done >= total", "&& -> ||",
