@@ -43,6 +43,15 @@ TEST(CliLineSets, BackupDiffCheckAndRestoreKeepALinesSettings) {
               QString::fromLatin1(
                   QCryptographicHash::hash(fileBytes(file2), QCryptographicHash::Sha256).toHex()));
     EXPECT_EQ(rig.run({"backup", "1", "-o", bk}).exit, 2);  // an existing folder stays
+    // A sensor's file that cannot be written (its path longer than the system takes) is that
+    // sensor's failure.
+    QString deep = rig.dir.path();
+    while (deep.size() < 4066)
+        deep += QLatin1Char('/') + QString(std::min<qsizetype>(200, 4065 - deep.size()), 'd');
+    ASSERT_TRUE(QDir().mkpath(deep));
+    const CliRun tooLong = rig.run({"backup", "1", "-o", deep + QStringLiteral("/bk"), "--json"});
+    EXPECT_EQ(tooLong.exit, 2);
+    EXPECT_EQ(str(tooLong.objects(QStringLiteral("result")).at(0), "outcome"), "file-error");
     // A port that fails is in the manifest with its reason; --force replaces the whole folder.
     const QString other = rig.path(QStringLiteral("bk2"));
     rig.mapLine(3, rig.path(QStringLiteral("absent")));
