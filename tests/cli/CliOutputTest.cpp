@@ -135,6 +135,11 @@ TEST(CliOutput, OnATerminalEveryColumnStartsUnderItsTitle) {
             EXPECT_EQ(lines[1][column - 1], QLatin1Char(' '));
         }
     }
+    // A watch's live table, drawn over the last one.
+    const QStringList live = onTerminal(rig, {"watch", "1", "--duration", "0.3"});
+    ASSERT_GE(live.size(), 2);
+    EXPECT_TRUE(live[0].startsWith("\x1b[2KT[s]  PORT  ")) << live[0].toStdString();
+    EXPECT_EQ(live[1].indexOf("COM1 "), live[0].indexOf("PORT "));
 }
 
 struct Signalled {
