@@ -120,16 +120,17 @@ QStringList onTerminal(CliRig& rig, const QStringList& args) {
 
 TEST(CliOutput, OnATerminalEveryColumnStartsUnderItsTitle) {
     CliRig rig({model()});
-    // Held (results, widened to their cells) and streamed (a run, padded as rows come).
-    for (const QStringList& args :
-         {QStringList{"identify", "1"}, QStringList{"run", "1", "--samples", "1"}}) {
+    // Held (results and the port map, widened to their cells) and streamed (a run, padded as
+    // rows come).
+    for (const QStringList& args : {QStringList{"identify", "1"}, QStringList{"ports"},
+                                    QStringList{"run", "1", "--samples", "1"}}) {
         const QStringList lines = onTerminal(rig, args);
         ASSERT_EQ(lines.size(), 2) << lines.join('|').toStdString();
         const bool run = args[0] == QLatin1String("run");
         EXPECT_TRUE(lines[0].startsWith(run ? "T[s] " : "PORT "));
         EXPECT_TRUE(lines[1].startsWith(run ? "0." : "COM1 "));
         const QStringList titles = lines[0].split(' ', Qt::SkipEmptyParts);
-        for (int i = 1; i < 3; ++i) {
+        for (int i = 1; i < std::min<int>(3, titles.size()); ++i) {
             const qsizetype column = lines[0].indexOf(QLatin1Char(' ') + titles[i]) + 1;
             EXPECT_NE(lines[1][column], QLatin1Char(' ')) << lines.join('|').toStdString();
             EXPECT_EQ(lines[1][column - 1], QLatin1Char(' '));
