@@ -75,6 +75,18 @@ TEST(CliAudit, EveryWriteIsOneRowAndConcurrentWritersLoseNone) {
     EXPECT_STREQ(reinterpret_cast<const char*>(sqlite3_column_text(st, 0)), "ok");
     sqlite3_finalize(st);
     sqlite3_close(db);
+    // As CSV: the titles, then a line per row; a field with a comma or a quote in quotes.
+    for (const char* name : {"a,b", "c\"d"}) {
+        const QString odd = rig.path(QString::fromLatin1(name));
+        ASSERT_TRUE(QFile::link(rig.sensor(0).devicePath(), odd));
+        rig.mapLine(3, odd);
+        ASSERT_EQ(rig.run({"reset", "3"}).exit, 0);
+        const QList<QByteArray> csv = rig.run({"log", "--csv", "--port", "3"}).out.split('\n');
+        ASSERT_GE(csv.size(), 3);  // the last line ends too
+        EXPECT_TRUE(csv[0].startsWith("TIME,USER,HOST,PROGRAM,"));
+        const QByteArray quoted = QFile::encodeName(odd).replace("\"", "\"\"");
+        EXPECT_TRUE(csv[csv.size() - 2].contains(",3,\"" + quoted + "\",")) << name;
+    }
 
     // A log that cannot be written: the reset is done all the same, and korvo says so.
     CliRig blocked({model()});
