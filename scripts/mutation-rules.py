@@ -99,6 +99,9 @@ EQUIVALENT = [
      "shows is the same"),
     ("src/cli/Output.cpp", "std::fflush(stderr);", None,
      "standard error is unbuffered: every write has gone out already"),
+    ("src/cli/LineRun.cpp", "Interrupt::onRequest({});", None,
+     "after the run only the command's closing steps wait on the event loop, while the flag the "
+     "action sets still lives; then the command returns and korvo ends"),
     ("src/cli/CmdWatch.cpp", "tick.stop();", None,
      "the timer dies with its scope before the event loop runs again"),
     ("src/core/sensorfn/LinearisationTable.cpp", "index >= 0 && index <", "&& -> ||",

@@ -71,6 +71,11 @@ TEST(CliLineSets, BackupDiffCheckAndRestoreKeepALinesSettings) {
     const auto part = rig.run(rig.words("diff DIR/part.ini COM2:ram")).rows();
     ASSERT_EQ(part.size(), 28u);  // Power differs too
     EXPECT_EQ(part[1], QStringList({"Power-Mode", "-", part[1][2]}));
+    const auto partJson = rig.run(rig.words("diff DIR/part.ini COM2:ram --json"))
+                              .objects(QStringLiteral("difference"));
+    ASSERT_EQ(partJson.size(), 28u);  // a key the file does not hold is null
+    EXPECT_TRUE(partJson[1].value(QLatin1String("a")).isNull());
+    EXPECT_EQ(num(partJson[1], "b"), part[1][2].toInt());
     EXPECT_EQ(rig.run(rig.words("diff DIR/missing.ini COM1:ram")).exit, 2);
 
     // Check: one line per sensor; ignoring what differs makes the line the same.
