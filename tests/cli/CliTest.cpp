@@ -314,6 +314,17 @@ TEST(CliMeasure, RunAndVideoPrintWhatTheSensorMeasures) {
                       samples[i - 1].value(QLatin1String("pixel")).toDouble());
         }
     }
+    // In automatic threshold mode the threshold is the array stored in RAM.
+    sim::ParamHalf half0 = rig.sensor(0).ramHalf(0);
+    half0[sim::p0::kVideoThdMode] = 1;
+    rig.sensor(0).setRamHalf(0, half0);
+    sim::Profile ram{}, eeprom{};
+    for (int i = 0; i < 256; ++i) ram[i] = 100 + i, eeprom[i] = 900 - i;
+    rig.sensor(0).setThresholds(1, ram);
+    rig.sensor(0).setThresholds(2, eeprom);
+    const auto automatic = rig.run({"video", "1", "--json"}).objects(QStringLiteral("sample"));
+    ASSERT_EQ(automatic.size(), 256u);
+    for (int i : {0, 255}) EXPECT_EQ(num(automatic[i], "threshold"), ram[i]);
 }
 
 // The bytes the window's writer gives for the records korvo reported, under the file's header.
