@@ -92,6 +92,11 @@ EQUIVALENT = [
     ("src/cli/Output.cpp", "i < cells.size() && i <", "&& -> ||",
      "every held table's rows have one cell per column (resultCells, the port and difference "
      "rows)"),
+    ("src/cli/Output.cpp", "for (int i = 0; i < cells.size() && i <", "0 -> 1",
+     "no held table's first cell is wider than its column to begin with: PORT is 6 wide for "
+     "COM1..COM255, KEY 18 for the longest key"),
+    ("src/cli/Args.cpp", "colon >= 0 ? value.left(colon)", ">= -> >",
+     "at 0 the host is empty either way, and refused"),
     ("src/cli/Output.cpp", "barStart_ < 0.0", "< -> <=",
      "the steady clock, counted from the system's start, never reads 0 while a program runs"),
     ("src/cli/Output.cpp", "total > 0 && done >= total", "&& -> ||",

@@ -136,6 +136,9 @@ TEST(CliOutput, OnATerminalEveryColumnStartsUnderItsTitle) {
             EXPECT_EQ(lines[1][column - 1], QLatin1Char(' '));
         }
     }
+    // A held table of differences: the titles and a line per key.
+    writeFileBytes(rig.path(QStringLiteral("p.ini")), "[PARA0]\r\nPower = 1\r\n");
+    EXPECT_EQ(onTerminal(rig, rig.words("diff DIR/p.ini COM1:ram")).size(), 29);
     // A watch's live table, drawn over the last one.
     const QStringList live = onTerminal(rig, {"watch", "1", "--duration", "0.3"});
     ASSERT_GE(live.size(), 2);
