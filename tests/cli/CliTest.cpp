@@ -314,17 +314,24 @@ TEST(CliMeasure, RunAndVideoPrintWhatTheSensorMeasures) {
                       samples[i - 1].value(QLatin1String("pixel")).toDouble());
         }
     }
-    // In automatic threshold mode the threshold is the array stored in RAM.
-    sim::ParamHalf half0 = rig.sensor(0).ramHalf(0);
+    // In automatic threshold mode the threshold is the array stored in RAM, also for a model
+    // whose hardware information names no target.
+    sim::SensorConfig cl = sensorConfig(1603);
+    cl.family = 4;
+    cl.variant = 20162;
+    CliRig clRig({cl});
+    sim::VirtualSensor& auto0 = clRig.sensor(0);
+    sim::ParamHalf half0 = auto0.ramHalf(0);
     half0[sim::p0::kVideoThdMode] = 1;
-    rig.sensor(0).setRamHalf(0, half0);
+    auto0.setRamHalf(0, half0);
     sim::Profile ram{}, eeprom{};
     for (int i = 0; i < 256; ++i) ram[i] = 100 + i, eeprom[i] = 900 - i;
-    rig.sensor(0).setThresholds(1, ram);
-    rig.sensor(0).setThresholds(2, eeprom);
-    const auto automatic = rig.run({"video", "1", "--json"}).objects(QStringLiteral("sample"));
-    ASSERT_EQ(automatic.size(), 256u);
-    for (int i : {0, 255}) EXPECT_EQ(num(automatic[i], "threshold"), ram[i]);
+    auto0.setThresholds(1, ram);
+    auto0.setThresholds(2, eeprom);
+    const CliRun automatic = clRig.run({"video", "1", "--json"});
+    const auto autoSamples = automatic.objects(QStringLiteral("sample"));
+    ASSERT_EQ(autoSamples.size(), 256u) << automatic.out.toStdString();
+    for (int i : {0, 255}) EXPECT_EQ(num(autoSamples[i], "threshold"), ram[i]);
 }
 
 // The bytes the window's writer gives for the records korvo reported, under the file's header.
