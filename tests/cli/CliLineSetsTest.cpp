@@ -84,6 +84,7 @@ TEST(CliLineSets, BackupDiffCheckAndRestoreKeepALinesSettings) {
     const auto results = checked.objects(QStringLiteral("result"));
     ASSERT_EQ(results.size(), 2u);
     EXPECT_EQ(str(results[0], "outcome"), QStringLiteral("same"));
+    EXPECT_EQ(str(results[0], "memory"), QStringLiteral("eeprom"));  // without --from
     QStringList keys;
     for (const QJsonValue& d : results[1].value(QLatin1String("differences")).toArray())
         keys << d.toObject().value(QLatin1String("key")).toString();
