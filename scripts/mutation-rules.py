@@ -89,9 +89,9 @@ EQUIVALENT = [
     ("src/core/serve/MqttClient.cpp", "::poll(&fd, 1, milliseconds) <= 0", "<= -> <",
      "a time-out then reads the non-blocking wake-up counter for nothing; the one caller ignores "
      "the answer and looks at the clock and the stop flag"),
-    ("src/cli/Output.cpp", "i < cells.size() && i <", "&& -> ||",
+    ("src/cli/Output.cpp", "i < cells.size() && i <", None,
      "every held table's rows have one cell per column (resultCells, the port and difference "
-     "rows)"),
+     "rows), so both bounds end the loop at the same index"),
     ("src/cli/Output.cpp", "for (int i = 0; i < cells.size() && i <", "0 -> 1",
      "no held table's first cell is wider than its column to begin with: PORT is 6 wide for "
      "COM1..COM255, KEY 18 for the longest key"),

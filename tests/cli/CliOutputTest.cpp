@@ -98,6 +98,7 @@ TEST(CliOutput, LostOutputRefusedFilesAndUnfitNamesEndWithTheReason) {
     const CliRun written = rig.run(writeMap);
     EXPECT_EQ(written.exit, 0);
     saidOnce(written, "korvo: warning: not added to the port map: " + unfit[0]);
+    saidOnce(written, "Added 1 line(s) to the port map " + rig.mapPath + ".");
     mapped[2] = good;  // numbered on from COM1, the sensor's, which stays as it was
     EXPECT_EQ(PortMap::load(rig.mapPath).entries(), mapped);
     EXPECT_EQ(rig.run(writeMap).err.count("warning: not added"), 4);

@@ -235,6 +235,11 @@ TEST(CliParams, GetWritesTheWindowsFileAndSendTakesOneBackWithItsReadBack) {
     EXPECT_EQ(str(differs[0].toObject(), "field"), QStringLiteral("Power"));
     EXPECT_EQ(num(differs[0].toObject(), "sent"), 650);
     EXPECT_EQ(num(differs[0].toObject(), "read"), 650 ^ 1);
+    std::vector<std::chrono::steady_clock::time_point> halves;  // the window's pause between
+    for (const sim::ReceivedFrame& f : rig.sensor(0).receivedFrames())
+        if (receivedWord(f, 1) == 3) halves.push_back(f.firstByte);
+    ASSERT_EQ(halves.size(), 2u);
+    EXPECT_GE(halves[1] - halves[0], std::chrono::milliseconds(100));
     for (int s = 0; s < 2; ++s) {
         EXPECT_EQ(rig.sensor(s).eepromHalf(0), packedHalf(sent, 0, 8192));
         EXPECT_EQ(rig.sensor(s).eepromHalf(1), packedHalf(sent, 1, 8192));
