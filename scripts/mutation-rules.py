@@ -104,6 +104,9 @@ EQUIVALENT = [
      "shows is the same"),
     ("src/cli/Output.cpp", "std::fflush(stderr);", None,
      "standard error is unbuffered: every write has gone out already"),
+    ("src/cli/Commands.cpp", "s.identity.serialNumber != 0", "!= -> ==",
+     "a write, and so its row, begins only after the sensor was accepted: the verdict decides "
+     "alone"),
     ("src/cli/LineRun.cpp", "Interrupt::onRequest({});", None,
      "after the run only the command's closing steps wait on the event loop, while the flag the "
      "action sets still lives; then the command returns and korvo ends"),

@@ -580,11 +580,6 @@ bool isCommand(const QString& name) {
     return ruleFor(name) != nullptr;
 }
 
-bool takesSeveralPorts(const QString& command) {
-    const CommandRule* rule = ruleFor(command);
-    return rule != nullptr && rule->severalPorts;
-}
-
 QString programHelp() {
     QString text = QStringLiteral(
         "usage: korvo [common options] COMMAND [arguments]\n"

@@ -77,7 +77,5 @@ int baudIndexForText(const QString& text);
 QString programHelp();
 QString commandHelp(const QString& command);
 bool isCommand(const QString& name);
-// Whether the subcommand works on several ports (PORTS) or on one (PORT).
-bool takesSeveralPorts(const QString& command);
 
 }  // namespace korvo::cli
