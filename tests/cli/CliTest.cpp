@@ -166,7 +166,8 @@ TEST(CliArguments, BadInputIsAUsageErrorAndTouchesNoSensor) {
         "record 1,2 --samples 5 -o x.dat",
         "record 1 --samples 5", "record 1 --samples 5 --step 0.01 -o x.dat",
         "record 1 --samples 5 --mode 2 -o x.dat", "record 1 --samples 5 -o DIR/taken.dat",
-        "test 1 --teach 5 --lower 1", "test 1 --teach 5 --upper 1 --lower 70000", "baud 1 --to 12345",
+        "test 1 --teach 5 --lower 1", "test 1 --teach 5 --upper 1 --lower 70000",
+        "baud 1 --to 12345",
         "flash 1 DIR/short.dat", "flash 1 DIR/missing.dat", "watch 1 --interval 0.05",
         "backup 1", "restore 1", "check 1", "diff DIR/short.dat", "diff COM1:rom COM2:ram",
         "log --port 0", "log --port 256", "log --serial 65536",
@@ -235,7 +236,7 @@ TEST(CliParams, GetWritesTheWindowsFileAndSendTakesOneBackWithItsReadBack) {
     EXPECT_EQ(str(differs[0].toObject(), "field"), QStringLiteral("Power"));
     EXPECT_EQ(num(differs[0].toObject(), "sent"), 650);
     EXPECT_EQ(num(differs[0].toObject(), "read"), 650 ^ 1);
-    std::vector<std::chrono::steady_clock::time_point> halves;  // the window's pause between
+    std::vector<std::chrono::steady_clock::time_point> halves;  // sent the window's pause apart
     for (const sim::ReceivedFrame& f : rig.sensor(0).receivedFrames())
         if (receivedWord(f, 1) == 3) halves.push_back(f.firstByte);
     ASSERT_EQ(halves.size(), 2u);
