@@ -11,6 +11,7 @@
 #include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
+#include <QRegularExpression>
 #include <algorithm>
 #include <map>
 
@@ -104,19 +105,28 @@ TEST(CliOutput, LostOutputRefusedFilesAndUnfitNamesEndWithTheReason) {
     EXPECT_EQ(rig.run(writeMap).err.count("warning: not added"), 4);
 }
 
-// korvo with standard output on a terminal (a pseudo-terminal's other end): its lines.
-QStringList onTerminal(CliRig& rig, const QStringList& args) {
+// What korvo writes to a terminal (a pseudo-terminal's other end) as its standard output or,
+// with `errors`, as its standard error.
+QByteArray terminalBytes(CliRig& rig, const QStringList& args, bool errors) {
     int master = -1, slave = -1;
     char name[256] = {};
     if (::openpty(&master, &slave, name, nullptr, nullptr) != 0) return {};
-    rig.run(args, {}, QString::fromLatin1(name));
+    const QString tty = QString::fromLatin1(name);
+    rig.run(args, {}, errors ? QString() : tty, errors ? tty : QString());
     ::fcntl(master, F_SETFL, O_NONBLOCK);
     QByteArray bytes;
     char buf[4096];
     for (ssize_t n; (n = ::read(master, buf, sizeof buf)) > 0;) bytes.append(buf, n);
     ::close(slave);
     ::close(master);
-    return QString::fromUtf8(bytes).remove(QLatin1Char('\r')).split('\n', Qt::SkipEmptyParts);
+    return bytes;
+}
+
+// korvo with standard output on a terminal: its lines.
+QStringList onTerminal(CliRig& rig, const QStringList& args) {
+    return QString::fromUtf8(terminalBytes(rig, args, false))
+        .remove(QLatin1Char('\r'))
+        .split('\n', Qt::SkipEmptyParts);
 }
 
 TEST(CliOutput, OnATerminalEveryColumnStartsUnderItsTitle) {
@@ -145,6 +155,32 @@ TEST(CliOutput, OnATerminalEveryColumnStartsUnderItsTitle) {
     ASSERT_GE(live.size(), 2);
     EXPECT_TRUE(live[0].startsWith("\x1b[2KT[s]  PORT  ")) << live[0].toStdString();
     EXPECT_EQ(live[1].indexOf("COM1 "), live[0].indexOf("PORT "));
+}
+
+TEST(CliOutput, OnATerminalARecordingsBarComesAfterASecondAtMostTenTimesASecond) {
+    CliRig rig({model()});
+    QElapsedTimer clock;
+    clock.start();
+    const QByteArray err =
+        terminalBytes(rig, rig.words("record 1 --samples 15 --step 0.1 -o DIR/BAR.DAT"), true);
+    const double seconds = clock.elapsed() / 1000.0;
+    // Each bar is drawn over the last one; the last one is wiped.
+    QStringList bars = QString::fromUtf8(err).split(QStringLiteral("\r\x1b[K"));
+    ASSERT_GE(bars.size(), 4) << err.toStdString();
+    EXPECT_TRUE(bars.takeFirst().isEmpty() && bars.takeLast().isEmpty()) << err.toStdString();
+    EXPECT_LE(bars.size(), (seconds - 1.0) / 0.1 + 1);
+    const QRegularExpression form(
+        QStringLiteral(R"(^COM1 recording \[(#*)\.*\] +(\d+)% (\d+)/15$)"));
+    int last = 0;
+    for (const QString& bar : bars) {
+        const QRegularExpressionMatch m = form.match(bar);
+        ASSERT_TRUE(m.hasMatch() && bar.indexOf(']') == 46) << bar.toStdString();
+        const int done = m.captured(3).toInt();
+        EXPECT_GE(done, last);
+        EXPECT_EQ(m.captured(2).toInt(), 100 * done / 15);
+        EXPECT_EQ(m.capturedLength(1), 30 * done / 15);
+        last = done;
+    }
 }
 
 struct Signalled {

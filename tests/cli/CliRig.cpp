@@ -42,8 +42,8 @@ std::vector<QJsonObject> CliRun::objects(const QString& type) const {
     return chosen;
 }
 
-std::unique_ptr<QProcess> CliRig::start(const QStringList& arguments,
-                                        const QString& outputFile) const {
+std::unique_ptr<QProcess> CliRig::start(const QStringList& arguments, const QString& outputFile,
+                                        const QString& errorFile) const {
     auto p = std::make_unique<QProcess>();
     p->setWorkingDirectory(dir.path());
     // Each rig keeps its own audit log, away from the build folder's.
@@ -51,6 +51,7 @@ std::unique_ptr<QProcess> CliRig::start(const QStringList& arguments,
     env.insert(QStringLiteral("KORVO_AUDIT_DB"), path(QStringLiteral("audit.db")));
     p->setProcessEnvironment(env);
     if (!outputFile.isEmpty()) p->setStandardOutputFile(outputFile);
+    if (!errorFile.isEmpty()) p->setStandardErrorFile(errorFile);
     p->start(QStringLiteral(KORVO_CLI_PROGRAM),
              QStringList{QStringLiteral("--map"), mapPath} + arguments);
     EXPECT_TRUE(p->waitForStarted(5000));
@@ -68,9 +69,9 @@ QString CliRig::paramFile(const ParamSet& p, const QString& name) const {
     return file;
 }
 
-CliRun CliRig::run(const QStringList& arguments, const QByteArray& input,
-                   const QString& outputFile) const {
-    std::unique_ptr<QProcess> p = start(arguments, outputFile);
+CliRun CliRig::run(const QStringList& arguments, const QByteArray& input, const QString& outputFile,
+                   const QString& errorFile) const {
+    std::unique_ptr<QProcess> p = start(arguments, outputFile, errorFile);
     if (!input.isEmpty()) p->write(input);
     p->closeWriteChannel();
     EXPECT_TRUE(p->waitForFinished(60000)) << arguments.join(' ').toStdString();

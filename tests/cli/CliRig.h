@@ -40,12 +40,13 @@ public:
     explicit CliRig(const std::vector<sim::SensorConfig>& configs) : SensorMap(configs) {}
 
     // korvo with --map of this rig, arguments as given; standard input from `input`; standard
-    // output into `outputFile` when one is named (CliRun::out then stays empty).
+    // output into `outputFile`, standard error into `errorFile`, when named (CliRun::out or err
+    // then stays empty).
     CliRun run(const QStringList& arguments, const QByteArray& input = {},
-               const QString& outputFile = {}) const;
+               const QString& outputFile = {}, const QString& errorFile = {}) const;
     // Starts korvo and returns the process, for tests that signal it.
-    std::unique_ptr<QProcess> start(const QStringList& arguments,
-                                    const QString& outputFile = {}) const;
+    std::unique_ptr<QProcess> start(const QStringList& arguments, const QString& outputFile = {},
+                                    const QString& errorFile = {}) const;
     // A command line as typed, split at spaces; DIR stands for the rig's folder.
     QStringList words(const QString& line) const;
     // The window's parameter file for `p` in the rig's folder; its path.

@@ -293,7 +293,9 @@ TEST(CliMeasure, RunAndVideoPrintWhatTheSensorMeasures) {
         ASSERT_EQ(records.size(), 3u);
         for (int i = 0; i < 3; ++i) {
             const auto t = [&](int k) { return records[k].value(QLatin1String("t")).toDouble(); };
-            if (i > 0) EXPECT_GE(t(i), t(i - 1));
+            if (i > 0) {
+                EXPECT_GE(t(i), t(i - 1));
+            }
             EXPECT_EQ(num(records[i], "value"), sensor.measuredValue());
             EXPECT_EQ(num(records[i], "left"), port == 1 ? 1000 : 1500);
             EXPECT_EQ(num(records[i], "edges"), 2);
