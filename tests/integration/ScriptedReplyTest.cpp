@@ -88,20 +88,37 @@ TEST_F(ScriptedReply, HardwareWordsCountOnlyFromTheRightEcho) {
     EXPECT_EQ(pc->scope.model.videoFullScale, 1024);
 }
 
-// A late answer settles before the firmware text is asked for: read as plain bytes, the text
-// would take it in.
-TEST_F(ScriptedReply, ALateAnswerNeverMixesIntoTheFirmwareText) {
+// A late answer settles, and is thrown away, before the firmware text or a data block is asked
+// for: read as plain bytes, they would take it in.
+TEST_F(ScriptedReply, ALateAnswerNeverMixesIntoTheFirmwareTextOrADataBlock) {
     QObject context;
     const QByteArray text("KORVO-KM firmware");
+    QByteArray block(kBlockBytes, '\0');
+    block[0] = 7;
+    block[1] = 3;  // the block's first word, high byte first: 0x0703
     script = [&](const QByteArray& request) {
-        if (request[3] == 7)
-            QTimer::singleShot(200, &context, [&] { sensorWrites(text.leftJustified(72, '\0')); });
-        return QByteArray();  // para0 goes unanswered
+        const QByteArray answer = request[3] == 7   ? text.leftJustified(72, '\0')
+                                  : request[3] == 9 ? block
+                                                    : QByteArray();  // para0 goes unanswered
+        if (!answer.isEmpty())
+            QTimer::singleShot(200, &context, [this, answer] { sensorWrites(answer); });
+        return QByteArray();
     };
-    EXPECT_EQ(pc->scope.GetParamHalf(kMemoryRam, 0, 1, pc->scope.params), -1);
-    QTimer::singleShot(100, &context, [&] { sensorWrites(frameHex("00AA 0002")); });
-    EXPECT_EQ(pc->scope.GetVERSIONInfo(1), kFirmwareBytes);
-    EXPECT_EQ(pc->scope.link.firmwareText, QString::fromLatin1(text));
+    for (const bool firmware : {true, false}) {
+        SCOPED_TRACE(firmware ? "firmware text" : "data block");
+        EXPECT_EQ(pc->scope.GetParamHalf(kMemoryRam, 0, 1, pc->scope.params), -1);
+        QTimer::singleShot(100, &context, [&] { sensorWrites(frameHex("00AA 0002")); });
+        if (firmware) {
+            EXPECT_EQ(pc->scope.GetVERSIONInfo(1), kFirmwareBytes);
+            EXPECT_EQ(pc->scope.link.firmwareText, QString::fromLatin1(text));
+        } else {
+            pc->bank.installCallback(1, false);
+            pc->scope.ReadData64(1, 0, 0);
+            pc->bank.installCallback(1, true);
+            EXPECT_EQ(pc->scope.video.video[0], 0x0703);
+            EXPECT_EQ(pc->scope.video.video[1], 0);
+        }
+    }
 }
 
 // A flash block counts only when its echo names its own offset and page; the third block's echo
