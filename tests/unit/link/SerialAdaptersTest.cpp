@@ -38,21 +38,20 @@ TEST(SerialAdapters, WriteMapAppendsStableNamesAndKeepsUserLines) {
                            id + "usb-Prolific_PL2303-if00-port0",
                            dev + "/serial/by-path/pci-0000:00:14.0-usb-0:2:1.0-port0"}));
 
-    // The user mapped the Prolific adapter by its kernel name and one adapter by its stable
-    // name; COM7 is the highest number.
+    // The user mapped the Prolific adapter by its kernel name, the bridge by its stable name and
+    // the FTDI adapter by its other link; COM7 is the highest number.
     const QString mapPath = dir.filePath("cfg/COMPORTS.map");
     QDir().mkpath(dir.filePath("cfg"));
-    const QByteArray userLines = "# bench 2\r\nCOM7 = " + (dev + "/ttyUSB1").toUtf8() +
-                                 "\nCOM2 = " + (id + "usb-Maker_Bridge-if00").toUtf8() +
-                                 "  ; bridge\nnot a mapping";
+    const QByteArray userLines =
+        "# bench 2\r\nCOM7 = " + (dev + "/ttyUSB1").toUtf8() +
+        "\nCOM2 = " + (id + "usb-Maker_Bridge-if00").toUtf8() + "  ; bridge\nCOM3 = " +
+        (dev + "/serial/by-path/pci-0000:00:14.0-usb-0:1:1.0-port0").toUtf8() + "\nnot a mapping";
     test::writeFileBytes(mapPath, userLines);
     const std::vector<PortMapEntry> added = newPortMapEntries(PortMap::load(mapPath), found).added;
     EXPECT_EQ(added, (std::vector<PortMapEntry>{
-                         {8, id + "usb-FTDI_FT232R_A1B2-if00-port0"},
-                         {9, dev + "/serial/by-path/pci-0000:00:14.0-usb-0:2:1.0-port0"}}));
+                         {8, dev + "/serial/by-path/pci-0000:00:14.0-usb-0:2:1.0-port0"}}));
     ASSERT_TRUE(appendToPortMap(mapPath, added).ok);
-    EXPECT_EQ(test::fileBytes(mapPath), userLines + "\nCOM8 = " + added[0].device.toUtf8() +
-                                            "\nCOM9 = " + added[1].device.toUtf8() + "\n");
+    EXPECT_EQ(test::fileBytes(mapPath), userLines + "\nCOM8 = " + added[0].device.toUtf8() + "\n");
     // A second run finds nothing new.
     EXPECT_TRUE(newPortMapEntries(PortMap::load(mapPath), found).added.empty());
     // Into a map that is not there yet: numbered from COM1, folder made.
