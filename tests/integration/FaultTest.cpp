@@ -70,6 +70,7 @@ TEST_F(LineFaults, EachExchangeReportsItsOwnTimeout) {
         {18, [&] { return s.RequestRecordSample(1); }, -1, kStopRecordTimeout, line},
         {6, [&] { return s.TeachSetpoint(1); }, -1, kStopByUser, line},
         {11, [&] { return s.ResetMaxMin(1); }, -1, kStopByUser, dots},
+        {12, [&] { return s.ActivateCalibration(1); }, -1, kStopRunning, dots},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.code);
