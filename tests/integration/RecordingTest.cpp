@@ -3,6 +3,7 @@
 
 #include <QFile>
 #include <QTimer>
+#include <optional>
 
 #include "LinkRig.h"
 #include "core/record/RecordingSession.h"
@@ -17,22 +18,25 @@ protected:
     void SetUp() override { start({}); }
     void start(sim::SensorConfig config) {
         config.noise = false;
+        session.reset();
         rig = std::make_unique<LinkRig>(std::vector<sim::SensorConfig>{config});
         rig->open();
         rig->sensor().setMeasurement(300, 500);
         plan.path = dir.filePath(QStringLiteral("RECORD.DAT"));
     }
+    // One session for all recordings: run again, a session opens its file again.
     RecordEnd record() {
-        RecordingSession session(rig->scope);
-        const RecordEnd end = session.run(plan, view);
-        count = session.count();
-        fileError = session.fileError();
+        if (!session) session.emplace(rig->scope);
+        const RecordEnd end = session->run(plan, view);
+        count = session->count();
+        fileError = session->fileError();
         return end;
     }
     QList<QByteArray> lines() { return fileBytes(plan.path).split('\n'); }
 
     QTemporaryDir dir;
     std::unique_ptr<LinkRig> rig;
+    std::optional<RecordingSession> session;
     RecordingPlan plan;
     RecordingSession::View view;
 
