@@ -51,6 +51,13 @@ EQUIVALENT = [
     ("src/core/ini/FileRead.cpp", "fd < 0", None, "descriptor 0 is never a file opened here"),
     ("src/core/record/RecorderDataFile.cpp", "fd < 0", None,
      "descriptor 0 is never a file opened here"),
+    ("src/core/record/RecorderTime.cpp", "total > std::numeric_limits<std::int32_t>::min()",
+     "> -> >=", "a sample count times a positive step is never the lowest 32-bit number"),
+    ("src/core/record/RecorderTime.cpp", "total > std::numeric_limits<std::int32_t>::max()",
+     "> -> >=", "at the highest 32-bit number both ways give that number"),
+    ("src/core/record/RecordingSession.cpp", "ports.flushInThenOut(plan.port);", None,
+     "every exchange empties the input queue before it writes its request, so bytes left after "
+     "a recording reach no reply"),
     ("src/core/link/ComPort.cpp", "queued < 0", None,
      "only a retry that queued nothing differs, and both end the write short"),
     ("src/core/link/ComPort.cpp", "count > 0", "> -> >=",
