@@ -58,6 +58,8 @@ EQUIVALENT = [
     ("src/core/record/RecordingSession.cpp", "ports.flushInThenOut(plan.port);", None,
      "every exchange empties the input queue before it writes its request, so bytes left after "
      "a recording reach no reply"),
+    ("src/cli/Args.cpp", "startsWith(QLatin1String(\"--\")) && eq > 0", "> -> >=",
+     "an argument that starts with -- never has its = at 0"),
     ("src/core/link/ComPort.cpp", "queued < 0", None,
      "only a retry that queued nothing differs, and both end the write short"),
     ("src/core/link/ComPort.cpp", "count > 0", "> -> >=",

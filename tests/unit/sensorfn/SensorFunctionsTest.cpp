@@ -141,20 +141,20 @@ TEST(Linearisation, BadFilesLeaveTableUnchanged) {
     }
     // The line no table can hold is named, for the short table of variant 400 as well: nothing is
     // wrapped into 16 bits or left unread.
+    const QByteArray x40(40, 'x');  // a word of up to 40 characters is shown whole
     const struct {
-        QByteArray text;
-        const char* error;
+        QByteArray text, error;
     } refused[] = {
-        {"1\n2\nthree\n" + numbers(2048), "line 3: \"three\" is not a whole number."},
+        {"1\n2\n" + x40 + "\n" + numbers(2048), "line 3: \"" + x40 + "\" is not a whole number."},
         {numbers(2) + "70000\n" + numbers(2045), "line 3: 70000 is outside -32768..65535."},
         {"-32769\n" + numbers(2047), "line 1: -32769 is outside -32768..65535."},
         {numbers(2049), "line 2049: more than 2048 values, more than a table holds."},
-        {numbers(2048) + "garbage", "line 2049: \"garbage\" is not a whole number."},
+        {numbers(2048) + x40 + "y", "line 2049: \"" + x40 + "...\" is not a whole number."},
     };
     for (const auto& f : refused) {
         for (const int size : {1024, 2048}) {
             r = parseLinearisationText(f.text, size, table);
-            EXPECT_EQ(r.error, QStringLiteral("Linearisation file: ") + QLatin1String(f.error));
+            EXPECT_EQ(r.error, "Linearisation file: " + QString::fromLatin1(f.error));
         }
     }
     EXPECT_EQ(table, before);

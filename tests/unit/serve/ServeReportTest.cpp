@@ -37,6 +37,9 @@ TEST(ServeReport, PortBlockHoldsTheLastRecordAndCountsHighWordFirst) {
                                     5,           1,    1200, 1250,   1160,   0x0001, 0x1170,
                                     65535,       2,    0,    0,      0,      0};
     EXPECT_EQ(r, expected);
+    PortWatch outside = sampledPort(3);
+    outside.inTolerance = false;
+    EXPECT_EQ(portRegisters(outside, 12.7)[kRegInTolerance], 0);
 
     // Before any record: no value, no tolerance, the age held at its top.
     PortWatch joining = sampledPort(4);
