@@ -18,6 +18,7 @@
 #include "CliRig.h"
 #include "core/link/PortMap.h"
 #include "core/params/ParamFile.h"
+#include "core/sensorfn/LinearisationTable.h"
 #include "support/QtPrinters.h"
 #include "support/TestFiles.h"
 
@@ -157,29 +158,41 @@ TEST(CliOutput, OnATerminalEveryColumnStartsUnderItsTitle) {
     EXPECT_EQ(live[1].indexOf("COM1 "), live[0].indexOf("PORT "));
 }
 
-TEST(CliOutput, OnATerminalARecordingsBarComesAfterASecondAtMostTenTimesASecond) {
+// A recording's and a flash write's bar on standard error.
+TEST(CliOutput, OnATerminalABarComesAfterASecondAtMostTenTimesASecond) {
     CliRig rig({model()});
-    QElapsedTimer clock;
-    clock.start();
-    const QByteArray err =
-        terminalBytes(rig, rig.words("record 1 --samples 15 --step 0.1 -o DIR/BAR.DAT"), true);
-    const double seconds = clock.elapsed() / 1000.0;
-    // Each bar is drawn over the last one; the last one is wiped.
-    QStringList bars = QString::fromUtf8(err).split(QStringLiteral("\r\x1b[K"));
-    ASSERT_GE(bars.size(), 4) << err.toStdString();
-    EXPECT_TRUE(bars.takeFirst().isEmpty() && bars.takeLast().isEmpty()) << err.toStdString();
-    EXPECT_LE(bars.size(), (seconds - 1.0) / 0.1 + 1);
-    const QRegularExpression form(
-        QStringLiteral(R"(^COM1 recording \[(#*)\.*\] +(\d+)% (\d+)/15$)"));
-    int last = 0;
-    for (const QString& bar : bars) {
-        const QRegularExpressionMatch m = form.match(bar);
-        ASSERT_TRUE(m.hasMatch() && bar.indexOf(']') == 46) << bar.toStdString();
-        const int done = m.captured(3).toInt();
-        EXPECT_GE(done, last);
-        EXPECT_EQ(m.captured(2).toInt(), 100 * done / 15);
-        EXPECT_EQ(m.capturedLength(1), 30 * done / 15);
-        last = done;
+    writeFileBytes(rig.path(QStringLiteral("XF.DAT")), numberLines(kXFlashTableWords));
+    rig.sensor(0).setFault(Fault::LateReply, 102, -1, 5);  // 256 blocks take more than a second
+    const struct {
+        const char* line;
+        QString label;
+        int total;
+    } cases[] = {{"record 1 --samples 15 --step 0.1 -o DIR/BAR.DAT", "COM1 recording", 15},
+                 {"flash 1 DIR/XF.DAT", "X-FLASH", 256}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.line);
+        QElapsedTimer clock;
+        clock.start();
+        const QByteArray err = terminalBytes(rig, rig.words(c.line), true);
+        const double seconds = clock.elapsed() / 1000.0;
+        // Each bar is drawn over the last one; the last one is wiped.
+        QStringList bars = QString::fromUtf8(err).split(QStringLiteral("\r\x1b[K"));
+        ASSERT_GE(bars.size(), 4) << err.toStdString();
+        EXPECT_TRUE(bars.takeFirst().isEmpty() && bars.takeLast().isEmpty()) << err.toStdString();
+        EXPECT_LE(bars.size(), (seconds - 1.0) / 0.1 + 1);
+        const QRegularExpression form(c.label + QStringLiteral(R"( \[(#*)\.*\] +(\d+)% (\d+)/)") +
+                                      QString::number(c.total) + '$');
+        int last = 0;
+        for (const QString& bar : bars) {
+            const QRegularExpressionMatch m = form.match(bar);
+            ASSERT_TRUE(m.hasMatch() && bar.indexOf(']') == c.label.size() + 32)
+                << bar.toStdString();
+            const int done = m.captured(3).toInt();
+            EXPECT_GE(done, last);
+            EXPECT_EQ(m.captured(2).toInt(), 100 * done / c.total);
+            EXPECT_EQ(m.capturedLength(1), 30 * done / c.total);
+            last = done;
+        }
     }
 }
 

@@ -147,7 +147,8 @@ TEST_F(Exchange, TeachResetThresholdRecordAndCalibration) {
     EXPECT_EQ(rig->scope.params.umSlope, 70000u);
     EXPECT_EQ(rig->scope.params.umOffset, 32746u);
     rig->scope.link.stopFlag = kStopRunning;
-    expectExchange(s.StopCalibration(1), 1, "0055 000C 0000 *", nullptr,
+    rig->sink.clear();  // the stop shows the reset's text too
+    expectExchange(s.StopCalibration(1), 1, "0055 000C 0000 *", "Reset Max/Min values...",
                    "Calibration stopped successfully!");
     EXPECT_EQ(rig->scope.link.stopFlag, kStopByUser);
     EXPECT_FALSE(rig->sensor().calibrating());

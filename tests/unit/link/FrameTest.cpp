@@ -145,6 +145,7 @@ TEST(ReplyMatch, ALateAnswerMustSettleOnlyWhenItWouldPassForTheNewRequest) {
     EXPECT_FALSE(lateReplyPassesFor(2, 8));
     EXPECT_TRUE(lateReplyPassesFor(7, 2));  // plain bytes would take in any late answer
     EXPECT_TRUE(lateReplyPassesFor(9, 8));
+    EXPECT_TRUE(lateReplyPassesFor(2, 200));  // a code we never send, behind the sync word
 }
 
 }  // namespace
