@@ -60,7 +60,7 @@ EQUIVALENT = [
      "a recording reach no reply"),
     ("src/cli/Args.cpp", "startsWith(QLatin1String(\"--\")) && eq > 0", "> -> >=",
      "an argument that starts with -- never has its = at 0"),
-    ("src/cli/main.cpp", "setApplicationName(QStringLiteral(\"korvo\"));", None,
+    ("src/cli/main.cpp", "QCoreApplication::setApplicationName(QStringLiteral(\"korvo\"));", None,
      "Qt names the application after its program file, which is korvo"),
     ("src/core/link/ComPort.cpp", "queued < 0", None,
      "only a retry that queued nothing differs, and both end the write short"),
