@@ -105,10 +105,13 @@ TEST_F(Recording, EveryTriggeredRecordIsStoredAndAHangUpEndsTheWait) {
     rig->sensor().setRamHalf(1, h);
     plan.mode = 1;
     plan.samples = 32000;
+    long waits = 0;
+    view.state = [&](const QString& t) { waits += t == "WAITING FOR EXT.-TRIGGER ..."; };
     QTimer::singleShot(500, &context, [&] { rig->scope.link.stopFlag = kStopByUser; });
     EXPECT_EQ(record(), RecordEnd::Stopped);
     // One record every 5 ms for most of half a second: far more than one per 0.1 s.
     EXPECT_GT(count, 40);
+    EXPECT_EQ(waits, count + 1);  // the wait for a trigger, at the start and after each record
     EXPECT_EQ(lines().size(), 7 + count + 1);
 
     QTimer::singleShot(200, &context, [&] { rig->sensor().hangUp(); });
