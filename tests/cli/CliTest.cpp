@@ -62,6 +62,10 @@ TEST(CliPorts, EachPortSaysItsOwnOutcomeAndTheStatusIsTheWorst) {
     EXPECT_TRUE(str(objects[1], "reason").contains(QLatin1String("KORVO-GX")));
     EXPECT_EQ(str(objects[2], "line"), QStringLiteral("timeout"));
     EXPECT_TRUE(rows[3][5].contains(rig.path(QStringLiteral("no-such-device"))));
+    // A command that works on the sensor refuses it the same way.
+    const auto get = rig.run({"get", "2", "--from", "ram", "--json"}).objects("result");
+    ASSERT_EQ(get.size(), 1u);
+    EXPECT_EQ(str(get[0], "outcome"), QStringLiteral("refused"));
 
     // The map as it stands, and its probe.
     const CliRun listed = rig.run({"ports"});
@@ -170,7 +174,7 @@ TEST(CliArguments, BadInputIsAUsageErrorAndTouchesNoSensor) {
         "baud 1 --to 12345",
         "flash 1 DIR/short.dat", "flash 1 DIR/missing.dat", "watch 1 --interval 0.05",
         "backup 1", "restore 1", "check 1", "diff DIR/short.dat", "diff COM1:rom COM2:ram",
-        "log --port 0", "log --port 256", "log --serial 65536",
+        "log --port 0", "log --port 256", "log --serial 65536", "log --csv --json",
         "serve 1", "serve 1 --mqtt http://host", "serve 1 --mqtt mqtt://:pw@host",
         "serve 1 --mqtt mqtt://host/x", "serve 1 --mqtt mqtt://host --rate -1",
         "serve 1 --mqtt mqtt://host --name a/b", "serve 1 --mqtt mqtt://host --qos-values 2",
