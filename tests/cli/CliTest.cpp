@@ -361,7 +361,7 @@ QByteArray windowFile(const QByteArray& file, const RecorderHeader& base,
 }
 
 TEST(CliWatch, EveryPortEveryIntervalWithItsStateAndTheIntervalsValues) {
-    CliRig rig({sensorConfig(1701), sensorConfig(1702, "KORVO-DV")});
+    CliRig rig({sensorConfig(1701), sensorConfig(1702, "KORVO-DV"), model(), model()});
     rig.sensor(0).setMeasurement(1000, 3000);
     rig.mapLine(3, rig.path(QStringLiteral("absent")));
     const CliRun r = rig.run(rig.words("watch 1-3 --interval 0.5 --duration 1.6 --json"));
@@ -383,6 +383,12 @@ TEST(CliWatch, EveryPortEveryIntervalWithItsStateAndTheIntervalsValues) {
     EXPECT_TRUE(str(lines[2], "reason").contains(QLatin1String("absent")));
     for (const sim::ReceivedFrame& f : rig.sensor(0).receivedFrames())
         EXPECT_TRUE(receivedWord(f, 1) != 1 && receivedWord(f, 1) != 3);  // nothing written
+
+    // A port that went silent after three samples shows no value in the text table.
+    rig.sensor(3).setFault(Fault::NoReply, 8, -1, 0, 3);
+    const auto rows = rig.run(rig.words("watch 4 --duration 1.6")).rows();
+    ASSERT_FALSE(rows.empty());
+    EXPECT_EQ(rows.back().mid(3, 3).join(QLatin1Char(' ')), QStringLiteral("- - stale"));
 }
 
 TEST(CliRecord, FileHoldsTheWindowsBytesForTheRecordsReceived) {
