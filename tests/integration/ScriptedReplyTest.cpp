@@ -48,9 +48,11 @@ TEST_F(ScriptedReply, LineCheckFailsOnAReplyOfAnotherKindAndKeepsTheStatusText) 
         EXPECT_EQ(pc->scope.CheckComLine(1), 0);
         EXPECT_EQ(pc->scope.link.statusText, QStringLiteral("before"));
     }
-    reply = frameHex("00AA 0005 0309");  // the same sync word in an echo passes
+    // The same sync word in an echo passes; the words after the serial number are not taken.
+    reply = frameHex("00AA 0005 0309 4321");
     EXPECT_EQ(pc->scope.CheckComLine(1), 1);
     EXPECT_EQ(pc->scope.link.statusText, QStringLiteral("Echo Check - Line Ok!   SN:777"));
+    EXPECT_NE(pc->scope.link.dataWords[3], 0x4321);
 }
 
 TEST_F(ScriptedReply, HardwareWordsCountOnlyFromTheRightEcho) {
