@@ -136,6 +136,16 @@ EQUIVALENT = [
      "the library's own limit of 20 messages in flight only slows a burst"),
     ("src/core/serve/MqttClient.cpp", "mosq_ == nullptr || wakeFd_ < 0", "|| -> &&",
      "only an allocation or descriptor failure at start differs"),
+    ("src/core/link/ComPort.cpp", "broken_ || !onNet_", "|| -> &&",
+     "a network port hears of a connection's end once, and only of its open connection: a "
+     "released or failed one reports nothing, and an opening that works clears broken_ first"),
+    ("src/core/link/ComPort.cpp", "serial_->clearError();", None,
+     "QSerialPort::open clears the error before it opens; the error is read only after an "
+     "opening failed and in its own report"),
+    ("src/core/record/RecorderDataFile.cpp", "fd >= 0", None,
+     "descriptor 0 is never a file opened here"),
+    ("src/core/link/IdentifySensor.cpp", "fallBack && hardware.profile->infoLines[0]", "0 -> 1",
+     "a fall-back profile holds all four lines"),
 ]
 
 
