@@ -119,6 +119,8 @@ TEST(CliPorts, FailuresEndWithTheirOwnStatusAndReason) {
          "parameters not read: para0: Timeout-RS-232..."},
         // A teach without an answer is no taught set point.
         {Fault::NoReply, 6, 1, "teach 1", 1, "failed", "Timeout"},
+        {Fault::NoReply, 190, 1, "baud 1 --to 38400", 1, "failed",
+         "Timeout: changing RS-232-baudrate..."},
         // Tolerances the window's fields would not keep.
         {Fault::NoReply, 0, 0, "test 1 --teach 100 --upper 65535 --lower 9", 2, "refused",
          "--upper goes up to"},

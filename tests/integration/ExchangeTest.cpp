@@ -165,6 +165,7 @@ TEST_F(Exchange, TestTeachInAndXFlash) {
                    "0055 0065 0000 00AA 00AA 00AA 00AA 00AA 00AA 00AA 00AA 00AA 00AA 00AA 00AA "
                    "00AA 00AA 00AA",
                    "clearing X-FLASH...", "X-FLASH-cleared!");
+    EXPECT_EQ(rig->sink.last(), QStringLiteral("X-FLASH-cleared!"));
 
     const std::array<std::uint16_t, 8> block{1, 2, 3, 4, 5, 6, 7, 0x8000};
     XFlashWrite w = s.WriteXFLASH(1, 16, 3, block);
