@@ -175,7 +175,7 @@ TEST(CliArguments, BadInputIsAUsageErrorAndTouchesNoSensor) {
         "test 1 --teach 5 --lower 1", "test 1 --teach 5 --upper 1 --lower 70000",
         "baud 1 --to 12345",
         "flash 1 DIR/short.dat", "flash 1 DIR/missing.dat", "watch 1 --interval 0.05",
-        "backup 1", "restore 1", "check 1", "diff DIR/short.dat", "diff COM1:rom COM2:ram",
+        "--map DIR ports", "backup 1", "restore 1", "check 1", "diff DIR/short.dat", "diff COM1:rom COM2:ram",
         "log --port 0", "log --port 256", "log --serial 65536", "log --csv --json",
         "serve 1", "serve 1 --mqtt http://host", "serve 1 --mqtt mqtt://:pw@host",
         "serve 1 --mqtt mqtt://host/x", "serve 1 --mqtt mqtt://host --rate -1",
