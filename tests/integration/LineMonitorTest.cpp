@@ -99,6 +99,7 @@ TEST(LineMonitor, EveryPortInItsOwnStateAndEveryRequestWithItsOwnPara0) {
     EXPECT_TRUE(sensors.sensor(1).receivedFrames().empty());
     const long paused = monitor.watch(2)->samples;
     monitor.resume(2);
+    EXPECT_EQ(monitor.watch(2)->reason, QString());  // joining again, no longer let go
     ASSERT_TRUE(waitFor(pump, 3.0, [&] { return sampled(2, paused + 2); }));
     EXPECT_EQ(requestCount(sensors.sensor(1), 2), 2);  // para0 and para1 read again
     monitor.stop();
