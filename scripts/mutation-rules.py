@@ -146,6 +146,9 @@ EQUIVALENT = [
      "descriptor 0 is never a file opened here"),
     ("src/core/link/IdentifySensor.cpp", "fallBack && hardware.profile->infoLines[0]", "0 -> 1",
      "a fall-back profile holds all four lines"),
+    ("src/core/serve/MqttClient.cpp", "level == MOSQ_LOG_ERR && text != nullptr", "&& -> ||",
+     "the kept line is read only after a TLS failure, and libmosquitto logs OpenSSL's error last "
+     "before that attempt returns"),
 ]
 
 
