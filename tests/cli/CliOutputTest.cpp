@@ -106,14 +106,14 @@ TEST(CliOutput, LostOutputRefusedFilesAndUnfitNamesEndWithTheReason) {
     EXPECT_EQ(rig.run(writeMap).err.count("warning: not added"), 4);
 }
 
-// What korvo writes to a terminal (a pseudo-terminal's other end) as its standard output or,
-// with `errors`, as its standard error.
-QByteArray terminalBytes(CliRig& rig, const QStringList& args, bool errors) {
+// What korvo writes to a terminal (a pseudo-terminal's other end) as its standard output, its
+// standard error or both.
+QByteArray terminalBytes(CliRig& rig, const QStringList& args, bool output, bool errors) {
     int master = -1, slave = -1;
     char name[256] = {};
     if (::openpty(&master, &slave, name, nullptr, nullptr) != 0) return {};
     const QString tty = QString::fromLatin1(name);
-    rig.run(args, {}, errors ? QString() : tty, errors ? tty : QString());
+    rig.run(args, {}, output ? tty : QString(), errors ? tty : QString());
     ::fcntl(master, F_SETFL, O_NONBLOCK);
     QByteArray bytes;
     char buf[4096];
@@ -125,7 +125,7 @@ QByteArray terminalBytes(CliRig& rig, const QStringList& args, bool errors) {
 
 // korvo with standard output on a terminal: its lines.
 QStringList onTerminal(CliRig& rig, const QStringList& args) {
-    return QString::fromUtf8(terminalBytes(rig, args, false))
+    return QString::fromUtf8(terminalBytes(rig, args, true, false))
         .remove(QLatin1Char('\r'))
         .split('\n', Qt::SkipEmptyParts);
 }
@@ -176,7 +176,7 @@ TEST(CliOutput, OnATerminalABarComesAfterASecondAtMostTenTimesASecond) {
         SCOPED_TRACE(c.line);
         QElapsedTimer clock;
         clock.start();
-        const QByteArray err = terminalBytes(rig, rig.words(c.line), true);
+        const QByteArray err = terminalBytes(rig, rig.words(c.line), false, true);
         const double seconds = clock.elapsed() / 1000.0;
         // Each bar is drawn over the last one (or after a line of its own); the last one is wiped.
         QStringList bars = QString::fromUtf8(err).split(QStringLiteral("\r\x1b[K"));
@@ -199,6 +199,15 @@ TEST(CliOutput, OnATerminalABarComesAfterASecondAtMostTenTimesASecond) {
             last = done;
         }
     }
+    // On one terminal for both, a record's line wipes the bar first: each starts its line.
+    const QString both = QString::fromUtf8(terminalBytes(
+        rig, rig.words("record 1 --samples 15 --step 0.1 --mode 0 -o DIR/BAR.DAT --force --json"),
+        true, true));
+    EXPECT_EQ(both.count(QStringLiteral("\"type\":\"record\"")), 15);
+    for (const QString& line : both.split('\n'))
+        if (line.contains(QLatin1String("\"type\":\"record\"")))
+            EXPECT_TRUE(line.split(QStringLiteral("\r\x1b[K")).last().startsWith('{'))
+                << line.toStdString();
 }
 
 struct Signalled {
