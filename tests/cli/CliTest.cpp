@@ -125,6 +125,7 @@ TEST(CliPorts, FailuresEndWithTheirOwnStatusAndReason) {
          "parameters not read: para0: Timeout-RS-232..."},
         // A teach without an answer is no taught set point.
         {Fault::NoReply, 6, 1, "teach 1", 1, "failed", "Timeout"},
+        // A baud change without an echo: the sensor keeps its rate.
         {Fault::NoReply, 190, 1, "baud 1 --to 38400", 1, "failed",
          "Timeout: changing RS-232-baudrate..."},
         // Tolerances the window's fields would not keep.
@@ -181,7 +182,8 @@ TEST(CliArguments, BadInputIsAUsageErrorAndTouchesNoSensor) {
         "test 1 --teach 5 --lower 1", "test 1 --teach 5 --upper 1 --lower 70000",
         "baud 1 --to 12345",
         "flash 1 DIR/short.dat", "flash 1 DIR/missing.dat", "watch 1 --interval 0.05",
-        "--map DIR ports", "backup 1", "restore 1", "check 1", "diff DIR/short.dat", "diff COM1:rom COM2:ram",
+        "--map DIR ports", "backup 1", "restore 1", "check 1", "diff DIR/short.dat",
+        "diff COM1:rom COM2:ram",
         "log --port 0", "log --port 256", "log --serial 65536", "log --csv --json",
         "serve 1", "serve 1 --mqtt http://host", "serve 1 --mqtt mqtt://:pw@host",
         "serve 1 --mqtt mqtt://host/x", "serve 1 --mqtt mqtt://host --rate -1",
