@@ -478,6 +478,11 @@ TEST(CliService, TeachResetTestAndBaudReachTheSensor) {
     };
     EXPECT_EQ(ok({"teach", "1"}).value(3).toInt(), sensor.measuredValue());
     EXPECT_EQ(sensor.ramHalf(0)[sim::p0::kTeachValue], sensor.measuredValue());
+    // Both halves are read back, 0.1 s apart (half of it checked, as for an identification).
+    const auto frames = sensor.receivedFrames();
+    ASSERT_GE(frames.size(), 2u);
+    EXPECT_EQ(receivedWord(frames.back(), 1), 2);
+    EXPECT_GE(frames.back().firstByte - frames.end()[-2].firstByte, std::chrono::milliseconds(50));
     ok({"reset", "1"});
     EXPECT_EQ(requestCount(sensor, 11), 1);
     ok({"test", "1", "--teach", "100", "--upper", "7", "--lower", "9"});

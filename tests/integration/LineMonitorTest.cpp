@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include <set>
+
 #include "core/link/PortBank.h"
 #include "core/link/Pump.h"
 #include "core/monitor/LineMonitor.h"
@@ -77,8 +79,14 @@ TEST(LineMonitor, EveryPortInItsOwnStateAndEveryRequestWithItsOwnPara0) {
     EXPECT_EQ(watchSummary(first).left(8), QStringLiteral("SN 5000,"));
 
     // Unplugged mid-run: line lost, the other ports go on; plugged back, live again by itself.
+    // The loss is told as it happens.
+    std::set<int> toldLost;
+    monitor.changed = [&](int com) {
+        if (state(com) == WatchState::LineLost) toldLost.insert(com);
+    };
     sensors.sensor(kUnplugged - 1).hangUp();
     ASSERT_TRUE(waitFor(pump, 3.0, [&] { return state(kUnplugged) == WatchState::LineLost; }));
+    EXPECT_EQ(toldLost, std::set<int>{kUnplugged});
     const long before = monitor.watch(1)->samples;
     ASSERT_FALSE(sensors.sensor(kUnplugged - 1).reopen().isEmpty());
     sensors.rewriteMap();
