@@ -149,6 +149,8 @@ EQUIVALENT = [
     ("src/core/serve/MqttClient.cpp", "level == MOSQ_LOG_ERR && text != nullptr", "&& -> ||",
      "the kept line is read only after a TLS failure, and libmosquitto logs OpenSSL's error last "
      "before that attempt returns"),
+    ("src/core/audit/AuditLog.cpp", "sql, -1,", "1 -> 2",
+     "any negative length makes SQLite read the statement to its end"),
 ]
 
 

@@ -63,12 +63,20 @@ TEST(Routing, AnExchangeNestedInAWaitIsRefusedUnlessTheWaitYields) {
     PortSensor& s = rig.scope;
     QObject context;
 
-    int nested = 99;
+    // Inside the wait: a reset, and a firmware text that shows the refusal itself.
+    int nested = 99, text = 99;
+    bool busyShown = false;
     rig.sensor().setFault(Fault::LateReply, 2, 1, 300);
-    QTimer::singleShot(50, &context, [&] { nested = s.ResetMaxMin(1); });  // inside the wait
-    EXPECT_EQ(s.GetParamHalf(kMemoryRam, 0, 1, s.params), 1);  // its own answer, not the reset's
+    QTimer::singleShot(50, &context, [&] { nested = s.ResetMaxMin(1); });
+    QTimer::singleShot(100, &context, [&] {
+        rig.sink.clear();
+        text = s.GetVERSIONInfo(1);
+        busyShown = rig.sink.saw(QStringLiteral("RS-232 line busy!"));
+    });
+    EXPECT_EQ(s.GetParamHalf(kMemoryRam, 0, 1, s.params), 1);  // its own answer, not theirs
     EXPECT_EQ(nested, -1);
-    EXPECT_TRUE(rig.sink.saw(QStringLiteral("RS-232 line busy!")));
+    EXPECT_EQ(text, 0);
+    EXPECT_TRUE(busyShown);
 
     // A measurement loop's wait hands the port to the nested exchange and gets it back.
     rig.sensor().setFault(Fault::NoReply, 8, 1);
