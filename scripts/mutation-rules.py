@@ -115,6 +115,8 @@ EQUIVALENT = [
      "shows is the same"),
     ("src/cli/Output.cpp", "std::fflush(stderr);", None,
      "standard error is unbuffered: every write has gone out already"),
+    ("src/cli/Output.cpp", "heldRows_.clear();", None,
+     "a vector moved from by construction is empty, as the standard library guarantees"),
     ("src/cli/Commands.cpp", "s.identity.serialNumber != 0", "!= -> ==",
      "a write, and so its row, begins only after the sensor was accepted: the verdict decides "
      "alone"),

@@ -117,6 +117,18 @@ TEST(CliLineSets, BackupDiffCheckAndRestoreKeepALinesSettings) {
     EXPECT_EQ(refused.exit, 1);
     EXPECT_TRUE(str(refused.objects(QStringLiteral("result"))[0], "detail")
                     .contains(QLatin1String("variant 250")));
+    // Entries korvo backup does not write are refused before any sensor is asked: a file named
+    // outside the folder's pattern, a hash in capitals.
+    const QByteArray hash = str(saved[0].toObject(), "sha256").toLatin1();
+    for (const auto& [from, to] : {std::pair<QByteArray, QByteArray>{"\"SN1801", "\"../bk/SN1801"},
+                                   {hash, hash.toUpper()}}) {
+        writeFileBytes(QDir(bk).filePath(QStringLiteral("manifest.json")),
+                       QByteArray(manifest).replace(from, to));
+        const CliRun r = rig.run({"restore", "1", "--from", bk});
+        EXPECT_EQ(r.exit, 2);
+        EXPECT_TRUE(r.err.contains("a sensor entry is not one korvo backup writes"))
+            << r.err.toStdString();
+    }
     writeFileBytes(QDir(bk).filePath(QStringLiteral("manifest.json")), manifest);
     writeFileBytes(file1, fileBytes(file1) + "; changed\r\n");
     EXPECT_EQ(rig.run({"restore", "1", "--from", bk}).exit, 2);

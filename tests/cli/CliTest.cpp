@@ -135,6 +135,8 @@ TEST(CliPorts, FailuresEndWithTheirOwnStatusAndReason) {
          "--lower up to 100"},
         {Fault::NoReply, 0, 0, "test 1 --teach 0 --upper 7 --lower 0", 2, "refused",
          "--teach 0 is outside 1..8191"},
+        {Fault::NoReply, 0, 0, "test 1 --teach 8192 --upper 7 --lower 0", 2, "refused",
+         "--teach 8192 is outside"},
         // A port map that cannot be read opens no port, not even a built-in one.
         {Fault::NoReply, 0, 0, "--map DIR video 1", 2, "map-error",
          "not a regular file but a folder: no port opened"},
@@ -174,6 +176,7 @@ TEST(CliArguments, BadInputIsAUsageErrorAndTouchesNoSensor) {
         "", "frobnicate", "reset 1 extra", "--baud 1234 identify 1", "identify 1 --bogus",
         "identify", "identify 0", "identify 256", "identify 3-1", "identify x",
         "get 1", "get 1 --from rom", "get 1,2 --from ram", "get 1 --from ram --json -o -",
+        "get all --from ram -o DIR/x.ini", "--map DIR/none.map get all --from ram -o DIR/{port}.ini",
         "send 1 --to ram", "send 1 --to ram DIR/missing.ini", "send 1 --to ram DIR/other.ini",
         "video 1-2", "run 1 --samples 0", "video all", "record 1 --samples 32001 -o x.dat",
         "record 1,2 --samples 5 -o x.dat",
@@ -485,11 +488,11 @@ TEST(CliService, TeachResetTestAndBaudReachTheSensor) {
     EXPECT_GE(frames.back().firstByte - frames.end()[-2].firstByte, std::chrono::milliseconds(50));
     ok({"reset", "1"});
     EXPECT_EQ(requestCount(sensor, 11), 1);
-    ok({"test", "1", "--teach", "100", "--upper", "7", "--lower", "9"});
+    ok({"test", "1", "--teach", "1", "--upper", "7", "--lower", "0"});  // the lowest set point
     const sim::ParamHalf h = sensor.ramHalf(0);
-    EXPECT_EQ(h[sim::p0::kTeachValue], 100);
+    EXPECT_EQ(h[sim::p0::kTeachValue], 1);
     EXPECT_EQ(h[sim::p0::kUpperTol], 7);
-    EXPECT_EQ(h[sim::p0::kLowerTol], 9);
+    EXPECT_EQ(h[sim::p0::kLowerTol], 0);
     ok({"baud", "1", "--to", "38400"});
     EXPECT_EQ(sensor.currentBaud(), 38400);
     // The sensor now only understands the new rate.
