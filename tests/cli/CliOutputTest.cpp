@@ -97,6 +97,12 @@ TEST(CliOutput, LostOutputRefusedFilesAndUnfitNamesEndWithTheReason) {
     }
     std::map<int, QString> mapped = PortMap::load(rig.mapPath).entries();
     const QStringList writeMap = {"ports", "--write-map", "--serial-dir", serial};
+    {
+        FileSizeLimit tooSmall(16);  // a map that cannot be written: the reason, and no change
+        const CliRun refused = rig.run(writeMap);
+        EXPECT_EQ(refused.exit, 2);
+        EXPECT_TRUE(refused.err.contains("Cannot write")) << refused.err.toStdString();
+    }
     const CliRun written = rig.run(writeMap);
     EXPECT_EQ(written.exit, 0);
     saidOnce(written, "korvo: warning: not added to the port map: " + unfit[0]);
