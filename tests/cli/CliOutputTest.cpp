@@ -277,6 +277,8 @@ TEST(CliSignals, TheExchangeUnderWayEndsAndNoFurtherOneStarts) {
                   false, SIGINT);
     EXPECT_EQ(recorded.run.exit, 0);
     EXPECT_EQ(str(recorded.result, "outcome"), QStringLiteral("stopped"));
+    // Then the dummy frame that ends what the sensor may still send.
+    EXPECT_EQ(recorded.after.empty() ? -1 : recorded.after.back().code, 0);
     // The third request goes out once the second answer is stored.
     const int records = static_cast<int>(recorded.run.objects(QStringLiteral("record")).size());
     EXPECT_GE(records, 2);
