@@ -117,6 +117,12 @@ EQUIVALENT = [
      "standard error is unbuffered: every write has gone out already"),
     ("src/cli/Output.cpp", "heldRows_.clear();", None,
      "a vector moved from by construction is empty, as the standard library guarantees"),
+    ("src/cli/Output.cpp", "    endTable();", None,
+     "every command ends its held table itself (printPortRows, runOnPorts' caller, backup, "
+     "compare, log) before another begins; the other tables are streamed and hold no rows"),
+    ("src/cli/Output.cpp", "std::fflush(stdout) != 0 || std::ferror(stdout) != 0", "|| -> &&",
+     "every write to standard output goes through writeOut, which checks its own fwrite and "
+     "fflush: the error indicator is never set unnoticed, and a failing fflush sets it"),
     ("src/cli/Commands.cpp", "s.identity.serialNumber != 0", "!= -> ==",
      "a write, and so its row, begins only after the sensor was accepted: the verdict decides "
      "alone"),
