@@ -115,6 +115,11 @@ EQUIVALENT = [
      "shows is the same"),
     ("src/cli/Output.cpp", "std::fflush(stderr);", None,
      "standard error is unbuffered: every write has gone out already"),
+    ("src/cli/PortSession.cpp", "ports.clear();", None,
+     "every caller hands in a vector it has just declared, empty"),
+    ("src/cli/PortSession.cpp", "threads.reserve(ports.size());", None,
+     "the vector holds pointers to the threads, which stay where they are when it grows, and only "
+     "the main thread touches it"),
     ("src/cli/Output.cpp", "heldRows_.clear();", None,
      "a vector moved from by construction is empty, as the standard library guarantees"),
     ("src/cli/Output.cpp", "    endTable();", None,
