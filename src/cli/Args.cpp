@@ -291,15 +291,13 @@ QString applyOption(Options& o, const QString& name, const QString& value) {
                                                             : QStringLiteral("a serial number"));
         (name == QLatin1String("--port") ? o.logPort : o.logSerial) = static_cast<int>(n);
     } else if (name == QLatin1String("--since")) {
-        QDateTime t = QDateTime::fromString(value, Qt::ISODateWithMs);
-        if (!t.isValid()) t = QDateTime::fromString(value, Qt::ISODate);
-        if (!t.isValid()) {
-            const QDate d = QDate::fromString(value, Qt::ISODate);
-            if (d.isValid()) t = QDateTime(d, QTime(0, 0), Qt::UTC);
-        }
+        // Without a zone the time is UTC, as the log writes it: read with "Z" added, not as
+        // local time first, which moves a time the clock skips (into summer time) by an hour.
+        QDateTime t = QDateTime::fromString(value + QLatin1Char('Z'), Qt::ISODateWithMs);
+        if (!t.isValid()) t = QDateTime::fromString(value, Qt::ISODateWithMs);  // its own zone
         if (!t.isValid()) return badValue(name, value, QStringLiteral("a time in ISO 8601"));
-        // Without a zone the time is UTC, as the log writes it.
-        if (t.timeSpec() == Qt::LocalTime) t.setTimeSpec(Qt::UTC);
+        // A date alone: that day from 00:00 UTC.
+        if (t.timeSpec() == Qt::LocalTime) t = QDateTime(t.date(), QTime(0, 0), Qt::UTC);
         o.since = t;
     } else if (name == QLatin1String("--modbus")) {
         const qsizetype colon = value.lastIndexOf(QLatin1Char(':'));

@@ -74,7 +74,18 @@ TEST(CliAudit, EveryWriteIsOneRowAndConcurrentWritersLoseNone) {
     ASSERT_EQ(sqlite3_step(st), SQLITE_ROW);
     EXPECT_STREQ(reinterpret_cast<const char*>(sqlite3_column_text(st, 0)), "ok");
     sqlite3_finalize(st);
+    // --since a date: that day from 00:00 UTC on, also where the local clock skips 00:00.
+    sqlite3_exec(db,
+                 "UPDATE operations SET time = '2022-09-10T23:59:59.999Z' WHERE rowid = 1;"
+                 "UPDATE operations SET time = '2022-09-11T00:00:30.000Z' WHERE rowid = 2",
+                 nullptr, nullptr, nullptr);
     sqlite3_close(db);
+    const QByteArray zone = qgetenv("TZ");
+    qputenv("TZ", "America/Santiago");  // summer time began there at 00:00 on 2022-09-11
+    for (const char* since : {"2022-09-11", "2022-09-11T00:00", "2022-09-10T20:00-04:00"})
+        EXPECT_EQ(rig.run({"log", "--since", since, "--json"}).objects("audit").size(),
+                  rows.size() - 1) << since;
+    zone.isNull() ? qunsetenv("TZ") : qputenv("TZ", zone);
     // As CSV: the titles, then a line per row; a field with a comma or a quote in quotes.
     for (const char* name : {"a,b", "c\"d"}) {
         const QString odd = rig.path(QString::fromLatin1(name));
