@@ -128,6 +128,10 @@ EQUIVALENT = [
     ("src/cli/Output.cpp", "std::fflush(stdout) != 0 || std::ferror(stdout) != 0", "|| -> &&",
      "every write to standard output goes through writeOut, which checks its own fwrite and "
      "fflush: the error indicator is never set unnoticed, and a failing fflush sets it"),
+    ("src/cli/Output.cpp", "wipeProgress();", None,
+     "a bar is drawn only by the tick of runOnPorts' wait, before the row it waits for; after "
+     "the last row comes endTable, and the row or the held table goes out through writeOut, "
+     "which wipes the bar first: the same bytes in the same order", "barStart_ = -1.0;"),
     ("src/cli/Commands.cpp", "s.identity.serialNumber != 0", "!= -> ==",
      "a write, and so its row, begins only after the sensor was accepted: the verdict decides "
      "alone"),

@@ -61,8 +61,12 @@ TEST(CliLineSets, BackupDiffCheckAndRestoreKeepALinesSettings) {
             .contains(QLatin1String("absent")));
 
     // Diff: 0 the same, 1 with the fields that differ, 2 for a file that is not there; a key a
-    // file does not hold is "-".
+    // file does not hold is "-". A sensor's RAM and EEPROM are told apart.
+    sim::ParamHalf ram = rig.sensor(0).ramHalf(0);
+    ++ram[sim::p0::kTeachValue];
+    rig.sensor(0).setRamHalf(0, ram);
     EXPECT_EQ(rig.run({"diff", file1, "COM1:eeprom"}).out, QByteArray());
+    EXPECT_EQ(rig.run({"diff", file1, "COM1:ram"}).exit, 1);
     const CliRun differ = rig.run({"diff", file1, file2});
     EXPECT_EQ(differ.exit, 1);
     ASSERT_FALSE(differ.rows().empty());
@@ -118,6 +122,7 @@ TEST(CliLineSets, BackupDiffCheckAndRestoreKeepALinesSettings) {
         {hash, QByteArray(64, '0'), 2, "its SHA-256 is not the manifest's"},
         {"\"SN1801", "\"../bk/SN1801", 2, entry},
         {hash, hash.toUpper(), 2, entry},
+        {"\"sensors\"", "\"sensor\"", 2, "not a backup manifest"},
     };
     const int before = writes(rig.sensor(0));
     for (const auto& e : edits) {

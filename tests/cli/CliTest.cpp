@@ -117,6 +117,7 @@ TEST(CliPorts, FailuresEndWithTheirOwnStatusAndReason) {
     } cases[] = {
         // Silent after identification, from the first measurement request on.
         {Fault::NoReply, 8, -1, "run 1", 1, "timeout", "Timeout RS232-Line!"},
+        {Fault::NoReply, 8, -1, "video 1", 1, "timeout", "Timeout RS232-Line!"},
         // Blocks that never come whole: three cycles, then the block's own message.
         {Fault::LongReply, 9, -1, "video 1", 1, "failed",
          "no whole profile in 3 cycles: More than 64 data-words !"},
@@ -218,6 +219,11 @@ TEST(CliParams, GetWritesTheWindowsFileAndSendTakesOneBackWithItsReadBack) {
     ASSERT_EQ(ReadParaFromFileI(fromEeprom, file, 1), 1);
     EXPECT_EQ(packedHalf(fromEeprom, 0, 8192), rig.sensor(0).eepromHalf(0));
     EXPECT_EQ(packedHalf(fromEeprom, 1, 8192), rig.sensor(0).eepromHalf(1));
+    // Each EEPROM half 0.1 s after the exchange before it (half of it checked, as below).
+    const auto frames = rig.sensor(0).receivedFrames();
+    for (std::size_t i = 1; i < frames.size(); ++i)
+        if (receivedWord(frames[i], 1) == 4)
+            EXPECT_GE(frames[i].firstByte - frames[i - 1].firstByte, std::chrono::milliseconds(50));
     EXPECT_EQ(rig.run({"get", "1", "--from", "ram", "-o", file}).exit, 2);  // no --force
 
     // To standard output, and as JSON.
@@ -432,11 +438,14 @@ TEST(CliRecord, FileHoldsTheWindowsBytesForTheRecordsReceived) {
         EXPECT_EQ(num(asked.objects(QStringLiteral("result"))[port - 1], "samples"), 3);
     }
 
-    // Triggered records: the sensor is switched to mode 1 in RAM first.
+    // Triggered records: the sensor is switched to mode 1 in RAM first (para1 only).
+    rig.sensor(0).clearReceivedFrames();
     const CliRun triggered =
         rig.run({"record", "1", "--samples", "2", "--mode", "1", "-o", path, "--force", "--json"});
     EXPECT_EQ(triggered.exit, 0);
     EXPECT_EQ(rig.sensor(0).ramHalf(1)[sim::p1::kRs232Mode], 1);
+    for (const SeenRequest& q : requestsOf(rig.sensor(0)))
+        if (q.code == 1) EXPECT_EQ(q.argument, 1);
     header.mode = 1;
     header.increment = 1.0;
     header.samples = 2;
