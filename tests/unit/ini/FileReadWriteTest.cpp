@@ -8,6 +8,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QProcess>
 #include <QTemporaryDir>
 
 #include "core/ini/FileRead.h"
@@ -63,7 +64,19 @@ TEST(FileRead, OnlyRegularFilesWithinTheLimitAndAByteOrderMarkOnlyAtTheStart) {
     ::setrlimit(RLIMIT_NOFILE, &was);
     EXPECT_FALSE(full.ok || full.missing);
     EXPECT_EQ(full.reason, QStringLiteral("Too many open files"));
-    // A byte-order mark only at the start.
+    // A file that holds more than its size said (one that grew since): a child's environment,
+    // which reads in whole chunks, up to the limit and then one byte more.
+    QProcess child;
+    QProcessEnvironment env;
+    env.insert(QStringLiteral("FILL"), QString(70000, 'x'));
+    child.setProcessEnvironment(env);
+    child.start(QStringLiteral("/bin/sleep"), {QStringLiteral("30")});
+    ASSERT_TRUE(child.waitForStarted());
+    const QString environment = QStringLiteral("/proc/%1/environ").arg(child.processId());
+    EXPECT_EQ(readRegularFile(environment, 65536).reason,
+              QStringLiteral("larger than 65536 bytes"));
+    child.kill();
+    child.waitForFinished();
     EXPECT_EQ(withoutUtf8Bom("\xEF\xBB\xBF[A]"), QByteArrayView("[A]"));
     EXPECT_EQ(withoutUtf8Bom("[A]\xEF\xBB\xBF"), QByteArrayView("[A]\xEF\xBB\xBF"));
     EXPECT_EQ(withoutUtf8Bom("\xEF\xBB"), QByteArrayView("\xEF\xBB"));
