@@ -132,6 +132,8 @@ EQUIVALENT = [
      "a bar is drawn only by the tick of runOnPorts' wait, before the row it waits for; after "
      "the last row comes endTable, and the row or the held table goes out through writeOut, "
      "which wipes the bar first: the same bytes in the same order", "barStart_ = -1.0;"),
+    ("src/cli/Args.cpp", "ports.clear();", None,
+     "the one caller parses once, into the list of an Options just made, which is empty"),
     ("src/cli/Commands.cpp", "s.identity.serialNumber != 0", "!= -> ==",
      "a write, and so its row, begins only after the sensor was accepted: the verdict decides "
      "alone"),

@@ -34,7 +34,9 @@ TEST(CliLineSets, BackupDiffCheckAndRestoreKeepALinesSettings) {
     const QString file2 = QDir(bk).filePath(QStringLiteral("SN1802-COM2.ini"));
 
     // Backup: one file per sensor, as get writes it, and the manifest with each file's hash.
-    ASSERT_EQ(rig.run({"backup", "1-2", "-o", bk}).exit, 0);
+    const CliRun backedUp = rig.run({"backup", "1-2", "-o", bk, "--json"});
+    ASSERT_EQ(backedUp.exit, 0);
+    EXPECT_EQ(str(backedUp.objects(QStringLiteral("backup")).at(0), "folder"), bk);
     EXPECT_EQ(fileBytes(file1), rig.run({"get", "1", "--from", "eeprom"}).out);
     const QJsonArray saved = manifestOf(bk).value(QLatin1String("sensors")).toArray();
     ASSERT_EQ(saved.size(), 2);
@@ -95,6 +97,10 @@ TEST(CliLineSets, BackupDiffCheckAndRestoreKeepALinesSettings) {
     ASSERT_FALSE(keys.isEmpty());
     EXPECT_EQ(rig.run({"check", "1-2", "--golden", file1, "--ignore", keys.join(',')}).exit, 0);
     EXPECT_EQ(rig.run({"check", "1", "--golden", file1, "--ignore", "Bogus"}).exit, 2);
+    // A golden file compares only the keys it holds; here not the first one, Power.
+    writeFileBytes(rig.path(QStringLiteral("mode.ini")),
+                   "[PARA0]\r\nPower-Mode = " + part[1][2].toLatin1() + "\r\n");
+    EXPECT_EQ(rig.run(rig.words("check 2 --golden DIR/mode.ini --from ram")).exit, 0);
 
     // Restore by serial number puts the saved set back into EEPROM and RAM.
     ASSERT_EQ(rig.run({"send", "1", "--to", "eeprom", file2}).exit, 0);

@@ -158,10 +158,13 @@ TEST(CliOutput, OnATerminalEveryColumnStartsUnderItsTitle) {
     writeFileBytes(rig.path(QStringLiteral("p.ini")), "[PARA0]\r\nPower = 1\r\n");
     EXPECT_EQ(onTerminal(rig, rig.words("diff DIR/p.ini COM1:ram")).size(), 29);
     // A watch's live table, drawn over the last one.
-    const QStringList live = onTerminal(rig, {"watch", "1", "--duration", "0.3"});
+    const QStringList live =
+        onTerminal(rig, {"watch", "1", "--interval", "0.1", "--duration", "0.35"});
     ASSERT_GE(live.size(), 2);
     EXPECT_TRUE(live[0].startsWith("\x1b[2KT[s]  PORT  ")) << live[0].toStdString();
     EXPECT_EQ(live[1].indexOf("COM1 "), live[0].indexOf("PORT "));
+    for (const QString& line : live)  // no line cleared below the table
+        EXPECT_TRUE(line.contains("T[s]") || line.contains("COM1 ")) << line.toStdString();
 }
 
 // A recording's and a flash write's bar on standard error.
