@@ -132,6 +132,14 @@ EQUIVALENT = [
      "a bar is drawn only by the tick of runOnPorts' wait, before the row it waits for; after "
      "the last row comes endTable, and the row or the held table goes out through writeOut, "
      "which wipes the bar first: the same bytes in the same order", "barStart_ = -1.0;"),
+    ("src/core/link/LinkWait.cpp", "pump_.processEvents();", None,
+     "the wait at the end of the loop runs what is pending without sleeping and the loop looks "
+     "again; the first look can only find fewer bytes, and no deadline has passed by then",
+     "const int queued = ports_.inQLen(port);"),
+    ("src/core/link/SensorLink.cpp", "pump_.processEvents();", None,
+     "both kinds of port hand a frame to the system inside write(), and whatever comes next (an "
+     "exchange, a close, the window's loop) runs the pending events itself; the pass only runs "
+     "them a moment earlier"),
     ("src/cli/Args.cpp", "ports.clear();", None,
      "the one caller parses once, into the list of an Options just made, which is empty"),
     ("src/cli/Commands.cpp", "s.identity.serialNumber != 0", "!= -> ==",

@@ -124,6 +124,7 @@ TEST_F(DeviceServers, EachKindOfServerWorksLikeALocalPort) {
     rig->bank.close(kRfc2217Com);
     rig->pump.delay(0.2);
     rig->bank.close(kRawCom);
+    EXPECT_FALSE(rig->bank.port(kRawCom)->isOpen());  // let go of, though still connected
     rig->mapLine(kRawCom, url("rfc2217", rfc2217Port));
     ASSERT_EQ(s.InitRS232(kRawCom, 4), 0) << rig->bank.errorDetail(kRawCom).toStdString();
     ASSERT_EQ(s.CheckComLine(kRawCom), 1);

@@ -53,6 +53,10 @@ TEST(LineMonitor, EveryPortInItsOwnStateAndEveryRequestWithItsOwnPara0) {
     LineMonitor monitor(bank, pump);
     for (int com = 1; com <= kSensors; ++com) monitor.addPort(com, 1);
     monitor.addDisabledPort(17, QStringLiteral("switched off in the port table"));
+    monitor.release(1);  // a port taken back before the start waits for it
+    monitor.resume(1);
+    pump.delay(0.1);
+    EXPECT_TRUE(sensors.sensor(0).receivedFrames().empty());
     monitor.start();
 
     const auto state = [&](int com) { return monitor.watch(com)->state; };
