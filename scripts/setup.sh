@@ -13,7 +13,7 @@ packages=(
   libqt6opengl6-dev libgl-dev libglx-dev libxkbcommon-dev
   googletest libgtest-dev libgmock-dev libbenchmark-dev
   xvfb xauth x11-utils xdotool imagemagick fonts-dejavu-core
-  procps python3 ser2net
+  procps python3 ser2net tzdata
 )
 for option in "$@"; do
   case "$option" in
