@@ -145,6 +145,10 @@ EQUIVALENT = [
     ("src/cli/Commands.cpp", "s.identity.serialNumber != 0", "!= -> ==",
      "a write, and so its row, begins only after the sensor was accepted: the verdict decides "
      "alone"),
+    ("src/cli/LineRun.cpp", "done || Interrupt::requested()", "|| -> &&",
+     "both callers come with done false, and no event pass runs between the signals' install and "
+     "the loop: a signal before it leaves its byte in the pipe, and the loop's first wait runs "
+     "the action set just before, which ends the loop"),
     ("src/cli/LineRun.cpp", "Interrupt::onRequest({});", None,
      "after the run only the command's closing steps wait on the event loop, while the flag the "
      "action sets still lives; then the command returns and korvo ends"),

@@ -225,6 +225,16 @@ TEST(CliParams, GetWritesTheWindowsFileAndSendTakesOneBackWithItsReadBack) {
         if (receivedWord(frames[i], 1) == 4)
             EXPECT_GE(frames[i].firstByte - frames[i - 1].firstByte, std::chrono::milliseconds(50));
     EXPECT_EQ(rig.run({"get", "1", "--from", "ram", "-o", file}).exit, 2);  // no --force
+    // Nor one that comes while the sensor is read, late.
+    QFile::remove(file);
+    rig.sensor(0).clearReceivedFrames();
+    rig.sensor(0).setFault(Fault::LateReply, 2, 1, 500);
+    const std::unique_ptr<QProcess> late = rig.start({"get", "1", "--from", "ram", "-o", file});
+    for (int i = 0; i < 500 && requestCount(rig.sensor(0), 2) == 0; ++i) late->waitForReadyRead(20);
+    writeFileBytes(file, "theirs");
+    EXPECT_TRUE(late->waitForFinished(10000));
+    EXPECT_EQ(late->exitCode(), 2);
+    EXPECT_EQ(fileBytes(file), "theirs");
 
     // To standard output, and as JSON.
     IniFile ini;
