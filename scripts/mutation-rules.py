@@ -182,6 +182,15 @@ EQUIVALENT = [
      "before that attempt returns"),
     ("src/core/audit/AuditLog.cpp", "sql, -1,", "1 -> 2",
      "any negative length makes SQLite read the statement to its end"),
+    ("src/core/link/PortRefusal.cpp", "folders.removeDuplicates();", None,
+     "a folder in the list twice is only looked in twice: the first lock found ends the search"),
+    ("src/core/serve/MqttClient.cpp", "mosquitto_int_option(mosq_, MOSQ_OPT_TCP_NODELAY", None,
+     "without it the system may hold a small packet back until the last one is acknowledged: "
+     "later, never other or fewer bytes; the delay is bench_serve's figure"),
+    ("src/core/link/ComPort.cpp", "serial_->clear(QSerialPort::Output);", None,
+     "not to be seen on a pseudo-terminal, whose driver takes each frame at once while the "
+     "virtual sensor reads: nothing is left unsent to drop. On a real line it drops what an "
+     "earlier request left unsent"),
 ]
 
 

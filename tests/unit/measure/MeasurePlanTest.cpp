@@ -115,6 +115,8 @@ TEST(BarGraphPlan, CursorEdgesAndToleranceWindows) {
          {{60, 80}}, {{1, 150}}, false},
         {"window capped at the pixel count", 1, 2, 100, 4000, 0, 0, 4000, 200, 10, 4000, 1024,
          {{100, 4000}}, {{3990, 4096}}, false},
+        {"window up to the last pixel", 1, 2, 100, 4000, 0, 0, 4000, 95, 10, 4000, 1024,
+         {{100, 4000}}, {{3990, 4095}}, false},
         {"centre window raised to 1", 2, 2, 10, 30, 0, 0, 100, 40, 40, 20, 20,
          {{10, 30}}, {{1, -10}, {50, 90}}, true},
     };

@@ -129,6 +129,12 @@ TEST(ModelTable, Family1ControlsAt310312And316AndThoseOfOtherFamiliesAndRows) {
     EXPECT_FALSE(p.ccdLabels.has_value());
     EXPECT_EQ(p.outputItems, outputList2());
     EXPECT_EQ(p.in0Items, in0List6());
+    // From 316 on, the trigger and output controls of the other families come alive too.
+    const std::pair<std::uint16_t, std::uint16_t> rows[] = {{2, 250}, {4, 20162}, {101, 160}};
+    for (const auto& [family, variant] : rows) {
+        p = applyHardwareInfo(reply(family, variant, 316), state);
+        EXPECT_TRUE(p.triggerDimmed == false && p.outputDimmed == false) << family;
+    }
 }
 
 // The row's info lines, hardware type, lists' lengths, measured decimals and CCD switch reach the
