@@ -140,15 +140,11 @@ bool writeAndReadBack(PortSession& s, int port, int memory, PortResult& r,
 int cmdGet(const Options& o, Output& out) {
     // Standard output is the default place of a single port's file, unless JSON lines go there.
     const QString pattern = o.output.isEmpty() && !o.json ? QStringLiteral("-") : o.output;
-    const bool toStdout = pattern == QLatin1String("-");
+    const bool toStdout = pattern == QLatin1String("-");  // one port: several need {port}
     std::vector<int> ports;
     QString error;
     if (!resolvePorts(o, ports, error)) {
         out.error(error);
-        return kExitUsage;
-    }
-    if (toStdout && ports.size() > 1) {
-        out.error(QStringLiteral("get: with several ports, -o FILE must contain {port}"));
         return kExitUsage;
     }
     // Nothing is read from any sensor when a file would be replaced without --force, or when
