@@ -202,6 +202,16 @@ TEST(CliArguments, BadInputIsAUsageErrorAndTouchesNoSensor) {
         EXPECT_TRUE(r.out.isEmpty());
         EXPECT_FALSE(r.err.isEmpty());
     }
+    // The reason names the value's kind; one at its limit is taken, and the next check refuses.
+    const std::pair<const char*, const char*> reasons[] = {
+        {"log --port 0", "'0' is not a COM number"},
+        {"log --serial 65536", "'65536' is not a serial number"},
+        {"record 1 --samples 32000 --step 9999 -o DIR/taken.dat", "taken.dat exists"},
+    };
+    for (const auto& [line, reason] : reasons) {
+        const QString err = rig.run(rig.words(line)).err;
+        EXPECT_TRUE(err.contains(QLatin1String(reason))) << line << ": " << err.toStdString();
+    }
     EXPECT_TRUE(rig.sensor(0).receivedFrames().empty());
 
     for (const char* line : {"--help", "identify --help", "help record"}) {
