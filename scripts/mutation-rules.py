@@ -191,7 +191,10 @@ EQUIVALENT = [
      "not to be seen on a pseudo-terminal, whose driver takes each frame at once while the "
      "virtual sensor reads: nothing is left unsent to drop. On a real line it drops what an "
      "earlier request left unsent"),
-]
+] + [("src/core/link/ComPort.cpp", f"serial_->{setting}", None,
+      "a serial port starts with 8 data bits, no parity, one stop bit and no flow control, its "
+      "opening applies what it holds, and nothing here sets other values")
+     for setting in ("setDataBits(", "setParity(", "setStopBits(", "setFlowControl(")]
 
 
 def equivalent(fault, lines):
