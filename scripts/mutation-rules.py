@@ -60,6 +60,8 @@ EQUIVALENT = [
      "a recording reach no reply"),
     ("src/cli/Args.cpp", "startsWith(QLatin1String(\"--\")) && eq > 0", "> -> >=",
      "an argument that starts with -- never has its = at 0"),
+    ("src/cli/Args.cpp", "startsWith(QLatin1String(\"--\")) && eq > 0", "0 -> 1",
+     "an argument that starts with -- has its = at 2 or later, or none"),
     ("src/cli/main.cpp", "QCoreApplication::setApplicationName(QStringLiteral(\"korvo\"));", None,
      "Qt names the application after its program file, which is korvo"),
     ("src/core/link/ComPort.cpp", "queued < 0", None,

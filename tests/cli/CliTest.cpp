@@ -207,6 +207,7 @@ TEST(CliArguments, BadInputIsAUsageErrorAndTouchesNoSensor) {
         {"log --port 0", "'0' is not a COM number"},
         {"log --serial 65536", "'65536' is not a serial number"},
         {"record 1 --samples 32000 --step 9999 -o DIR/taken.dat", "taken.dat exists"},
+        {"serve 1 --rate x", "'x' is not 0 or a rate"},
     };
     for (const auto& [line, reason] : reasons) {
         const QString err = rig.run(rig.words(line)).err;
@@ -522,8 +523,15 @@ TEST(CliService, TeachResetTestAndBaudReachTheSensor) {
     EXPECT_EQ(h[sim::p0::kTeachValue], 1);
     EXPECT_EQ(h[sim::p0::kUpperTol], 7);
     EXPECT_EQ(h[sim::p0::kLowerTol], 0);
+    sensor.clearReceivedFrames();
     ok({"baud", "1", "--to", "9600"});  // the first rate of the list
     EXPECT_EQ(sensor.currentBaud(), 9600);
+    // The check at the new rate comes 0.05 s after the echo at the old one (half of it checked).
+    const auto sent = sensor.receivedFrames();
+    const auto change = std::find_if(sent.begin(), sent.end(),
+                                     [](const auto& f) { return receivedWord(f, 1) == 190; });
+    ASSERT_TRUE(change != sent.end() && change + 1 != sent.end());
+    EXPECT_GE(change[1].firstByte - change[0].firstByte, std::chrono::milliseconds(25));
     // The sensor now only understands the new rate.
     EXPECT_EQ(rig.run({"identify", "1", "--baud", "9600"}).exit, 0);
 }
