@@ -1,7 +1,9 @@
 // The audit log: every write korvo makes to a sensor is one row, with its outcome, whatever
 // else writes at the same time; a log that cannot be written leaves the operation as it was.
 
+#include <pwd.h>
 #include <sqlite3.h>
+#include <unistd.h>
 
 #include <QDir>
 #include <QJsonArray>
@@ -31,6 +33,7 @@ TEST(CliAudit, EveryWriteIsOneRowAndConcurrentWritersLoseNone) {
     EXPECT_EQ(str(rows[0], "operation"), QStringLiteral("send ram"));
     EXPECT_EQ(str(rows[0], "outcome"), QStringLiteral("ok"));
     EXPECT_EQ(rows[0].value(QLatin1String("serial")), QJsonValue(0));
+    EXPECT_EQ(str(rows[0], "user"), QString::fromLocal8Bit(::getpwuid(::geteuid())->pw_name));
     const QJsonArray changes = rows[0].value(QLatin1String("changes")).toArray();
     ASSERT_FALSE(changes.isEmpty());  // the sensors' factory sets differ by serial number
     EXPECT_NE(changes[0].toObject().value(QLatin1String("before")),
