@@ -193,6 +193,11 @@ EQUIVALENT = [
      "not to be seen on a pseudo-terminal, whose driver takes each frame at once while the "
      "virtual sensor reads: nothing is left unsent to drop. On a real line it drops what an "
      "earlier request left unsent"),
+    ("src/core/params/ParamFile.cpp", "return a.line < b.line;", "< -> <=",
+     "each key of a file sits on a line of its own and a key found twice keeps its first line, "
+     "so no two problems share a line"),
+    ("src/core/record/RecordingSession.cpp", "if (kind < 0)", None,
+     "an answer's reply kind is 1, 8 or 18, never 0, so below 0 and below 1 agree"),
 ] + [("src/core/link/ComPort.cpp", f"serial_->{setting}", None,
       "a serial port starts with 8 data bits, no parity, one stop bit and no flow control, its "
       "opening applies what it holds, and nothing here sets other values")
