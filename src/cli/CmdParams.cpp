@@ -1,6 +1,7 @@
 // korvo get and korvo send: the parameter set between sensors and parameter files.
 
-#include <QFile>
+#include <unistd.h>
+
 #include <QJsonArray>
 #include <memory>
 
@@ -65,28 +66,17 @@ QJsonArray changesJson(const std::vector<FieldChange>& changes, const char* befo
 }
 
 std::optional<IniFile> readParamFile(const QString& path, QString* error) {
-    QByteArray bytes;
-    if (path == QLatin1String("-")) {
-        QFile in;
-        if (!in.open(stdin, QIODevice::ReadOnly)) {
-            *error = QStringLiteral("standard input cannot be read");
-            return std::nullopt;
-        }
-        bytes = in.read(kMaxTextFileBytes + 1);
-        if (bytes.size() > kMaxTextFileBytes) {
-            *error = QStringLiteral("standard input: larger than a parameter file can be");
-            return std::nullopt;
-        }
-    } else {
-        const FileReadResult read = readRegularFile(path, kMaxTextFileBytes);
-        if (!read.ok) {
-            *error = QStringLiteral("%1: %2").arg(path, read.reason);
-            return std::nullopt;
-        }
-        bytes = read.bytes;
+    const bool piped = path == QLatin1String("-");
+    const FileReadResult read =
+        piped ? readToEnd(STDIN_FILENO, kMaxTextFileBytes, Interrupt::requested)
+              : readRegularFile(path, kMaxTextFileBytes);
+    if (!read.ok) {
+        *error = QStringLiteral("%1: %2").arg(piped ? QStringLiteral("standard input") : path,
+                                              read.reason);
+        return std::nullopt;
     }
     IniFile ini(false);
-    ini.fromBytes(bytes);
+    ini.fromBytes(read.bytes);
     int known = 0;
     for (const char* key : kPara0Keys)
         known += ini.hasKey(QLatin1String(kPara0Section), QLatin1String(key));

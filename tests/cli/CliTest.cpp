@@ -9,6 +9,7 @@
 #include <QSet>
 
 #include "CliRig.h"
+#include "core/ini/FileRead.h"
 #include "core/params/ParamFile.h"
 #include "core/params/VideoBuffers.h"
 #include "core/record/RecorderFile.h"
@@ -297,6 +298,10 @@ TEST(CliParams, GetWritesTheWindowsFileAndSendTakesOneBackWithItsReadBack) {
     QByteArray noPower;
     for (const QByteArray& line : paramFileIni(sent).toBytes().split('\n'))
         if (!line.startsWith("Power =")) noPower += line + '\n';
+    // As large as a parameter file can be (blank lines after the keys), and one byte more.
+    noPower = noPower.leftJustified(kMaxTextFileBytes, '\n');
+    EXPECT_TRUE(rig.run({"send", "2", "--to", "ram", "-"}, noPower + '\n')
+                    .err.contains("standard input: larger than"));
     const CliRun piped = rig.run({"send", "2", "--to", "ram", "-"}, noPower);
     EXPECT_EQ(piped.exit, 0);
     ASSERT_EQ(piped.rows().size(), 1u);

@@ -1,6 +1,7 @@
 #include "core/ini/FileRead.h"
 
 #include <fcntl.h>
+#include <poll.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -44,6 +45,34 @@ FileReadResult refused(QString reason, bool missing = false) {
     return r;
 }
 
+// Reads to the end, up to one byte more than maxBytes, which tells a file too large. Each read
+// waits in poll for the writer first: a pipe's writer may be slower than this reader, and a
+// descriptor handed over non-blocking would end the read at the first pause. A signal that
+// interrupts the wait ends it when stopped says so.
+FileReadResult readUpTo(int fd, qsizetype maxBytes, qsizetype expected,
+                        const std::function<bool()>& stopped) {
+    FileReadResult r;
+    r.bytes.reserve(expected + 1);
+    char chunk[64 * 1024];
+    while (r.bytes.size() <= maxBytes) {
+        if (stopped && stopped()) return refused(QStringLiteral("interrupted"));
+        pollfd ready{fd, POLLIN, 0};
+        if (::poll(&ready, 1, -1) < 0) {
+            if (errno == EINTR) continue;
+            return refused(systemReason(errno));
+        }
+        const auto want = std::min<qsizetype>(sizeof chunk, maxBytes + 1 - r.bytes.size());
+        const ssize_t got = ::read(fd, chunk, static_cast<size_t>(want));
+        if (got < 0 && (errno == EINTR || errno == EAGAIN)) continue;
+        if (got < 0) return refused(systemReason(errno));
+        if (got == 0) break;
+        r.bytes.append(chunk, got);
+    }
+    if (r.bytes.size() > maxBytes) return refused(tooLargeReason(maxBytes));
+    r.ok = true;
+    return r;
+}
+
 }  // namespace
 
 FileReadResult readRegularFile(const QString& path, qsizetype maxBytes) {
@@ -72,20 +101,11 @@ FileReadResult readRegularFile(const QString& path, qsizetype maxBytes) {
     if (QString why = notRegularReason(opened.st_mode); !why.isEmpty()) return refused(why);
 
     // One byte more than allowed tells a file that grew past the limit since.
-    FileReadResult r;
-    r.bytes.reserve(std::min<qsizetype>(opened.st_size, maxBytes) + 1);
-    char chunk[64 * 1024];
-    while (r.bytes.size() <= maxBytes) {
-        const auto want = std::min<qsizetype>(sizeof chunk, maxBytes + 1 - r.bytes.size());
-        const ssize_t got = ::read(fd, chunk, static_cast<size_t>(want));
-        if (got < 0 && errno == EINTR) continue;
-        if (got < 0) return refused(systemReason(errno));
-        if (got == 0) break;
-        r.bytes.append(chunk, got);
-    }
-    if (r.bytes.size() > maxBytes) return refused(tooLargeReason(maxBytes));
-    r.ok = true;
-    return r;
+    return readUpTo(fd, maxBytes, std::min<qsizetype>(opened.st_size, maxBytes), {});
+}
+
+FileReadResult readToEnd(int fd, qsizetype maxBytes, const std::function<bool()>& stopped) {
+    return readUpTo(fd, maxBytes, 0, stopped);
 }
 
 QByteArrayView withoutUtf8Bom(QByteArrayView bytes) {

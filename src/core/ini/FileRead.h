@@ -8,6 +8,7 @@
 #include <QByteArray>
 #include <QByteArrayView>
 #include <QString>
+#include <functional>
 
 namespace korvo {
 
@@ -25,6 +26,10 @@ struct FileReadResult {
 // Reads the file at path if it is a regular file (a link to one is followed) of at most maxBytes.
 // Devices, FIFOs, sockets and folders are never opened.
 FileReadResult readRegularFile(const QString& path, qsizetype maxBytes);
+
+// Reads a pipe or terminal (standard input) to its end, up to maxBytes, waiting for its writer as
+// long as it takes; a signal ends the wait when stopped() then says so ("interrupted").
+FileReadResult readToEnd(int fd, qsizetype maxBytes, const std::function<bool()>& stopped);
 
 // The bytes without a leading UTF-8 byte-order mark, which Windows editors put at the start of a
 // text file they save.
