@@ -77,6 +77,7 @@ TEST_F(LineFaults, EachExchangeReportsItsOwnTimeout) {
         SCOPED_TRACE(c.code);
         rig->sensor().setFault(Fault::NoReply, c.code, 1);
         rig->scope.link.stopFlag = kStopRunning;
+        rig->scope.link.statusText.clear();
         rig->sink.clear();
         EXPECT_EQ(c.call(), c.result);
         EXPECT_EQ(rig->scope.link.stopFlag, c.stopAfter);
