@@ -198,6 +198,13 @@ EQUIVALENT = [
      "so no two problems share a line"),
     ("src/core/record/RecordingSession.cpp", "if (kind < 0)", None,
      "an answer's reply kind is 1, 8 or 18, never 0, so below 0 and below 1 agree"),
+    ("src/core/ini/FileRead.cpp", "errno == EINTR || errno == EAGAIN", None,
+     "poll has said the descriptor is ready, so the read neither waits (no signal can cut it "
+     "short) nor, without a second reader of the same pipe, finds nothing"),
+    ("src/core/monitor/LineMonitor.cpp", "if (!p.awaiting || p.released || stopped_) return;",
+     None, "the reply timer runs exactly while a request is awaited: the answer, a release, a "
+     "loss and the stop each clear awaiting and stop it, and no request goes out on a released "
+     "or stopped port, so its time-out never comes for such a port", "p.awaiting = false;"),
 ] + [("src/core/link/ComPort.cpp", f"serial_->{setting}", None,
       "a serial port starts with 8 data bits, no parity, one stop bit and no flow control, its "
       "opening applies what it holds, and nothing here sets other values")
