@@ -1,10 +1,13 @@
 // A line's parameter sets: backup into one folder, diff, check against a golden file, and
 // restore to the sensors found on the ports, by serial number or by COM number.
 
+#include <sys/resource.h>
+
 #include <QCryptographicHash>
 #include <QDir>
 #include <QJsonArray>
 #include <QJsonDocument>
+#include <csignal>
 
 #include "CliRig.h"
 #include "support/TestFiles.h"
@@ -54,6 +57,15 @@ TEST(CliLineSets, BackupDiffCheckAndRestoreKeepALinesSettings) {
     const CliRun tooLong = rig.run({"backup", "1", "-o", deep + QStringLiteral("/bk"), "--json"});
     EXPECT_EQ(tooLong.exit, 2);
     EXPECT_EQ(str(tooLong.objects(QStringLiteral("result")).at(0), "outcome"), "file-error");
+    // So is one the system takes only part of: korvo runs under a file size limit of 100 bytes.
+    rlimit unlimited{};
+    ASSERT_EQ(::getrlimit(RLIMIT_FSIZE, &unlimited), 0);
+    const rlimit small{100, unlimited.rlim_max};
+    ::signal(SIGXFSZ, SIG_IGN);  // the write fails instead of ending the program
+    ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &small), 0);
+    const CliRun cut = rig.run({"backup", "1", "-o", rig.path(QStringLiteral("cut")), "--json"});
+    ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &unlimited), 0);
+    EXPECT_EQ(str(cut.objects(QStringLiteral("result")).at(0), "outcome"), "file-error");
     // A port that fails is in the manifest with its reason; --force replaces the whole folder.
     const QString other = rig.path(QStringLiteral("bk2"));
     rig.mapLine(3, rig.path(QStringLiteral("absent")));
