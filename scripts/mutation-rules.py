@@ -198,6 +198,12 @@ EQUIVALENT = [
      "so no two problems share a line"),
     ("src/core/record/RecordingSession.cpp", "if (kind < 0)", None,
      "an answer's reply kind is 1, 8 or 18, never 0, so below 0 and below 1 agree"),
+    ("src/cli/CmdServe.cpp", "monitor.stop();", None,
+     "the monitor's destructor stops it as cmdServe returns, and no event pass runs between"),
+    ("src/cli/PortSession.cpp", "        action();", None,
+     "every command that posts (a write's audit failure, run and record lines) works its ports "
+     "through runOnPorts, which sets toMain; those with a session of their own (video, get to "
+     "standard output, diff) post nothing", "    }"),
     ("src/core/ini/FileRead.cpp", "errno == EINTR || errno == EAGAIN", None,
      "poll has said the descriptor is ready, so the read neither waits (no signal can cut it "
      "short) nor, without a second reader of the same pipe, finds nothing"),
