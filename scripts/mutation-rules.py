@@ -72,6 +72,14 @@ EQUIVALENT = [
      "the pipe never gets descriptor 0"),
     ("src/core/monitor/LineMonitor.cpp", "p->joinAt < soonest", "< -> <=",
      "a tie picks the same time"),
+    ("src/core/monitor/LineMonitor.cpp", "if (soonest >= 0.0)", ">= -> >",
+     "soonest is 0 only for a port due since the clock started, and such a port is joined "
+     "instead"),
+    ("src/core/link/QtPump.cpp", "impl_->wakeUpAt > wakeUpAt", "> -> >=",
+     "a timer armed for the same time is only armed again for it: the same wake-up"),
+    ("src/core/link/QtPump.cpp", "left <= 0.0 || dispatcher == nullptr", "<= -> <",
+     "with no time left the timer is armed for 0 ms and fires at once: one pass of events, as "
+     "processEvents"),
     ("src/core/monitor/LineMonitor.cpp", "framesReceived() : 0", "0 -> 1",
      "a request only goes out on a port a join opened"),
     ("src/core/monitor/LineMonitor.cpp", ") != kFrameBytes", "!= -> ==",
