@@ -45,6 +45,15 @@ TEST(Routing, ALateParameterHalfIsNeverTakenForTheNextOne) {
     EXPECT_LT(rig.since(start), 1.15 + 0.35 * timeScale());
     EXPECT_EQ(rig.scope.params, truth);
     EXPECT_EQ(s.droppedFrames(1), 1u);
+    // An answer owed to a still earlier request, coming meanwhile, does not end that wait: the
+    // raw data come at 1.5 s, para0 at 2.15 s, and para1 is sent only after that.
+    rig.sensor().setFault(Fault::LateReply, 8, 1, 1500);
+    rig.sensor().setFault(Fault::LateReply, 2, 1, 1150);
+    EXPECT_EQ(s.PushGETRAW(1), 0);
+    EXPECT_EQ(s.GetParamHalf(kMemoryRam, 0, 1, s.params), -1);
+    EXPECT_EQ(s.GetParamHalf(kMemoryRam, 1, 1, s.params), 1);
+    EXPECT_EQ(rig.scope.params, truth);
+    EXPECT_EQ(s.droppedFrames(1), 3u);
 
     // A late echo of another command does not confirm a baud-rate change.
     rig.sensor().setFault(Fault::LateReply, 2, 1, 1150);
@@ -55,7 +64,7 @@ TEST(Routing, ALateParameterHalfIsNeverTakenForTheNextOne) {
         rig.sink.saw(QStringLiteral("Timeout: changing RS-232-baudrate..."), StatusLine::Both));
     EXPECT_EQ(rig.bank.port(1)->baudRate(), 19200);
     EXPECT_TRUE(rig.bank.isOpen(1));
-    EXPECT_EQ(s.droppedFrames(1), 2u);
+    EXPECT_EQ(s.droppedFrames(1), 4u);
 }
 
 TEST(Routing, AnExchangeNestedInAWaitIsRefusedUnlessTheWaitYields) {
