@@ -201,6 +201,14 @@ EQUIVALENT = [
      "not to be seen on a pseudo-terminal, whose driver takes each frame at once while the "
      "virtual sensor reads: nothing is left unsent to drop. On a real line it drops what an "
      "earlier request left unsent"),
+    ("src/core/link/LinkIdentify.cpp", "ports_.flushOut(port);", None,
+     "as serial_->clear(QSerialPort::Output) in ComPort.cpp: before the firmware request, "
+     "nothing an earlier request left unsent is there to drop on a pseudo-terminal",
+     "data_.link.commandCode = 7;"),
+    ("src/core/process/StopSignals.cpp", "g_pipe[0] < 0", "0 -> 1",
+     "the window and korvo each install once, with no pipe yet: both ends are -1 then; a "
+     "second install would find both open, and neither is descriptor 0 while standard input "
+     "is open"),
     ("src/core/params/ParamFile.cpp", "return a.line < b.line;", "< -> <=",
      "each key of a file sits on a line of its own and a key found twice keeps its first line, "
      "so no two problems share a line"),
