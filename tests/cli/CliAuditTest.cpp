@@ -42,6 +42,7 @@ TEST(CliAudit, EveryWriteIsOneRowAndConcurrentWritersLoseNone) {
     EXPECT_EQ(str(rows[1], "outcome"), QStringLiteral("failed"));
     EXPECT_FALSE(str(rows[1], "reason").isEmpty());
     EXPECT_EQ(rig.run({"log", "--port", "2"}).rows().size(), 1u);
+    EXPECT_EQ(rig.run({"log", "--serial", "0"}).rows().size(), 1u);
 
     // Two processes at a time, one port each (a port serves one program), four times over.
     for (int round = 0; round < 4; ++round) {

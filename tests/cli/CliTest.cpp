@@ -208,6 +208,7 @@ TEST(CliArguments, BadInputIsAUsageErrorAndTouchesNoSensor) {
         {"log --port 0", "'0' is not a COM number"},
         {"log --serial 65536", "'65536' is not a serial number"},
         {"record 1 --samples 32000 --step 9999 -o DIR/taken.dat", "taken.dat exists"},
+        {"--map DIR/none.map watch all --interval 86400 --duration 86400", "names no port"},
         {"serve 1 --rate x", "'x' is not 0 or a rate"},
     };
     for (const auto& [line, reason] : reasons) {
