@@ -372,24 +372,28 @@ TEST(CliMeasure, RunAndVideoPrintWhatTheSensorMeasures) {
                       samples[i - 1].value(QLatin1String("pixel")).toDouble());
         }
     }
-    // In automatic threshold mode the threshold is the array stored in RAM, also for a model
-    // whose hardware information names no target.
-    sim::SensorConfig cl = sensorConfig(1603);
-    cl.family = 4;
-    cl.variant = 20162;
-    CliRig clRig({cl});
-    sim::VirtualSensor& auto0 = clRig.sensor(0);
-    sim::ParamHalf half0 = auto0.ramHalf(0);
-    half0[sim::p0::kVideoThdMode] = 1;
-    auto0.setRamHalf(0, half0);
+    // In automatic threshold mode the threshold is the array the sensor stores where its model's
+    // target points: RAM, also for a model whose hardware information names no target, or EEPROM.
     sim::Profile ram{}, eeprom{};
     for (int i = 0; i < 256; ++i) ram[i] = 100 + i, eeprom[i] = 900 - i;
-    auto0.setThresholds(1, ram);
-    auto0.setThresholds(2, eeprom);
-    const CliRun automatic = clRig.run({"video", "1", "--json"});
-    const auto autoSamples = automatic.objects(QStringLiteral("sample"));
-    ASSERT_EQ(autoSamples.size(), 256u) << automatic.out.toStdString();
-    for (int i : {0, 255}) EXPECT_EQ(num(autoSamples[i], "threshold"), ram[i]);
+    for (const auto& [family, variant, stored] :
+         {std::tuple{4, 20162, &ram}, std::tuple{2, 350, &eeprom}}) {
+        SCOPED_TRACE(variant);
+        sim::SensorConfig c = sensorConfig(1603);
+        c.family = static_cast<std::uint16_t>(family);
+        c.variant = static_cast<std::uint16_t>(variant);
+        CliRig autoRig({c});
+        sim::VirtualSensor& auto0 = autoRig.sensor(0);
+        sim::ParamHalf half0 = auto0.ramHalf(0);
+        half0[sim::p0::kVideoThdMode] = 1;
+        auto0.setRamHalf(0, half0);
+        auto0.setThresholds(1, ram);
+        auto0.setThresholds(2, eeprom);
+        const CliRun automatic = autoRig.run({"video", "1", "--json"});
+        const auto autoSamples = automatic.objects(QStringLiteral("sample"));
+        ASSERT_EQ(autoSamples.size(), 256u) << automatic.out.toStdString();
+        for (int i : {0, 255}) EXPECT_EQ(num(autoSamples[i], "threshold"), (*stored)[i]);
+    }
 }
 
 // The bytes the window's writer gives for the records korvo reported, under the file's header.
