@@ -193,6 +193,7 @@ TEST(CliServe, MqttPublishesTheLineThroughUnplugAndBrokerRestartAndStopsOffline)
             10, from);
     };
     ASSERT_TRUE(online(0)) << err.toStdString();
+    EXPECT_TRUE(errorSays(*serve, err, " connected, line line-a\n", 5)) << err.toStdString();
 
     const auto live = sub.waitJson("korvo/line-a/COM1/state", "state", "live", 10);
     ASSERT_TRUE(live);
