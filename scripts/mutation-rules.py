@@ -205,6 +205,9 @@ EQUIVALENT = [
      "as serial_->clear(QSerialPort::Output) in ComPort.cpp: before the firmware request, "
      "nothing an earlier request left unsent is there to drop on a pseudo-terminal",
      "data_.link.commandCode = 7;"),
+    ("src/cli/Commands.cpp", "out.endProgress();", None,
+     "every port's job ends with its row, and writing a row or a held table (endTable, next) "
+     "wipes the bar first; korvo runs one port command, so no later bar needs its clock reset"),
     ("src/core/process/StopSignals.cpp", "g_pipe[0] < 0", "0 -> 1",
      "the window and korvo each install once, with no pipe yet: both ends are -1 then; a "
      "second install would find both open, and neither is descriptor 0 while standard input "
