@@ -208,6 +208,13 @@ EQUIVALENT = [
     ("src/cli/Commands.cpp", "out.endProgress();", None,
      "every port's job ends with its row, and writing a row or a held table (endTable, next) "
      "wipes the bar first; korvo runs one port command, so no later bar needs its clock reset"),
+    ("src/core/record/RecorderDataFile.cpp", "n < 0 && errno == EINTR", "0 -> 1",
+     "only a write that returns 0 differs, and a write of at least one byte to a regular file "
+     "returns the bytes it took or -1"),
+    ("src/core/record/RecorderDataFile.cpp", "n < 0 && errno == EINTR", "< -> <=",
+     "the same test as n < 1: see there"),
+    ("src/core/serve/MqttClient.cpp", "wakeFd_ < 0", "0 -> 1",
+     "descriptor 0 is never the wake-up counter: standard input holds it"),
     ("src/core/process/StopSignals.cpp", "g_pipe[0] < 0", "0 -> 1",
      "the window and korvo each install once, with no pipe yet: both ends are -1 then; a "
      "second install would find both open, and neither is descriptor 0 while standard input "
