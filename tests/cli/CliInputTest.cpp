@@ -35,7 +35,8 @@ TEST(CliInput, FileAndSensorTextThatMustNotReachASensorOrTheTerminalAsItIs) {
     sim::SensorConfig escaping = model();  // 8192 pixels, as COM1's
     escaping.firmwareText = "KORVO-KM\x1b[2J\tV3.18";
     CliRig rig({model(), escaping});
-    rig.mapLine(9, QStringLiteral("/dev/tty\x1b[2J\x07"));
+    // Each end of the C0 and C1 ranges and DEL are escaped; a space and a no-break space are not.
+    rig.mapLine(9, QString::fromUtf8("/dev/tty\x1b[2J\x07\x1f \x7f\u0080\u009f\u00a0x"));
     const sim::ParamHalf ram0 = rig.sensor(0).ramHalf(0);
     const QString file = rig.path(QStringLiteral("input"));
 
@@ -65,7 +66,7 @@ TEST(CliInput, FileAndSensorTextThatMustNotReachASensorOrTheTerminalAsItIs) {
         printed("identify 2", "KORVO-KM\\x1b[2J\\x09V3.18"),
         // A backslash as JSON writes it.
         printed("identify 2 --json", "\"firmware\":\"KORVO-KM\\\\x1b[2J\\\\x09V3.18"),
-        printed("ports", "/dev/tty\\x1b[2J\\x07"),
+        printed("ports", "/dev/tty\\x1b[2J\\x07\\x1f \\x7f\\x80\\x9f\u00a0x"),
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.line);

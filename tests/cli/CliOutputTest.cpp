@@ -67,6 +67,7 @@ TEST(CliOutput, LostOutputRefusedFilesAndUnfitNamesEndWithTheReason) {
         {"get 1 --from ram -o DIR/folder --force", folder + " is a folder"},
         {"get 1 --from ram -o DIR/link.ini --force", link + " is a link to " + kept},
         {"record 1 --samples 3 -o DIR/fifo --force", fifo + " is a FIFO"},
+        {"get 1 --from ram -o /dev/null --force", "/dev/null is a device"},
     };
     for (const auto& c : refused) {
         SCOPED_TRACE(c.line);

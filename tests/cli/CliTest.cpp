@@ -30,22 +30,24 @@ sim::SensorConfig sensorConfig(std::uint16_t serial, QByteArray id = "KORVO-KM")
 }
 
 TEST(CliPorts, EachPortSaysItsOwnOutcomeAndTheStatusIsTheWorst) {
-    CliRig rig({sensorConfig(1201), sensorConfig(1202, "KORVO-GX"), sensorConfig(1203)});
+    sim::SensorConfig unlisted = sensorConfig(1204);  // of a known family, in no row
+    unlisted.variant = 9999;
+    CliRig rig({sensorConfig(1201), sensorConfig(1202, "KORVO-GX"), sensorConfig(1203), unlisted});
     rig.sensor(2).setFault(Fault::NoReply);
-    rig.mapLine(4, rig.path(QStringLiteral("no-such-device")));
+    rig.mapLine(5, rig.path(QStringLiteral("no-such-device")));
 
-    // Each port's exit status is in its result; the program's is the worst (see 4,5 below).
-    const char* outcomes[] = {"accepted", "refused", "failed", "open-error"};
-    const int exits[] = {0, 1, 1, 3};
-    const CliRun text = rig.run({"identify", "1-4"});
+    // Each port's exit status is in its result; the program's is the worst (see 5,6 below).
+    const char* outcomes[] = {"accepted", "refused", "failed", "accepted", "open-error"};
+    const int exits[] = {0, 1, 1, 0, 3};
+    const CliRun text = rig.run({"identify", "1-5"});
     const CliRun json = rig.run({"identify", "all", "--json"});
     EXPECT_EQ(text.exit, 3);
     EXPECT_EQ(json.exit, 3);
     const auto rows = text.rows();
     const auto objects = json.objects(QStringLiteral("result"));
-    ASSERT_EQ(rows.size(), 4u);
-    ASSERT_EQ(objects.size(), 4u);
-    for (int i = 0; i < 4; ++i) {
+    ASSERT_EQ(rows.size(), 5u);
+    ASSERT_EQ(objects.size(), 5u);
+    for (int i = 0; i < 5; ++i) {
         SCOPED_TRACE(i);
         ASSERT_EQ(rows[i].size(), 6);
         EXPECT_EQ(rows[i][0], QStringLiteral("COM%1").arg(i + 1));
@@ -58,11 +60,12 @@ TEST(CliPorts, EachPortSaysItsOwnOutcomeAndTheStatusIsTheWorst) {
     }
     EXPECT_EQ(rows[0][3], QStringLiteral("1201"));
     EXPECT_TRUE(rows[0][4].startsWith(QLatin1String("KORVO-KM")));
-    EXPECT_FALSE(rows[0][5].isEmpty());  // the model's designation
+    EXPECT_EQ(rows[0][5], QStringLiteral("-------- KORVO-KM-8 --------"));  // its info line
+    EXPECT_EQ(rows[3][5], QStringLiteral("model variant 9999 is not in the model table"));
     EXPECT_EQ(num(objects[1], "serial"), 1202);
     EXPECT_TRUE(str(objects[1], "reason").contains(QLatin1String("KORVO-GX")));
     EXPECT_EQ(str(objects[2], "line"), QStringLiteral("timeout"));
-    EXPECT_TRUE(rows[3][5].contains(rig.path(QStringLiteral("no-such-device"))));
+    EXPECT_TRUE(rows[4][5].contains(rig.path(QStringLiteral("no-such-device"))));
     // Every exchange of an identification waits 50 ms for the line to settle first; half of it
     // is checked, as the sensor's thread may see a request's first byte late on a busy machine.
     const auto frames = rig.sensor(0).receivedFrames();
@@ -76,16 +79,16 @@ TEST(CliPorts, EachPortSaysItsOwnOutcomeAndTheStatusIsTheWorst) {
 
     // The map as it stands, and its probe.
     const CliRun listed = rig.run({"ports"});
-    ASSERT_EQ(listed.rows().size(), 4u);
-    EXPECT_EQ(listed.rows()[3], QStringList({"COM4", rig.path(QStringLiteral("no-such-device"))}));
+    ASSERT_EQ(listed.rows().size(), 5u);
+    EXPECT_EQ(listed.rows()[4], QStringList({"COM5", rig.path(QStringLiteral("no-such-device"))}));
     const auto probed = rig.run({"ports", "--probe", "--json"}).objects(QStringLiteral("result"));
-    ASSERT_EQ(probed.size(), 4u);
-    const char* lines[] = {"ok", "ok", "timeout", "open-error"};
-    for (int i = 0; i < 4; ++i) EXPECT_EQ(str(probed[i], "outcome"), QLatin1String(lines[i]));
+    ASSERT_EQ(probed.size(), 5u);
+    const char* lines[] = {"ok", "ok", "timeout", "ok", "open-error"};
+    for (int i = 0; i < 5; ++i) EXPECT_EQ(str(probed[i], "outcome"), QLatin1String(lines[i]));
 
-    // The worst status, not the last port's: COM5 names COM1's sensor again.
-    rig.mapLine(5, rig.farm.entries(1).at(0).device);
-    EXPECT_EQ(rig.run({"identify", "4,5"}).exit, 3);
+    // The worst status, not the last port's: COM6 names COM1's sensor again.
+    rig.mapLine(6, rig.farm.entries(1).at(0).device);
+    EXPECT_EQ(rig.run({"identify", "5,6"}).exit, 3);
 }
 
 TEST(CliPorts, PermissionErrorNamesTheDialoutGroup) {
@@ -210,6 +213,7 @@ TEST(CliArguments, BadInputIsAUsageErrorAndTouchesNoSensor) {
         {"record 1 --samples 32000 --step 9999 -o DIR/taken.dat", "taken.dat exists"},
         {"--map DIR/none.map watch all --interval 86400 --duration 86400", "names no port"},
         {"serve 1 --rate x", "'x' is not 0 or a rate"},
+        {"serve 1 --modbus 65536 --duration 0.1", "'65536' is not [HOST:]PORT"},
     };
     for (const auto& [line, reason] : reasons) {
         const QString err = rig.run(rig.words(line)).err;
