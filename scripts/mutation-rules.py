@@ -113,6 +113,11 @@ EQUIVALENT = [
     ("src/cli/Output.cpp", "i < cells.size() && i <", None,
      "every held table's rows have one cell per column (resultCells, the port and difference "
      "rows), so both bounds end the loop at the same index"),
+    ("src/cli/Output.cpp", "i < static_cast<int>(columns_.size()) ? columns_[i].width", "< -> <=",
+     "as for held tables below: every row a command prints has one cell per column it set, so "
+     "no cell stands beyond the columns"),
+    ("src/cli/Output.cpp", "columns_[i].width : 0;", "0 -> 1",
+     "the width for a cell beyond the columns: there is none, see above"),
     ("src/cli/Output.cpp", "for (int i = 0; i < cells.size() && i <", "0 -> 1",
      "no held table's first cell is wider than its column to begin with: PORT is 6 wide for "
      "COM1..COM255, KEY 18 for the longest key"),
@@ -123,6 +128,9 @@ EQUIVALENT = [
     ("src/cli/Output.cpp", "total > 0 && done >= total", "&& -> ||",
      "the bar is then redrawn at every step instead of at most ten times a second; what it "
      "shows is the same"),
+    ("src/cli/Output.cpp", "total > 0 && done >= total", "> -> >=",
+     "only a total not yet known (0) differs: the count alone is then redrawn at every step, "
+     "as above; what it shows is the same"),
     ("src/cli/Output.cpp", "std::fflush(stderr);", None,
      "standard error is unbuffered: every write has gone out already"),
     ("src/cli/PortSession.cpp", "ports.clear();", None,
@@ -226,6 +234,9 @@ EQUIVALENT = [
      "an answer's reply kind is 1, 8 or 18, never 0, so below 0 and below 1 agree"),
     ("src/cli/CmdServe.cpp", "monitor.stop();", None,
      "the monitor's destructor stops it as cmdServe returns, and no event pass runs between"),
+    ("src/cli/CmdWatch.cpp", "monitor.stop();", None,
+     "as in CmdServe.cpp: the LineRun that holds the monitor goes as cmdWatch returns, and its "
+     "monitor's destructor stops it; no event pass runs between"),
     ("src/cli/PortSession.cpp", "        action();", None,
      "every command that posts (a write's audit failure, run and record lines) works its ports "
      "through runOnPorts, which sets toMain; those with a session of their own (video, get to "
