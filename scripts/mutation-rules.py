@@ -114,7 +114,7 @@ EQUIVALENT = [
      "every held table's rows have one cell per column (resultCells, the port and difference "
      "rows), so both bounds end the loop at the same index"),
     ("src/cli/Output.cpp", "i < static_cast<int>(columns_.size()) ? columns_[i].width", "< -> <=",
-     "as for held tables below: every row a command prints has one cell per column it set, so "
+     "as for held tables above: every row a command prints has one cell per column it set, so "
      "no cell stands beyond the columns"),
     ("src/cli/Output.cpp", "columns_[i].width : 0;", "0 -> 1",
      "the width for a cell beyond the columns: there is none, see above"),
