@@ -263,6 +263,14 @@ EQUIVALENT = [
      "not truly equivalent: a firmware reply of exactly one byte fails the identification "
      "either way, and only its one character shown as the firmware text differs; the virtual "
      "sensor sends no reply that stops after one byte"),
+    ("src/core/link/NetPort.cpp", "takeIn() && phase_ == Phase::Open", "&& -> ||",
+     "the signal's one receiver acts only with the receive callback on and a whole frame queued: "
+     "opening turns the callback off, each pass takes every whole frame, and every switch back "
+     "on has a flush beside it with no event pass between, so a signal without new data, or during "
+     "the negotiation, finds no frame and does nothing"),
+    ("src/core/link/LinkIdentify.cpp", "setStatus(failText(port, QStringLiteral(\"Timeout-RS-232",
+     None, "the text is set, not shown, and both callers (the connection and the identification) "
+     "put \"Error reading HARDWARE-info!\" in its place at once"),
 ] + [("src/core/link/ComPort.cpp", f"serial_->{setting}", None,
       "a serial port starts with 8 data bits, no parity, one stop bit and no flow control, its "
       "opening applies what it holds, and nothing here sets other values")

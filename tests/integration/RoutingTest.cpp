@@ -80,6 +80,7 @@ TEST(Routing, AnExchangeNestedInAWaitIsRefusedUnlessTheWaitYields) {
     QTimer::singleShot(50, &context, [&] { nested = s.ResetMaxMin(1); });
     QTimer::singleShot(100, &context, [&] {
         rig.sink.clear();
+        s.link.setStatus(QString());  // not the text the refused reset left
         text = s.GetVERSIONInfo(1);
         busyShown = rig.sink.saw(QStringLiteral("RS-232 line busy!"));
     });

@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <tuple>
+
 #include "core/link/NetPort.h"
 #include "core/link/Rfc2217.h"
 
@@ -64,6 +66,13 @@ TEST(Rfc2217, SendsTheSettingsEscapedAndJudgesTheServersAnswers) {
         EXPECT_TRUE(answer.data.isEmpty()) << k.answers;
         EXPECT_EQ(client.answered(), k.answered) << k.answers;
         EXPECT_EQ(client.problem(), QLatin1String(k.problem)) << k.answers;
+    }
+    // A subnegotiation beyond 64 bytes, an escaped 255 counting one, is dropped as never heard.
+    for (const auto& [plain, escaped, heard] :
+         {std::tuple{63, "ffff", true}, {64, "ffff", false}, {64, "", true}, {65, "", false}}) {
+        Client quiet;
+        hear(quiet, hex("fffa2c") + QByteArray(plain, 'a') + hex(escaped) + hex("fff0"));
+        EXPECT_EQ(quiet.heardTelnet(), heard) << plain << escaped;
     }
 }
 

@@ -125,6 +125,7 @@ TEST(ModelTable, Family1ControlsAt310312And316AndThoseOfOtherFamiliesAndRows) {
         p = applyHardwareInfo(reply(family, variant, 316), state);
         EXPECT_TRUE(p.triggerDimmed == false && p.outputDimmed == false) << family;
     }
+    EXPECT_EQ(applyHardwareInfo(reply(2, 250, 316), state).in0Items, in0List6());
 }
 
 // The row's info lines, hardware type, lists' lengths, measured decimals and CCD switch reach the

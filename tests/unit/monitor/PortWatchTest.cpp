@@ -72,7 +72,7 @@ TEST(PortWatch, SamplesCountByTheRollGraphsRuleRateAndInterval) {
     const struct {
         std::uint16_t value;
         bool in;
-    } samples[] = {{510, true}, {511, false}, {480, true}, {479, false}};
+    } samples[] = {{510, true}, {479, false}, {511, false}, {480, true}};
     for (const auto& s : samples) {
         takeSample(w, RunRecord{.measuredValue = s.value, .teachValue = 500}, para0, 20.0);
         EXPECT_EQ(w.inTolerance, s.in) << s.value;
