@@ -263,6 +263,9 @@ EQUIVALENT = [
      "not truly equivalent: a firmware reply of exactly one byte fails the identification "
      "either way, and only its one character shown as the firmware text differs; the virtual "
      "sensor sends no reply that stops after one byte"),
+    ("src/cli/Output.cpp", "drawnLines_ > 0 ?", "0 -> 1",
+     "only a table drawn with one line before differs, and none is: the one redrawn table, "
+     "watch's, has its titles and a line for each of its ports, and a watch has one port at least"),
     ("src/core/link/NetPort.cpp", "takeIn() && phase_ == Phase::Open", "&& -> ||",
      "the signal's one receiver acts only with the receive callback on and a whole frame queued: "
      "opening turns the callback off, each pass takes every whole frame, and every switch back "
