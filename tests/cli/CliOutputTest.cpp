@@ -350,10 +350,9 @@ TEST(CliSignals, TheExchangeUnderWayEndsAndNoFurtherOneStarts) {
         EXPECT_EQ(s.run.exit, 1) << s.run.err.toStdString();
         EXPECT_EQ(str(s.result, "outcome"), QStringLiteral("interrupted"));
         EXPECT_EQ(str(s.result, "detail"), QLatin1String(c.detail));
-        for (const SeenRequest& r : s.after) {
+        for (const SeenRequest& r : s.after)
             EXPECT_EQ(std::count(c.notAfter.begin(), c.notAfter.end(), r.code), 0)
                 << "request " << r.code << " after the signal";
-        }
     }
 }
 

@@ -116,6 +116,7 @@ TEST(PortMap, NetworkPortsAreReadAndMalformedOnesRefusedWithTheReason) {
         {"tcp://fd00::12:4001", Kind::Device, "", 0,
          "an IPv6 address goes in brackets: [fd00::12]"},
         {"rfc2217://[fd00::12:4001", Kind::Device, "", 0, "no ']' after the IPv6 address"},
+        {"tcp://[fd00::12]:", Kind::Device, "", 0, "port \"\" is not a number from 1 to 65535"},
         {"rfc2217://[10.0.0.12]:4001", Kind::Device, "", 0, "\"10.0.0.12\" is no IPv6 address"},
         {"tcp://cab_3:4002", Kind::Device, "", 0, "\"cab_3\" is no host name or address"},
         {"tcp://cabinet-3:4002/ttyS1", Kind::Device, "", 0, "only HOST:PORT may follow \"tcp://\""},
