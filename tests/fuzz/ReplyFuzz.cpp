@@ -133,10 +133,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         FUZZ_CHECK(split.frames >= 1);
         const auto taken = static_cast<std::size_t>(split.frames) * kFrameBytes;
         FUZZ_CHECK(taken <= queued.size());
-        for (int i = 0; i < split.frames; ++i)
+        for (int i = 0; i < split.frames; ++i) {
             take(session,
                  std::span<const std::uint8_t, kFrameBytes>(
                      queued.data() + static_cast<std::size_t>(i) * kFrameBytes, kFrameBytes));
+        }
         queued.erase(queued.begin(), queued.begin() + static_cast<std::ptrdiff_t>(taken));
         // What is kept is only ever the start of one more reply.
         if (split.keepRest) FUZZ_CHECK(queued.size() < kFrameBytes);
