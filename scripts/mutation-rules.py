@@ -125,6 +125,11 @@ EQUIVALENT = [
      "at 0 the host is empty either way, and refused"),
     ("src/cli/Output.cpp", "barStart_ < 0.0", "< -> <=",
      "the steady clock, counted from the system's start, never reads 0 while a program runs"),
+    ("src/cli/Output.cpp", "now - barStart_ < kBarDelay", "< -> <=",
+     "the clock's seconds are a double: a call exactly 1 s after the first is not to be had, and "
+     "would only put the drawing off by one call"),
+    ("src/cli/Output.cpp", "now - barDrawn_ < kBarInterval", "< -> <=",
+     "as above, exactly 0.1 s after the last drawing"),
     ("src/cli/Output.cpp", "total > 0 && done >= total", "&& -> ||",
      "the bar is then redrawn at every step instead of at most ten times a second; what it "
      "shows is the same"),

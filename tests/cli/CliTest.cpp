@@ -215,6 +215,7 @@ TEST(CliArguments, BadInputIsAUsageErrorAndTouchesNoSensor) {
         {"serve 1 --rate x", "'x' is not 0 or a rate"},
         {"serve 1 --modbus 65536 --duration 0.1", "'65536' is not [HOST:]PORT"},
         {"serve 1 --modbus :502 --duration 0.1", "':502' is not [HOST:]PORT"},
+        {"diff COM255:ram COM1:ram", "COM255:ram ("},
     };
     for (const auto& [line, reason] : reasons) {
         const QString err = rig.run(rig.words(line)).err;
