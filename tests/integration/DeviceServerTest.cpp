@@ -205,6 +205,9 @@ TEST_F(DeviceServers, LostAndUnreachableServersFailWithTheReason) {
             EXPECT_EQ(detail, where + u.reason);
         }
     }
+    // A failed opening leaves the port closed: the next one fails for the same reason.
+    EXPECT_EQ(s.InitRS232(14, 1), kErrCannotOpen);
+    EXPECT_TRUE(rig->sink.details.back().endsWith(unreachable[1].reason));
 }
 
 }  // namespace

@@ -114,6 +114,11 @@ TEST(LineMonitor, EveryPortInItsOwnStateAndEveryRequestWithItsOwnPara0) {
     EXPECT_EQ(monitor.watch(2)->reason, QString());  // joining again, no longer let go
     ASSERT_TRUE(waitFor(pump, 3.0, [&] { return sampled(2, paused + 2); }));
     EXPECT_EQ(requestCount(sensors.sensor(1), 2), 2);  // para0 and para1 read again
+    // A line lost while let go is for whoever holds the port to tell.
+    monitor.release(3);
+    sensors.sensor(2).hangUp();
+    pump.delay(0.5);
+    EXPECT_EQ(state(3), WatchState::Paused);
     monitor.stop();
 
     for (int i = 0; i < kSensors; ++i) {
