@@ -175,6 +175,13 @@ EQUIVALENT = [
     ("src/cli/LineRun.cpp", "Interrupt::onRequest({});", None,
      "after the run only the command's closing steps wait on the event loop, while the flag the "
      "action sets still lives; then the command returns and korvo ends"),
+    ("src/cli/Interrupt.cpp", "StopSignals::onSignal({});", None,
+     "the action is cleared only after a line run (LineRun.cpp) and a video (CmdMeasure.cpp), "
+     "and both calls are listed as equivalent: a stale action runs only in an event pass, those "
+     "come only inside the command, where what it sets still lives and its loop has ended"),
+    ("src/cli/CmdMeasure.cpp", "Interrupt::onRequest({});", None,
+     "after the video only printing follows, with no event pass, while the session the action "
+     "sets its stop flag on still lives; then the command returns and korvo ends"),
     ("src/cli/CmdWatch.cpp", "tick.stop();", None,
      "the timer dies with its scope before the event loop runs again"),
     ("src/core/sensorfn/LinearisationTable.cpp", "index >= 0 && index <", "&& -> ||",

@@ -19,7 +19,8 @@ std::vector<QJsonObject> logRows(CliRig& rig) {
 }
 
 TEST(CliAudit, EveryWriteIsOneRowAndConcurrentWritersLoseNone) {
-    sim::SensorConfig zero = model(), other = model();
+    // Models with two outputs (hardware type 3), to which parameter files apply too.
+    sim::SensorConfig zero = model(4, 20160), other = zero;
     zero.serial = 0;  // a serial number like any other
     other.serial = 4799;
     CliRig rig({zero, other});

@@ -49,16 +49,19 @@ TEST(CliLineSets, BackupDiffCheckAndRestoreKeepALinesSettings) {
                   QCryptographicHash::hash(fileBytes(file2), QCryptographicHash::Sha256).toHex()));
     EXPECT_EQ(rig.run({"backup", "1", "-o", bk}).exit, 2);  // an existing folder stays
     // A sensor's file the system takes only part of (korvo runs under a file size limit of 100
-    // bytes) is that sensor's failure.
+    // bytes) is that sensor's failure, in a backup as for get.
     rlimit unlimited{};
     ASSERT_EQ(::getrlimit(RLIMIT_FSIZE, &unlimited), 0);
     const rlimit small{100, unlimited.rlim_max};
     ::signal(SIGXFSZ, SIG_IGN);  // the write fails instead of ending the program
     ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &small), 0);
     const CliRun cut = rig.run({"backup", "1", "-o", rig.path(QStringLiteral("cut")), "--json"});
+    const CliRun cutGet = rig.run(rig.words("get 1 --from ram -o DIR/cut.ini --json"));
     ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &unlimited), 0);
-    EXPECT_EQ(cut.exit, 2);
-    EXPECT_EQ(str(cut.objects(QStringLiteral("result")).at(0), "outcome"), "file-error");
+    for (const CliRun& r : {cut, cutGet}) {
+        EXPECT_EQ(r.exit, 2);
+        EXPECT_EQ(str(r.objects(QStringLiteral("result")).at(0), "outcome"), "file-error");
+    }
     // A port that fails is in the manifest with its reason; --force replaces the whole folder.
     const QString other = rig.path(QStringLiteral("bk2"));
     rig.mapLine(3, rig.path(QStringLiteral("absent")));
@@ -144,7 +147,9 @@ TEST(CliLineSets, BackupDiffCheckAndRestoreKeepALinesSettings) {
     EXPECT_EQ(writes(rig.sensor(0)), before);
     writeFileBytes(manifestFile,
                    QByteArray(manifest).replace("\"serial\": 1801", "\"serial\": 1899"));
-    EXPECT_EQ(rig.run({"restore", "1", "--from", bk, "--by-port"}).exit, 0);
+    const CliRun byPort = rig.run({"restore", "1", "--from", bk, "--by-port", "--json"});
+    EXPECT_EQ(byPort.exit, 0);
+    EXPECT_EQ(str(byPort.objects(QStringLiteral("result")).at(0), "file"), "SN1801-COM1.ini");
     EXPECT_GT(writes(rig.sensor(0)), before);
 }
 

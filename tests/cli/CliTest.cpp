@@ -537,11 +537,11 @@ TEST(CliService, TeachResetTestAndBaudReachTheSensor) {
     EXPECT_GE(frames.back().firstByte - frames.end()[-2].firstByte, std::chrono::milliseconds(50));
     ok({"reset", "1"});
     EXPECT_EQ(requestCount(sensor, 11), 1);
-    ok({"test", "1", "--teach", "1", "--upper", "7", "--lower", "0"});  // the lowest set point
+    ok({"test", "1", "--teach", "1", "--upper", "0", "--lower", "1"});  // the lowest set point
     const sim::ParamHalf h = sensor.ramHalf(0);
     EXPECT_EQ(h[sim::p0::kTeachValue], 1);
-    EXPECT_EQ(h[sim::p0::kUpperTol], 7);
-    EXPECT_EQ(h[sim::p0::kLowerTol], 0);
+    EXPECT_EQ(h[sim::p0::kUpperTol], 0);
+    EXPECT_EQ(h[sim::p0::kLowerTol], 1);
     sensor.clearReceivedFrames();
     ok({"baud", "1", "--to", "9600"});  // the first rate of the list
     EXPECT_EQ(sensor.currentBaud(), 9600);
