@@ -92,6 +92,12 @@ EQUIVALENT = [
      "at close: every write was flushed at once, so only bytes the system had no room for can "
      "still wait, and a flush right before the abort seldom places them either",
      "socket_->abort();"),
+    ("src/core/link/NetPort.cpp", "socket_->flush();", None,
+     "after the telnet opening: the negotiation's wait right behind runs the event loop at once, "
+     "where the socket writes what it holds; the flush only writes it before that first pass",
+     "return negotiate(where, why, closed);"),
+    ("src/core/serve/MqttClient.cpp", "POLLOUT : 0", "0 -> 1",
+     "POLLIN is 1 on Linux, so POLLIN | 1 asks poll for the same events as POLLIN alone"),
     ("src/core/link/QtPump.cpp", "setTimerType(Qt::PreciseTimer);", None,
      "a coarse timer ends a wait up to 5 % of it later: slower, the same outcome"),
     ("src/core/link/QtPump.cpp", "setSingleShot(true);", None,

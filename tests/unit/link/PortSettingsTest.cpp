@@ -135,6 +135,10 @@ TEST(PortMap, NetworkPortsAreReadAndMalformedOnesRefusedWithTheReason) {
     }
     EXPECT_TRUE(baudChangeNotice(parsePortAddress(QStringLiteral("tcp://[fd00::12]:4002")))
                     .startsWith(QLatin1String("tcp://[fd00::12]:4002 is a raw TCP port: ")));
+    // A host name has 253 characters at the most.
+    const QString longest = QStringLiteral("a.").repeated(126) + QLatin1Char('a');
+    EXPECT_TRUE(parsePortAddress("tcp://" + longest + ":1").ok());
+    EXPECT_FALSE(parsePortAddress("tcp://a" + longest + ":1").ok());
 
     // In the map the later line wins, a refused one as well; a refused COM number is not mapped.
     const PortMap map = PortMap::parse(
