@@ -129,6 +129,8 @@ EQUIVALENT = [
      "COM1..COM255, KEY 18 for the longest key"),
     ("src/cli/Args.cpp", "colon >= 0 ? value.left(colon)", ">= -> >",
      "at 0 the host is empty either way, and refused"),
+    ("src/cli/Args.cpp", "colon >= 0 ? value.left(colon)", "0 -> 1",
+     "as for >= to >: only a colon at 0 differs, and there the host is empty either way"),
     ("src/cli/Output.cpp", "barStart_ < 0.0", "< -> <=",
      "the steady clock, counted from the system's start, never reads 0 while a program runs"),
     ("src/cli/Output.cpp", "now - barStart_ < kBarDelay", "< -> <=",

@@ -286,6 +286,7 @@ TEST(CliSignals, TheExchangeUnderWayEndsAndNoFurtherOneStarts) {
     ASSERT_EQ(ReadParaFromFileI(sent, got, 1), 1);
     sent.power = sent.power == 650 ? 640 : 650;
     sent.videoThdFix = sent.videoThdFix == 30 ? 35 : 30;
+    ASSERT_EQ(rig.run(rig.words("backup 1 -o DIR/bk")).exit, 0);
     rig.paramFile(sent, QStringLiteral("p.ini"));
     writeFileBytes(rig.path(QStringLiteral("XF-LINEAR.DAT")), numberLines(2048));
 
@@ -335,6 +336,7 @@ TEST(CliSignals, TheExchangeUnderWayEndsAndNoFurtherOneStarts) {
         {"teach 1", 10, 1, SIGTERM, {6}, "nothing taught (SIGTERM)"},
         {"teach 1", 6, 1, SIGTERM, {2}, "taught, not read back (SIGTERM)"},
         {"reset 1", 10, 1, SIGHUP, {11}, "nothing reset (SIGHUP)"},
+        {"restore 1 --from DIR/bk", 4, 2, SIGTERM, {1}, "EEPROM written, RAM not (SIGTERM)"},
         {"test 1 --teach 100 --upper 7 --lower 9", 10, 1, SIGTERM, {16}, "nothing sent (SIGTERM)"},
         {"record 1 --samples 3 --mode 1 -o DIR/RECORD.DAT --force", 10, 1, SIGTERM, {1},
          "RS-232-Mode not switched, nothing recorded (SIGTERM)"},

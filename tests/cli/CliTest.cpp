@@ -191,7 +191,7 @@ TEST(CliArguments, BadInputIsAUsageErrorAndTouchesNoSensor) {
         "test 1 --teach 5 --upper 1 --lower 70000", "baud 1 --to 12345", "flash 1 DIR/short.dat",
         "flash 1 DIR/missing.dat", "watch 1 --interval 0.05", "--map DIR/none.map watch all",
         "--map DIR ports", "backup 1", "backup 1 -o DIR/short.dat --force", "restore 1", "check 1",
-        "--map DIR/none.map backup all -o DIR/bk",
+        "--map DIR/none.map backup all -o DIR/bk", "get 1 --from",
         "check 1 --golden DIR/missing.ini", "diff DIR/missing.ini COM1:ram", "diff DIR/short.dat",
         "diff COM1:rom COM2:ram", "diff COM0:ram COM1:ram", "log --port 0", "log --port 256",
         "log --serial 65536", "log --csv --json", "serve 1", "serve 1 --mqtt http://host",
