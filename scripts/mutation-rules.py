@@ -98,6 +98,9 @@ EQUIVALENT = [
      "return negotiate(where, why, closed);"),
     ("src/core/serve/MqttClient.cpp", "POLLOUT : 0", "0 -> 1",
      "POLLIN is 1 on Linux, so POLLIN | 1 asks poll for the same events as POLLIN alone"),
+    ("src/core/link/PortMap.cpp", "comment >= 0", None,
+     "only a comment sign at the very start of a line differs: kept, it still starts the line, "
+     "which then matches no COMn = line and is passed over all the same"),
     ("src/core/link/QtPump.cpp", "setTimerType(Qt::PreciseTimer);", None,
      "a coarse timer ends a wait up to 5 % of it later: slower, the same outcome"),
     ("src/core/link/QtPump.cpp", "setSingleShot(true);", None,
