@@ -127,9 +127,12 @@ Subscriber::Subscriber(int port, const QString& user, const QString& password) {
         mosquitto_username_pw_set(mosq_, user.toUtf8().constData(), password.toUtf8().constData());
     mosquitto_connect_callback_set(mosq_, &Subscriber::onConnect);
     mosquitto_message_callback_set(mosq_, &Subscriber::onMessage);
+    mosquitto_subscribe_callback_set(mosq_, &Subscriber::onSubscribe);
     mosquitto_reconnect_delay_set(mosq_, 1, 1, false);
     mosquitto_connect(mosq_, "127.0.0.1", port, 10);
     mosquitto_loop_start(mosq_);
+    std::unique_lock lock(mutex_);
+    arrived_.wait_for(lock, std::chrono::seconds(10), [this] { return subscribed_; });
 }
 
 Subscriber::~Subscriber() {
@@ -140,6 +143,13 @@ Subscriber::~Subscriber() {
 
 void Subscriber::onConnect(mosquitto* m, void*, int rc) {
     if (rc == 0) mosquitto_subscribe(m, nullptr, "korvo/#", 1);
+}
+
+void Subscriber::onSubscribe(mosquitto*, void* self, int, int, const int*) {
+    auto* s = static_cast<Subscriber*>(self);
+    std::lock_guard lock(s->mutex_);
+    s->subscribed_ = true;
+    s->arrived_.notify_all();
 }
 
 void Subscriber::onMessage(mosquitto*, void* self, const mosquitto_message* m) {

@@ -47,6 +47,8 @@ struct MqttMessage {
 
 class Subscriber {
 public:
+    // Returns once the broker has confirmed the subscription (10 s at the most), so that nothing
+    // published after it is missed.
     Subscriber(int port, const QString& user = {}, const QString& password = {});
     ~Subscriber();
     // Messages so far; wait() looks at those from `from` on.
@@ -63,10 +65,12 @@ public:
 private:
     static void onConnect(mosquitto*, void* self, int rc);
     static void onMessage(mosquitto*, void* self, const mosquitto_message* m);
+    static void onSubscribe(mosquitto*, void* self, int, int, const int*);
     mosquitto* mosq_ = nullptr;
     mutable std::mutex mutex_;
     mutable std::condition_variable arrived_;
     std::vector<MqttMessage> messages_;
+    bool subscribed_ = false;
 };
 
 }  // namespace korvo::test
