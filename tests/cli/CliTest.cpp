@@ -502,8 +502,8 @@ TEST(CliRecord, FileHoldsTheWindowsBytesForTheRecordsReceived) {
     ASSERT_EQ(logged.size(), 2u);
     EXPECT_EQ(str(logged[1], "operation"), QStringLiteral("record mode"));
     EXPECT_EQ(str(logged[1], "outcome"), QStringLiteral("ok"));
-    // In RS-232-Mode 2 or 3 the recorder is not used.
-    for (const std::uint16_t mode : {2, 3}) {
+    // In RS-232-Mode 2, 3 or above 4 the recorder is not used.
+    for (const std::uint16_t mode : {2, 3, 5}) {
         sim::ParamHalf h = rig.sensor(1).ramHalf(1);
         h[sim::p1::kRs232Mode] = mode;
         rig.sensor(1).setRamHalf(1, h);
