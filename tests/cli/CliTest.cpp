@@ -128,8 +128,9 @@ TEST(CliPorts, FailuresEndWithTheirOwnStatusAndReason) {
         // A parameter half that times out says so, not the firmware text.
         {Fault::NoReply, 2, 1, "get 1 --from ram", 1, "failed",
          "parameters not read: para0: Timeout-RS-232..."},
-        // A teach without an answer is no taught set point.
+        // A teach or a reset without an answer is no taught set point, no reset.
         {Fault::NoReply, 6, 1, "teach 1", 1, "failed", "Timeout"},
+        {Fault::NoReply, 11, 1, "reset 1", 1, "failed", "Timeout-RS-232..."},
         // A baud change without an echo: the sensor keeps its rate.
         {Fault::NoReply, 190, 1, "baud 1 --to 38400", 1, "failed",
          "Timeout: changing RS-232-baudrate..."},
