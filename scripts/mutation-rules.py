@@ -297,6 +297,11 @@ EQUIVALENT = [
     ("src/core/link/LinkIdentify.cpp", "setStatus(failText(port, QStringLiteral(\"Timeout-RS-232",
      None, "the text is set, not shown, and both callers (the connection and the identification) "
      "put \"Error reading HARDWARE-info!\" in its place at once"),
+    ("src/core/link/LinkOpen.cpp", "ports_.flushIn(port);", None,
+     "every exchange empties the input queue before it writes its request, and the recorder "
+     "before it reads, so bytes left here reach no reply; after an opening a second flush stands "
+     "beside it, and after a baud change the close drops what a serial port held",
+     "ports_.flushOut(port);"),
 ] + [("src/core/link/ComPort.cpp", f"serial_->{setting}", None,
       "a serial port starts with 8 data bits, no parity, one stop bit and no flow control, its "
       "opening applies what it holds, and nothing here sets other values")
