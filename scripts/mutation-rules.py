@@ -302,6 +302,10 @@ EQUIVALENT = [
      "before it reads, so bytes left here reach no reply; after an opening a second flush stands "
      "beside it, and after a baud change the close drops what a serial port held",
      "ports_.flushOut(port);"),
+    ("src/core/serve/MqttClient.cpp", "rc == MOSQ_ERR_TLS && !lastError_.isEmpty()", "&& -> ||",
+     "libmosquitto writes an error-level log line with a TLS failure, which returns "
+     "MOSQ_ERR_TLS, and not otherwise: a refused connection, a broker lost and TLS against a "
+     "plain listener give the same texts either way, tried by hand"),
 ] + [("src/core/link/ComPort.cpp", f"serial_->{setting}", None,
       "a serial port starts with 8 data bits, no parity, one stop bit and no flow control, its "
       "opening applies what it holds, and nothing here sets other values")
