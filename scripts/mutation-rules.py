@@ -306,6 +306,10 @@ EQUIVALENT = [
      "libmosquitto writes an error-level log line with a TLS failure, which returns "
      "MOSQ_ERR_TLS, and not otherwise: a refused connection, a broker lost and TLS against a "
      "plain listener give the same texts either way, tried by hand"),
+    ("src/core/record/RecordingSession.cpp", "ports.flushOut(plan.port);", None,
+     "as serial_->clear(QSerialPort::Output) in ComPort.cpp: a pseudo-terminal's driver takes "
+     "each request whole at once, so nothing is left unsent to drop; in mode 0 each request's "
+     "own flush empties the output queue as well"),
 ] + [("src/core/link/ComPort.cpp", f"serial_->{setting}", None,
       "a serial port starts with 8 data bits, no parity, one stop bit and no flow control, its "
       "opening applies what it holds, and nothing here sets other values")
