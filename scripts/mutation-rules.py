@@ -310,6 +310,9 @@ EQUIVALENT = [
      "as serial_->clear(QSerialPort::Output) in ComPort.cpp: a pseudo-terminal's driver takes "
      "each request whole at once, so nothing is left unsent to drop; in mode 0 each request's "
      "own flush empties the output queue as well"),
+    ("src/cli/Args.cpp", "positionals.clear();", None,
+     "after help has taken its command no path counts the positionals: the help of a command, "
+     "or of none, returns at once, and an unknown command is refused before the count"),
 ] + [("src/core/link/ComPort.cpp", f"serial_->{setting}", None,
       "a serial port starts with 8 data bits, no parity, one stop bit and no flow control, its "
       "opening applies what it holds, and nothing here sets other values")

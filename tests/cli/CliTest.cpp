@@ -189,7 +189,7 @@ TEST(CliArguments, BadInputIsAUsageErrorAndTouchesNoSensor) {
         "record 1,2 --samples 5 -o x.dat", "record 1 --samples 5",
         "record 1 --samples 5 --step 0.01 -o x.dat", "record 1 --samples 5 --mode 2 -o x.dat",
         "record 1 --samples 5 -o DIR/taken.dat", "test 1 --teach 5 --lower 1",
-        "test 1 --teach 5 --upper 1 --lower 70000", "baud 1 --to 12345", "flash 1 DIR/short.dat",
+        "test 1 --teach 5 --upper 1 --lower 65536", "baud 1 --to 12345", "flash 1 DIR/short.dat",
         "flash 1 DIR/missing.dat", "watch 1 --interval 0.05", "--map DIR/none.map watch all",
         "--map DIR ports", "backup 1", "backup 1 -o DIR/short.dat --force", "restore 1", "check 1",
         "--map DIR/none.map backup all -o DIR/bk", "get 1 --from",
