@@ -199,6 +199,7 @@ TEST(CliArguments, BadInputIsAUsageErrorAndTouchesNoSensor) {
         "serve 1 --mqtt mqtt://:pw@host", "serve 1 --mqtt mqtt://host/x",
         "serve 1 --mqtt mqtt://host --rate -1", "serve 1 --mqtt mqtt://host --name a/b",
         "serve 1 --mqtt mqtt://host --qos-values 2", "serve 1 --mqtt mqtt://host --ca-file x.pem",
+        "serve 1 --mqtt mqtts://host --ca-file DIR/missing.pem",
     };
     // clang-format on
     for (const char* line : bad) {
