@@ -304,8 +304,8 @@ EQUIVALENT = [
      "ports_.flushOut(port);"),
     ("src/core/serve/MqttClient.cpp", "rc == MOSQ_ERR_TLS && !lastError_.isEmpty()", "&& -> ||",
      "libmosquitto writes an error-level log line with a TLS failure, which returns "
-     "MOSQ_ERR_TLS, and not otherwise: a refused connection, a broker lost and TLS against a "
-     "plain listener give the same texts either way, tried by hand"),
+     "MOSQ_ERR_TLS; with the fault built, a refused connection, a broker lost and TLS against a "
+     "plain listener give the same texts as without it, tried by hand"),
     ("src/core/record/RecordingSession.cpp", "ports.flushOut(plan.port);", None,
      "as serial_->clear(QSerialPort::Output) in ComPort.cpp: a pseudo-terminal's driver takes "
      "each request whole at once, so nothing is left unsent to drop; in mode 0 each request's "
