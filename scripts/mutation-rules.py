@@ -313,6 +313,10 @@ EQUIVALENT = [
     ("src/cli/Args.cpp", "positionals.clear();", None,
      "after help has taken its command no path counts the positionals: the help of a command, "
      "or of none, returns at once, and an unknown command is refused before the count"),
+    ("src/core/link/Pump.cpp", "while (now() < deadline)", "< -> <=",
+     "the program's one clock, QtPump's, counts seconds as a double that goes on between calls, "
+     "so now() is never exactly the deadline; if it were, one more wait, for a deadline already "
+     "reached, returns at once"),
 ] + [("src/core/link/ComPort.cpp", f"serial_->{setting}", None,
       "a serial port starts with 8 data bits, no parity, one stop bit and no flow control, its "
       "opening applies what it holds, and nothing here sets other values")
