@@ -54,9 +54,11 @@ TEST(SerialAdapters, WriteMapAppendsStableNamesAndKeepsUserLines) {
     EXPECT_EQ(test::fileBytes(mapPath), userLines + "\nCOM8 = " + added[0].device.toUtf8() + "\n");
     // A second run finds nothing new.
     EXPECT_TRUE(newPortMapEntries(PortMap::load(mapPath), found).added.empty());
-    // Into a map that is not there yet: numbered from COM1, folder made.
+    // Into a map that is not there yet: numbered from COM1, folder made; a second name of an
+    // adapter found (COM3's link) adds no line.
     const QString fresh = dir.filePath("new/COMPORTS.map");
-    ASSERT_TRUE(appendToPortMap(fresh, newPortMapEntries(PortMap::load(fresh), found).added).ok);
+    const QStringList twice = found + QStringList{PortMap::load(mapPath).devicePath(3)};
+    ASSERT_TRUE(appendToPortMap(fresh, newPortMapEntries(PortMap::load(fresh), twice).added).ok);
     EXPECT_EQ(PortMap::load(fresh).devicePath(1), found[0]);
     EXPECT_EQ(PortMap::load(fresh).size(), 4);
 }
