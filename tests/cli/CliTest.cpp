@@ -467,14 +467,16 @@ TEST(CliRecord, FileHoldsTheWindowsBytesForTheRecordsReceived) {
     // Two sensors at once, one file each.
     const QString each = rig.path(QStringLiteral("R{port}.DAT"));
     const CliRun asked =
-        rig.run({"record", "1,2", "--samples", "3", "--step", "0.1", "-o", each, "--json"});
+        rig.run({"record", "1,2", "--samples", "3", "--step", "0.3", "-o", each, "--json"});
     EXPECT_EQ(asked.exit, 0);
-    header.increment = 0.1;
+    header.increment = 0.3;
     header.samples = 3;
     for (int port : {1, 2}) {
         const auto records = recordsOf(asked, port);
         ASSERT_EQ(records.size(), 3u);
         EXPECT_EQ(num(records[0], "value"), rig.sensor(port - 1).measuredValue());
+        const auto t = [&](int i) { return records[i].value(QLatin1String("t")).toDouble(); };
+        EXPECT_GE(t(2) - t(0), 0.3);  // two steps apart, half of it checked
         const QByteArray file = fileBytes(rig.path(QStringLiteral("R%1.DAT").arg(port)));
         EXPECT_EQ(file, windowFile(file, header, records));
         EXPECT_EQ(num(asked.objects(QStringLiteral("result"))[port - 1], "samples"), 3);
