@@ -317,6 +317,8 @@ EQUIVALENT = [
      "the program's one clock, QtPump's, counts seconds as a double that goes on between calls, "
      "so now() is never exactly the deadline; if it were, one more wait, for a deadline already "
      "reached, returns at once"),
+    ("src/cli/Output.cpp", "out.reserve(text.size());", None,
+     "room set aside ahead only saves growing the string; its text is the same"),
 ] + [("src/core/link/ComPort.cpp", f"serial_->{setting}", None,
       "a serial port starts with 8 data bits, no parity, one stop bit and no flow control, its "
       "opening applies what it holds, and nothing here sets other values")
