@@ -177,7 +177,7 @@ TEST(CliOutput, OnATerminalEveryColumnStartsUnderItsTitle) {
 TEST(CliOutput, OnATerminalABarComesAfterASecondAtMostTenTimesASecond) {
     sim::SensorConfig slowTrigger = model();
     slowTrigger.recordQuietMs = 2000;  // the one triggered record comes 2 s after the request
-    CliRig rig({slowTrigger});
+    CliRig rig({slowTrigger, model()});
     writeFileBytes(rig.path(QStringLiteral("XF.DAT")), numberLines(kXFlashTableWords));
     rig.sensor(0).setFault(Fault::LateReply, 102, -1, 5);  // 256 blocks take more than a second
     // The flash's first exchanges come late: its bar is a count alone until the total is known.
@@ -189,7 +189,7 @@ TEST(CliOutput, OnATerminalABarComesAfterASecondAtMostTenTimesASecond) {
         QString label;
         int total;
     } cases[] = {{"flash 1 DIR/XF.DAT", "X-FLASH", 256},
-                 {"record 1 --samples 15 --step 0.1 -o DIR/BAR.DAT", "COM1 recording", 15},
+                 {"record 1,2 --samples 15 --step 0.1 -o DIR/BAR{port}.DAT", "recording", 30},
                  {"record 1 --samples 1 --mode 1 -o DIR/ONE.DAT", "COM1 recording", 1}};
     for (const auto& c : cases) {
         SCOPED_TRACE(c.line);
