@@ -24,6 +24,7 @@ TEST(LineFit, LeastSquaresAndRefusalsWithoutTouchingOutputs) {
     ASSERT_EQ(LinFit(x, y, fitted, slope, intercept, mse), kLinFitOk);
     EXPECT_DOUBLE_EQ(slope, 2.6);
     EXPECT_DOUBLE_EQ(intercept, 0.6);
+    EXPECT_DOUBLE_EQ(fitted[0], 0.6);
     EXPECT_DOUBLE_EQ(fitted[3], 8.4);
     EXPECT_NEAR(mse, 0.3, 1e-12);  // residuals 0.4, -0.2, -0.8, 0.6
 
