@@ -319,6 +319,10 @@ EQUIVALENT = [
      "reached, returns at once"),
     ("src/cli/Output.cpp", "out.reserve(text.size());", None,
      "room set aside ahead only saves growing the string; its text is the same"),
+    ("src/cli/PortSession.cpp", "if (now >= nextTick) {", ">= -> >",
+     "the steady clock counts nanoseconds and is read after the wait for nextTick has ended, so "
+     "now is past it, not equal to it; were it equal, the wait until nextTick returns at once "
+     "and the next pass ticks"),
 ] + [("src/core/link/ComPort.cpp", f"serial_->{setting}", None,
       "a serial port starts with 8 data bits, no parity, one stop bit and no flow control, its "
       "opening applies what it holds, and nothing here sets other values")
