@@ -67,6 +67,7 @@ TEST_F(ParamFileTest, HandWrittenFileIsReadForgivingly) {
                          "power = 700\n"
                          "   Teach-Value   =   1234   \n"
                          "Average = lots\n"
+                         "Polarity = on\n"         // unread too: listed after Average
                          "Eval-End = 70000\n"      // 16-bit fields take the low 16 bits: 4464
                          "Upper-Tolerance = -1\n"  // 65535, no range check here
                          "CCD-OP-Mode = 1\n"
@@ -76,7 +77,7 @@ TEST_F(ParamFileTest, HandWrittenFileIsReadForgivingly) {
     q.average = 8;
     std::vector<ParamValueProblem> unread;
     ASSERT_EQ(ReadParaFromFileI(q, path(), 1, &unread), 1);
-    ASSERT_EQ(unread.size(), 1u);  // the window names it beside the status text
+    ASSERT_EQ(unread.size(), 2u);  // the window names them beside the status text
     EXPECT_EQ(unread[0].text(), QStringLiteral("line 4, Average = \"lots\": not a whole number"));
     EXPECT_EQ(q.power, 700);
     EXPECT_EQ(q.teachValue, 1234);
