@@ -323,6 +323,10 @@ EQUIVALENT = [
      "the steady clock counts nanoseconds and is read after the wait for nextTick has ended, so "
      "now is past it, not equal to it; were it equal, the wait until nextTick returns at once "
      "and the next pass ticks"),
+    ("src/core/measure/MeasureLoops.cpp", "sensor_.ports().flushInThenOut(port);", None,
+     "as the flush beside an opening: every exchange empties the input queue before it writes, "
+     "and counts only frames that came after its request, so a late reply left here reaches no "
+     "answer; the recorder empties it before it reads"),
 ] + [("src/core/link/ComPort.cpp", f"serial_->{setting}", None,
       "a serial port starts with 8 data bits, no parity, one stop bit and no flow control, its "
       "opening applies what it holds, and nothing here sets other values")
