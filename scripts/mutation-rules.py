@@ -331,6 +331,9 @@ EQUIVALENT = [
      "a socket is given descriptor 0 only when standard input was closed before it opened; "
      "there the fault leaves out a quick acknowledgement, which only makes a reply in pieces "
      "come sooner", "const int on = 1;"),
+    ("src/core/monitor/LineMonitor.cpp", "replyTimer->stop();", None,
+     "a reply timer left running finds its port not awaiting and does nothing: a port awaits "
+     "only from the line before the timer's start, which begins it afresh"),
 ] + [("src/core/link/ComPort.cpp", f"serial_->{setting}", None,
       "a serial port starts with 8 data bits, no parity, one stop bit and no flow control, its "
       "opening applies what it holds, and nothing here sets other values")
