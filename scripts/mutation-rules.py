@@ -85,9 +85,6 @@ EQUIVALENT = [
     ("src/core/monitor/LineMonitor.cpp", ") != kFrameBytes", "!= -> ==",
      "a short write happens on a port that closed: the reply time-out that follows finds it "
      "closed and loses it the same way, one reply time later"),
-    ("src/core/monitor/LineMonitor.cpp", "p.replyTimer->stop();", None,
-     "in lose(), a late time-out finds the port not awaiting a reply and does nothing",
-     "WatchState::LineLost"),
     ("src/core/link/NetPort.cpp", "socket_->flush();", None,
      "at close: every write was flushed at once, so only bytes the system had no room for can "
      "still wait, and a flush right before the abort seldom places them either",
@@ -331,9 +328,10 @@ EQUIVALENT = [
      "a socket is given descriptor 0 only when standard input was closed before it opened; "
      "there the fault leaves out a quick acknowledgement, which only makes a reply in pieces "
      "come sooner", "const int on = 1;"),
-    ("src/core/monitor/LineMonitor.cpp", "replyTimer->stop();", None,
-     "a reply timer left running finds its port not awaiting and does nothing: a port awaits "
-     "only from the line before the timer's start, which begins it afresh"),
+] + [("src/core/monitor/LineMonitor.cpp", f"{p}replyTimer->stop();", None,
+      "a reply timer left running (at a stop, a release, an answer or a lost line) finds its "
+      "port not awaiting and does nothing: a port awaits only from the line before the timer's "
+      "start, which begins it afresh") for p in ("p->", "p.")
 ] + [("src/core/link/ComPort.cpp", f"serial_->{setting}", None,
       "a serial port starts with 8 data bits, no parity, one stop bit and no flow control, its "
       "opening applies what it holds, and nothing here sets other values")
