@@ -66,6 +66,10 @@ TEST(Rfc2217, SendsTheSettingsEscapedAndJudgesTheServersAnswers) {
         EXPECT_TRUE(answer.data.isEmpty()) << k.answers;
         EXPECT_EQ(client.answered(), k.answered) << k.answers;
         EXPECT_EQ(client.problem(), QLatin1String(k.problem)) << k.answers;
+        // Settings sent again, for a baud change, want every answer again.
+        client.settings(9600);
+        hear(client, hex("fffa2c6500002580fff0"));
+        EXPECT_FALSE(client.answered()) << k.answers;
     }
     // A subnegotiation beyond 64 bytes, an escaped 255 counting one, is dropped as never heard.
     for (const auto& [plain, escaped, heard] :
