@@ -177,9 +177,10 @@ TEST(CliOutput, OnATerminalEveryColumnStartsUnderItsTitle) {
 TEST(CliOutput, OnATerminalABarComesAfterASecondAtMostTenTimesASecond) {
     sim::SensorConfig slowTrigger = model();
     slowTrigger.recordQuietMs = 2000;  // the one triggered record comes 2 s after the request
-    CliRig rig({slowTrigger, model()});
+    CliRig rig({slowTrigger, model(), model()});
     writeFileBytes(rig.path(QStringLiteral("XF.DAT")), numberLines(kXFlashTableWords));
     rig.sensor(0).setFault(Fault::LateReply, 102, -1, 5);  // 256 blocks take more than a second
+    rig.sensor(2).setFault(Fault::HangUp, 101);            // COM3's blocks leave the total at once
     // The flash's first exchanges come late: its bar is a count alone until the total is known.
     rig.sensor(0).setFault(Fault::LateReply, -1, 2, 700);
     // A log that cannot be written: its message comes while the flash's bar is shown.
@@ -188,7 +189,7 @@ TEST(CliOutput, OnATerminalABarComesAfterASecondAtMostTenTimesASecond) {
         const char* line;
         QString label;
         int total;
-    } cases[] = {{"flash 1 DIR/XF.DAT", "X-FLASH", 256},
+    } cases[] = {{"flash 1,3 DIR/XF.DAT", "X-FLASH", 256},
                  {"record 1,2 --samples 15 --step 0.1 -o DIR/BAR{port}.DAT", "recording", 30},
                  {"record 1 --samples 1 --mode 1 -o DIR/ONE.DAT", "COM1 recording", 1}};
     for (const auto& c : cases) {
