@@ -9,6 +9,9 @@
 #include <unistd.h>
 
 #include <QTimer>
+#include <fstream>
+#include <sstream>
+#include <string>
 
 #include "LinkRig.h"
 #include "core/link/PortSettings.h"
@@ -40,6 +43,21 @@ struct FullListener {
         ::close(fd);
     }
 };
+
+// Whether the system holds a keepalive timer for our established connection to a loopback
+// server port: /proc/net/tcp gives it as timer kind 2 (kind 1 while bytes wait for their
+// acknowledgement, which the server may delay by up to 0.2 s).
+bool keepAliveArmed(int serverPort) {
+    std::ifstream table("/proc/net/tcp");
+    std::string slot, local, remote, state, queues, timer;
+    const std::string port =
+        QStringLiteral(":%1").arg(serverPort, 4, 16, QLatin1Char('0')).toUpper().toStdString();
+    for (std::string line; std::getline(table, line);) {
+        std::istringstream(line) >> slot >> local >> remote >> state >> queues >> timer;
+        if (remote.ends_with(port) && state == "01") return timer.starts_with("02:");
+    }
+    return false;
+}
 
 constexpr int kRfc2217Com = 11;
 constexpr int kRawCom = 12;
@@ -108,6 +126,10 @@ TEST_F(DeviceServers, EachKindOfServerWorksLikeALocalPort) {
         ASSERT_EQ(shown.size(), 5u);
         EXPECT_EQ(shown.back().leftEdge, 300);
         EXPECT_EQ(shown.back().rightEdge, 500);
+        // An idle connection is probed: a dead server is noticed without an exchange.
+        const int serverPort = com == kRfc2217Com ? rfc2217Port : rawPort;
+        for (int i = 0; i < 10 && !keepAliveArmed(serverPort); ++i) rig->pump.delay(0.1);
+        EXPECT_TRUE(keepAliveArmed(serverPort));
     }
 
     // The RFC 2217 server confirms the new rate (the port reconnects and sets it); over raw TCP
