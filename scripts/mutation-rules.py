@@ -148,9 +148,6 @@ EQUIVALENT = [
      "standard error is unbuffered: every write has gone out already"),
     ("src/cli/PortSession.cpp", "ports.clear();", None,
      "every caller hands in a vector it has just declared, empty"),
-    ("src/cli/PortSession.cpp", "threads.reserve(ports.size());", None,
-     "the vector holds pointers to the threads, which stay where they are when it grows, and only "
-     "the main thread touches it"),
     ("src/cli/Output.cpp", "heldRows_.clear();", None,
      "a vector moved from by construction is empty, as the standard library guarantees"),
     ("src/cli/Output.cpp", "    endTable();", None,
@@ -314,8 +311,6 @@ EQUIVALENT = [
      "the program's one clock, QtPump's, counts seconds as a double that goes on between calls, "
      "so now() is never exactly the deadline; if it were, one more wait, for a deadline already "
      "reached, returns at once"),
-    ("src/cli/Output.cpp", "out.reserve(text.size());", None,
-     "room set aside ahead only saves growing the string; its text is the same"),
     ("src/cli/PortSession.cpp", "if (now >= nextTick) {", ">= -> >",
      "the steady clock counts nanoseconds and is read after the wait for nextTick has ended, so "
      "now is past it, not equal to it; were it equal, the wait until nextTick returns at once "
@@ -332,6 +327,15 @@ EQUIVALENT = [
       "a reply timer left running (at a stop, a release, an answer or a lost line) finds its "
       "port not awaiting and does nothing: a port awaits only from the line before the timer's "
       "start, which begins it afresh") for p in ("p->", "p.")
+] + [(path, site, None,
+      "room set aside ahead only saves growing the container; it holds the same, and no pointer "
+      "into it is kept across a growth") for path, site in (
+          ("src/cli/Output.cpp", "out.reserve(text.size());"),
+          ("src/cli/PortSession.cpp", "threads.reserve(ports.size());"),
+          ("src/core/ini/FileRead.cpp", "r.bytes.reserve(expected + 1);"),
+          ("src/core/link/Rfc2217.cpp", "out.reserve(count);"),
+          ("src/core/monitor/LineMonitor.cpp", "out.reserve(ports_.size());"),
+          ("src/core/serve/ServeReport.cpp", "out.reserve(static_cast<std::size_t>(count));"))
 ] + [("src/core/link/ComPort.cpp", f"serial_->{setting}", None,
       "a serial port starts with 8 data bits, no parity, one stop bit and no flow control, its "
       "opening applies what it holds, and nothing here sets other values")
