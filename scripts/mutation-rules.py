@@ -319,10 +319,12 @@ EQUIVALENT = [
      "as the flush beside an opening: every exchange empties the input queue before it writes, "
      "and counts only frames that came after its request, so a late reply left here reaches no "
      "answer; the recorder empties it before it reads"),
-    ("src/core/link/NetPort.cpp", "if (fd < 0) return;", "< -> <=",
-     "a socket is given descriptor 0 only when standard input was closed before it opened; "
-     "there the fault leaves out a quick acknowledgement, which only makes a reply in pieces "
-     "come sooner", "const int on = 1;"),
+    ("src/core/link/NetPort.cpp", "if (fd < 0) return;", None,
+     "fd < 1 and fd <= 0 differ from fd < 0 only at descriptor 0; a socket is given it only "
+     "when standard input was closed before it opened (a service started by the system has it "
+     "open on /dev/null); only there would the fault "
+     "leave out a quick acknowledgement or the early keepalive probes, and the connection "
+     "still works and keeps the system's keepalive"),
 ] + [("src/core/monitor/LineMonitor.cpp", f"{p}replyTimer->stop();", None,
       "a reply timer left running (at a stop, a release, an answer or a lost line) finds its "
       "port not awaiting and does nothing: a port awaits only from the line before the timer's "
