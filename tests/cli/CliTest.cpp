@@ -72,6 +72,7 @@ TEST(CliPorts, EachPortSaysItsOwnOutcomeAndTheStatusIsTheWorst) {
     for (std::size_t i = 1; i < frames.size(); ++i)
         EXPECT_GE(frames[i].firstByte - frames[i - 1].firstByte, std::chrono::milliseconds(25))
             << i << " of " << frames.size();
+    EXPECT_EQ(requestCount(rig.sensor(0), 0), 2);  // both dummies out before a flush
     // A command that works on the sensor refuses it the same way.
     const auto get = rig.run({"get", "2", "--from", "ram", "--json"}).objects("result");
     ASSERT_EQ(get.size(), 1u);
