@@ -307,10 +307,6 @@ EQUIVALENT = [
     ("src/cli/Args.cpp", "positionals.clear();", None,
      "after help has taken its command no path counts the positionals: the help of a command, "
      "or of none, returns at once, and an unknown command is refused before the count"),
-    ("src/core/link/Pump.cpp", "while (now() < deadline)", "< -> <=",
-     "the program's one clock, QtPump's, counts seconds as a double that goes on between calls, "
-     "so now() is never exactly the deadline; if it were, one more wait, for a deadline already "
-     "reached, returns at once"),
     ("src/cli/PortSession.cpp", "if (now >= nextTick) {", ">= -> >",
      "the steady clock counts nanoseconds and is read after the wait for nextTick has ended, so "
      "now is past it, not equal to it; were it equal, the wait until nextTick returns at once "
@@ -329,6 +325,12 @@ EQUIVALENT = [
       "a reply timer left running (at a stop, a release, an answer or a lost line) finds its "
       "port not awaiting and does nothing: a port awaits only from the line before the timer's "
       "start, which begins it afresh") for p in ("p->", "p.")
+] + [(path, site, change,
+      "the program's one clock, QtPump's, counts seconds as a double that goes on between calls, "
+      "so now() is never exactly the deadline; if it were, one more wait, for a deadline already "
+      "reached, returns at once") for path, site, change in (
+          ("src/core/link/Pump.cpp", "while (now() < deadline)", "< -> <="),
+          ("src/core/link/NetPort.cpp", "if (pump.now() >= deadline) return false;", ">= -> >"))
 ] + [(path, site, None,
       "room set aside ahead only saves growing the container; it holds the same, and no pointer "
       "into it is kept across a growth") for path, site in (
